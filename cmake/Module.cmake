@@ -1,0 +1,23 @@
+# The module: every subsystem folder compiles into one object library, which
+# becomes the shared module the host loads (exporting only CreateModuleData)
+# and is linked whole into the test programs.
+set(PLOTREX_MODULE_FOLDERS module graphdata layout drawing echo persistence units resources)
+set(PLOTREX_MODULE_SOURCES "")
+foreach(folder ${PLOTREX_MODULE_FOLDERS})
+  file(GLOB_RECURSE folder_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  list(APPEND PLOTREX_MODULE_SOURCES ${folder_sources})
+endforeach()
+list(REMOVE_ITEM PLOTREX_MODULE_SOURCES ${PROJECT_SOURCE_DIR}/module/ModuleEntry.cpp)
+
+add_library(plotrex_objs OBJECT ${PLOTREX_MODULE_SOURCES})
+set_target_properties(plotrex_objs PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+target_include_directories(plotrex_objs PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(plotrex_objs PUBLIC plotrex_platform plotrex_hostfamily GDAL::GDAL)
+plotrex_warnings(plotrex_objs)
+
+add_library(Plotrex MODULE module/ModuleEntry.cpp)
+set_target_properties(Plotrex PROPERTIES PREFIX "" SUFFIX ".so"
+                      CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+target_link_libraries(Plotrex PRIVATE plotrex_objs)
+target_link_options(Plotrex PRIVATE -Wl,--no-undefined)
+plotrex_warnings(Plotrex)

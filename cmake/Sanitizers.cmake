@@ -1,0 +1,5 @@
+if(PLOTREX_SANITIZE)
+  message(STATUS "Sanitizers: ${PLOTREX_SANITIZE}")
+  add_compile_options(-fsanitize=${PLOTREX_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${PLOTREX_SANITIZE})
+endif()

@@ -1,0 +1,27 @@
+#pragma once
+// The module as a host loads it: the shared library beside the executable and
+// the data object its factory returns.
+#include <string>
+
+#include "platform/WinTypes.h"
+
+class ModuleDataPlotrex;
+
+class ModuleLibrary {
+public:
+    ModuleLibrary() = default;
+    ~ModuleLibrary();
+    ModuleLibrary(const ModuleLibrary&) = delete;
+    ModuleLibrary& operator=(const ModuleLibrary&) = delete;
+
+    // Loads the library from folder and creates the data object; false with a
+    // message in error on failure.
+    bool Load(const std::string& folder, std::string& error);
+    ModuleDataPlotrex* Data() const { return data_; }
+    // Destroys the data object (after the host destroyed its displays).
+    void DestroyData();
+
+private:
+    HMODULE library_ = nullptr;
+    ModuleDataPlotrex* data_ = nullptr;
+};

@@ -1,0 +1,63 @@
+#pragma once
+// The host application object of the application framework, reduced to what
+// modules use of it: the profile (integers and strings by section and entry,
+// section keys). The profile lives in an INI file chosen by the host instead
+// of the registry; section names keep their backslashes, so
+// "ModuleData\PlotrexData" is one section and nested keys are sections whose
+// names continue the parent's after a backslash.
+#include <memory>
+#include <string>
+
+#include "platform/WinTypes.h"
+
+class IniProfile;
+
+class CWinApp {
+public:
+    // Opens the profile file (which need not exist yet) and becomes the
+    // current application object. A file that cannot be read loads as empty,
+    // with a warning on standard error, and is kept until a successful save.
+    explicit CWinApp(const std::string& profilePath);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    BOOL WriteProfileInt(const char* section, const char* entry, int value);
+    // The stored integer, or defaultValue when absent or not a whole number.
+    UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
+    BOOL WriteProfileString(const char* section, const char* entry, const char* value);
+    // A null entry deletes the whole section on Windows; so it does here.
+    std::string GetProfileString(const char* section, const char* entry,
+                                 const char* defaultValue = nullptr);
+
+    // The key of a section, created when missing; close it with RegCloseKey.
+    HKEY GetSectionKey(const char* section);
+    // The key of the profile's root, under which every section lies.
+    HKEY GetAppRegistryKey();
+
+    // Writes the profile to its file: a temporary file renamed over the old
+    // one, so that a failure never loses the previous profile.
+    bool SaveProfile();
+    const std::string& ProfilePath() const;
+    // True when the file existed but could not be read or parsed.
+    bool ProfileLoadFailed() const;
+
+    IniProfile& Profile() { return *profile_; }
+
+private:
+    std::unique_ptr<IniProfile> profile_;
+};
+
+// The current application object, null when the host made none.
+CWinApp* AfxGetApp();
+
+// Registry keys over the INI profile. A key is a section name; subkeys are the
+// sections named "<key>\<subkey>".
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+
+// Deletes the key subKey below key (key itself when subKey is empty) with its
+// values. As on Windows, a key that still has subkeys is not deleted.
+LONG RegDeleteKeyA(HKEY key, const char* subKey);
+LONG RegCloseKey(HKEY key);

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite: first the
+# normal build, then the suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the sounder thread tests under ThreadSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+jobs=$(nproc)
+
+BUILD_DIR=build scripts/build.sh
+(cd build && ctest --output-on-failure -j "$jobs")
+
+BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
+  -DPLOTREX_SANITIZE=address,undefined
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
+
+if grep -rqs "THREADS" tests/CMakeLists.txt tests/*/CMakeLists.txt 2>/dev/null &&
+   [ -n "$(ls tests/threads 2>/dev/null)" ]; then
+  BUILD_DIR=build-tsan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
+    -DPLOTREX_SANITIZE=thread
+  (cd build-tsan && ctest --output-on-failure -j "$jobs" -L threads)
+fi

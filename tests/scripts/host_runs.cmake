@@ -1,0 +1,25 @@
+# Runs the host on its built-in voyage with a fresh profile and checks the
+# summary and the saved settings.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+set(profile ${WORK}/profile.ini)
+execute_process(COMMAND ${BIN}/plotrex-host --profile ${profile}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message("${out}${err}")
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "plotrex-host exited with ${rc}")
+endif()
+if(NOT out MATCHES "Distance run: ([0-9]+)\\.[0-9]+ NM \\(0\\.[0-9]+ rad\\)")
+  message(FATAL_ERROR "no distance in the summary")
+endif()
+# The voyage is about 26 nautical miles long.
+if(CMAKE_MATCH_1 LESS 20 OR CMAKE_MATCH_1 GREATER 32)
+  message(FATAL_ERROR "implausible distance run: ${CMAKE_MATCH_1} NM")
+endif()
+file(READ ${profile} ini)
+foreach(expected "[ModuleData\\\\PlotrexData]" "NorvaneMode" "LabelFontSizeMultiplier")
+  string(FIND "${ini}" "${expected}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the profile lacks ${expected}:\n${ini}")
+  endif()
+endforeach()

@@ -1,0 +1,23 @@
+# A copy of the programs without the unit converter: the host must stop with
+# the missing-library message and exit code 1, and leave its profile alone.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/bin)
+file(GLOB programs ${BIN}/plotrex-host ${BIN}/*.so)
+file(COPY ${programs} DESTINATION ${WORK}/bin)
+file(REMOVE ${WORK}/bin/Converter.so)
+file(WRITE ${WORK}/profile.ini "[Keep]\nValue=1\n")
+execute_process(COMMAND ${WORK}/bin/plotrex-host --profile ${WORK}/profile.ini
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message("${out}${err}")
+if(NOT rc EQUAL 1)
+  message(FATAL_ERROR "expected exit code 1, got ${rc}")
+endif()
+string(FIND "${err}" "One of the library files needed to run this application cannot be found" at)
+string(FIND "${err}" "(Converter.so)" name)
+if(at EQUAL -1 OR name EQUAL -1)
+  message(FATAL_ERROR "the missing-library message was not shown")
+endif()
+file(READ ${WORK}/profile.ini ini)
+if(NOT ini STREQUAL "[Keep]\nValue=1\n")
+  message(FATAL_ERROR "the profile was touched")
+endif()
