@@ -22,9 +22,13 @@ PlotrexDisplay::PlotrexDisplay(PlotrexData* data) : data_(data) {
 
 PlotrexDisplay::~PlotrexDisplay() = default;
 
-void PlotrexDisplay::SetModified() { modified_ = true; }
+void PlotrexDisplay::SetModified() {
+    modified_ = true;
+}
 
-bool PlotrexDisplay::IsModified() { return modified_; }
+bool PlotrexDisplay::IsModified() {
+    return modified_;
+}
 
 void PlotrexDisplay::Load(Serializater& s) {
     const std::string text = s.Read(VisibleKey(data_));
@@ -47,10 +51,18 @@ bool PlotrexDisplay::SetVisible(bool visible) {
     return visible_;
 }
 
-bool PlotrexDisplay::IsVisible() { return visible_; }
+bool PlotrexDisplay::IsVisible() {
+    return visible_;
+}
 
-short PlotrexDisplay::GetLayerCount() { return 1; }
+short PlotrexDisplay::GetLayerCount() {
+    return 1;
+}
 
-Margins PlotrexDisplay::GetMargins() { return Margins(); }
+Margins PlotrexDisplay::GetMargins() {
+    return Margins();
+}
 
-bool PlotrexDisplay::GetLegendEntry(std::string&) { return false; }
+bool PlotrexDisplay::GetLegendEntry(std::string&) {
+    return false;
+}

@@ -4,16 +4,22 @@
 
 #include "hostfamily/Undefined.h"
 
-double VoyageDataSource::GetTime() { return voyage_.Ship().time; }
+double VoyageDataSource::GetTime() {
+    return voyage_.Ship().time;
+}
 
 void VoyageDataSource::GetPosition(PosType* position) {
     const ShipState& ship = voyage_.Ship();
     *position = PosType(ship.latitude, ship.longitude);
 }
 
-double VoyageDataSource::GetHeading() { return voyage_.Ship().headingRadians; }
+double VoyageDataSource::GetHeading() {
+    return voyage_.Ship().headingRadians;
+}
 
-double VoyageDataSource::GetSpeed() { return voyage_.Ship().speedKnots; }
+double VoyageDataSource::GetSpeed() {
+    return voyage_.Ship().speedKnots;
+}
 
 float VoyageDataSource::GetLatestSample(const int& kind, int positive) {
     const ShipState& ship = voyage_.Ship();
@@ -29,7 +35,9 @@ float VoyageDataSource::GetLatestSample(const int& kind, int positive) {
     }
 }
 
-void RecordingNotificationSink::Notify(const std::int32_t*, const LayerKeyIndexed*) { ++count_; }
+void RecordingNotificationSink::Notify(const std::int32_t*, const LayerKeyIndexed*) {
+    ++count_;
+}
 
 bool SeaFloorDepthSource::QueryDepths(std::vector<DepthQueryPoint>& points, double, double, double,
                                       double, const int& kind) {

@@ -7,7 +7,7 @@
 #include "hostfamily/HostObjects.h"
 
 class VoyageDataSource final : public HostDataSource {
-public:
+  public:
     explicit VoyageDataSource(const Voyage& voyage) : voyage_(voyage) {}
     bool IsAvailable() override { return true; }
     double GetTime() override;
@@ -16,39 +16,39 @@ public:
     double GetSpeed() override;
     float GetLatestSample(const int& kind, int positive) override;
 
-private:
+  private:
     const Voyage& voyage_;
 };
 
 // Remembers what the module told the host.
 class RecordingNotificationSink final : public HostNotificationSink {
-public:
+  public:
     void Notify(const std::int32_t* code, const LayerKeyIndexed* key) override;
     int Count() const { return count_; }
 
-private:
+  private:
     int count_ = 0;
 };
 
 class SeaFloorDepthSource final : public HostDepthSource {
-public:
+  public:
     explicit SeaFloorDepthSource(const SeaModel& sea) : sea_(sea) {}
     bool IsAvailable() override { return true; }
     double GetMaximumDepth() override { return 400.0; }
-    bool QueryDepths(std::vector<DepthQueryPoint>& points, double south, double west,
-                     double north, double east, const int& kind) override;
+    bool QueryDepths(std::vector<DepthQueryPoint>& points, double south, double west, double north,
+                     double east, const int& kind) override;
 
-private:
+  private:
     const SeaModel& sea_;
 };
 
 class VoyageVesselSource final : public HostVesselSource {
-public:
+  public:
     explicit VoyageVesselSource(const Voyage& voyage) : voyage_(voyage) {}
     double GetLength() override { return 24.0; }
     float GetCorrection() override;
     double GetDraught() override { return voyage_.DraughtMetres(); }
 
-private:
+  private:
     const Voyage& voyage_;
 };

@@ -139,9 +139,8 @@ int main(int argc, char** argv) {
     std::cout << "Distance run: " << nauticalMiles << " NM (";
     std::cout.precision(6);
     std::cout << distance << " rad)\n";
-    std::cout << "Final position: " << FormatPosition(PosType(voyage.Ship().latitude,
-                                                              voyage.Ship().longitude))
-              << "\n";
+    std::cout << "Final position: "
+              << FormatPosition(PosType(voyage.Ship().latitude, voyage.Ship().longitude)) << "\n";
     std::cout << "Graphs registered: " << names.size();
     for (std::size_t i = 0; i < names.size(); ++i) {
         std::cout << (i == 0 ? " (" : ", ") << names[i];

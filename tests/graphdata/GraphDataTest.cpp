@@ -15,25 +15,24 @@ constexpr double kNm = M_PI / 10800.0;
 int liveDisplays = 0;
 
 class CountingDisplay : public PlotrexDisplay {
-public:
+  public:
     explicit CountingDisplay(PlotrexData* data) : PlotrexDisplay(data) { ++liveDisplays; }
     ~CountingDisplay() override { --liveDisplays; }
-    void Draw(short, VexanDevice*, RECT, const LinearPixelProjection&,
-              const LinearPixelProjection&, StyleTable*) override {
+    void Draw(short, VexanDevice*, RECT, const LinearPixelProjection&, const LinearPixelProjection&,
+              StyleTable*) override {
         ClearModified();
     }
     void MarkDrawn() { ClearModified(); }
 };
 
 class TestGraph : public PlotrexData {
-public:
-    TestGraph(DistanceTracker* tracker, const char* name)
-        : PlotrexData(tracker, name, kUnitDist) {}
+  public:
+    TestGraph(DistanceTracker* tracker, const char* name) : PlotrexData(tracker, name, kUnitDist) {}
     PlotrexDisplay* CreateDisplay() override { return new CountingDisplay(this); }
 };
 
 class MapSerializater : public Serializater {
-public:
+  public:
     std::string Read(const std::string& name) override { return values[name]; }
     int Write(const std::string& name, const std::string& text) override {
         values[name] = text;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sys/stat.h>
+#include <fstream>
 
 #include "support/TestProfile.h"
 
@@ -29,12 +29,10 @@ TEST(IniProfile, ValuesSurviveASaveAndAReload) {
     profile.Reload();
     CWinApp& again = profile.App();
     EXPECT_EQ(again.GetProfileInt("ModuleData\\PlotrexData", "NorvaneMode", 0), 2U);
-    EXPECT_EQ(static_cast<int>(again.GetProfileInt("ModuleData\\PlotrexData", "Negative", 0)),
-              -12);
+    EXPECT_EQ(static_cast<int>(again.GetProfileInt("ModuleData\\PlotrexData", "Negative", 0)), -12);
     EXPECT_EQ(again.GetProfileString("ModuleDisplay\\PlotrexDisplay", "ORGANIZER_SLOPE"),
               "4.000000");
-    EXPECT_EQ(again.GetProfileString("ModuleDisplay\\PlotrexDisplay", "Text"),
-              "été = \"ok\" ; x");
+    EXPECT_EQ(again.GetProfileString("ModuleDisplay\\PlotrexDisplay", "Text"), "été = \"ok\" ; x");
     // Section names keep their backslash.
     EXPECT_NE(profile.FileText().find("[ModuleData\\PlotrexData]"), std::string::npos);
 }

@@ -8,7 +8,7 @@
 namespace {
 
 class FakeData : public ModuleData {
-public:
+  public:
     ModuleDisplay* CreateDisplay() override;
     std::vector<FileType> GetFileTypes() override { return types; }
     const char* GetModuleName() override { return "FAKE_MODULE"; }
@@ -30,17 +30,19 @@ public:
 };
 
 class FakeDisplay : public ModuleDisplay {
-public:
+  public:
     explicit FakeDisplay(ModuleData* data) : ModuleDisplay(data), data_(data) {}
     ModuleData* GetModuleData() override { return data_; }
     void Update() override { ++updates; }
     int updates = 0;
 
-private:
+  private:
     ModuleData* data_;
 };
 
-ModuleDisplay* FakeData::CreateDisplay() { return new FakeDisplay(this); }
+ModuleDisplay* FakeData::CreateDisplay() {
+    return new FakeDisplay(this);
+}
 
 }  // namespace
 
@@ -120,9 +122,9 @@ TEST(ModuleData, DeleteSettingsRemovesDataAndSixDisplaySections) {
     data.DeleteSettings();
     EXPECT_EQ(app.GetProfileInt("ModuleData\\Fake", "X", -5), static_cast<UINT>(-5));
     for (int i = 0; i <= 5; ++i) {
-        EXPECT_EQ(app.GetProfileInt(("ModuleDisplay\\Fake_" + std::to_string(i)).c_str(),
-                                    "Visible", -5),
-                  static_cast<UINT>(-5));
+        EXPECT_EQ(
+            app.GetProfileInt(("ModuleDisplay\\Fake_" + std::to_string(i)).c_str(), "Visible", -5),
+            static_cast<UINT>(-5));
     }
     EXPECT_EQ(app.GetProfileInt("ModuleDisplay\\Fake_6", "Visible", -5), 1U);
 

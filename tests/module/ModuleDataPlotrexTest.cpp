@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <dlfcn.h>
+#include <cmath>
 
 #include "drawing/Palette.h"
 #include "graphdata/PlotrexData.h"
@@ -16,7 +16,7 @@ namespace {
 constexpr double kNm = M_PI / 10800.0;
 
 class ModuleDataPlotrexTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         gLabelFontSizeMultiplier = 1;
         gDayNightMode = 0;
@@ -185,7 +185,9 @@ TEST(ModuleEntry, TheModuleExportsItsFactoryAndNothingElseOfOurs) {
     ASSERT_NE(module, nullptr) << dlerror();
     auto create = reinterpret_cast<CreateModuleDataFunction>(dlsym(module, "CreateModuleData"));
     ASSERT_NE(create, nullptr);
-    EXPECT_EQ(dlsym(module, "_ZN17ModuleDataPlotrex10InitializeEP14HostDataSourceP20HostNotificationSinkP15HostDepthSourceP16HostVesselSourcei"),
+    EXPECT_EQ(dlsym(module,
+                    "_ZN17ModuleDataPlotrex10InitializeEP14HostDataSourceP20HostNotificationSinkP15"
+                    "HostDepthSourceP16HostVesselSourcei"),
               nullptr);
     ModuleData* created = create();
     ASSERT_NE(created, nullptr);

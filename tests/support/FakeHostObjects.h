@@ -7,7 +7,7 @@
 #include "hostfamily/Undefined.h"
 
 class FakeDataSource : public HostDataSource {
-public:
+  public:
     bool IsAvailable() override { return true; }
     double GetTime() override { return time; }
     void GetPosition(PosType* out) override {

@@ -38,6 +38,7 @@ TEST(UnitConversionDeathTest, MissingLibraryEndsTheProcessWithCode1) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempFolder empty;
     const std::string folder = empty.Path().string() + "/";
-    EXPECT_EXIT(LoadConverterOrExit(folder), testing::ExitedWithCode(1),
-                "library files needed to run this application cannot be found.*\\(Converter\\.so\\)");
+    EXPECT_EXIT(
+        LoadConverterOrExit(folder), testing::ExitedWithCode(1),
+        "library files needed to run this application cannot be found.*\\(Converter\\.so\\)");
 }
