@@ -273,7 +273,8 @@ NmeaLine ParseNmeaLine(const std::string& raw) {
         }
         char* end = nullptr;
         const unsigned long expected = std::strtoul(given.c_str(), &end, 16);
-        if (given.size() != 2 || *end != '\0' || !std::isxdigit(static_cast<unsigned char>(given[0]))) {
+        if (given.size() != 2 || *end != '\0' ||
+            !std::isxdigit(static_cast<unsigned char>(given[0]))) {
             result.kind = NmeaLineKind::kMalformed;
             return result;
         }
@@ -370,11 +371,16 @@ void NmeaLog::Apply(const NmeaFix& fix) {
         current_.longitude = *fix.longitude;
         current_.hasPosition = true;
     }
-    if (fix.heading) current_.heading = fix.heading;
-    if (fix.course) current_.course = fix.course;
-    if (fix.speedKnots) current_.speedKnots = fix.speedKnots;
-    if (fix.depthMetres) current_.depthMetres = fix.depthMetres;
-    if (fix.temperatureCelsius) current_.temperatureCelsius = fix.temperatureCelsius;
+    if (fix.heading)
+        current_.heading = fix.heading;
+    if (fix.course)
+        current_.course = fix.course;
+    if (fix.speedKnots)
+        current_.speedKnots = fix.speedKnots;
+    if (fix.depthMetres)
+        current_.depthMetres = fix.depthMetres;
+    if (fix.temperatureCelsius)
+        current_.temperatureCelsius = fix.temperatureCelsius;
 }
 
 void NmeaLog::CloseInstant() {

@@ -10,8 +10,8 @@
 
 // What one usable sentence says. Unset fields were not in the sentence.
 struct NmeaFix {
-    std::optional<double> time;  // seconds since 1970 (UTC), or seconds of the day
-    bool timeHasDate = false;    // time includes a calendar date
+    std::optional<double> time;       // seconds since 1970 (UTC), or seconds of the day
+    bool timeHasDate = false;         // time includes a calendar date
     std::optional<double> latitude;   // radians
     std::optional<double> longitude;  // radians
     std::optional<double> heading;    // radians from true north
@@ -61,7 +61,7 @@ struct NmeaState {
 // Reads a whole log into the ship's states at each new time stamp: one state
 // per instant, in log order, taken when the time moves on.
 class NmeaLog {
-public:
+  public:
     // False, with a reason, when the file cannot be read.
     bool Load(const std::string& path, std::string& error);
     void Read(std::istream& in);
@@ -69,14 +69,14 @@ public:
     const std::vector<NmeaState>& States() const { return states_; }
     const NmeaStats& Stats() const { return stats_; }
 
-private:
+  private:
     void Apply(const NmeaFix& fix);
     void CloseInstant();
 
     std::vector<NmeaState> states_;
     NmeaStats stats_;
     NmeaState current_;
-    std::optional<double> instant_;  // the time of the state being gathered
+    std::optional<double> instant_;   // the time of the state being gathered
     std::optional<double> dayStart_;  // date of the last dated sentence, midnight
     double lastDayTime_ = -1.0;
 };

@@ -32,8 +32,8 @@ TEST(NmeaLine, PositionsFromGgaRmcAndGll) {
     EXPECT_DOUBLE_EQ(*gga.fix.time, 12 * 3600 + 35 * 60 + 19);
     EXPECT_FALSE(gga.fix.timeHasDate);
 
-    auto rmc = ParseNmeaLine(
-        Sentence("GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W"));
+    auto rmc =
+        ParseNmeaLine(Sentence("GPRMC,123519,A,4807.038,S,01131.000,W,022.4,084.4,230394,003.1,W"));
     ASSERT_EQ(rmc.kind, NmeaLineKind::kUsed);
     EXPECT_LT(*rmc.fix.latitude, 0);
     EXPECT_LT(*rmc.fix.longitude, 0);
@@ -47,8 +47,8 @@ TEST(NmeaLine, PositionsFromGgaRmcAndGll) {
     EXPECT_NEAR(*gll.fix.latitude, (49 + 16.45 / 60) * kDeg, 1e-12);
 
     // No fix, or a void status: no position.
-    EXPECT_FALSE(ParseNmeaLine(Sentence("GPGGA,123519,4807.038,N,01131.000,E,0,00,,,M,,M,,"))
-                     .fix.latitude);
+    EXPECT_FALSE(
+        ParseNmeaLine(Sentence("GPGGA,123519,4807.038,N,01131.000,E,0,00,,,M,,M,,")).fix.latitude);
     EXPECT_FALSE(
         ParseNmeaLine(Sentence("GPRMC,123519,V,4807.038,N,01131.000,E,,,230394,,")).fix.latitude);
 }
