@@ -11,6 +11,7 @@
 #include "platform/WinTypes.h"
 
 class IniProfile;
+class CWnd;
 
 class CWinApp {
   public:
