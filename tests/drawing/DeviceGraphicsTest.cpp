@@ -28,6 +28,17 @@ std::set<std::pair<int, int>> Inked(const Image& image, std::uint32_t background
     return inked;
 }
 
+// The pixels of the rectangle [left, right) x [top, bottom).
+std::set<std::pair<int, int>> PixelsOf(RECT r) {
+    std::set<std::pair<int, int>> pixels;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            pixels.insert({x, y});
+        }
+    }
+    return pixels;
+}
+
 std::set<std::uint32_t> Colours(const Image& image) {
     return std::set<std::uint32_t>(image.pixels.begin(), image.pixels.end());
 }
@@ -60,13 +71,7 @@ TEST(DeviceGraphics, FillRectCoversExactlyItsPixels) {
         g.FillRect(RECT{8, 8, 8, 9}, kBlack, 255);  // empty
         g.FillRect(RECT{9, 9, 8, 8}, kBlack, 255);  // inverted
     }
-    std::set<std::pair<int, int>> expected;
-    for (int y = 3; y < 5; ++y) {
-        for (int x = 2; x < 6; ++x) {
-            expected.insert({x, y});
-        }
-    }
-    EXPECT_EQ(Inked(device.Snapshot()), expected);
+    EXPECT_EQ(Inked(device.Snapshot()), PixelsOf(RECT{2, 3, 6, 5}));
 }
 
 TEST(DeviceGraphics, ShapesAreNotAntiAliased) {
@@ -90,11 +95,7 @@ TEST(DeviceGraphics, ThinPolylineCoversBothEndPixels) {
         const double line[] = {2.0, 2.0, 9.0, 2.0};
         g.DrawPolyline(line, 2, kBlack, 1.0, 255);
     }
-    std::set<std::pair<int, int>> expected;
-    for (int x = 2; x <= 9; ++x) {
-        expected.insert({x, 2});
-    }
-    EXPECT_EQ(Inked(device.Snapshot()), expected);
+    EXPECT_EQ(Inked(device.Snapshot()), PixelsOf(RECT{2, 2, 10, 3}));
 }
 
 TEST(DeviceGraphics, PolylinesOfFewerThanTwoPointsDrawNothing) {
@@ -288,13 +289,7 @@ TEST(DeviceGraphics, ClipLimitsDrawingToTheRectangle) {
         EXPECT_TRUE(g.HasClip());
         g.FillRect(RECT{0, 0, 10, 10}, kBlack, 255);
     }
-    std::set<std::pair<int, int>> expected;
-    for (int y = 2; y < 4; ++y) {
-        for (int x = 2; x < 5; ++x) {
-            expected.insert({x, y});
-        }
-    }
-    EXPECT_EQ(Inked(device.Snapshot()), expected);
+    EXPECT_EQ(Inked(device.Snapshot()), PixelsOf(RECT{2, 2, 5, 4}));
 }
 
 TEST(DeviceGraphics, ResetClipGoesBackToTheDeviceSize) {
