@@ -14,6 +14,9 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using HRESULT = std::int32_t;
+using SHORT = std::int16_t;
+using UINT_PTR = std::uintptr_t;
+using LONG_PTR = std::intptr_t;
 
 #ifndef TRUE
 #define TRUE 1
@@ -31,6 +34,11 @@ using HMODULE = struct HINSTANCE__*;
 using HINSTANCE = HMODULE;
 using HKEY = struct HKEY__*;
 using FARPROC = void (*)();
+using HCURSOR = struct HICON__*;
+using HMONITOR = struct HMONITOR__*;
+using HMENU = struct HMENU__*;
+using HDC = struct HDC__*;
+using HRGN = struct HRGN__*;
 
 struct POINT {
     LONG x = 0;
@@ -53,6 +61,12 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
            (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
-constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+constexpr BYTE GetRValue(COLORREF c) {
+    return static_cast<BYTE>(c & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF c) {
+    return static_cast<BYTE>((c >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF c) {
+    return static_cast<BYTE>((c >> 16) & 0xFF);
+}
