@@ -8,8 +8,8 @@
 
 namespace {
 
-std::string VisibleKey(const PlotrexData* data) {
-    return std::string(data ? data->GetName() : "") + "_visible";
+std::string VisibleKey(const PlotrexData& data) {
+    return std::string(data.GetName()) + "_visible";
 }
 
 }  // namespace
@@ -31,7 +31,11 @@ bool PlotrexDisplay::IsModified() {
 }
 
 void PlotrexDisplay::Load(Serializater& s) {
-    const std::string text = s.Read(VisibleKey(data_));
+    // Without data there is no name to keep the setting under.
+    if (data_ == nullptr) {
+        return;
+    }
+    const std::string text = s.Read(VisibleKey(*data_));
     if (text.empty()) {
         visible_ = true;
         return;
@@ -43,7 +47,10 @@ void PlotrexDisplay::Load(Serializater& s) {
 }
 
 void PlotrexDisplay::Save(Serializater& s) {
-    s.Write(VisibleKey(data_), visible_ ? "1" : "0");
+    if (data_ == nullptr) {
+        return;
+    }
+    s.Write(VisibleKey(*data_), visible_ ? "1" : "0");
 }
 
 bool PlotrexDisplay::SetVisible(bool visible) {
