@@ -21,7 +21,9 @@ void PlotrexDisplayProfile::Draw(short, VexanDevice*, RECT, const LinearPixelPro
     ClearModified();
 }
 
-short PlotrexDisplayProfile::GetLayerCount() { return 2; }
+short PlotrexDisplayProfile::GetLayerCount() {
+    return 2;
+}
 
 bool PlotrexDisplayProfile::GetLegendEntry(std::string& text) {
     PlotrexDataProfile* profile = GetProfile();

@@ -7,7 +7,7 @@
 class PlotrexDataProfile;
 
 class PlotrexDisplayProfile : public PlotrexDisplay {
-public:
+  public:
     explicit PlotrexDisplayProfile(PlotrexData* data);
 
     // Null when built on data that is not a profile.

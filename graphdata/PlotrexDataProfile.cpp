@@ -14,7 +14,9 @@ PlotrexDataProfile::PlotrexDataProfile(DistanceTracker* tracker, const char* nam
     series_.SetCountLimit(kCountLimit);
 }
 
-PlotrexDisplay* PlotrexDataProfile::CreateDisplay() { return new PlotrexDisplayProfile(this); }
+PlotrexDisplay* PlotrexDataProfile::CreateDisplay() {
+    return new PlotrexDisplayProfile(this);
+}
 
 void PlotrexDataProfile::Update() {
     DistanceTracker* tracker = GetDistanceTracker();
@@ -42,8 +44,7 @@ void PlotrexDataProfile::Update() {
     ModifyDisplays();
 }
 
-bool PlotrexDataProfile::GetValueAt(double distance, double* first, double* second,
-                                    double* value) {
+bool PlotrexDataProfile::GetValueAt(double distance, double* first, double* second, double* value) {
     if (!series_.Contains(distance)) {
         return false;
     }
@@ -61,4 +62,6 @@ Extent PlotrexDataProfile::GetExtent() {
     return series_.GetCount() > 0 ? series_.GetExtent() : Extent();
 }
 
-ProfileSeries* PlotrexDataProfile::GetSeries() { return &series_; }
+ProfileSeries* PlotrexDataProfile::GetSeries() {
+    return &series_;
+}

@@ -6,7 +6,7 @@
 #include "graphdata/ProfileSeries.h"
 
 class PlotrexDataProfile : public PlotrexData {
-public:
+  public:
     // Points kept: kCountLimit + kCountLimit / 10.
     static constexpr unsigned kCountLimit = 1000;
 
@@ -21,7 +21,7 @@ public:
     // The host's data kind read for this profile: 14 temperature, 8 depth.
     int GetDataKind() const { return dataKind_; }
 
-private:
+  private:
     ProfileSeries series_;
     int dataKind_;
     float sign_;

@@ -32,7 +32,9 @@ double SquaredDistance(double x1, double y1, double x2, double y2) {
 
 }  // namespace
 
-void ProfileSeries::SetCountLimit(unsigned limit) { countLimit_ = limit; }
+void ProfileSeries::SetCountLimit(unsigned limit) {
+    countLimit_ = limit;
+}
 
 void ProfileSeries::Clear() {
     points_.clear();

@@ -8,7 +8,7 @@
 #include "graphdata/ProfilePoint.h"
 
 class ProfileSeries {
-public:
+  public:
     // With a limit m > 0 the series keeps at most m + m / 10 points, dropping
     // the oldest; 0 means unbounded.
     void SetCountLimit(unsigned limit);
@@ -44,7 +44,7 @@ public:
     // receives the track's great-circle course there.
     double DistanceAtPosition(const PosType& pos, double* course, bool limit) const;
 
-private:
+  private:
     void Trim();
 
     std::vector<ProfilePoint> points_;

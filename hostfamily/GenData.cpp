@@ -41,7 +41,9 @@ const std::string& CGenericData::InvalidString(bool withUnit) {
     return withUnit ? withSymbol : bare;
 }
 
-bool CFloatGenData::IsValid() const { return !IsUndefined(value_) && std::isfinite(value_); }
+bool CFloatGenData::IsValid() const {
+    return !IsUndefined(value_) && std::isfinite(value_);
+}
 
 std::string CFloatGenData::ToString(const CFormat& format) const {
     const int property = format.GetProprieteUnite();

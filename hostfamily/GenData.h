@@ -10,7 +10,7 @@ namespace GenData {
 
 // How a datum becomes text.
 class CFormat {
-public:
+  public:
     // Unit property codes.
     static constexpr int kNumberOnly = 0;  // "12.5": the user's unit, no symbol
     static constexpr int kWithSymbol = 1;  // "12.5 m", "14.0 °C": fixed decimals (default)
@@ -19,14 +19,14 @@ public:
     void SetProprieteUnite(int property) { unitProperty_ = property; }
     int GetProprieteUnite() const { return unitProperty_; }
 
-private:
+  private:
     int unitProperty_ = kWithSymbol;
 };
 
 extern const CFormat g_DefaultGenDataFormat;
 
 class CGenericData {
-public:
+  public:
     virtual ~CGenericData() = default;
     virtual int GetKind() const = 0;
     virtual std::string ToString(const CFormat& format) const = 0;
@@ -40,7 +40,7 @@ public:
 // A floating-point datum; the undefined marker (or a value that is not a
 // number) is the undefined value.
 class CFloatGenData : public CGenericData {
-public:
+  public:
     CFloatGenData(int kind, double value) : kind_(kind), value_(value) {}
 
     int GetKind() const override { return kind_; }
@@ -51,20 +51,20 @@ public:
     void SetValue(double value) { value_ = value; }
     bool IsValid() const;
 
-private:
+  private:
     int kind_;
     double value_;
 };
 
 // A distance along the earth's surface given in radians of arc.
 class CDistHorizontaleRad final : public CFloatGenData {
-public:
+  public:
     explicit CDistHorizontaleRad(double radians)
         : CFloatGenData(kKindHorizontalDistance, radians) {}
 };
 
 class CFactory {
-public:
+  public:
     // A datum of a known kind (depth, temperature, horizontal distance) with
     // the value; null for any other kind.
     static std::unique_ptr<CGenericData> New(int kind, double value);

@@ -48,7 +48,9 @@ RoundStep RoundStepAtLeast(double minimum) {
     return step;
 }
 
-bool Usable(double value) { return !IsUndefined(value) && std::isfinite(value); }
+bool Usable(double value) {
+    return !IsUndefined(value) && std::isfinite(value);
+}
 
 }  // namespace
 

@@ -6,7 +6,7 @@
 namespace GenData {
 
 class CTableEchantillonnee {
-public:
+  public:
     struct Tick {
         double user = 0.0;  // in the user's unit
         double data = 0.0;  // in the data's own (coding) unit
@@ -25,13 +25,13 @@ public:
     // The step between ticks in the user's unit; 0 without ticks.
     double GetPas() const { return step_; }
 
-private:
+  private:
     std::vector<Tick> ticks_;
     double step_ = 0.0;
 };
 
 class CEchantillonneur {
-public:
+  public:
     // Limits and step hint in the data's unit of kind (8 depth, 14
     // temperature, 6 horizontal distance); at most maxCount ticks.
     CEchantillonneur(double from, double to, double stepHint, int kind, int maxCount)
@@ -42,7 +42,7 @@ public:
     // maxCount ticks. Empty for undefined limits or a count below 1.
     CTableEchantillonnee CreerTableEchantillonnee() const;
 
-private:
+  private:
     double from_;
     double to_;
     double stepHint_;

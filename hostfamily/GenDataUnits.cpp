@@ -42,8 +42,7 @@ bool SetUserUnits(const UserUnits& units) {
         return false;
     }
     app->WriteProfileInt(kUnitsSection, kDepthUnitEntry, static_cast<int>(units.depth));
-    app->WriteProfileInt(kUnitsSection, kTemperatureUnitEntry,
-                         static_cast<int>(units.temperature));
+    app->WriteProfileInt(kUnitsSection, kTemperatureUnitEntry, static_cast<int>(units.temperature));
     return true;
 }
 
@@ -61,13 +60,15 @@ DisplayUnit UserUnitFor(int kind, double value, const UserUnits& units) {
             return {"m", -1.0, 0.0, 1};
         case kKindTemperature:
             if (units.temperature == TemperatureUnit::kFahrenheit) {
-                return {"\xC2\xB0"
-                        "F",
-                        1.8, 32.0, 1};
+                return {
+                    "\xC2\xB0"
+                    "F",
+                    1.8, 32.0, 1};
             }
-            return {"\xC2\xB0"
-                    "C",
-                    1.0, 0.0, 1};
+            return {
+                "\xC2\xB0"
+                "C",
+                1.0, 0.0, 1};
         case kKindHorizontalDistance:
             if (std::fabs(value) * kNauticalMilesPerRadian < kMetresBelowMiles) {
                 return {"m", kNauticalMilesPerRadian * kMetresPerNauticalMile, 0.0, 0};
