@@ -56,6 +56,13 @@ LPARAM StatePtr(CommandState* state) {
     return reinterpret_cast<LPARAM>(state);
 }
 
+// Sends a message the dispatcher must recognise; -1 when it did not.
+LRESULT Send(Commandable& target, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto result = CommandDispatch::Dispatch(target, message, wParam, lParam);
+    EXPECT_TRUE(result.has_value()) << message;
+    return result.value_or(-1);
+}
+
 TEST(CommandDispatch, ExecuteMessagePassesNameAndArgumentAndReturnsTheResult) {
     FakeCommandable target;
     target.onExecute = [](const char* command, const char* argument) {
@@ -63,28 +70,19 @@ TEST(CommandDispatch, ExecuteMessagePassesNameAndArgumentAndReturnsTheResult) {
                    ? std::atoi(argument) * 10
                    : 0;
     };
-    const auto result =
-        CommandDispatch::Dispatch(target, ExecuteMessage(), Text("PLOTREX_SCALE_VALUE"), Arg("12"));
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, 120);
+    EXPECT_EQ(Send(target, ExecuteMessage(), Text("PLOTREX_SCALE_VALUE"), Arg("12")), 120);
     EXPECT_EQ(target.lastCommand, "PLOTREX_SCALE_VALUE");
     EXPECT_STREQ(target.lastArgument, "12");
 
     // A command without argument arrives with a null argument.
     target.onExecute = [](const char*, const char*) { return 1; };
-    const auto bare =
-        CommandDispatch::Dispatch(target, ExecuteMessage(), Text("PLOTREX_FIT_TO_WINDOW"), 0);
-    ASSERT_TRUE(bare.has_value());
-    EXPECT_EQ(*bare, 1);
+    EXPECT_EQ(Send(target, ExecuteMessage(), Text("PLOTREX_FIT_TO_WINDOW"), 0), 1);
     EXPECT_EQ(target.lastArgument, nullptr);
 }
 
 TEST(CommandDispatch, ExecuteUnknownToTheHandlerGivesZero) {
     FakeCommandable target;  // answers 0 to everything
-    const auto result =
-        CommandDispatch::Dispatch(target, ExecuteMessage(), Text("PLOTREX_NO_SUCH"), 0);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, 0);
+    EXPECT_EQ(Send(target, ExecuteMessage(), Text("PLOTREX_NO_SUCH"), 0), 0);
     EXPECT_EQ(target.executeCalls, 1);
 }
 
@@ -101,10 +99,7 @@ TEST(CommandDispatch, StateMessageFillsTheRecordAndKeepsTheArgument) {
     state.argument = "PLOTREX_DATA_DEPTH";
     state.checked = true;  // left over from an earlier query
     state.enabled = true;
-    const auto result = CommandDispatch::Dispatch(target, StateMessage(), Text("PLOTREX_SHOW_HIDE"),
-                                                  StatePtr(&state));
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, 1);
+    EXPECT_EQ(Send(target, StateMessage(), Text("PLOTREX_SHOW_HIDE"), StatePtr(&state)), 1);
     EXPECT_TRUE(flagsClearedBeforeAsking);
     EXPECT_TRUE(state.checked);
     EXPECT_TRUE(state.enabled);
@@ -124,10 +119,7 @@ TEST(CommandDispatch, UnrecognisedStateLeavesBothFlagsFalse) {
         CommandState state;
         state.checked = true;
         state.enabled = true;
-        const auto result = CommandDispatch::Dispatch(*target, StateMessage(),
-                                                      Text("PLOTREX_NO_SUCH"), StatePtr(&state));
-        ASSERT_TRUE(result.has_value());
-        EXPECT_EQ(*result, 0);
+        EXPECT_EQ(Send(*target, StateMessage(), Text("PLOTREX_NO_SUCH"), StatePtr(&state)), 0);
         EXPECT_FALSE(state.checked);
         EXPECT_FALSE(state.enabled);
         EXPECT_EQ(target->stateCalls, 1);
@@ -137,10 +129,7 @@ TEST(CommandDispatch, UnrecognisedStateLeavesBothFlagsFalse) {
 TEST(CommandDispatch, StateMessageWithoutRecordReturnsZeroWithoutAsking) {
     FakeCommandable target;
     target.onState = [](const char*, CommandState*) { return 1; };
-    const auto result =
-        CommandDispatch::Dispatch(target, StateMessage(), Text("PLOTREX_SHOW_HIDE"), 0);
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(*result, 0);
+    EXPECT_EQ(Send(target, StateMessage(), Text("PLOTREX_SHOW_HIDE"), 0), 0);
     EXPECT_EQ(target.stateCalls, 0);
 }
 
@@ -150,8 +139,8 @@ TEST(CommandDispatch, NullCommandNameReachesNoHandler) {
     target.onState = [](const char*, CommandState*) { return 1; };
     CommandState state;
     state.enabled = true;
-    EXPECT_EQ(CommandDispatch::Dispatch(target, ExecuteMessage(), 0, Arg("3")), 0);
-    EXPECT_EQ(CommandDispatch::Dispatch(target, StateMessage(), 0, StatePtr(&state)), 0);
+    EXPECT_EQ(Send(target, ExecuteMessage(), 0, Arg("3")), 0);
+    EXPECT_EQ(Send(target, StateMessage(), 0, StatePtr(&state)), 0);
     EXPECT_FALSE(state.enabled);
     EXPECT_EQ(target.executeCalls + target.stateCalls, 0);
 }
@@ -182,13 +171,9 @@ TEST(CommandDispatch, ExceptionsInHandlersBecomeZero) {
         state->checked = true;
         throw 42;  // not even a standard exception
     };
-    EXPECT_EQ(
-        CommandDispatch::Dispatch(target, ExecuteMessage(), Text("PLOTREX_ETR_DISPLAY"), Arg("1")),
-        0);
+    EXPECT_EQ(Send(target, ExecuteMessage(), Text("PLOTREX_ETR_DISPLAY"), Arg("1")), 0);
     CommandState state;
-    EXPECT_EQ(CommandDispatch::Dispatch(target, StateMessage(), Text("PLOTREX_ETR_DISPLAY"),
-                                        StatePtr(&state)),
-              0);
+    EXPECT_EQ(Send(target, StateMessage(), Text("PLOTREX_ETR_DISPLAY"), StatePtr(&state)), 0);
     EXPECT_FALSE(state.checked);
     EXPECT_FALSE(state.enabled);
     EXPECT_EQ(target.executeCalls, 1);

@@ -85,14 +85,6 @@ TEST(LinearPixelProjection, ScrollBringsThatPixelsValueToPixelZero) {
     }
 }
 
-TEST(LinearPixelProjection, SetOriginAtPinsTheValueToThePixel) {
-    for (auto p : SampleProjections()) {
-        p.SetOriginAt(42.5, 300.0);
-        EXPECT_NEAR(p.ToWorld(300.0), 42.5, 1e-9);
-        EXPECT_NEAR(p.ToPixel(42.5), 300.0, 1e-6);
-    }
-}
-
 TEST(LinearPixelProjection, FitTwoPointsMapsTopAndBottomOfARectangle) {
     LinearPixelProjection p(true);
     ASSERT_TRUE(p.FitTwoPoints(10.0, 210.0, 12.0, 20.0));  // top 10 shows 20, bottom 210 shows 12
