@@ -2,8 +2,13 @@
 
 #include <cstring>
 
+#include "drawing/CurvePainter.h"
+#include "drawing/DeviceGraphics.h"
+#include "drawing/StyleTable.h"
+
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/GenData.h"
+#include "layout/LinearPixelProjection.h"
 #include "resources/ModuleStrings.h"
 #include "resources/Resource.h"
 
@@ -16,8 +21,30 @@ PlotrexDataProfile* PlotrexDisplayProfile::GetProfile() const {
     return static_cast<PlotrexDataProfile*>(data_);
 }
 
-void PlotrexDisplayProfile::Draw(short, VexanDevice*, RECT, const LinearPixelProjection&,
-                                 const LinearPixelProjection&, StyleTable*) {
+void PlotrexDisplayProfile::Draw(short layer, VexanDevice* device, RECT area,
+                                 const LinearPixelProjection& x, const LinearPixelProjection& y,
+                                 StyleTable* pens) {
+    PlotrexDataProfile* profile = GetProfile();
+    if (pens != nullptr && device != nullptr && profile != nullptr && (layer == 0 || layer == 1)) {
+        DeviceGraphics graphics(device);
+        graphics.SetClip(area);
+        const ProfileSeries* series = profile->GetSeries();
+        if (series->GetCount() > 0) {
+            const CurvePainter painter(series, &graphics);
+            const double from = x.ToWorld(0.0);
+            const double to = x.ToWorld(area.right);
+            // The fill in layer 0 lies under every line of layer 1.
+            const std::string style =
+                std::string(profile->GetUnit()) + (layer == 0 ? "_BRUSH" : "_PEN");
+            COLORREF colour = 0;
+            BYTE opacity = 0;
+            if (pens->Lookup(style.c_str(), &colour, &opacity)) {
+                painter.Paint(area, from, to, x, y,
+                              layer == 0 ? CurvePainter::kFill : CurvePainter::kLine, colour,
+                              opacity, 0.0, 0.0f);
+            }
+        }
+    }
     ClearModified();
 }
 
