@@ -2,7 +2,9 @@
 // added point drops the oldest), and building one curve over a whole series.
 #include <benchmark/benchmark.h>
 
+#include "drawing/CurvePainter.h"
 #include "graphdata/PlotrexDataProfile.h"
+#include "layout/LinearPixelProjection.h"
 #include "module/ModuleDataPlotrex.h"
 #include "tests/profile/FakeDataSource.h"
 
@@ -54,5 +56,35 @@ void BM_SeriesAddAtCapacity(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SeriesAddAtCapacity);
+
+void BM_BuildCurveOverWholeSeries(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    ProfileSeries series;
+    series.SetCountLimit(PlotrexDataProfile::kCountLimit);
+    for (int i = 0; i < count; ++i) {
+        // A gap every 50 samples, so that both kinds of points are built.
+        const double value = i % 50 == 49 ? kUndefined : -25.0 - i % 17;
+        series.Add(ProfilePoint{PosType(0.7, i * kStep), value, i * kStep});
+    }
+    const RECT area{0, 0, 1600, 900};
+    LinearPixelProjection x;
+    x.multiplier = 1.0;
+    x.scale = count * kStep / area.right;
+    x.origin = 0.0;
+    LinearPixelProjection y(true);
+    y.multiplier = 1.0;
+    y.scale = 0.1;
+    y.origin = 0.0;
+    const CurvePainter painter(&series, nullptr);
+    int points = 0;
+    for (auto _ : state) {
+        const Curve curve = painter.BuildCurve(x.ToWorld(0.0), x.ToWorld(area.right), area, x, y,
+                                               0.0, 0.0f, CurvePainter::kMaxSamples);
+        points = curve.Count();
+        benchmark::DoNotOptimize(curve.xy.data());
+    }
+    state.counters["curve_points"] = points;
+}
+BENCHMARK(BM_BuildCurveOverWholeSeries)->Arg(400)->Arg(1100);
 
 }  // namespace

@@ -17,8 +17,7 @@ PlotrexDisplayProfile::PlotrexDisplayProfile(PlotrexData* data) : PlotrexDisplay
 }
 
 PlotrexDataProfile* PlotrexDisplayProfile::GetProfile() const {
-    // The constructor only ever stores a profile (or null) here.
-    return static_cast<PlotrexDataProfile*>(data_);
+    return dynamic_cast<PlotrexDataProfile*>(data_);
 }
 
 void PlotrexDisplayProfile::Draw(short layer, VexanDevice* device, RECT area,
