@@ -16,6 +16,13 @@ constexpr double kStep = 1e-4;
 constexpr RECT kArea{10, 10, 230, 110};
 constexpr COLORREF kSky = RGB(222, 219, 255);
 
+double Seabed(double i) {
+    return 30.0 + 15.0 * std::sin(i * 0.05) + 4.0 * std::sin(i * 0.31);
+}
+double Water(int i) {
+    return 12.0 + 3.0 * std::sin(i * 0.04 + 1.0);
+}
+
 // A profile view's area: the horizontal axis shows `samples` samples over the
 // area's width; depths from the surface (top) to 60 m, temperatures from 20
 // (top) to 5 degrees.
@@ -35,6 +42,14 @@ class ProfileScene {
 
     void AddDepth(int i, double depth) { Add(depth_, i, IsUndefined(depth) ? depth : -depth); }
     void AddTemperature(int i, double value) { Add(temperature_, i, value); }
+    // Depth and temperature of samples 0 to count - 1, missing from lostFrom to lostTo - 1.
+    void AddSea(int count, int lostFrom = 0, int lostTo = 0) {
+        for (int i = 0; i < count; ++i) {
+            const bool lost = i >= lostFrom && i < lostTo;
+            AddDepth(i, lost ? kUndefined : Seabed(i));
+            AddTemperature(i, lost ? kUndefined : Water(i));
+        }
+    }
 
     Image Draw(bool withTemperature) {
         PixelDevice device(240, 120, kSky);
@@ -69,13 +84,6 @@ class ProfileScene {
     LinearPixelProjection t_{true};
 };
 
-double Seabed(double i) {
-    return 30.0 + 15.0 * std::sin(i * 0.05) + 4.0 * std::sin(i * 0.31);
-}
-double Water(int i) {
-    return 12.0 + 3.0 * std::sin(i * 0.04 + 1.0);
-}
-
 bool Blank(const Image& image) {
     for (std::uint32_t pixel : image.pixels) {
         if (pixel !=
@@ -99,20 +107,13 @@ TEST(ProfileDisplayGolden, DepthFilledUnderItsLine) {
 
 TEST(ProfileDisplayGolden, TemperatureLineOverTheDepthFill) {
     ProfileScene scene(120);
-    for (int i = 0; i < 120; ++i) {
-        scene.AddDepth(i, Seabed(i));
-        scene.AddTemperature(i, Water(i));
-    }
+    scene.AddSea(120);
     EXPECT_TRUE(MatchesGolden(scene.Draw(true), "profile/depth-temperature.png"));
 }
 
 TEST(ProfileDisplayGolden, AGapInTheMiddle) {
     ProfileScene scene(120);
-    for (int i = 0; i < 120; ++i) {
-        const bool lost = i >= 50 && i < 66;
-        scene.AddDepth(i, lost ? kUndefined : Seabed(i));
-        scene.AddTemperature(i, lost ? kUndefined : Water(i));
-    }
+    scene.AddSea(120, 50, 66);
     EXPECT_TRUE(MatchesGolden(scene.Draw(true), "profile/gap.png"));
 }
 
@@ -127,10 +128,7 @@ TEST(ProfileDisplayGolden, ALongProfileDecimated) {
 
 TEST(ProfileDisplay, DrawsOnlyWhatItsStylesAndLayersName) {
     ProfileScene scene(120);
-    for (int i = 0; i < 120; ++i) {
-        scene.AddDepth(i, Seabed(i));
-        scene.AddTemperature(i, Water(i));
-    }
+    scene.AddSea(120);
     // No "TEMP_BRUSH": the temperature is never filled.
     EXPECT_TRUE(Blank(scene.DrawLayer(scene.Temperature(), 0)));
     EXPECT_FALSE(Blank(scene.DrawLayer(scene.Temperature(), 1)));
