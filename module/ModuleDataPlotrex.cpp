@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/Undefined.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
@@ -72,6 +73,8 @@ void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
                                    [[maybe_unused]] HostVesselSource* vesselSource,
                                    int withEchogram) {
     tracker_.Initialize(dataSource);
+    Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphTemp, kUnitTemp));
+    Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphDepth, kUnitDist));
     styles_.FillDefaults();
     SetMode((withEchogram & 0xFF) != 0 ? 1 : 0);
 }
