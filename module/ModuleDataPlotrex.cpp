@@ -5,9 +5,19 @@
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/Undefined.h"
+#include "layout/PlotrexView.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
 #include "module/ProfileHelpers.h"
+#include "persistence/SerializaterReg.h"
+#include "platform/WinApp.h"
+
+namespace {
+
+// The size of a view made without a host window to hold it.
+constexpr RECT kTopLevelViewRect{0, 0, 800, 600};
+
+}  // namespace
 
 ModuleDataPlotrex::ModuleDataPlotrex() = default;
 
@@ -27,6 +37,7 @@ std::pair<std::string, std::string> ModuleDataPlotrex::GetRegistrySections() {
     return {kDataSection, kDisplaySection};
 }
 
+// A view still open goes here, before the style table it points to.
 ModuleDataPlotrex::~ModuleDataPlotrex() = default;
 
 void ModuleDataPlotrex::Terminate() {
@@ -107,13 +118,47 @@ int ModuleDataPlotrex::GetMode() {
 
 bool ModuleDataPlotrex::GetAnchorDepthAndImmersion(double* a, double* b, double* immersion,
                                                    double* depth) {
-    *a = *b = *immersion = *depth = kUndefined;
-    // Only a profile view has an anchor point, and none is open.
-    return false;
+    double first = kUndefined;
+    double second = kUndefined;
+    double sunk = kUndefined;
+    double bottom = kUndefined;
+    bool found = false;
+    if (PlotrexView* view = ProfileView()) {
+        PlotrexOrganizer& organizer = view->GetOrganizer();
+        bottom = organizer.GetValueAtAnchor(kUnitDist, &first, &second);
+        double unusedA = kUndefined;
+        double unusedB = kUndefined;
+        sunk = organizer.GetValueAtAnchor(PlotrexOrganizer::kImmersion, &unusedA, &unusedB);
+        found = !IsUndefined(bottom) && !IsUndefined(sunk);
+    }
+    // Depths are kept negative; the host wants them as positive figures.
+    const double undefined = kUndefined;
+    for (auto [out, value] : {std::pair{a, first}, std::pair{b, second},
+                              std::pair{immersion, found ? -sunk : undefined},
+                              std::pair{depth, found ? -bottom : undefined}}) {
+        if (out != nullptr) {
+            *out = value;
+        }
+    }
+    return found;
 }
 
-bool ModuleDataPlotrex::GetAnchorPosition(double*, double*) {
-    return false;
+bool ModuleDataPlotrex::GetAnchorPosition(double* a, double* b) {
+    PlotrexView* view = ProfileView();
+    if (currentProfile_ == nullptr || view == nullptr) {
+        return false;
+    }
+    double first = kUndefined;
+    double second = kUndefined;
+    const double value =
+        view->GetOrganizer().GetValueAtAnchor(currentProfile_->GetUnit(), &first, &second);
+    if (a != nullptr) {
+        *a = first;
+    }
+    if (b != nullptr) {
+        *b = second;
+    }
+    return !IsUndefined(value) && !IsUndefined(first) && !IsUndefined(second);
 }
 
 void ModuleDataPlotrex::CreateViewForMode() {
@@ -124,11 +169,56 @@ void ModuleDataPlotrex::CreateViewForMode() {
     }
 }
 
-bool ModuleDataPlotrex::OpenView(DXDesktopDeviceManager*, double, short) {
-    return view_ != nullptr;
+bool ModuleDataPlotrex::OpenView(DXDesktopDeviceManager* deviceManager, double unitsPerPixel,
+                                 short referenceLevel) {
+    PlotrexView* view = ProfileView();
+    if (view == nullptr) {
+        return false;
+    }
+    // Setting the organizer up twice would leave the first device and
+    // displays behind.
+    if (viewOpened_) {
+        return true;
+    }
+    PlotrexDataContainer collected;
+    CollectGraphs(mode_, collected);
+    PlotrexDataContainer graphs;
+    for (PlotrexData* data : collected) {
+        if (data != nullptr) {
+            graphs.Add(data);
+        }
+    }
+    PlotrexOrganizer& organizer = view->GetOrganizer();
+    const char* mainType = currentProfile_ != nullptr ? currentProfile_->GetName() : "";
+    if (!organizer.Init(view, deviceManager, graphs, GetDistanceTracker(static_cast<short>(mode_)),
+                        &styles_, unitsPerPixel, referenceLevel, mainType)) {
+        return false;
+    }
+    SerializaterReg settings(AfxGetApp(), kDisplaySection);
+    organizer.Load(settings);
+    view->StartTimers(styles_.ViewLightModeField());
+    organizer.CenterOnVessel();
+    viewOpened_ = true;
+    SetAllDisplaysVisible(true);
+    return true;
 }
 
 void ModuleDataPlotrex::CloseView() {
+    if (view_ != nullptr) {
+        if (PlotrexView* view = ProfileView()) {
+            PlotrexOrganizer& organizer = view->GetOrganizer();
+            // A view that never opened would overwrite the saved layout with
+            // its defaults.
+            if (viewOpened_) {
+                SerializaterReg settings(AfxGetApp(), kDisplaySection);
+                organizer.Save(settings);
+            }
+            organizer.Shutdown();
+        }
+        view_->DestroyWindow();
+        view_.reset();
+        viewOpened_ = false;
+    }
     SetAllDisplaysVisible(false);
 }
 
@@ -140,14 +230,27 @@ void ModuleDataPlotrex::SetDayNightMode(short mode) {
 
 void ModuleDataPlotrex::SetLabelSize(short level) {
     const short multiplier = level < 2 ? 1 : level <= 3 ? 2 : 3;
-    if (multiplier != gLabelFontSizeMultiplier) {
-        gLabelFontSizeMultiplier = multiplier;
+    if (multiplier == gLabelFontSizeMultiplier) {
+        return;
+    }
+    gLabelFontSizeMultiplier = multiplier;
+    if (view_ != nullptr) {
+        view_->RedrawWindow(nullptr, nullptr,
+                            RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
 }
 
 void ModuleDataPlotrex::SetHistoricProfile(const std::vector<double>&, double, double) {}
 
-void ModuleDataPlotrex::SetTrawlValue(double) {}
+void ModuleDataPlotrex::SetTrawlValue(double) {
+    if (graphs_.GetData(kGraphDReckChalut) == nullptr) {
+        return;
+    }
+    // The trawl data takes the value here once it exists.
+    if (PlotrexView* view = ProfileView()) {
+        view->Invalidate(TRUE);
+    }
+}
 
 void ModuleDataPlotrex::CollectGraphs(int mode, PlotrexDataContainer& container) {
     auto collect = [&](std::initializer_list<const char*> names) {
@@ -175,7 +278,32 @@ DistanceTracker* ModuleDataPlotrex::GetDistanceTracker(short index) {
     return index == 0 ? &tracker_ : nullptr;
 }
 
-void ModuleDataPlotrex::CreateView() {}
+void ModuleDataPlotrex::CreateView() {
+    // Only one view at a time: the previous one keeps its layout and lets go
+    // of its displays first.
+    if (view_ != nullptr) {
+        CloseView();
+    }
+    std::unique_ptr<CWnd> view = CreateWindowObject("PlotrexView");
+    if (view == nullptr) {
+        return;
+    }
+    CWinApp* app = AfxGetApp();
+    CWnd* parent = app != nullptr ? app->m_pMainWnd : nullptr;
+    RECT rect = kTopLevelViewRect;
+    DWORD style = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    if (parent != nullptr && parent->GetSafeHwnd() != nullptr) {
+        parent->GetClientRect(&rect);
+        style |= WS_CHILD;
+    } else {
+        parent = nullptr;
+        style |= WS_POPUP;
+    }
+    // Without a window there is nothing to open: no view.
+    if (view->Create(nullptr, "Plotrex", style, rect, parent, 0)) {
+        view_ = std::move(view);
+    }
+}
 
 void ModuleDataPlotrex::CreatePixelView() {}
 
@@ -197,6 +325,22 @@ OGRLayer* ModuleDataPlotrex::QueryLayer(std::int32_t, std::int32_t) {
 
 void ModuleDataPlotrex::Register(std::unique_ptr<PlotrexData> data) {
     graphs_.Add(data.release());
+}
+
+HWND ModuleDataPlotrex::GetViewWindow() const {
+    return view_ != nullptr ? view_->GetSafeHwnd() : nullptr;
+}
+
+PlotrexOrganizer* ModuleDataPlotrex::GetViewOrganizer() const {
+    PlotrexView* view = ProfileView();
+    return view != nullptr ? &view->GetOrganizer() : nullptr;
+}
+
+PlotrexView* ModuleDataPlotrex::ProfileView() const {
+    if (view_ == nullptr || !view_->IsKindOf(RUNTIME_CLASS(PlotrexView))) {
+        return nullptr;
+    }
+    return static_cast<PlotrexView*>(view_.get());
 }
 
 void ModuleDataPlotrex::SetAllDisplaysVisible(bool visible) {

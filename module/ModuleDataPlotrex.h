@@ -14,6 +14,8 @@
 class CWnd;
 class DXDesktopDeviceManager;
 class PlotrexData;
+class PlotrexOrganizer;
+class PlotrexView;
 
 inline constexpr const char* kModuleName = "PLOTREX_MODULE";
 inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
@@ -68,6 +70,11 @@ class ModuleDataPlotrex : public ModuleData, public OGRable {
 
     // For the display objects and the host's summary.
     bool HasView() const { return view_ != nullptr; }
+    // The view's window, to which the host sends the command messages; null
+    // without a view.
+    HWND GetViewWindow() const;
+    // The organizer of a profile view, null without one.
+    PlotrexOrganizer* GetViewOrganizer() const;
     PlotrexData* GetCurrentProfile() const { return currentProfile_; }
     const PlotrexDataContainer& GetGraphs() const { return graphs_; }
     StyleTable& GetStyleTable() { return styles_; }
@@ -75,13 +82,17 @@ class ModuleDataPlotrex : public ModuleData, public OGRable {
   private:
     void Register(std::unique_ptr<PlotrexData> data);
     void SetAllDisplaysVisible(bool visible);
+    // The view when it is a profile view, else null.
+    PlotrexView* ProfileView() const;
 
     PlotrexDataContainer graphs_;
     DistanceTracker tracker_;
     StyleTable styles_;
-    CWnd* view_ = nullptr;  // owned; a profile view or a pixel view
+    std::unique_ptr<CWnd> view_;  // a profile view or a pixel view
     PlotrexData* currentProfile_ = nullptr;
     int mode_ = -1;
+    // The view was set up by OpenView: only then has it a layout worth saving.
+    bool viewOpened_ = false;
 };
 
 extern "C" {

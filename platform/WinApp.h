@@ -45,6 +45,10 @@ class CWinApp {
 
     IniProfile& Profile() { return *profile_; }
 
+    // The host's main window (not owned), parent of the module's view; null
+    // until the host sets it.
+    CWnd* m_pMainWnd = nullptr;
+
   private:
     std::unique_ptr<IniProfile> profile_;
 };

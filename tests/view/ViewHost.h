@@ -1,0 +1,131 @@
+#pragma once
+// A host on the headless desktop for the view tests: its main window, the
+// desktop's device manager, and the module data object following a fake ship
+// along a voyage over a sloping sea bottom with a temperature front.
+#include <cmath>
+#include <string>
+
+#include "drawing/DXDesktopDeviceManager.h"
+#include "layout/PlotrexOrganizer.h"
+#include "layout/PlotrexView.h"
+#include "module/CommandMessages.h"
+#include "module/ModuleDataPlotrex.h"
+#include "module/ModuleWideValues.h"
+#include "platform/HeadlessDesktop.h"
+#include "support/FakeHostObjects.h"
+#include "support/TestProfile.h"
+
+namespace viewtest {
+
+constexpr double kEarthRadius = 6371000.0;  // metres, as radians of arc go
+inline double Metres(double radians) {
+    return radians * kEarthRadius;
+}
+inline double Radians(double metres) {
+    return metres / kEarthRadius;
+}
+
+// The voyage: the ship steams north from the shelf toward deeper water.
+struct Voyage {
+    double startLatitude = 0.8290;  // 47.5 N
+    double longitude = -0.0698;     // 4 W
+    double metresPerCycle = 25.0;
+
+    // Depth in metres under the ship after `metres` run: a slope from 18 m to
+    // the nineties with sand waves and a bank half way.
+    static double Depth(double metres) {
+        const double slope = 18.0 + 75.0 * (metres / 7500.0);
+        const double waves = 2.5 * std::sin(metres / 180.0) + 1.2 * std::sin(metres / 47.0);
+        const double bank = -14.0 * std::exp(-std::pow((metres - 3600.0) / 500.0, 2.0));
+        return slope + waves + bank;
+    }
+    // Sea temperature: warm coastal water, a front near 4.8 km, cold water beyond.
+    static double Temperature(double metres) {
+        return 12.4 - 1.1 * std::tanh((metres - 4800.0) / 250.0) +
+               0.08 * std::sin(metres / 95.0);
+    }
+};
+
+class ViewHost {
+  public:
+    // The main window's client area, in screen coordinates.
+    static constexpr RECT kHostRect{100, 50, 900, 530};
+
+    explicit ViewHost(bool withMainWindow = true) {
+        gLabelFontSizeMultiplier = 1;
+        gDayNightMode = 0;
+        if (withMainWindow) {
+            mainWindow.Create(nullptr, "host", WS_POPUP | WS_VISIBLE, kHostRect, nullptr, 0);
+            profile.App().m_pMainWnd = &mainWindow;
+        }
+        managerReady = manager.Init();
+        data.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    }
+    ~ViewHost() { data.Terminate(); }
+    ViewHost(const ViewHost&) = delete;
+    ViewHost& operator=(const ViewHost&) = delete;
+
+    // One host cycle per step of the voyage.
+    void Sail(int cycles) {
+        for (int i = 0; i < cycles; ++i, ++cycle_) {
+            const double run = cycle_ * voyage.metresPerCycle;
+            source.position = PosType(voyage.startLatitude + Radians(run), voyage.longitude);
+            source.samples[kDataKindDepth] = static_cast<float>(Voyage::Depth(run));
+            source.samples[kDataKindTemperature] = static_cast<float>(Voyage::Temperature(run));
+            data.UpdateGraphs();
+        }
+    }
+    // The distance run (radians of arc) since the first position.
+    double Distance() { return data.GetDistanceTracker(0)->GetDistance(); }
+
+    // Creates and opens the view; by default 10 m to the pixel at level 7.
+    bool Open(double metresPerPixel = 10.0, short referenceLevel = 7) {
+        data.CreateViewForMode();
+        const bool opened = data.OpenView(&manager, Radians(metresPerPixel), referenceLevel);
+        desktop.PumpMessages();
+        return opened;
+    }
+
+    HWND View() const { return data.GetViewWindow(); }
+    PlotrexOrganizer& Organizer() { return *data.GetViewOrganizer(); }
+    RECT ViewClient() const {
+        RECT r{};
+        ::GetClientRect(View(), &r);
+        return r;
+    }
+    POINT Screen(POINT client) const {
+        ::ClientToScreen(View(), &client);
+        return client;
+    }
+    // Where a distance run (radians) is drawn, in client pixels.
+    double PixelOf(double distance) {
+        return Organizer().GetHorizontalProjection().ToPixel(distance);
+    }
+    int Presents() const { return desktop.PresentCount(View()); }
+
+    LRESULT Execute(const char* command, const char* argument = nullptr) {
+        const LRESULT result =
+            ::SendMessage(View(), CommandMessages::Execute(), reinterpret_cast<WPARAM>(command),
+                          reinterpret_cast<LPARAM>(argument));
+        desktop.PumpMessages();
+        return result;
+    }
+    LRESULT State(const char* command, CommandState* state) {
+        return ::SendMessage(View(), CommandMessages::State(), reinterpret_cast<WPARAM>(command),
+                             reinterpret_cast<LPARAM>(state));
+    }
+
+    HeadlessDesktop desktop;
+    TestProfile profile;
+    CWnd mainWindow;
+    DXDesktopDeviceManager manager;
+    bool managerReady = false;
+    FakeDataSource source;
+    Voyage voyage;
+    ModuleDataPlotrex data;
+
+  private:
+    int cycle_ = 0;
+};
+
+}  // namespace viewtest
