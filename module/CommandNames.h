@@ -1,0 +1,32 @@
+#pragma once
+// Names of the commands the host sends to the module's view. Commands are
+// told apart by comparing these texts, never by number.
+
+// Layout commands, carried out by the organizer.
+inline constexpr const char* kCommandShowHide = "PLOTREX_SHOW_HIDE";
+inline constexpr const char* kCommandScaleValue = "PLOTREX_SCALE_VALUE";
+inline constexpr const char* kCommandScalePlus = "PLOTREX_SCALE_PLUS";
+inline constexpr const char* kCommandScaleMoins = "PLOTREX_SCALE_MOINS";
+inline constexpr const char* kCommandSlopeValue = "PLOTREX_SLOPE_VALUE";
+inline constexpr const char* kCommandSlopePlus = "PLOTREX_SLOPE_PLUS";
+inline constexpr const char* kCommandSlopeMoins = "PLOTREX_SLOPE_MOINS";
+inline constexpr const char* kCommandCenterOn = "PLOTREX_CENTER_ON";
+inline constexpr const char* kCommandCenterOnProfile = "PLOTREX_CENTER_ON_PROFILE";
+inline constexpr const char* kCommandFitToWindow = "PLOTREX_FIT_TO_WINDOW";
+
+// Echo-sounder commands, carried out by the echogram data.
+inline constexpr const char* kCommandEtrDisplay = "PLOTREX_ETR_DISPLAY";
+inline constexpr const char* kCommandEtrFrequency = "PLOTREX_ETR_FREQUENCY";
+inline constexpr const char* kCommandEtrRangePlus = "PLOTREX_ETR_RANGE_PLUS";
+inline constexpr const char* kCommandEtrRangeMoins = "PLOTREX_ETR_RANGE_MOINS";
+inline constexpr const char* kCommandEtrShiftPlus = "PLOTREX_ETR_SHIFT_PLUS";
+inline constexpr const char* kCommandEtrShiftMoins = "PLOTREX_ETR_SHIFT_MOINS";
+inline constexpr const char* kCommandEtrDualFreqParam = "PLOTREX_ETR_DUALFREQ_PARAM";
+inline constexpr const char* kCommandEtrSingleFreqParam = "PLOTREX_ETR_SINGLEFREQ_PARAM";
+inline constexpr const char* kCommandEtrMarkerZoomParam = "PLOTREX_ETR_MARKERZOOM_PARAM";
+inline constexpr const char* kCommandEtrBottomZoomParam = "PLOTREX_ETR_BOTTOMZOOM_PARAM";
+inline constexpr const char* kCommandEtrBottomLockParam = "PLOTREX_ETR_BOTTOMLOCK_PARAM";
+inline constexpr const char* kCommandEtrBottomDiscrParam = "PLOTREX_ETR_BOTTOMDISCR_PARAM";
+inline constexpr const char* kCommandEtrHfParam = "PLOTREX_ETR_HF_PARAM";
+inline constexpr const char* kCommandEtrLfParam = "PLOTREX_ETR_LF_PARAM";
+inline constexpr const char* kCommandEtrHfLfParam = "PLOTREX_ETR_HFLF_PARAM";

@@ -1,0 +1,126 @@
+#include "platform/CDC.h"
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// A Cairo context that lives for one operation.
+class ScopedCairo {
+  public:
+    explicit ScopedCairo(cairo_surface_t* surface) : cr_(cairo_create(surface)) {}
+    ~ScopedCairo() { cairo_destroy(cr_); }
+    ScopedCairo(const ScopedCairo&) = delete;
+    ScopedCairo& operator=(const ScopedCairo&) = delete;
+    cairo_t* get() const { return cr_; }
+
+  private:
+    cairo_t* cr_;
+};
+
+}  // namespace
+
+CDC::CDC(void* pixels, int width, int height, int stride, Format format) : format_(format) {
+    if (pixels == nullptr || width <= 0 || height <= 0 || stride % 4 != 0 || stride / 4 < width) {
+        return;
+    }
+    const cairo_format_t cairoFormat =
+        format == Format::kArgb32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(pixels), cairoFormat, width, height, stride);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    // The memory may already hold a picture: Cairo must not assume it is clear.
+    cairo_surface_mark_dirty(surface);
+    surface_ = surface;
+    width_ = width;
+    height_ = height;
+}
+
+CDC::~CDC() {
+    if (surface_ != nullptr) {
+        cairo_surface_flush(surface_);
+        cairo_surface_destroy(surface_);
+    }
+}
+
+HDC CDC::GetSafeHdc() const {
+    return surface_ != nullptr ? reinterpret_cast<HDC>(const_cast<CDC*>(this)) : nullptr;
+}
+
+CDC* CDC::FromHandle(HDC dc) {
+    return reinterpret_cast<CDC*>(dc);
+}
+
+void CDC::FillSolidRect(const RECT& r, COLORREF colour) {
+    FillSolidRect(r.left, r.top, r.right - r.left, r.bottom - r.top, colour);
+}
+
+void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
+    if (surface_ == nullptr || cx <= 0 || cy <= 0) {
+        return;
+    }
+    ScopedCairo cr(surface_);
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr.get(), GetRValue(colour) / 255.0, GetGValue(colour) / 255.0,
+                         GetBValue(colour) / 255.0);
+    cairo_rectangle(cr.get(), x, y, cx, cy);
+    cairo_fill(cr.get());
+}
+
+BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop) {
+    if (surface_ == nullptr || source == nullptr || source->surface_ == nullptr || rop != SRCCOPY) {
+        return FALSE;
+    }
+    if (width <= 0 || height <= 0) {
+        return TRUE;
+    }
+    cairo_surface_flush(source->surface_);
+    ScopedCairo cr(surface_);
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), source->surface_, x - xSrc, y - ySrc);
+    // Pixels outside the source stay as they are, as with a copy from a
+    // smaller bitmap.
+    cairo_rectangle(cr.get(), x, y, width, height);
+    cairo_clip(cr.get());
+    cairo_rectangle(cr.get(), x - xSrc, y - ySrc, source->width_, source->height_);
+    cairo_fill(cr.get());
+    return cairo_status(cr.get()) == CAIRO_STATUS_SUCCESS ? TRUE : FALSE;
+}
+
+COLORREF CDC::GetPixel(int x, int y) const {
+    if (surface_ == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) {
+        return CLR_INVALID;
+    }
+    cairo_surface_flush(surface_);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+    std::uint32_t word = 0;
+    std::memcpy(&word, row + 4 * x, 4);
+    unsigned r = (word >> 16) & 0xFF;
+    unsigned g = (word >> 8) & 0xFF;
+    unsigned b = word & 0xFF;
+    const unsigned a = word >> 24;
+    if (format_ == Format::kArgb32 && a != 0 && a != 255) {
+        r = (r * 255 + a / 2) / a;
+        g = (g * 255 + a / 2) / a;
+        b = (b * 255 + a / 2) / a;
+    }
+    return RGB(static_cast<BYTE>(r), static_cast<BYTE>(g), static_cast<BYTE>(b));
+}
+
+void CDC::MarkDirty() {
+    if (surface_ != nullptr) {
+        cairo_surface_mark_dirty(surface_);
+    }
+}
+
+void CDC::Flush() {
+    if (surface_ != nullptr) {
+        cairo_surface_flush(surface_);
+    }
+}
