@@ -1,0 +1,188 @@
+// Presenting pixels into windows, saving them, and monitors.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wall"
+#pragma GCC diagnostic ignored "-Wextra"
+#include <cairo.h>
+#pragma GCC diagnostic pop
+
+#include "RecordingWindow.h"
+#include "support/TestProfile.h"
+
+namespace {
+
+// A 4 x 2 image whose pixel (x, y) is 0x00RRGGBB with red = x and green = y,
+// in a buffer with padding at the end of each row.
+struct Source {
+    static constexpr int kStride = 6 * 4;
+    std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(6 * 2, 0xDEADBEEF);
+    Source() {
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                pixels[y * 6 + x] = Colour(x, y);
+            }
+        }
+    }
+    static std::uint32_t Colour(int x, int y) {
+        return (static_cast<std::uint32_t>(0x40 * x) << 16) |
+               (static_cast<std::uint32_t>(0x80 * y) << 8) | 0x11;
+    }
+};
+
+PixelImage ReadPng(const std::string& path) {
+    std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
+        cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        return {};
+    }
+    PixelImage image(cairo_image_surface_get_width(surface.get()),
+                     cairo_image_surface_get_height(surface.get()));
+    const unsigned char* data = cairo_image_surface_get_data(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
+    for (int y = 0; y < image.height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < image.width; ++x) {
+            image.Row(y)[x] = row[x] & 0x00FFFFFF;
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+TEST(Present, CopiesTheSourceRectangleAtOneToOne) {
+    HeadlessDesktop desktop;
+    RecordingWindow window;
+    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 10, 10}));
+    Source source;
+    const RECT from{1, 0, 4, 2};
+    const RECT to{5, 5, 8, 7};
+    ASSERT_TRUE(desktop.PresentToWindow(window.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
+                                        &from, &to));
+    const PixelImage shown = desktop.CaptureWindow(window.m_hWnd);
+    EXPECT_EQ(shown.At(5, 5), Source::Colour(1, 0));
+    EXPECT_EQ(shown.At(7, 6), Source::Colour(3, 1));
+    EXPECT_EQ(shown.At(4, 5), 0u);
+    EXPECT_EQ(shown.At(8, 5), 0u);
+    EXPECT_EQ(desktop.PresentCount(window.m_hWnd), 1);
+}
+
+TEST(Present, ScalesWithTheNearestPixelAndClipsToTheWindow) {
+    HeadlessDesktop desktop;
+    RecordingWindow window;
+    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 6, 4}));
+    Source source;
+    // 4 x 2 doubled into 8 x 4 at (-2, 0): the first source column is cut off.
+    const RECT to{-2, 0, 6, 4};
+    ASSERT_TRUE(desktop.PresentToWindow(window.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
+                                        nullptr, &to));
+    const PixelImage shown = desktop.CaptureWindow(window.m_hWnd);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            EXPECT_EQ(shown.At(x, y), Source::Colour((x + 2) / 2, y / 2)) << x << "," << y;
+        }
+    }
+}
+
+TEST(Present, RefusesWhatDoesNotFit) {
+    HeadlessDesktop desktop;
+    RecordingWindow window;
+    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 6, 4}));
+    Source source;
+    const RECT beyond{0, 0, 5, 2};
+    const RECT empty{1, 1, 1, 2};
+    const HWND w = window.m_hWnd;
+    const std::uint32_t* p = source.pixels.data();
+    EXPECT_FALSE(desktop.PresentToWindow(w, p, 4, 2, Source::kStride, &beyond, nullptr));
+    EXPECT_FALSE(desktop.PresentToWindow(w, p, 4, 2, Source::kStride, &empty, nullptr));
+    EXPECT_FALSE(desktop.PresentToWindow(w, p, 4, 2, 8, nullptr, nullptr));
+    EXPECT_FALSE(desktop.PresentToWindow(w, nullptr, 4, 2, Source::kStride, nullptr, nullptr));
+    EXPECT_FALSE(desktop.PresentToWindow(nullptr, p, 4, 2, Source::kStride, nullptr, nullptr));
+    EXPECT_EQ(desktop.PresentCount(w), 0);
+}
+
+TEST(Present, SavedPngHoldsTheWindowWithItsChildren) {
+    HeadlessDesktop desktop;
+    RecordingWindow frame, child;
+    ASSERT_TRUE(frame.Make(nullptr, RECT{0, 0, 8, 6}));
+    ASSERT_TRUE(child.Make(&frame, RECT{4, 2, 8, 4}));
+    const std::vector<std::uint32_t> grey(8 * 6, 0x00808080);
+    ASSERT_TRUE(desktop.PresentToWindow(frame.m_hWnd, grey.data(), 8, 6, 32, nullptr, nullptr));
+    Source source;
+    ASSERT_TRUE(desktop.PresentToWindow(child.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
+                                        nullptr, nullptr));
+    TempFolder folder;
+    const std::string path = folder.File("frame.png");
+    ASSERT_TRUE(desktop.SaveWindowPng(frame.m_hWnd, path));
+    const PixelImage saved = ReadPng(path);
+    ASSERT_EQ(saved.width, 8);
+    ASSERT_EQ(saved.height, 6);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const bool inChild = x >= 4 && y >= 2 && y < 4;
+            const std::uint32_t expected = inChild ? Source::Colour(x - 4, y - 2) : 0x808080;
+            EXPECT_EQ(saved.At(x, y), expected) << x << "," << y;
+        }
+    }
+    EXPECT_FALSE(desktop.SaveWindowPng(nullptr, folder.File("none.png")));
+    EXPECT_FALSE(desktop.SaveWindowPng(frame.m_hWnd, folder.File("no/such/folder.png")));
+}
+
+TEST(Present, ResizeKeepsWhatWasShownAndTheSurfaceFollows) {
+    HeadlessDesktop desktop;
+    RecordingWindow window;
+    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 4, 2}));
+    Source source;
+    ASSERT_TRUE(desktop.PresentToWindow(window.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
+                                        nullptr, nullptr));
+    window.MoveWindow(0, 0, 3, 3);
+    const PixelImage shown = desktop.CaptureWindow(window.m_hWnd);
+    EXPECT_EQ(shown.At(2, 1), Source::Colour(2, 1));
+    EXPECT_EQ(shown.At(0, 2), 0u);
+    const WindowSurface surface = desktop.GetWindowSurface(window.m_hWnd);
+    ASSERT_NE(surface.pixels, nullptr);
+    EXPECT_EQ(surface.width, 3);
+    EXPECT_EQ(surface.stride, 12);
+    surface.pixels[0] = 0x123456;
+    EXPECT_EQ(desktop.CaptureWindow(window.m_hWnd).At(0, 0), 0x123456u);
+}
+
+TEST(Monitors, WindowBelongsToTheMonitorHoldingItsCentre) {
+    HeadlessDesktop desktop({RECT{0, 0, 1920, 1080}, RECT{1920, 0, 3200, 1024}});
+    const std::vector<HMONITOR> monitors = desktop.GetMonitors();
+    ASSERT_EQ(monitors.size(), 2u);
+    MONITORINFO info;
+    ASSERT_TRUE(::GetMonitorInfo(monitors[1], &info));
+    EXPECT_EQ(info.rcMonitor.left, 1920);
+    EXPECT_EQ(info.rcMonitor.right, 3200);
+    EXPECT_EQ(info.dwFlags, 0u);
+    ASSERT_TRUE(::GetMonitorInfo(monitors[0], &info));
+    EXPECT_EQ(info.dwFlags, DWORD{MONITORINFOF_PRIMARY});
+    info.cbSize = 20;
+    EXPECT_FALSE(::GetMonitorInfo(monitors[0], &info));
+
+    RecordingWindow window;
+    ASSERT_TRUE(window.Make(nullptr, RECT{100, 100, 900, 700}));
+    EXPECT_EQ(::MonitorFromWindow(window.m_hWnd, MONITOR_DEFAULTTONEAREST), monitors[0]);
+    // Mostly over the boundary, centre on the second.
+    window.MoveWindow(1500, 100, 900, 600);
+    EXPECT_EQ(::MonitorFromWindow(window.m_hWnd, MONITOR_DEFAULTTONEAREST), monitors[1]);
+    // Below the second monitor's bottom: nearest is the second, none holds it.
+    window.MoveWindow(2500, 1100, 100, 100);
+    EXPECT_EQ(::MonitorFromWindow(window.m_hWnd, MONITOR_DEFAULTTONEAREST), monitors[1]);
+    EXPECT_EQ(::MonitorFromWindow(window.m_hWnd, MONITOR_DEFAULTTOPRIMARY), monitors[0]);
+    EXPECT_EQ(::MonitorFromWindow(window.m_hWnd, MONITOR_DEFAULTTONULL), nullptr);
+    EXPECT_EQ(::MonitorFromWindow(nullptr, MONITOR_DEFAULTTONEAREST), nullptr);
+
+    RECT screen;
+    ASSERT_TRUE(::GetWindowRect(::GetDesktopWindow(), &screen));
+    EXPECT_EQ(screen.right, 3200);
+    EXPECT_EQ(screen.bottom, 1080);
+    EXPECT_FALSE(desktop.SetMonitors({}));
+    EXPECT_FALSE(desktop.SetMonitors({RECT{0, 0, 0, 10}}));
+    EXPECT_EQ(desktop.GetMonitors().size(), 2u);
+}
