@@ -8,8 +8,8 @@
 
 namespace {
 
-std::string VisibleKey(const PlotrexData* data) {
-    return std::string(data ? data->GetName() : "") + "_visible";
+std::string VisibleKey(const PlotrexData& data) {
+    return std::string(data.GetName()) + "_visible";
 }
 
 }  // namespace
@@ -22,12 +22,20 @@ PlotrexDisplay::PlotrexDisplay(PlotrexData* data) : data_(data) {
 
 PlotrexDisplay::~PlotrexDisplay() = default;
 
-void PlotrexDisplay::SetModified() { modified_ = true; }
+void PlotrexDisplay::SetModified() {
+    modified_ = true;
+}
 
-bool PlotrexDisplay::IsModified() { return modified_; }
+bool PlotrexDisplay::IsModified() {
+    return modified_;
+}
 
 void PlotrexDisplay::Load(Serializater& s) {
-    const std::string text = s.Read(VisibleKey(data_));
+    // Without data there is no name to keep the setting under.
+    if (data_ == nullptr) {
+        return;
+    }
+    const std::string text = s.Read(VisibleKey(*data_));
     if (text.empty()) {
         visible_ = true;
         return;
@@ -39,7 +47,10 @@ void PlotrexDisplay::Load(Serializater& s) {
 }
 
 void PlotrexDisplay::Save(Serializater& s) {
-    s.Write(VisibleKey(data_), visible_ ? "1" : "0");
+    if (data_ == nullptr) {
+        return;
+    }
+    s.Write(VisibleKey(*data_), visible_ ? "1" : "0");
 }
 
 bool PlotrexDisplay::SetVisible(bool visible) {
@@ -47,10 +58,18 @@ bool PlotrexDisplay::SetVisible(bool visible) {
     return visible_;
 }
 
-bool PlotrexDisplay::IsVisible() { return visible_; }
+bool PlotrexDisplay::IsVisible() {
+    return visible_;
+}
 
-short PlotrexDisplay::GetLayerCount() { return 1; }
+short PlotrexDisplay::GetLayerCount() {
+    return 1;
+}
 
-Margins PlotrexDisplay::GetMargins() { return Margins(); }
+Margins PlotrexDisplay::GetMargins() {
+    return Margins();
+}
 
-bool PlotrexDisplay::GetLegendEntry(std::string&) { return false; }
+bool PlotrexDisplay::GetLegendEntry(std::string&) {
+    return false;
+}
