@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "direct3d/Rasterizer.h"
 #include "direct3d/TextureStorage.h"
 
 namespace d3d9soft {
@@ -34,8 +35,8 @@ bool Constrain(double anchor, double& lo, double& hi, double dx, double value) {
     return lo <= hi;
 }
 
-pixman_fixed_t ToFixed(double value) {
-    return static_cast<pixman_fixed_t>(std::llround(value * 65536.0));
+pixman_fixed_t CeilFixed(double value) {
+    return static_cast<pixman_fixed_t>(std::ceil(value * 65536.0));
 }
 
 // One row of the source transform: value = x * perX + y * perY + constant.
@@ -215,37 +216,43 @@ void QuadCompositor::Composite(const Run& run) {
     pixman_image_set_filter(
         source, filter == Filter::kPoint ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR, nullptr,
         0);
-    // pixman's nearest sampling takes the texel below an exact texel edge;
-    // Direct3D takes the one above.
-    const double bias = filter == Filter::kPoint ? 1.0 / 65536 : 0.0;
+    // pixman's nearest sampling takes the texel below an exact texel edge,
+    // Direct3D the one above. Rounding every coefficient up keeps pixman's
+    // positions at or just above the exact ones, never below, and the bias
+    // lifts an exact edge onto the upper texel.
+    const pixman_fixed_t bias = filter == Filter::kPoint ? 2 : 0;
     const double margin = filter == Filter::kPoint ? 0.0 : 0.5;
+    const Row* rows[2] = {&first, &second};
+    const double sizes[2] = {firstSize, secondSize};
+    pixman_fixed_t perX[2], perY[2];
+    for (int i = 0; i < 2; ++i) {
+        perX[i] = CeilFixed(rows[i]->perX);
+        perY[i] = CeilFixed(rows[i]->perY);
+    }
 
     for (int ty = y0; ty < y1; ty += kTileSize) {
         const int th = std::min(kTileSize, y1 - ty);
         for (int tx = x0; tx < x1; tx += kTileSize) {
             const int tw = std::min(kTileSize, x1 - tx);
-            // Value at the tile's first pixel centre, brought into the texture
-            // by whole wraps, which sampling with repetition does not notice.
-            double c[2];
+            pixman_transform_t t;
+            pixman_transform_init_identity(&t);
             bool inside = true;
-            const Row* rows[2] = {&first, &second};
-            const double sizes[2] = {firstSize, secondSize};
             for (int i = 0; i < 2; ++i) {
                 const Row& r = *rows[i];
+                // The value at the tile's first pixel centre, brought into the
+                // texture by whole wraps, which repetition does not notice.
                 double start = r.perX * tx + r.perY * ty + r.constant;
                 start -= sizes[i] * std::floor(start / sizes[i]);
                 const double endX = r.perX * (tw - 1), endY = r.perY * (th - 1);
                 const double lo = start + std::min(0.0, endX) + std::min(0.0, endY);
                 const double hi = start + std::max(0.0, endX) + std::max(0.0, endY);
-                inside = inside && lo >= margin && hi + bias < sizes[i] - margin;
-                c[i] = start - 0.5 * r.perX - 0.5 * r.perY + bias;
-            }
-            pixman_transform_t t;
-            pixman_transform_init_identity(&t);
-            for (int i = 0; i < 2; ++i) {
-                t.matrix[i][0] = ToFixed(rows[i]->perX);
-                t.matrix[i][1] = ToFixed(rows[i]->perY);
-                t.matrix[i][2] = ToFixed(c[i]);
+                const double drift = (tw + th + 4) / 65536.0;  // rounding up, at most
+                inside = inside && lo >= margin && hi + drift < sizes[i] - margin;
+                // pixman samples at (i + 0.5, j + 0.5) from the tile's corner.
+                const double constant = start - 0.5 * (perX[i] + perY[i]) / 65536.0;
+                t.matrix[i][0] = perX[i];
+                t.matrix[i][1] = perY[i];
+                t.matrix[i][2] = CeilFixed(constant) + bias;
             }
             pixman_image_set_transform(source, &t);
             // Padding is faster than repeating and samples the same texels
@@ -254,6 +261,24 @@ void QuadCompositor::Composite(const Run& run) {
             pixman_image_composite32(op, source, mask.get(), targetImage_, 0, 0, 0, 0, tx, ty, tw,
                                      th);
         }
+    }
+}
+
+void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                       const Vertex* v, UINT primitives) {
+    // Odd strip triangles are taken as (i, i + 2, i + 1), so that all
+    // triangles of a strip wind alike.
+    QuadCompositor quads(target, targetImage, state);
+    UINT i = 0;
+    for (; i + 1 < primitives; i += 2) {
+        if (!quads.Add(v + i)) {
+            DrawTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+            DrawTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
+        }
+    }
+    quads.Flush();
+    if (i < primitives) {
+        DrawTriangle(target, state, v[i], v[i + 1], v[i + 2]);
     }
 }
 

@@ -58,4 +58,9 @@ class QuadCompositor {
     Run run_;
 };
 
+// A triangle strip of `primitives` triangles: quads through the compositor
+// when targetImage is given, everything else through the rasteriser.
+void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                       const Vertex* vertices, UINT primitives);
+
 }  // namespace d3d9soft

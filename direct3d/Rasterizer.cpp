@@ -16,6 +16,9 @@ constexpr double kSubpixels = 256.0;
 // Vertices beyond this many pixels from the origin are clipped first, so that
 // the fixed-point edge functions cannot overflow.
 constexpr double kGuardBand = 1 << 20;
+// A texture coordinate this close below a texel edge counts as on it, so
+// that rounding in the interpolation does not move exact edges.
+constexpr double kEdgeSlack = 1.0 / (1 << 20);
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     std::int64_t q = a / b;
@@ -35,12 +38,15 @@ struct Point {
     double y;
 };
 
-// a(x, y) = at0 + dx * x + dy * y over screen pixels.
+// a(x, y) = a0 + dx * (x - x0) + dy * (y - y0) over screen pixels: relative
+// to a vertex, so that whole steps from it land exactly where they should.
 struct Plane {
-    double at0 = 0;
+    double a0 = 0;
+    double x0 = 0;
+    double y0 = 0;
     double dx = 0;
     double dy = 0;
-    double At(double x, double y) const { return at0 + dx * x + dy * y; }
+    double At(double x, double y) const { return a0 + dx * (x - x0) + dy * (y - y0); }
 };
 
 Plane MakePlane(const Point p[3], double a0, double a1, double a2) {
@@ -50,7 +56,9 @@ Plane MakePlane(const Point p[3], double a0, double a1, double a2) {
     Plane plane;
     plane.dx = ((a1 - a0) * y2 - (a2 - a0) * y1) / area;
     plane.dy = ((a2 - a0) * x1 - (a1 - a0) * x2) / area;
-    plane.at0 = a0 - plane.dx * p[0].x - plane.dy * p[0].y;
+    plane.a0 = a0;
+    plane.x0 = p[0].x;
+    plane.y0 = p[0].y;
     return plane;
 }
 
@@ -209,8 +217,8 @@ TexelSample SampleTexture(const TextureStorage& texture, Filter filter, double u
     u = Tame(u);
     v = Tame(v);
     if (filter == Filter::kPoint) {
-        const std::int64_t x = Wrap(static_cast<std::int64_t>(std::floor(u)), w);
-        const std::int64_t y = Wrap(static_cast<std::int64_t>(std::floor(v)), h);
+        const std::int64_t x = Wrap(static_cast<std::int64_t>(std::floor(u + kEdgeSlack)), w);
+        const std::int64_t y = Wrap(static_cast<std::int64_t>(std::floor(v + kEdgeSlack)), h);
         const std::uint32_t t =
             DecodeTexel(format, texture.Texel(static_cast<int>(x), static_cast<int>(y)));
         return {t, Premultiply(t)};

@@ -3,7 +3,8 @@
 // centres lie on integer coordinates and positions are snapped to 1/256 pixel
 // before edge tests; a pixel whose centre lies on an edge belongs to the
 // triangle only when that is a top or left edge. Texture coordinates and the
-// diffuse colour are interpolated affinely (rhw is not used).
+// diffuse colour are interpolated affinely (rhw is not used); point sampling
+// takes the texel whose area holds the sample, the upper one on an edge.
 #include "direct3d/DrawState.h"
 
 namespace d3d9soft {

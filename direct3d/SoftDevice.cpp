@@ -670,23 +670,9 @@ HRESULT SoftDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
                 DrawTriangle(target, state, v[0], v[i + 1], v[i + 2]);
             }
             break;
-        default: {
-            // Odd strip triangles are taken as (i, i + 2, i + 1), so that
-            // all triangles of a strip wind alike.
-            QuadCompositor quads(target, backBuffer_->Image(), state);
-            UINT i = 0;
-            for (; i + 1 < primitiveCount; i += 2) {
-                if (!quads.Add(v + i)) {
-                    DrawTriangle(target, state, v[i], v[i + 1], v[i + 2]);
-                    DrawTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
-                }
-            }
-            quads.Flush();
-            if (i < primitiveCount) {
-                DrawTriangle(target, state, v[i], v[i + 1], v[i + 2]);
-            }
+        default:
+            DrawTriangleStrip(target, backBuffer_->Image(), state, v, primitiveCount);
             break;
-        }
     }
     return D3D_OK;
 }
