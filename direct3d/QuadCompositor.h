@@ -6,7 +6,7 @@
 // within kMergeTolerance texel of one affine mapping, make a run; a run is
 // drawn as scaled pixman composites of the texture (tiles of at most
 // kTileSize pixels, which bounds the error of pixman's 16.16 transform),
-// with a solid mask for the diffuse alpha. When texture rows map to screen
+// with the diffuse alpha applied to the texture's sampling copy. When texture rows map to screen
 // columns, the texture's transposed copy makes each composite a plain scale.
 //
 // Pixel coverage is the rasteriser's: a rectangle from x0 to x1 covers the

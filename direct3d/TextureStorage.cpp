@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "direct3d/PixelMath.h"
 #include "direct3d/TexelFormat.h"
 
 namespace d3d9soft {
@@ -62,22 +63,24 @@ void TextureStorage::AddDirty(Copy& copy, const RECT& r) {
     d.bottom = std::max(d.bottom, r.bottom);
 }
 
-pixman_image_t* TextureStorage::SamplingImage(bool transposed) {
+pixman_image_t* TextureStorage::SamplingImage(bool transposed, std::uint32_t alpha) {
     Copy& copy = transposed ? transposed_ : plain_;
-    if (!copy.image) {
-        Build(copy, transposed);
+    if (!copy.image || copy.alpha != alpha) {
+        Build(copy, transposed, alpha);
     } else if (copy.dirty.left < copy.dirty.right && copy.dirty.top < copy.dirty.bottom) {
         Refresh(copy, transposed);
     }
     return copy.image.get();
 }
 
-void TextureStorage::Build(Copy& copy, bool transposed) {
+void TextureStorage::Build(Copy& copy, bool transposed, std::uint32_t alpha) {
     const int w = transposed ? height_ : width_;
     const int h = transposed ? width_ : height_;
     copy.pixels.assign(static_cast<std::size_t>(w) * h, 0);
-    copy.image.reset(pixman_image_create_bits(opaque_ ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8, w, h,
+    const bool opaque = opaque_ && alpha == 255;
+    copy.image.reset(pixman_image_create_bits(opaque ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8, w, h,
                                               copy.pixels.data(), w * 4));
+    copy.alpha = alpha;
     copy.dirty = RECT{0, 0, width_, height_};
     Refresh(copy, transposed);
 }
@@ -86,18 +89,24 @@ void TextureStorage::Refresh(Copy& copy, bool transposed) {
     const RECT d = copy.dirty;
     copy.dirty = RECT{};
     const int count = d.right - d.left;
+    auto decode = [&](int y, std::uint32_t* out) {
+        DecodeTexels(format_, Texel(d.left, y), out, count, true);
+        if (copy.alpha != 255) {
+            for (int i = 0; i < count; ++i) {
+                out[i] = MulAll(out[i], copy.alpha);
+            }
+        }
+    };
     if (!transposed) {
         for (int y = d.top; y < d.bottom; ++y) {
-            DecodeTexels(format_, Texel(d.left, y),
-                         copy.pixels.data() + static_cast<std::size_t>(y) * width_ + d.left, count,
-                         true);
+            decode(y, copy.pixels.data() + static_cast<std::size_t>(y) * width_ + d.left);
         }
         return;
     }
     // Texel (x, y) goes to (y, x): decode a row, then scatter it down a column.
     std::vector<std::uint32_t> row(static_cast<std::size_t>(count));
     for (int y = d.top; y < d.bottom; ++y) {
-        DecodeTexels(format_, Texel(d.left, y), row.data(), count, true);
+        decode(y, row.data());
         std::uint32_t* column = copy.pixels.data() + static_cast<std::size_t>(d.left) * height_ + y;
         for (int i = 0; i < count; ++i) {
             column[static_cast<std::size_t>(i) * height_] = row[static_cast<std::size_t>(i)];

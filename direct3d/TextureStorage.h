@@ -5,7 +5,9 @@
 // with the changes the next time it is asked for, so that uploading a row
 // costs only the row. The transposed copy (texture rows as columns) is made
 // the first time a draw maps texture rows to screen columns, which makes that
-// draw a plain scale.
+// draw a plain scale. A copy holds its texels already multiplied by the
+// opacity the draws apply (pixman's solid mask), so that a draw at a steady
+// opacity saves that multiplication; another opacity remakes the copy.
 #include <cstdint>
 #include <vector>
 
@@ -34,15 +36,17 @@ class TextureStorage {
     HRESULT Unlock();
     bool Locked() const { return locked_; }
 
-    pixman_image_t* SamplingImage(bool transposed);
+    // Premultiplied texels times alpha / 255.
+    pixman_image_t* SamplingImage(bool transposed, std::uint32_t alpha = 255);
 
   private:
     struct Copy {
         std::vector<std::uint32_t> pixels;
         PixmanImagePtr image;
         RECT dirty{};  // in texture coordinates; empty when up to date
+        std::uint32_t alpha = 255;
     };
-    void Build(Copy& copy, bool transposed);
+    void Build(Copy& copy, bool transposed, std::uint32_t alpha);
     void Refresh(Copy& copy, bool transposed);
     static void AddDirty(Copy& copy, const RECT& r);
 
