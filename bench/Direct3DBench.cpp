@@ -129,23 +129,15 @@ void FrameMemcpy(benchmark::State& state) {
 }
 BENCHMARK(FrameMemcpy)->Unit(benchmark::kMillisecond);
 
-void EchogramStripPoint(benchmark::State& state) {
+void EchogramStrip(benchmark::State& state, DWORD filter) {
     EchogramScene scene;
-    scene.DrawStrip(D3DTEXF_POINT);  // builds the texture's sampling copy
+    scene.DrawStrip(filter);  // builds the texture's sampling copy
     for (auto _ : state) {
-        scene.DrawStrip(D3DTEXF_POINT);
+        scene.DrawStrip(filter);
     }
 }
-BENCHMARK(EchogramStripPoint)->Unit(benchmark::kMillisecond);
-
-void EchogramStripLinear(benchmark::State& state) {
-    EchogramScene scene;
-    scene.DrawStrip(D3DTEXF_LINEAR);
-    for (auto _ : state) {
-        scene.DrawStrip(D3DTEXF_LINEAR);
-    }
-}
-BENCHMARK(EchogramStripLinear)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EchogramStrip, Point, D3DTEXF_POINT)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EchogramStrip, Linear, D3DTEXF_LINEAR)->Unit(benchmark::kMillisecond);
 
 void RowUpload(benchmark::State& state) {
     EchogramScene scene;

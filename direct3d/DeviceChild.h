@@ -10,6 +10,19 @@
 
 namespace d3d9soft {
 
+// Drops one reference of an object that deletes itself at zero.
+template <class T>
+ULONG DropReference(T* object, ULONG& refs) {
+    if (refs == 0) {
+        return 0;
+    }
+    const ULONG left = --refs;
+    if (left == 0) {
+        delete object;
+    }
+    return left;
+}
+
 template <class Interface>
 class DeviceChild : public Interface {
   public:

@@ -174,17 +174,6 @@ SoftDevice::~SoftDevice() {
     d3d_->Release();
 }
 
-ULONG SoftDevice::Release() {
-    if (refs_ == 0) {
-        return 0;
-    }
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT SoftDevice::MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters) {
     try {
         backBuffer_ = std::make_unique<SoftSurface>(

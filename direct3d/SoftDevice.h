@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "direct3d/D3D9Sim.h"
+#include "direct3d/DeviceChild.h"
 #include "direct3d/DrawState.h"
 #include "direct3d/d3d9.h"
 
@@ -46,7 +47,7 @@ class SoftDevice final : public IDirect3DDevice9 {
     SoftDevice& operator=(const SoftDevice&) = delete;
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
+    ULONG Release() override { return DropReference(this, refs_); }
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDirect3D(IDirect3D9** d3d) override;
@@ -94,6 +95,8 @@ class SoftDevice final : public IDirect3DDevice9 {
 
   private:
     SoftDevice(SoftDirect3D* d3d, UINT adapter, HWND focusWindow, DWORD behaviour);
+    template <class T>
+    friend ULONG DropReference(T* object, ULONG& refs);
     ~SoftDevice() override;
 
     HRESULT MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters);

@@ -37,17 +37,6 @@ bool TextureFormatSupported(D3DFORMAT format) {
            std::find(refused.begin(), refused.end(), format) == refused.end();
 }
 
-ULONG SoftDirect3D::Release() {
-    if (refs_ == 0) {
-        return 0;
-    }
-    const ULONG left = --refs_;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 UINT SoftDirect3D::GetAdapterCount() {
     return static_cast<UINT>(Monitors().size());
 }

@@ -2,6 +2,7 @@
 // IDirect3D9 of the software Direct3D: one adapter per monitor of the current
 // desktop, in the desktop's order (the primary monitor first), each with a
 // HAL device type of the capabilities in d3d9sim::Limits.
+#include "direct3d/DeviceChild.h"
 #include "direct3d/d3d9.h"
 
 namespace d3d9soft {
@@ -13,7 +14,7 @@ class SoftDirect3D final : public IDirect3D9 {
     SoftDirect3D& operator=(const SoftDirect3D&) = delete;
 
     ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
+    ULONG Release() override { return DropReference(this, refs_); }
 
     UINT GetAdapterCount() override;
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
@@ -25,6 +26,8 @@ class SoftDirect3D final : public IDirect3D9 {
                          D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) override;
 
   private:
+    template <class T>
+    friend ULONG DropReference(T* object, ULONG& refs);
     ~SoftDirect3D() override = default;
 
     ULONG refs_ = 1;

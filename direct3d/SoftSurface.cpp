@@ -1,6 +1,7 @@
 #include "direct3d/SoftSurface.h"
 
 #include "direct3d/SoftDevice.h"
+#include "direct3d/TextureStorage.h"
 #include "platform/CDC.h"
 
 namespace d3d9soft {
@@ -27,16 +28,9 @@ HRESULT SoftSurface::GetDesc(D3DSURFACE_DESC* desc) {
 }
 
 HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD /*flags*/) {
-    if (!lockable_ || locked == nullptr || locked_ || dc_) {
+    RECT r;
+    if (!lockable_ || locked == nullptr || locked_ || dc_ || !LockArea(rect, width_, height_, &r)) {
         return D3DERR_INVALIDCALL;
-    }
-    RECT r{0, 0, width_, height_};
-    if (rect != nullptr) {
-        r = *rect;
-        if (r.left < 0 || r.top < 0 || r.right > width_ || r.bottom > height_ ||
-            r.left >= r.right || r.top >= r.bottom) {
-            return D3DERR_INVALIDCALL;
-        }
     }
     locked_ = true;
     locked->Pitch = Stride();

@@ -7,6 +7,13 @@
 
 namespace d3d9soft {
 
+bool LockArea(const RECT* rect, int width, int height, RECT* area) {
+    *area = rect != nullptr ? *rect : RECT{0, 0, width, height};
+    const RECT& r = *area;
+    return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height &&
+           r.left < r.right && r.top < r.bottom;
+}
+
 TextureStorage::TextureStorage(UINT width, UINT height, D3DFORMAT format)
     : width_(static_cast<int>(width)),
       height_(static_cast<int>(height)),
@@ -17,16 +24,9 @@ TextureStorage::TextureStorage(UINT width, UINT height, D3DFORMAT format)
       bits_(static_cast<std::size_t>(pitch_) * height_, 0) {}
 
 HRESULT TextureStorage::Lock(const RECT* rect, DWORD flags, D3DLOCKED_RECT* locked) {
-    if (locked == nullptr || locked_) {
+    RECT r;
+    if (locked == nullptr || locked_ || !LockArea(rect, width_, height_, &r)) {
         return D3DERR_INVALIDCALL;
-    }
-    RECT r{0, 0, width_, height_};
-    if (rect != nullptr) {
-        r = *rect;
-        if (r.left < 0 || r.top < 0 || r.right > width_ || r.bottom > height_ ||
-            r.left >= r.right || r.top >= r.bottom) {
-            return D3DERR_INVALIDCALL;
-        }
     }
     locked_ = true;
     lockReadOnly_ = (flags & D3DLOCK_READONLY) != 0;

@@ -16,6 +16,10 @@
 
 namespace d3d9soft {
 
+// The rectangle a lock covers: all of a width x height area for a null
+// rectangle; false for an empty one or one reaching outside.
+bool LockArea(const RECT* rect, int width, int height, RECT* area);
+
 class TextureStorage {
   public:
     // The format must be one TexelSize knows; sizes at least 1.

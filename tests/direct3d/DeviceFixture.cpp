@@ -25,6 +25,22 @@ D3DPRESENT_PARAMETERS ModuleParameters(UINT width, UINT height) {
     return p;
 }
 
+void SetEchogramStates(IDirect3DDevice9* device, IDirect3DTexture9* texture, DWORD filter) {
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetFVF(0x144);
+    device->SetTexture(0, texture);
+}
+
 Image BackBufferImage(IDirect3DDevice9* device) {
     Ref<IDirect3DSurface9> surface;
     D3DSURFACE_DESC desc;

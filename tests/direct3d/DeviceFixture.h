@@ -41,6 +41,11 @@ HWND MakeWindow(Desktop& desktop, RECT rect);
 // The present parameters the module creates its devices with.
 D3DPRESENT_PARAMETERS ModuleParameters(UINT width, UINT height);
 
+// The echogram's states: texture times diffuse for colour and alpha, blended
+// by source alpha, the filter both ways, its vertex format and the texture.
+void SetEchogramStates(IDirect3DDevice9* device, IDirect3DTexture9* texture,
+                       DWORD filter = D3DTEXF_POINT);
+
 // The back buffer as an image, through a lock.
 Image BackBufferImage(IDirect3DDevice9* device);
 

@@ -274,20 +274,6 @@ std::vector<Vertex> Quad(float x0, float y0, float x1, float y1, D3DCOLOR colour
             Vertex{x1, y0, 0.5f, 1, colour, 0, 1}, Vertex{x1, y1, 0.5f, 1, colour, 1, 1}};
 }
 
-void SetEchogramStates(IDirect3DDevice9* device, IDirect3DTexture9* texture) {
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetFVF(0x144);
-    device->SetTexture(0, texture);
-}
-
 TEST_F(D3DTest, TexelsOfBothFormatsReachTheScreen) {
     // 16 x 16 texels, one pixel each: row r across x, sample s down y.
     for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {

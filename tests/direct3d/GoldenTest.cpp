@@ -63,16 +63,7 @@ class D3DGolden : public D3DTest {
         FillEchoTexture(texture.get());
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF303848u, 1.0f, 0);
         device->BeginScene();
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
-        device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device->SetFVF(0x144);
-        device->SetTexture(0, texture.get());
+        SetEchogramStates(device.get(), texture.get(), filter);
         // Two runs at different heights, as after a change of depth window.
         const auto left = Columns(17, 4, 2.5f, 6, 58, 0xDCFFFFFFu);
         const auto right = Columns(12, 44, 4, 12, 50, 0xDCFFFFFFu);
@@ -114,13 +105,7 @@ TEST_F(D3DGolden, ClearGdiAndStripOnOneBackBufferPresented) {
     device->CreateTexture(24, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(), nullptr);
     FillEchoTexture(texture.get());
     device->BeginScene();
-    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    device->SetFVF(0x144);
-    device->SetTexture(0, texture.get());
+    SetEchogramStates(device.get(), texture.get());
     const auto strip = Columns(25, 70, 2, 36, 76, 0xB4FFFFFFu);
     ASSERT_EQ(DrawStrip(device.get(), strip.data(), 50), D3D_OK);
     device->EndScene();
