@@ -63,6 +63,11 @@ class PlotrexOrganizer : public Commandable {
     bool Init(CWnd* view, DXDesktopDeviceManager* deviceManager, const PlotrexDataContainer& graphs,
               DistanceTracker* tracker, StyleTable* styles, double unitsPerPixel,
               std::int16_t referenceLevel, const char* mainType);
+    // The same on a device of the caller's choice (the software device, say),
+    // which the organizer takes over and creates on the view.
+    bool Init(CWnd* view, std::unique_ptr<VexanDevice> device, const PlotrexDataContainer& graphs,
+              DistanceTracker* tracker, StyleTable* styles, double unitsPerPixel,
+              std::int16_t referenceLevel, const char* mainType);
     // Hands every display back to its graph and deletes the device.
     void Shutdown();
     bool Resize(SIZE size);
@@ -133,13 +138,16 @@ class PlotrexOrganizer : public Commandable {
 
   private:
     std::vector<PlotrexDisplay*> VisibleDisplays() const;
+    // The vertical axis of a unit key, null without one; never reports.
+    LinearPixelProjection* FindProjection(const std::string& unitKey);
     // Union of the extents of the visible displays, widened by their margins
     // when asked; the vertical one only over graphs of the unit in use.
     void CollectRanges(bool withMargins, ValueRange* horizontal, ValueRange* vertical);
     void FollowVessel(int width, int height);
+    void FollowValues(int height);
     void KeepFirstPosition(const ValueRange& horizontal, const ValueRange& vertical, int width,
-                           int height);
-    std::int32_t ExecuteOwnCommand(const std::string& command, const char* argument, bool* known);
+                           int height, LinearPixelProjection& verticalInUse);
+    void ExecuteOwnCommand(const std::string& command, const char* argument, bool* known);
     bool OwnCommandState(const std::string& command, CommandState* state);
     void CenterOnProfile(const char* argument);
     double SlopeOf(const LinearPixelProjection* vertical) const;
@@ -157,6 +165,8 @@ class PlotrexOrganizer : public Commandable {
     std::string mainType_;
     double lastValue_;
 
+    // The graph that made each display, which takes it back at Shutdown.
+    std::vector<PlotrexData*> owners_;
     // The furniture around the graphs, with what it keeps between frames.
     std::unique_ptr<DecorationPainter> decorations_;
 };

@@ -1,0 +1,91 @@
+#pragma once
+// The furniture of the profile view around the graphs: the background split
+// at the surface, the vertical scales, the distance scale, the set-square
+// under the mouse, the data-info markers and the legend. Reads the
+// organizer's device, projections and points; keeps the texts of the scale
+// ticks between frames, as long as the axes do not move.
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hostfamily/GenDataUnits.h"
+#include "layout/LabelBatch.h"
+#include "platform/WinTypes.h"
+
+class DeviceGraphics;
+class PlotrexOrganizer;
+
+// A value found under the hover point: the graph's unit key, the distance
+// and the value there.
+struct DataInfoEntry {
+    std::string unit;
+    double x = 0.0;
+    double value = 0.0;
+};
+
+class DecorationPainter {
+  public:
+    explicit DecorationPainter(PlotrexOrganizer* organizer);
+
+    // "BackGround": above the zero level of the axis in use "BACKGROUND_BRUSH",
+    // below it "SKY_BRUSH". Nothing without an axis in use.
+    void DrawBackground();
+    // "SCALEY": one scale per unit key with an axis. The unit in use reads at
+    // the right edge over its grid; the others stack from the left edge.
+    // Returns the box of the scale of the unit in use, empty without one.
+    RECT DrawVerticalScales(DeviceGraphics& graphics, const std::set<std::string>& units);
+    // "SCALEX": distances from the vessel along the bottom edge. Returns its
+    // box, empty when it is not drawn.
+    RECT DrawDistanceScale(DeviceGraphics& graphics, double vesselDistance);
+    // "EQUERRE": lines from the hover point to the right and bottom edges, the
+    // distance from the vessel above the distance scale and the value left of
+    // the vertical scale.
+    void DrawSetSquare(DeviceGraphics& graphics, int valueScaleWidth, int distanceScaleHeight,
+                       double vesselDistance);
+    // "DATA INFO": a square and the value at each point found.
+    void DrawDataInfo(DeviceGraphics& graphics, const std::vector<DataInfoEntry>& entries);
+    // "LEGENDE": the warnings at the top, the entries and the scale line
+    // above the distance scale.
+    void DrawLegend(DeviceGraphics& graphics, const std::vector<std::string>& entries,
+                    int leftOffset, int distanceScaleHeight);
+    // Right of the scales on the left edge, and clear of the set-square's
+    // labels of this frame when the legend fits there.
+    int ChooseLegendOffset(DeviceGraphics& graphics, const std::vector<std::string>& entries,
+                           int distanceScaleHeight);
+
+    struct LegendTexts {
+        std::string warnings;
+        std::string legend;
+    };
+    // Entries split into warnings ("#w" or "#W" codes) and the rest, each
+    // line ended by "\n", the scale line last.
+    static LegendTexts ComposeLegend(const std::vector<std::string>& entries,
+                                     const std::string& scaleLine);
+    // "1:<scale> - <slope>", e.g. "1:2 500 - x 4".
+    std::string ScaleLine();
+
+  private:
+    // The texts of a scale's ticks for one set of sampler arguments.
+    struct TickTexts {
+        double from = 0.0;
+        double to = 0.0;
+        double hint = 0.0;
+        int kind = -1;
+        int maxCount = 0;
+        GenData::UserUnits units;
+        std::vector<std::pair<double, std::string>> ticks;  // value, text
+    };
+    const TickTexts& Ticks(TickTexts& cache, double from, double to, double hint, int kind,
+                           int maxCount, bool absolute);
+    LabelStyle Style(short horizontal, short vertical, short size) const;
+
+    PlotrexOrganizer* organizer_;
+    std::map<std::string, TickTexts> valueTicks_;
+    TickTexts distanceTicks_;
+    // Right edge of the scales stacked at the left edge in this frame.
+    int leftScalesRight_ = 0;
+    // Boxes of the set-square's labels in this frame.
+    std::vector<LabelBox> squareLabels_;
+};

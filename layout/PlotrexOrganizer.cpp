@@ -1,0 +1,792 @@
+#include "layout/PlotrexOrganizer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include "drawing/DeviceGraphics.h"
+#include "drawing/LayeredDrawing.h"
+#include "drawing/PlotrexDisplay.h"
+#include "drawing/VexanDevice.h"
+#include "graphdata/DistanceTracker.h"
+#include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataContainer.h"
+#include "graphdata/PlotrexDataProfile.h"
+#include "hostfamily/Undefined.h"
+#include "layout/DecorationPainter.h"
+#include "module/CommandNames.h"
+#include "module/UserMessages.h"
+#include "persistence/Serializater.h"
+#include "platform/CWnd.h"
+#include "units/UnitConversion.h"
+
+const double PlotrexOrganizer::kMinSlope = std::ldexp(1.0, -10);
+const double PlotrexOrganizer::kMaxSlope = std::ldexp(1.0, 10);
+
+namespace {
+
+// In the code page of the module's texts (Windows-1252).
+constexpr const char* kMissingProjectionText =
+    "Un type de projection est demand\xE9 mais n'existe pas dans la map de l'organizer.";
+
+constexpr std::int16_t kInitialLevel = 7;
+constexpr std::int16_t kHighestFitLevel = 15;
+
+// Unit numbers of the converter: radians of arc along the track, metres.
+constexpr int kConverterRadianOfArc = 14;
+constexpr int kConverterMetre = 7;
+
+constexpr const char* kLevelKey = "ORGANIZER_LEVEL";
+constexpr const char* kSlopeKey = "ORGANIZER_SLOPE";
+constexpr const char* kFirstXKey = "ORGANIZER_FIRSTPOS_X";
+constexpr const char* kFirstYKey = "ORGANIZER_FIRSTPOS_Y";
+
+// atoi's value of an argument (0 for none), held within a 16-bit level.
+std::int16_t LevelArgument(const char* argument) {
+    const int value = argument ? std::atoi(argument) : 0;
+    return static_cast<std::int16_t>(std::clamp(value, SHRT_MIN, SHRT_MAX));
+}
+
+std::string Formatted(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// The last value of a graph of the profile family, else the undefined marker.
+double LastValueOf(PlotrexData* data) {
+    auto* profile = dynamic_cast<PlotrexDataProfile*>(data);
+    if (profile == nullptr) {
+        return kUndefined;
+    }
+    const ProfileSeries* series = profile->GetSeries();
+    return series->GetCount() > 0 ? series->At(series->GetCount() - 1).value : kUndefined;
+}
+
+bool HasAllFour(const Extent& e) {
+    return !IsUndefined(e.minX) && !IsUndefined(e.maxX) && !IsUndefined(e.minY) &&
+           !IsUndefined(e.maxY);
+}
+
+}  // namespace
+
+PlotrexOrganizer::PlotrexOrganizer()
+    : lastValue_(kUndefined), decorations_(std::make_unique<DecorationPainter>(this)) {}
+
+PlotrexOrganizer::~PlotrexOrganizer() = default;
+
+bool PlotrexOrganizer::Init(CWnd* view, std::unique_ptr<VexanDevice> device,
+                            const PlotrexDataContainer& graphs, DistanceTracker* tracker,
+                            StyleTable* styles, double unitsPerPixel, std::int16_t referenceLevel,
+                            const char* mainType) {
+    if (view == nullptr || device == nullptr) {
+        return false;
+    }
+    device_ = std::move(device);
+    RECT client{};
+    view->GetClientRect(&client);
+    if (!device_->Create(view, SIZE{client.right - client.left, client.bottom - client.top})) {
+        return false;
+    }
+    for (PlotrexData* data : graphs) {
+        if (data == nullptr) {
+            continue;
+        }
+        if (PlotrexDisplay* display = data->CreateDisplay()) {
+            displays_.push_back(display);
+            owners_.push_back(data);
+        }
+    }
+
+    horizontal_.origin = 0.0;
+    horizontal_.InitScale(std::ldexp(unitsPerPixel, -(referenceLevel - 5)));
+    LinearPixelProjection depth(true);
+    depth.scale = Convert(horizontal_.scale, kConverterRadianOfArc, kConverterMetre);
+    depth.origin = 0.0;
+    depth.multiplier = horizontal_.multiplier;
+    LinearPixelProjection temperature(true);
+    temperature.scale = 0.01;
+    temperature.origin = 35.0;
+    temperature.multiplier = 1.0;
+    verticals_.clear();
+    verticals_.emplace(kUnitDist, depth);
+    verticals_.emplace(kUnitTemp, temperature);
+
+    mainType_ = mainType ? mainType : "";
+    styles_ = styles;
+    tracker_ = tracker;
+
+    SetLevel(kInitialLevel);
+    SetSlope(std::ldexp(1.0, GetLevel() - 5));
+    return true;
+}
+
+void PlotrexOrganizer::Shutdown() {
+    // Each display goes back to the graph that made it, which deletes it.
+    for (std::size_t i = 0; i < displays_.size(); ++i) {
+        owners_[i]->DeleteDisplay(displays_[i]);
+    }
+    displays_.clear();
+    owners_.clear();
+    device_.reset();
+}
+
+bool PlotrexOrganizer::Resize(SIZE size) {
+    if (device_ == nullptr) {
+        return false;
+    }
+    device_->Resize(size);
+    modified_ = true;
+    return true;
+}
+
+bool PlotrexOrganizer::Present() {
+    return device_ != nullptr && device_->Present(POINT{0, 0});
+}
+
+bool PlotrexOrganizer::NeedsRedraw() {
+    if (!modified_) {
+        for (PlotrexDisplay* display : displays_) {
+            if (display->IsVisible() && display->IsModified()) {
+                modified_ = true;
+                break;
+            }
+        }
+    }
+    return modified_;
+}
+
+SIZE PlotrexOrganizer::GetDeviceSize() const {
+    return device_ ? device_->GetSize() : SIZE{};
+}
+
+std::vector<PlotrexDisplay*> PlotrexOrganizer::VisibleDisplays() const {
+    std::vector<PlotrexDisplay*> visible;
+    for (PlotrexDisplay* display : displays_) {
+        if (display->IsVisible()) {
+            visible.push_back(display);
+        }
+    }
+    return visible;
+}
+
+void PlotrexOrganizer::Draw() {
+    if (device_ == nullptr) {
+        return;
+    }
+    Update();
+    const double vessel = tracker_ ? tracker_->GetDistance() : 0.0;
+
+    // "START", "BackGround"
+    decorations_->DrawBackground();
+
+    const std::vector<PlotrexDisplay*> visible = VisibleDisplays();
+    std::set<std::string> units;
+    for (PlotrexDisplay* display : visible) {
+        if (const PlotrexData* data = display->GetData()) {
+            units.insert(data->GetUnit());
+        }
+    }
+    const SIZE size = device_->GetSize();
+    DrawLayered(visible, device_.get(), RECT{0, 0, size.cx, size.cy}, horizontal_, verticals_,
+                styles_);
+
+    DeviceGraphics graphics(device_.get());
+    // "SCALEY", "SCALEX", "EQUERRE"
+    const RECT valueScale = decorations_->DrawVerticalScales(graphics, units);
+    const RECT distanceScale = decorations_->DrawDistanceScale(graphics, vessel);
+    const int distanceScaleHeight = distanceScale.bottom - distanceScale.top;
+    decorations_->DrawSetSquare(graphics, valueScale.right - valueScale.left, distanceScaleHeight,
+                                vessel);
+
+    if (!IsNoPoint(hoverPoint_)) {
+        const double x = horizontal_.ToWorld(hoverPoint_.x);
+        std::vector<DataInfoEntry> found;
+        for (PlotrexDisplay* display : visible) {
+            PlotrexData* data = display->GetData();
+            double first = kUndefined;
+            double second = kUndefined;
+            double value = kUndefined;
+            if (data != nullptr && data->GetValueAt(x, &first, &second, &value) &&
+                !IsUndefined(value)) {
+                found.push_back(DataInfoEntry{data->GetUnit(), x, value});
+            }
+        }
+        // "DATA INFO"
+        decorations_->DrawDataInfo(graphics, found);
+    }
+
+    std::vector<std::string> legend;
+    for (PlotrexDisplay* display : visible) {
+        std::string entry;
+        if (display->GetLegendEntry(entry)) {
+            legend.push_back(std::move(entry));
+        }
+    }
+    // "LEGENDE"
+    const int legendLeft = decorations_->ChooseLegendOffset(graphics, legend, distanceScaleHeight);
+    decorations_->DrawLegend(graphics, legend, legendLeft, distanceScaleHeight);
+    modified_ = false;
+}
+
+void PlotrexOrganizer::Save(Serializater& s) {
+    for (PlotrexDisplay* display : displays_) {
+        display->Save(s);
+    }
+    char level[16];
+    std::snprintf(level, sizeof level, "%d", GetLevel());
+    s.Write(kLevelKey, level);
+    s.Write(kSlopeKey, Formatted("%lf", GetSlope()));
+    s.Write(kFirstXKey, Formatted("%lf", horizontal_.origin));
+    if (const LinearPixelProjection* vertical = GetYProjection()) {
+        s.Write(kFirstYKey, Formatted("%lf", vertical->origin));
+    }
+}
+
+void PlotrexOrganizer::Load(Serializater& s) {
+    for (PlotrexDisplay* display : displays_) {
+        display->Load(s);
+    }
+    // Level and slope move the origins about the anchor; the first positions
+    // read afterwards put them back where they were saved.
+    const std::string level = s.Read(kLevelKey);
+    if (!level.empty()) {
+        SetLevel(LevelArgument(level.c_str()));
+    }
+    const std::string slope = s.Read(kSlopeKey);
+    if (!slope.empty()) {
+        SetSlope(std::atof(slope.c_str()));
+    }
+    const std::string firstX = s.Read(kFirstXKey);
+    if (!firstX.empty()) {
+        horizontal_.origin = std::atof(firstX.c_str());
+        modified_ = true;
+    }
+    if (LinearPixelProjection* vertical = GetYProjection()) {
+        const std::string firstY = s.Read(kFirstYKey);
+        if (!firstY.empty()) {
+            vertical->origin = std::atof(firstY.c_str());
+            modified_ = true;
+        }
+    }
+}
+
+std::int16_t PlotrexOrganizer::GetLevel() const {
+    bool exact = false;
+    return horizontal_.GetLevel(exact);
+}
+
+void PlotrexOrganizer::SetLevel(std::int16_t level) {
+    const POINT anchor = GetAnchorPoint();
+    const double value = horizontal_.ToWorld(anchor.x);
+    horizontal_.SetLevel(level);
+    horizontal_.SetOriginAt(value, anchor.x);
+    Update();
+    modified_ = true;
+}
+
+double PlotrexOrganizer::SlopeOf(const LinearPixelProjection* vertical) const {
+    if (vertical == nullptr || !(vertical->multiplier > 0.0)) {
+        return 1.0;
+    }
+    return horizontal_.multiplier / vertical->multiplier;
+}
+
+double PlotrexOrganizer::GetSlope() {
+    return SlopeOf(GetYProjection());
+}
+
+bool PlotrexOrganizer::SetSlope(double slope) {
+    if (!IsValidSlope(slope)) {
+        return false;
+    }
+    LinearPixelProjection* vertical = GetYProjection();
+    if (vertical == nullptr) {
+        return false;
+    }
+    const double multiplier = horizontal_.multiplier / slope;
+    if (multiplier == vertical->multiplier) {
+        return false;
+    }
+    const POINT anchor = GetAnchorPoint();
+    const double value = vertical->ToWorld(anchor.y);
+    vertical->multiplier = multiplier;
+    vertical->SetOriginAt(value, anchor.y);
+    modified_ = true;
+    return true;
+}
+
+void PlotrexOrganizer::Scroll(int dx, int dy) {
+    if (LinearPixelProjection* vertical = GetYProjection()) {
+        vertical->Scroll(dy);
+    }
+    horizontal_.Scroll(dx);
+    modified_ = true;
+}
+
+void PlotrexOrganizer::CenterOn(double x, double y) {
+    const SIZE size = GetDeviceSize();
+    horizontal_.SetOriginAt(x, size.cx * 0.5);
+    if (LinearPixelProjection* vertical = GetYProjection()) {
+        vertical->SetOriginAt(y, size.cy * 0.5);
+    }
+    modified_ = true;
+    Update();
+}
+
+void PlotrexOrganizer::CenterOnVessel() {
+    if (tracker_ != nullptr) {
+        CenterOn(lastDistance_, 0.0);
+    }
+}
+
+bool PlotrexOrganizer::IsScaleLevelAllowed(const ValueRange& range, std::int16_t level,
+                                           std::int16_t freeLevel) {
+    if (level <= freeLevel) {
+        return true;
+    }
+    if (range.IsEmpty()) {
+        return false;
+    }
+    LinearPixelProjectionLeveled trial(horizontal_);
+    trial.SetLevel(level);
+    const double pixels =
+        std::trunc(trial.ToPixel(range.maximum, true) - trial.ToPixel(range.minimum, true));
+    return pixels >= GetDeviceSize().cx / 2;
+}
+
+bool PlotrexOrganizer::IsValidSlope(double slope) {
+    return slope >= kMinSlope && slope <= kMaxSlope;
+}
+
+void PlotrexOrganizer::CollectRanges(bool withMargins, ValueRange* horizontal,
+                                     ValueRange* vertical) {
+    const std::string yUnit = GetYUnit();
+    const LinearPixelProjection* y = withMargins ? FindProjection(yUnit) : nullptr;
+    for (PlotrexDisplay* display : VisibleDisplays()) {
+        PlotrexData* data = display->GetData();
+        if (data == nullptr) {
+            continue;
+        }
+        const Extent extent = data->GetExtent();
+        if (!HasAllFour(extent)) {
+            continue;
+        }
+        const Margins m = withMargins ? display->GetMargins() : Margins{};
+        ValueRange across{extent.minX, extent.maxX};
+        if (m.left != 0) {
+            across.minimum += horizontal_.ToWorld(m.left, true);
+        }
+        if (m.right != 0) {
+            across.maximum += horizontal_.ToWorld(m.right, true);
+        }
+        *horizontal = horizontal->Union(across);
+        if (yUnit != data->GetUnit()) {
+            continue;
+        }
+        ValueRange up{extent.minY, extent.maxY};
+        if (y != nullptr && m.bottom != 0) {
+            up.minimum -= y->ToWorld(m.bottom, true);
+        }
+        if (y != nullptr && m.top != 0) {
+            up.maximum -= y->ToWorld(m.top, true);
+        }
+        *vertical = vertical->Union(up);
+    }
+}
+
+void PlotrexOrganizer::Update() {
+    LinearPixelProjection* vertical = GetYProjection();
+    if (vertical == nullptr) {
+        return;
+    }
+    ValueRange across;
+    ValueRange up;
+    CollectRanges(true, &across, &up);
+
+    const std::int16_t level = GetLevel();
+    std::int16_t allowed = level;
+    while (!IsScaleLevelAllowed(across, allowed, kFreeLevel)) {
+        --allowed;
+    }
+    if (allowed != level) {
+        horizontal_.SetLevel(allowed);
+    }
+
+    const SIZE size = GetDeviceSize();
+    FollowVessel(size.cx, size.cy);
+    KeepFirstPosition(across, up, size.cx, size.cy, *vertical);
+}
+
+void PlotrexOrganizer::FollowVessel(int width, int height) {
+    if (tracker_ == nullptr) {
+        return;
+    }
+    const double distance = tracker_->GetDistance();
+    if (lastDistance_ != -1.0 && distance != lastDistance_) {
+        const double pixel = horizontal_.ToPixel(lastDistance_);
+        if (pixel >= 0.0 && pixel <= width) {
+            // The ship stays on its pixel; the data moves under it.
+            horizontal_.SetOriginAt(distance, pixel);
+            FollowValues(height);
+        }
+    }
+    lastDistance_ = distance;
+}
+
+void PlotrexOrganizer::FollowValues(int height) {
+    const std::string mainUnit = GetYUnit();
+    for (auto& [unit, projection] : verticals_) {
+        if (unit == mainUnit) {
+            PlotrexDisplay* main = FindDisplayByName(mainType_.c_str());
+            if (main == nullptr || !main->IsVisible()) {
+                continue;
+            }
+            const double value = LastValueOf(main->GetData());
+            if (!IsUndefined(value) && value != lastValue_) {
+                projection.FollowValue(lastValue_, value, height);
+                lastValue_ = value;
+            }
+            continue;
+        }
+        for (PlotrexDisplay* display : VisibleDisplays()) {
+            PlotrexData* data = display->GetData();
+            if (data == nullptr || unit != data->GetUnit()) {
+                continue;
+            }
+            const double value = LastValueOf(data);
+            if (!IsUndefined(value)) {
+                projection.CenterIfOutside(value, height);
+            }
+        }
+    }
+}
+
+void PlotrexOrganizer::KeepFirstPosition(const ValueRange& across, const ValueRange& up, int width,
+                                         int height, LinearPixelProjection& vertical) {
+    const double xBefore = horizontal_.origin;
+    const double yBefore = vertical.origin;
+    const double shown = horizontal_.ToWorld(width, true);
+    if (!across.IsEmpty()) {
+        if (shown > across.Length()) {
+            horizontal_.origin = across.maximum - shown;
+        } else {
+            if (horizontal_.origin < across.minimum) {
+                horizontal_.origin = across.minimum;
+            }
+            if (horizontal_.origin + shown > across.maximum) {
+                horizontal_.origin = across.maximum - shown;
+            }
+        }
+    }
+    const double tall = -vertical.ToWorld(height, true);
+    if (!up.IsEmpty()) {
+        if (up.Length() < tall) {
+            vertical.origin = up.maximum;
+        } else {
+            if (vertical.origin - tall < up.minimum) {
+                vertical.origin = up.minimum + tall;
+            }
+            if (vertical.origin > up.maximum) {
+                vertical.origin = up.maximum;
+            }
+        }
+    }
+    if (horizontal_.origin != xBefore || vertical.origin != yBefore) {
+        modified_ = true;
+    }
+}
+
+void PlotrexOrganizer::Fit(bool level, bool slope) {
+    ValueRange across;
+    ValueRange up;
+    CollectRanges(false, &across, &up);
+    bool changed = false;
+    if (level) {
+        std::int16_t fitted = kFreeLevel;
+        for (std::int16_t trial = kHighestFitLevel; trial > kFreeLevel; --trial) {
+            if (IsScaleLevelAllowed(across, trial, kFreeLevel)) {
+                fitted = trial;
+                break;
+            }
+        }
+        if (fitted != GetLevel()) {
+            horizontal_.SetLevel(fitted);
+            changed = true;
+        }
+    }
+    LinearPixelProjection* vertical = GetYProjection();
+    if (slope && !up.IsEmpty() && vertical != nullptr) {
+        const int height = GetDeviceSize().cy;
+        LinearPixelProjection trial = *vertical;
+        for (double s = kMaxSlope; s >= kMinSlope; s *= 0.5) {
+            trial.multiplier = horizontal_.multiplier / s;
+            const double pixels =
+                std::trunc(trial.ToPixel(up.minimum, true) - trial.ToPixel(up.maximum, true));
+            if (pixels <= height) {
+                break;
+            }
+        }
+        if (trial.multiplier != vertical->multiplier) {
+            const POINT anchor = GetAnchorPoint();
+            const double value = vertical->ToWorld(anchor.y);
+            vertical->multiplier = trial.multiplier;
+            vertical->SetOriginAt(value, anchor.y);
+            changed = true;
+        }
+    }
+    if (changed) {
+        Update();
+    }
+}
+
+LinearPixelProjection* PlotrexOrganizer::FindProjection(const std::string& unitKey) {
+    auto it = verticals_.find(unitKey);
+    return it == verticals_.end() ? nullptr : &it->second;
+}
+
+LinearPixelProjection* PlotrexOrganizer::GetProjection(const char* unitKey) {
+    LinearPixelProjection* projection = FindProjection(unitKey ? unitKey : "");
+    if (projection == nullptr) {
+        ShowUserMessage(kMissingProjectionText, 1, 0, 0);
+    }
+    return projection;
+}
+
+std::string PlotrexOrganizer::GetYUnit() {
+    const PlotrexData* main = FindDataByName(mainType_.c_str());
+    return main ? main->GetUnit() : std::string();
+}
+
+LinearPixelProjection* PlotrexOrganizer::GetYProjection() {
+    // No main graph in this view: no axis is asked for, nothing to report.
+    const std::string unit = GetYUnit();
+    return unit.empty() ? nullptr : GetProjection(unit.c_str());
+}
+
+PlotrexDisplay* PlotrexOrganizer::FindDisplayByName(const char* name) {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    for (PlotrexDisplay* display : displays_) {
+        const PlotrexData* data = display->GetData();
+        if (data != nullptr && std::strcmp(data->GetName(), name) == 0) {
+            return display;
+        }
+    }
+    return nullptr;
+}
+
+PlotrexData* PlotrexOrganizer::FindDataByName(const char* name) {
+    PlotrexDisplay* display = FindDisplayByName(name);
+    return display ? display->GetData() : nullptr;
+}
+
+void PlotrexOrganizer::SetHoverPoint(POINT p) {
+    hoverPoint_ = p;
+    if (!IsNoPoint(p)) {
+        fixedPoint_ = kNoPoint;
+    }
+    modified_ = true;
+}
+
+void PlotrexOrganizer::SetFixedPoint(POINT p) {
+    fixedPoint_ = p;
+}
+
+POINT PlotrexOrganizer::GetAnchorPoint() {
+    // A fixed point unset in x alone is returned as it is.
+    if (fixedPoint_.x != kNoPoint.x || !IsNoPoint(fixedPoint_)) {
+        return fixedPoint_;
+    }
+    if (!IsNoPoint(hoverPoint_) || device_ == nullptr) {
+        return hoverPoint_;
+    }
+    const SIZE size = device_->GetSize();
+    return POINT{size.cx / 2, size.cy / 2};
+}
+
+double PlotrexOrganizer::GetValueAtAnchor(const char* unitKey, double* first, double* second) {
+    if (IsNoPoint(hoverPoint_) && IsNoPoint(fixedPoint_)) {
+        return kUndefined;
+    }
+    const POINT anchor = GetAnchorPoint();
+    const double x = horizontal_.ToWorld(anchor.x);
+    double a = kUndefined;
+    double b = kUndefined;
+    double result = kUndefined;
+    const std::string unit = unitKey ? unitKey : "";
+    if (unit == kImmersion) {
+        if (const LinearPixelProjection* vertical = GetYProjection()) {
+            result = vertical->ToWorld(anchor.y);
+        }
+    } else {
+        for (PlotrexDisplay* display : VisibleDisplays()) {
+            PlotrexData* data = display->GetData();
+            if (data == nullptr || unit != data->GetUnit()) {
+                continue;
+            }
+            double value = kUndefined;
+            if (data->GetValueAt(x, &a, &b, &value)) {
+                result = value;
+                if (!IsUndefined(result)) {
+                    break;
+                }
+            }
+        }
+    }
+    if (first != nullptr) {
+        *first = a;
+    }
+    if (second != nullptr) {
+        *second = b;
+    }
+    return result;
+}
+
+std::int32_t PlotrexOrganizer::ExecuteCommand(const char* command, const char* argument) {
+    if (command == nullptr) {
+        return 0;
+    }
+    try {
+        bool known = false;
+        ExecuteOwnCommand(command, argument, &known);
+        if (known) {
+            modified_ = true;
+            return 1;
+        }
+        for (PlotrexDisplay* display : displays_) {
+            PlotrexData* data = display->GetData();
+            if (data == nullptr) {
+                continue;
+            }
+            if (const std::int32_t result = data->ExecuteCommand(command, argument)) {
+                modified_ = true;
+                return result;
+            }
+        }
+    } catch (...) {
+        // Nothing gets through to the host: a failing command did nothing.
+    }
+    return 0;
+}
+
+void PlotrexOrganizer::ExecuteOwnCommand(const std::string& command, const char* argument,
+                                         bool* known) {
+    *known = true;
+    const char* text = argument ? argument : "";
+    if (command == kCommandShowHide) {
+        if (PlotrexDisplay* display = FindDisplayByName(text)) {
+            const bool visible = display->SetVisible(!display->IsVisible());
+            if (visible && tracker_ != nullptr) {
+                CenterOn(lastDistance_, 0.0);
+            }
+        }
+    } else if (command == kCommandScaleValue) {
+        SetLevel(LevelArgument(text));
+    } else if (command == kCommandScalePlus) {
+        SetLevel(static_cast<std::int16_t>(GetLevel() - 1));
+    } else if (command == kCommandScaleMoins) {
+        SetLevel(static_cast<std::int16_t>(GetLevel() + 1));
+    } else if (command == kCommandSlopeValue) {
+        SetSlope(std::atoi(text));
+    } else if (command == kCommandSlopePlus) {
+        SetSlope(GetSlope() * 2.0);
+    } else if (command == kCommandSlopeMoins) {
+        SetSlope(GetSlope() * 0.5);
+    } else if (command == kCommandCenterOn) {
+        CenterOnVessel();
+        Fit(false, true);
+    } else if (command == kCommandCenterOnProfile) {
+        CenterOnProfile(text);
+    } else if (command == kCommandFitToWindow) {
+        Fit(true, true);
+    } else {
+        *known = false;
+    }
+}
+
+void PlotrexOrganizer::CenterOnProfile(const char* argument) {
+    double first = 0.0;
+    double second = 0.0;
+    if (std::sscanf(argument, "%lf %lf", &first, &second) != 2) {
+        return;
+    }
+    auto* historic = dynamic_cast<PlotrexDataProfile*>(FindDataByName(kGraphHistoric));
+    if (historic == nullptr) {
+        return;
+    }
+    const ProfileSeries* series = historic->GetSeries();
+    const double distance = series->DistanceAtPosition(PosType(first, second), nullptr, false);
+    if (distance < 0.0) {
+        return;
+    }
+    const ProfilePoint point = series->Interpolate(distance);
+    // A gap there: keep the vertical centre as it is.
+    double value = point.value;
+    if (IsUndefined(value)) {
+        const LinearPixelProjection* vertical = GetYProjection();
+        value = vertical ? vertical->ToWorld(GetDeviceSize().cy * 0.5) : 0.0;
+    }
+    CenterOn(distance, value);
+}
+
+std::int32_t PlotrexOrganizer::GetCommandState(const char* command, CommandState* state) {
+    if (command == nullptr || state == nullptr) {
+        return 0;
+    }
+    try {
+        if (OwnCommandState(command, state)) {
+            return 1;
+        }
+        for (PlotrexDisplay* display : displays_) {
+            PlotrexData* data = display->GetData();
+            if (data == nullptr) {
+                continue;
+            }
+            if (const std::int32_t result = data->GetCommandState(command, state)) {
+                return result;
+            }
+        }
+    } catch (...) {
+        // As for the commands themselves: a failing query answers nothing.
+    }
+    return 0;
+}
+
+bool PlotrexOrganizer::OwnCommandState(const std::string& command, CommandState* state) {
+    const char* argument = state->argument ? state->argument : "";
+    if (command == kCommandShowHide) {
+        PlotrexDisplay* display = FindDisplayByName(argument);
+        state->checked = display != nullptr && display->IsVisible();
+        state->enabled = display != nullptr;
+    } else if (command == kCommandScaleValue) {
+        const std::int16_t level = LevelArgument(argument);
+        ValueRange across;
+        ValueRange up;
+        CollectRanges(true, &across, &up);
+        state->checked = level == GetLevel();
+        state->enabled = IsScaleLevelAllowed(across, level, kFreeLevel);
+    } else if (command == kCommandScalePlus || command == kCommandScaleMoins) {
+        state->checked = false;
+        state->enabled = LinearPixelProjectionLeveled::IsValidLevel(
+            GetLevel() + (command == kCommandScalePlus ? -1 : 1));
+    } else if (command == kCommandSlopeValue) {
+        state->checked = std::atof(argument) == GetSlope();
+        state->enabled = true;
+    } else if (command == kCommandSlopePlus || command == kCommandSlopeMoins) {
+        state->checked = false;
+        state->enabled = IsValidSlope(GetSlope() * (command == kCommandSlopePlus ? 2.0 : 0.5));
+    } else if (command == kCommandCenterOn || command == kCommandCenterOnProfile ||
+               command == kCommandFitToWindow) {
+        state->checked = false;
+        state->enabled = true;
+    } else {
+        return false;
+    }
+    return true;
+}
