@@ -139,6 +139,35 @@ void EchogramStrip(benchmark::State& state, DWORD filter) {
 BENCHMARK_CAPTURE(EchogramStrip, Point, D3DTEXF_POINT)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EchogramStrip, Linear, D3DTEXF_LINEAR)->Unit(benchmark::kMillisecond);
 
+// Every column at its own depth window, as in bottom lock: the echogram
+// then draws each pair of neighbouring columns as a run of its own.
+void EchogramStripVaryingWindows(benchmark::State& state) {
+    EchogramScene scene;
+    std::vector<Vertex> columns;
+    for (int i = 0; i < kTexels; ++i) {
+        const float x = 100.0f + 1600.0f * static_cast<float>(i) / (kTexels - 1);
+        const float v = static_cast<float>(i == 0 ? 1 : i) / kTexels;
+        const auto shift = static_cast<float>(i % 7);
+        columns.push_back(Vertex{x, 40 + shift, 0.5f, 1, 0xDCFFFFFFu, 0, v});
+        columns.push_back(Vertex{x, 1030 + shift, 0.5f, 1, 0xDCFFFFFFu, 1, v});
+    }
+    const auto filter = static_cast<DWORD>(state.range(0));
+    for (auto _ : state) {
+        for (int i = 0; i + 1 < kTexels; ++i) {
+            // The last column of a run takes the window of the one before.
+            Vertex run[4] = {columns[2 * i], columns[2 * i + 1], columns[2 * i + 2],
+                             columns[2 * i + 3]};
+            run[2].y = run[0].y;
+            run[3].y = run[1].y;
+            scene.Draw(filter, run, 4);
+        }
+    }
+}
+BENCHMARK(EchogramStripVaryingWindows)
+    ->Arg(D3DTEXF_POINT)
+    ->Arg(D3DTEXF_LINEAR)
+    ->Unit(benchmark::kMillisecond);
+
 void RowUpload(benchmark::State& state) {
     EchogramScene scene;
     scene.DrawStrip(D3DTEXF_POINT);

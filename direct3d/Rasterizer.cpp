@@ -29,8 +29,9 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && a > 0) ? q + 1 : q;
 }
 
+// Rounds halves away from zero, as the compositor does.
 double Snap(float coordinate) {
-    return std::nearbyint(coordinate * kSubpixels) / kSubpixels;
+    return static_cast<double>(std::llround(coordinate * kSubpixels)) / kSubpixels;
 }
 
 struct Point {

@@ -60,6 +60,8 @@ bool AdapterDevice::Reset() {
     if (device_ == nullptr) {
         return false;
     }
+    // Direct3D refuses to reset while the back buffer is held.
+    ReleaseDC();
     ++resetCount_;
     D3DPRESENT_PARAMETERS p = Parameters(width_, height_);
     return SUCCEEDED(device_->Reset(&p));

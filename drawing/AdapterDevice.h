@@ -22,8 +22,8 @@ class AdapterDevice {
     // buffer of the size, on the desktop window. Every attempt counts as a
     // reset.
     bool Create(IDirect3D9* d3d, UINT adapter, SIZE size);
-    // Resets the device at the stored size; false without a device or when
-    // the reset fails.
+    // Gives the context back and resets the device at the stored size; false
+    // without a device or when the reset fails.
     bool Reset();
     // A context on the back buffer, taken on the first call and kept until
     // ReleaseDC or Present; null without a device or when it cannot be had.

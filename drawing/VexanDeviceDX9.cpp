@@ -29,7 +29,8 @@ bool VexanDeviceDX9::Create(CWnd* window, SIZE size) {
     adapter_ = 0;
     width_ = std::max<LONG>(size.cx, 0);
     height_ = std::max<LONG>(size.cy, 0);
-    if (Adapter() != nullptr) {
+    if (AdapterDevice* adapter = Adapter()) {
+        ClipToBackBuffer(*adapter);
         return true;
     }
     window_ = nullptr;

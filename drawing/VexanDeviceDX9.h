@@ -18,8 +18,8 @@ class VexanDeviceDX9 : public VexanDevice {
     explicit VexanDeviceDX9(DXDesktopDeviceManager* manager);
     ~VexanDeviceDX9() override;
 
-    // Adapter 0; false, and nothing kept, without a window or when the
-    // manager has no device for adapter 0.
+    // Adapter 0, the size cut down to its back buffer; false, and nothing
+    // kept, without a window or when the manager has no device for adapter 0.
     bool Create(CWnd* window, SIZE size) override;
     // False when the size had to be cut down to the back buffer; then looks
     // again which adapter shows the window.

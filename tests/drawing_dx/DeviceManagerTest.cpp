@@ -116,6 +116,12 @@ TEST_F(DeviceManager, ReportsTheLastFailingDeviceAndRestoresThem) {
     EXPECT_EQ(manager_.GetAdapterDevice(0)->GetResetCount(), 0);  // was fine
     EXPECT_EQ(manager_.GetAdapterDevice(1)->GetResetCount(), 1);
 
+    // A context left out does not stand in the way of a reset.
+    ASSERT_NE(manager_.GetAdapterDevice(0)->GetDC(), nullptr);
+    d3d9sim::SetDeviceCondition(Device(0), DeviceCondition::kNotReset);
+    manager_.RestoreDevices();
+    EXPECT_EQ(Device(0)->TestCooperativeLevel(), D3D_OK);
+
     // A device that cannot be reset yet is tried, counted, and stays lost.
     d3d9sim::SetDeviceCondition(Device(1), DeviceCondition::kLost);
     manager_.RestoreDevices();
@@ -151,6 +157,16 @@ TEST_F(WindowDevice, CreateNeedsAWindowAndADeviceForAdapterZero) {
     EXPECT_EQ(orphan.GetDC(), nullptr);
     EXPECT_EQ(orphan.GetD3DDevice(), nullptr);
     EXPECT_FALSE(orphan.Present(POINT{0, 0}));
+}
+
+TEST_F(WindowDevice, AWindowLargerThanItsMonitorStartsClipped) {
+    // As Resize does: a larger surface could never be presented.
+    VexanDeviceDX9 device(&manager_);
+    ASSERT_TRUE(device.Create(window_.get(), SIZE{2500, 900}));
+    EXPECT_EQ(device.GetSize().cx, 1920);
+    EXPECT_EQ(device.GetSize().cy, 900);
+    EXPECT_TRUE(device.Present(POINT{0, 0}));
+    EXPECT_EQ(device.GetResetCount(), 0);
 }
 
 TEST_F(WindowDevice, ResizeBeyondTheMonitorClipsAndReportsIt) {
