@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "ViewHost.h"
+#include "drawing/PlotrexDisplay.h"
 #include "graphdata/PlotrexData.h"
 #include "module/ModuleDisplay.h"
 

@@ -12,6 +12,7 @@
 #include "module/ModuleDataPlotrex.h"
 #include "module/ModuleWideValues.h"
 #include "platform/HeadlessDesktop.h"
+#include "resources/ModuleCursors.h"
 #include "support/FakeHostObjects.h"
 #include "support/TestProfile.h"
 
@@ -51,11 +52,11 @@ class ViewHost {
     // The main window's client area, in screen coordinates.
     static constexpr RECT kHostRect{100, 50, 900, 530};
 
-    explicit ViewHost(bool withMainWindow = true) {
+    explicit ViewHost(bool withMainWindow = true, RECT hostRect = kHostRect) {
         gLabelFontSizeMultiplier = 1;
         gDayNightMode = 0;
         if (withMainWindow) {
-            mainWindow.Create(nullptr, "host", WS_POPUP | WS_VISIBLE, kHostRect, nullptr, 0);
+            mainWindow.Create(nullptr, "host", WS_POPUP | WS_VISIBLE, hostRect, nullptr, 0);
             profile.App().m_pMainWnd = &mainWindow;
         }
         managerReady = manager.Init();
