@@ -65,6 +65,8 @@ class DecorationPainter {
                                      const std::string& scaleLine);
     // "1:<scale> - <slope>", e.g. "1:2 500 - x 4".
     std::string ScaleLine();
+    // The boxes of the set-square's labels of the last frame, distance first.
+    const std::vector<LabelBox>& SetSquareLabels() const { return squareLabels_; }
 
   private:
     // The texts of a scale's ticks for one set of sampler arguments.

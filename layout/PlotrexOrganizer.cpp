@@ -12,6 +12,7 @@
 #include "drawing/LayeredDrawing.h"
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/VexanDevice.h"
+#include "drawing/VexanDeviceDX9.h"
 #include "graphdata/DistanceTracker.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
@@ -79,6 +80,17 @@ PlotrexOrganizer::PlotrexOrganizer()
 
 PlotrexOrganizer::~PlotrexOrganizer() = default;
 
+bool PlotrexOrganizer::Init(CWnd* view, DXDesktopDeviceManager* deviceManager,
+                            const PlotrexDataContainer& graphs, DistanceTracker* tracker,
+                            StyleTable* styles, double unitsPerPixel, std::int16_t referenceLevel,
+                            const char* mainType) {
+    if (view == nullptr || deviceManager == nullptr) {
+        return false;
+    }
+    return Init(view, std::make_unique<VexanDeviceDX9>(deviceManager), graphs, tracker, styles,
+                unitsPerPixel, referenceLevel, mainType);
+}
+
 bool PlotrexOrganizer::Init(CWnd* view, std::unique_ptr<VexanDevice> device,
                             const PlotrexDataContainer& graphs, DistanceTracker* tracker,
                             StyleTable* styles, double unitsPerPixel, std::int16_t referenceLevel,
@@ -90,6 +102,8 @@ bool PlotrexOrganizer::Init(CWnd* view, std::unique_ptr<VexanDevice> device,
     RECT client{};
     view->GetClientRect(&client);
     if (!device_->Create(view, SIZE{client.right - client.left, client.bottom - client.top})) {
+        // A device without a surface is of no use: no device until Init succeeds.
+        device_.reset();
         return false;
     }
     for (PlotrexData* data : graphs) {
