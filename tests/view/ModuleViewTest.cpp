@@ -162,10 +162,12 @@ TEST_F(ModuleViewTest, CommandMessagesReachTheOrganizer) {
     EXPECT_EQ(host.Execute("PLOTREX_SHOW_HIDE", kGraphDepth), 1);
     EXPECT_TRUE(organizer.FindDisplayByName(kGraphDepth)->IsVisible());
 
+    // Zooming out draws more distance in the same height: the slope doubles.
     EXPECT_EQ(host.Execute("PLOTREX_SCALE_MOINS"), 1);
     EXPECT_EQ(organizer.GetLevel(), 8);
-    EXPECT_EQ(host.Execute("PLOTREX_SLOPE_PLUS"), 1);
     EXPECT_DOUBLE_EQ(organizer.GetSlope(), 8.0);
+    EXPECT_EQ(host.Execute("PLOTREX_SLOPE_PLUS"), 1);
+    EXPECT_DOUBLE_EQ(organizer.GetSlope(), 16.0);
     // A command changes the layout; the next tick of the timer shows it.
     const int presents = host.Presents();
     host.Execute("PLOTREX_SCALE_PLUS");
@@ -174,10 +176,11 @@ TEST_F(ModuleViewTest, CommandMessagesReachTheOrganizer) {
 
     // Unknown commands change nothing and report nothing.
     const double origin = organizer.GetHorizontalProjection().origin;
+    const double slope = organizer.GetSlope();
     EXPECT_EQ(host.Execute("PLOTREX_NO_SUCH_COMMAND", "3"), 0);
     EXPECT_EQ(host.Execute(""), 0);
     EXPECT_EQ(organizer.GetLevel(), 7);
-    EXPECT_DOUBLE_EQ(organizer.GetSlope(), 8.0);
+    EXPECT_EQ(organizer.GetSlope(), slope);
     EXPECT_EQ(organizer.GetHorizontalProjection().origin, origin);
     state.checked = state.enabled = true;
     EXPECT_EQ(host.State("PLOTREX_NO_SUCH_COMMAND", &state), 0);
@@ -195,9 +198,9 @@ TEST_F(ModuleViewTest, LabelSizeRedrawsAtOnceOnlyWhenTheMultiplierChanges) {
     host.Sail(100);
     ASSERT_TRUE(host.Open());
     int presents = host.Presents();
-    for (auto [level, multiplier, redraw] : {std::tuple{1, 1, false}, std::tuple{2, 2, true},
-                                             std::tuple{3, 2, false}, std::tuple{4, 3, true},
-                                             std::tuple{7, 3, false}, std::tuple{0, 1, true}}) {
+    for (auto [level, multiplier, redraw] :
+         {std::tuple{1, 1, false}, std::tuple{2, 2, true}, std::tuple{3, 2, false},
+          std::tuple{4, 3, true}, std::tuple{7, 3, false}, std::tuple{0, 1, true}}) {
         host.data.SetLabelSize(static_cast<short>(level));
         EXPECT_EQ(gLabelFontSizeMultiplier, multiplier) << level;
         EXPECT_EQ(host.Presents(), presents + (redraw ? 1 : 0)) << level;

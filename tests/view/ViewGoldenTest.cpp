@@ -54,7 +54,7 @@ class TestShipDisplay : public PlotrexDisplay {
         styles->GetColour(31, &sea);
         const double line[] = {double(area.left), surface, double(area.right), surface};
         graphics.DrawPolyline(line, 2, sea, 1.0, 255);
-        const double shape[] = {bow - 15, surface, bow + 10, surface,     bow + 15, surface - 8,
+        const double shape[] = {bow - 15, surface,     bow + 10, surface, bow + 15, surface - 8,
                                 bow - 15, surface - 8, bow - 15, surface, bow + 15, surface - 8};
         graphics.FillTriangles(shape, 2, hull, 255);
     }
@@ -82,7 +82,7 @@ class ProfileFrame {
     static constexpr RECT kHost{100, 50, 740, 450};
 
     ProfileFrame() : host(true, kHost), ship(host.data.GetDistanceTracker(0)) {
-        host.Sail(300);
+        host.Sail(250);
         view_ = CreateWindowObject("PlotrexView");
         RECT client{};
         host.mainWindow.GetClientRect(&client);
@@ -102,6 +102,11 @@ class ProfileFrame {
                          &styles, Radians(10.0), 7, kGraphDepth);
         View().StartTimers(styles.ViewLightModeField());
         Organizer().CenterOnVessel();
+        // The last part of the voyage with the view open: it follows the ship.
+        for (int cycle = 0; cycle < 50; ++cycle) {
+            host.Sail(1);
+            host.desktop.AdvanceClock(100);
+        }
         ::SendMessage(view_->m_hWnd, CommandMessages::Execute(),
                       reinterpret_cast<WPARAM>("PLOTREX_CENTER_ON"), 0);
         host.desktop.MoveMouse(POINT{5, 5});  // off the windows

@@ -42,8 +42,7 @@ struct Voyage {
     }
     // Sea temperature: warm coastal water, a front near 4.8 km, cold water beyond.
     static double Temperature(double metres) {
-        return 12.4 - 1.1 * std::tanh((metres - 4800.0) / 250.0) +
-               0.08 * std::sin(metres / 95.0);
+        return 11.9 - 0.7 * std::tanh((metres - 4800.0) / 250.0) + 0.05 * std::sin(metres / 95.0);
     }
 };
 
