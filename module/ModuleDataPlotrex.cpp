@@ -17,6 +17,13 @@ namespace {
 // The size of a view made without a host window to hold it.
 constexpr RECT kTopLevelViewRect{0, 0, 800, 600};
 
+// The host may leave out an output it does not want.
+void Put(double* out, double value) {
+    if (out != nullptr) {
+        *out = value;
+    }
+}
+
 }  // namespace
 
 ModuleDataPlotrex::ModuleDataPlotrex() = default;
@@ -131,15 +138,11 @@ bool ModuleDataPlotrex::GetAnchorDepthAndImmersion(double* a, double* b, double*
         sunk = organizer.GetValueAtAnchor(PlotrexOrganizer::kImmersion, &unusedA, &unusedB);
         found = !IsUndefined(bottom) && !IsUndefined(sunk);
     }
+    Put(a, first);
+    Put(b, second);
     // Depths are kept negative; the host wants them as positive figures.
-    const double undefined = kUndefined;
-    for (auto [out, value] : {std::pair{a, first}, std::pair{b, second},
-                              std::pair{immersion, found ? -sunk : undefined},
-                              std::pair{depth, found ? -bottom : undefined}}) {
-        if (out != nullptr) {
-            *out = value;
-        }
-    }
+    Put(immersion, found ? -sunk : kUndefined);
+    Put(depth, found ? -bottom : kUndefined);
     return found;
 }
 
@@ -152,12 +155,8 @@ bool ModuleDataPlotrex::GetAnchorPosition(double* a, double* b) {
     double second = kUndefined;
     const double value =
         view->GetOrganizer().GetValueAtAnchor(currentProfile_->GetUnit(), &first, &second);
-    if (a != nullptr) {
-        *a = first;
-    }
-    if (b != nullptr) {
-        *b = second;
-    }
+    Put(a, first);
+    Put(b, second);
     return !IsUndefined(value) && !IsUndefined(first) && !IsUndefined(second);
 }
 

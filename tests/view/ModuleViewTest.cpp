@@ -67,6 +67,18 @@ TEST(ModuleViewWithoutDesktop, NoWindowMeansNoView) {
     data.Terminate();
 }
 
+TEST_F(ModuleViewTest, ADeviceThatCannotBeHadIsAFailedOpening) {
+    std::unique_ptr<ModuleDisplay> chart(host.data.CreateDisplay());
+    DXDesktopDeviceManager notInitialised;
+    host.data.CreateViewForMode();
+    EXPECT_FALSE(host.data.OpenView(&notInitialised, Radians(10.0), 7));
+    EXPECT_FALSE(chart->IsVisible());
+    // Closing it keeps the saved layout: there was none to save.
+    host.data.CloseView();
+    EXPECT_EQ(Saved("ORGANIZER_LEVEL"), "absent");
+    EXPECT_FALSE(host.data.HasView());
+}
+
 TEST_F(ModuleViewTest, OpeningShowsTheDisplaysAndTheShipsTrack) {
     std::unique_ptr<ModuleDisplay> chart(host.data.CreateDisplay());
     host.Sail(200);
