@@ -98,6 +98,8 @@ bool PlotrexOrganizer::Init(CWnd* view, std::unique_ptr<VexanDevice> device,
     if (view == nullptr || device == nullptr) {
         return false;
     }
+    // Set up again: what the first set-up made goes back first.
+    Shutdown();
     device_ = std::move(device);
     RECT client{};
     view->GetClientRect(&client);

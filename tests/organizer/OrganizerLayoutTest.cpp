@@ -66,6 +66,11 @@ TEST(OrganizerInit, ShutdownHandsTheDisplaysBack) {
     EXPECT_TRUE(scene.temperature.GetDisplays().empty());
     EXPECT_TRUE(scene.organizer.GetDisplays().empty());
     EXPECT_EQ(scene.organizer.GetDevice(), nullptr);
+    // Set up twice, it keeps one display per graph.
+    ASSERT_TRUE(scene.Open());
+    ASSERT_TRUE(scene.Open());
+    EXPECT_EQ(scene.depth.GetDisplays().size(), 1u);
+    EXPECT_EQ(scene.organizer.GetDisplays().size(), 2u);
 }
 
 TEST(OrganizerZoom, KeepsTheDistanceUnderTheAnchor) {
