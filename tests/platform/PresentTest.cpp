@@ -106,6 +106,11 @@ TEST(Present, RefusesWhatDoesNotFit) {
     EXPECT_FALSE(d.desktop.PresentToWindow(w, p, 4, 2, 8, nullptr, nullptr));
     EXPECT_FALSE(d.desktop.PresentToWindow(w, nullptr, 4, 2, Source::kStride, nullptr, nullptr));
     EXPECT_EQ(d.desktop.PresentCount(w), 0);
+    // A window too large for a buffer refuses instead of allocating gigabytes.
+    d.window.MoveWindow(0, 0, 30000, 30000);
+    EXPECT_FALSE(d.source.PresentTo(w));
+    EXPECT_EQ(d.desktop.GetWindowSurface(w).pixels, nullptr);
+    EXPECT_EQ(d.desktop.CaptureWindow(w).width, 0);
 }
 
 TEST(Present, SavedPngHoldsTheWindowWithItsChildren) {
