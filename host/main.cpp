@@ -13,6 +13,8 @@
 
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
+#include "graphdata/PlotrexDataProfile.h"
+#include "graphdata/ProfileSeries.h"
 #include "host/HostObjectsImpl.h"
 #include "host/HostOptions.h"
 #include "host/ModuleLibrary.h"
@@ -55,7 +57,13 @@ class ProgressBar {
 struct GraphSummary {
     std::string name;
     Extent extent;
+    int points = -1;  // for the profiles
 };
+
+bool IsProfile(const std::string& name) {
+    return name == kGraphTemp || name == kGraphDepth || name == kGraphHistoric ||
+           name == kGraphPrevision;
+}
 
 void PrintRange(const char* label, const Extent& extent, double sign, const char* unit) {
     std::printf("%s", label);
@@ -141,7 +149,12 @@ int main(int argc, char** argv) {
     std::vector<GraphSummary> summaries;
     for (PlotrexData* graph : graphs) {
         if (graph != nullptr) {
-            summaries.push_back({graph->GetName(), graph->GetExtent()});
+            GraphSummary summary{graph->GetName(), graph->GetExtent()};
+            if (IsProfile(summary.name)) {
+                // The profile graphs are known by their names.
+                summary.points = static_cast<PlotrexDataProfile*>(graph)->GetSeries()->GetCount();
+            }
+            summaries.push_back(summary);
         }
     }
     const double distance = data->GetDistanceTracker(0)->GetDistance();
@@ -172,6 +185,18 @@ int main(int argc, char** argv) {
         std::printf("%s%s", i == 0 ? " (" : ", ", summaries[i].name.c_str());
     }
     std::printf("%s\n", summaries.empty() ? "" : ")");
+    const double metresPerRadian = Convert(1.0, kUnitRadianOfArc, kUnitMetre);
+    for (const GraphSummary& graph : summaries) {
+        if (graph.points >= 0) {
+            std::printf("  %s: %d points", graph.name.c_str(), graph.points);
+            if (!graph.extent.IsUndefined()) {
+                std::printf(", from %.2f to %.2f NM along the track",
+                            graph.extent.minX * metresPerRadian / 1852.0,
+                            graph.extent.maxX * metresPerRadian / 1852.0);
+            }
+            std::printf("\n");
+        }
+    }
     for (const GraphSummary& graph : summaries) {
         if (graph.name == kGraphDepth) {
             PrintRange("Depth range: ", graph.extent, -1.0, "m");
