@@ -13,6 +13,7 @@ add_library(plotrex_objs OBJECT ${PLOTREX_MODULE_SOURCES})
 set_target_properties(plotrex_objs PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 target_include_directories(plotrex_objs PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(plotrex_objs PUBLIC plotrex_platform plotrex_hostfamily GDAL::GDAL)
+target_link_libraries(plotrex_objs PUBLIC plotrex_d3d9)
 plotrex_warnings(plotrex_objs)
 
 add_library(Plotrex MODULE module/ModuleEntry.cpp)

@@ -1,0 +1,66 @@
+#pragma once
+// The fast path of DrawPrimitive for triangle strips. Two strip triangles
+// that make an axis-aligned rectangle, with one colour and texture
+// coordinates that vary affinely over it, are a quad. Quads of the same
+// height that follow each other side by side, and whose texture mappings stay
+// within kMergeTolerance texel of one affine mapping, make a run; a run is
+// drawn as scaled pixman composites of the texture (tiles of at most
+// kTileSize pixels, which bounds the error of pixman's 16.16 transform),
+// with the diffuse alpha applied to the texture's sampling copy. When texture rows map to screen
+// columns, the texture's transposed copy makes each composite a plain scale.
+//
+// Pixel coverage is the rasteriser's: a rectangle from x0 to x1 covers the
+// pixel centres x0 <= x < x1 (likewise in y) after snapping to 1/256 pixel.
+#include "direct3d/DrawState.h"
+#include "direct3d/PixmanImage.h"
+
+namespace d3d9soft {
+
+constexpr double kMergeTolerance = 1.0 / 64;
+constexpr int kTileSize = 512;
+
+class QuadCompositor {
+  public:
+    QuadCompositor(const Target& target, pixman_image_t* targetImage, const DrawState& state);
+    QuadCompositor(const QuadCompositor&) = delete;
+    QuadCompositor& operator=(const QuadCompositor&) = delete;
+    ~QuadCompositor() { Flush(); }
+
+    // Whether the draw's states can be composited at all.
+    bool Usable() const { return usable_; }
+    // Takes four consecutive strip vertices (the triangles 0-1-2 and 1-2-3).
+    // False, with everything taken so far drawn, when they are not a quad
+    // the compositor can draw: the caller then rasterises the two triangles.
+    bool Add(const Vertex* quad);
+    // Draws the pending run.
+    void Flush();
+
+  private:
+    struct Axis {
+        double atAnchor = 0;  // texel coordinate at (anchor x, top)
+        double perY = 0;      // texels per pixel down
+        double slopeLo = 0;   // texels per pixel across: the corridor
+        double slopeHi = 0;
+    };
+    struct Run {
+        std::int64_t left = 0, right = 0, top = 0, bottom = 0;  // 1/256 pixel
+        D3DCOLOR colour = 0;
+        double anchorX = 0;
+        Axis u, v;
+    };
+    void Composite(const Run& run);
+
+    Target target_;
+    pixman_image_t* targetImage_;
+    DrawState state_;
+    bool usable_ = false;
+    bool pending_ = false;
+    Run run_;
+};
+
+// A triangle strip of `primitives` triangles: quads through the compositor
+// when targetImage is given, everything else through the rasteriser.
+void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                       const Vertex* vertices, UINT primitives);
+
+}  // namespace d3d9soft

@@ -1,0 +1,680 @@
+#include "direct3d/SoftDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "direct3d/QuadCompositor.h"
+#include "direct3d/Rasterizer.h"
+#include "direct3d/SoftDirect3D.h"
+#include "direct3d/SoftSurface.h"
+#include "direct3d/SoftTexture.h"
+#include "direct3d/SoftVertexBuffer.h"
+#include "platform/Desktop.h"
+
+namespace d3d9soft {
+
+namespace {
+
+using d3d9sim::DeviceCondition;
+
+constexpr DWORD kVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr DWORD kVertexProcessing =
+    D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING | 0x80 /* mixed */;
+
+// Checks present parameters as Direct3D does for a windowed device and fills
+// in the values it chooses: the display format, one back buffer, and a zero
+// size taken from the window's client area.
+HRESULT CompletePresentParameters(D3DPRESENT_PARAMETERS& p, HWND focusWindow) {
+    if (!p.Windowed) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (p.BackBufferFormat != D3DFMT_UNKNOWN && p.BackBufferFormat != D3DFMT_X8R8G8B8) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (p.BackBufferCount > 1 || p.MultiSampleType != D3DMULTISAMPLE_NONE ||
+        p.EnableAutoDepthStencil) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
+        const HWND window = p.hDeviceWindow != nullptr ? p.hDeviceWindow : focusWindow;
+        Desktop* desktop = GetCurrentDesktop();
+        RECT client{};
+        if (desktop == nullptr || !desktop->GetClientRect(window, &client)) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (p.BackBufferWidth == 0) {
+            p.BackBufferWidth = static_cast<UINT>(std::max(0, client.right - client.left));
+        }
+        if (p.BackBufferHeight == 0) {
+            p.BackBufferHeight = static_cast<UINT>(std::max(0, client.bottom - client.top));
+        }
+        if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    const d3d9sim::Limits& limits = d3d9sim::GetLimits();
+    if (p.BackBufferWidth > limits.maxBackBufferWidth ||
+        p.BackBufferHeight > limits.maxBackBufferHeight) {
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    p.BackBufferCount = 1;
+    return D3D_OK;
+}
+
+bool IsWindowOrDesktop(HWND window) {
+    Desktop* desktop = GetCurrentDesktop();
+    return desktop != nullptr && window != nullptr &&
+           (window == desktop->GetDesktopWindow() || desktop->IsWindow(window));
+}
+
+// Adds the texture or the diffuse colour named by a stage argument.
+bool AddArgument(DWORD argument, bool& texture, bool& diffuse) {
+    bool& flag = argument == D3DTA_TEXTURE ? texture : diffuse;
+    if ((argument != D3DTA_TEXTURE && argument != D3DTA_DIFFUSE && argument != D3DTA_CURRENT) ||
+        flag) {
+        return false;
+    }
+    flag = true;
+    return true;
+}
+
+bool AddOperation(DWORD op, DWORD arg1, DWORD arg2, bool& texture, bool& diffuse) {
+    switch (op) {
+        case D3DTOP_DISABLE:
+            diffuse = true;
+            return true;
+        case D3DTOP_SELECTARG1:
+            return AddArgument(arg1, texture, diffuse);
+        case D3DTOP_SELECTARG2:
+            return AddArgument(arg2, texture, diffuse);
+        case D3DTOP_MODULATE:
+            return AddArgument(arg1, texture, diffuse) && AddArgument(arg2, texture, diffuse);
+        default:
+            return false;
+    }
+}
+
+bool SupportedBlend(DWORD factor) {
+    return factor >= D3DBLEND_ZERO && factor <= D3DBLEND_INVSRCALPHA;
+}
+
+Filter ToFilter(DWORD value) {
+    return value == D3DTEXF_POINT ? Filter::kPoint : Filter::kLinear;
+}
+
+UINT VerticesFor(D3DPRIMITIVETYPE type, UINT primitives) {
+    switch (type) {
+        case D3DPT_TRIANGLELIST:
+            return primitives * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN:
+            return primitives + 2;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+HRESULT SoftDevice::Create(SoftDirect3D* d3d, UINT adapter, HWND focusWindow, DWORD behaviour,
+                           D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *device = nullptr;
+    if (parameters == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    const DWORD processing = behaviour & kVertexProcessing;
+    if (processing == 0 || (processing & (processing - 1)) != 0) {
+        return D3DERR_INVALIDCALL;  // exactly one kind of vertex processing
+    }
+    const HWND presentWindow =
+        parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow : focusWindow;
+    if (!IsWindowOrDesktop(presentWindow)) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS completed = *parameters;
+    HRESULT hr = CompletePresentParameters(completed, focusWindow);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    SoftDevice* made = nullptr;
+    try {
+        made = new SoftDevice(d3d, adapter, focusWindow, behaviour);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    hr = made->MakeBackBuffer(completed);
+    if (FAILED(hr)) {
+        made->Release();
+        return hr;
+    }
+    *parameters = completed;
+    *device = made;
+    return D3D_OK;
+}
+
+SoftDevice::SoftDevice(SoftDirect3D* d3d, UINT adapter, HWND focusWindow, DWORD behaviour)
+    : d3d_(d3d), creation_{adapter, D3DDEVTYPE_HAL, focusWindow, behaviour} {
+    d3d_->AddRef();
+    SetDefaultStates();
+}
+
+SoftDevice::~SoftDevice() {
+    UnbindAll();
+    backBuffer_.reset();
+    d3d_->Release();
+}
+
+ULONG SoftDevice::Release() {
+    if (refs_ == 0) {
+        return 0;
+    }
+    const ULONG left = --refs_;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT SoftDevice::MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters) {
+    try {
+        backBuffer_ = std::make_unique<SoftSurface>(
+            this, parameters.BackBufferWidth, parameters.BackBufferHeight,
+            (parameters.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0);
+    } catch (const std::bad_alloc&) {
+        backBuffer_.reset();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    if (backBuffer_->Image() == nullptr) {
+        backBuffer_.reset();
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    parameters_ = parameters;
+    viewport_ =
+        D3DVIEWPORT9{0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
+    return D3D_OK;
+}
+
+void SoftDevice::SetDefaultStates() {
+    renderStates_.fill(0);
+    renderStates_[D3DRS_ZENABLE] = FALSE;
+    renderStates_[D3DRS_FILLMODE] = 3;   // D3DFILL_SOLID
+    renderStates_[D3DRS_SHADEMODE] = 2;  // D3DSHADE_GOURAUD
+    renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
+    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+    renderStates_[D3DRS_CULLMODE] = D3DCULL_NONE;
+    renderStates_[D3DRS_LIGHTING] = TRUE;
+    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+    for (int stage = 0; stage < kStages; ++stage) {
+        auto& s = stageStates_[stage];
+        s.fill(0);
+        s[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+        s[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+        s[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+        s[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+        s[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+        s[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+        s[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(stage);
+    }
+    for (auto& s : samplerStates_) {
+        s.fill(0);
+        s[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
+        s[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
+        s[3] = D3DTADDRESS_WRAP;  // D3DSAMP_ADDRESSW
+        s[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
+        s[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+        s[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
+        s[10] = 1;  // D3DSAMP_MAXANISOTROPY
+    }
+    fvf_ = 0;
+}
+
+void SoftDevice::UnbindAll() {
+    for (SoftTexture*& t : textures_) {
+        if (t != nullptr) {
+            std::exchange(t, nullptr)->Unbind();
+        }
+    }
+    for (Stream& s : streams_) {
+        if (s.buffer != nullptr) {
+            std::exchange(s.buffer, nullptr)->Unbind();
+        }
+        s = Stream{};
+    }
+}
+
+HRESULT SoftDevice::TestCooperativeLevel() {
+    switch (condition_) {
+        case DeviceCondition::kLost:
+            return D3DERR_DEVICELOST;
+        case DeviceCondition::kNotReset:
+            return D3DERR_DEVICENOTRESET;
+        case DeviceCondition::kDriverError:
+            return D3DERR_DRIVERINTERNALERROR;
+        default:
+            return D3D_OK;
+    }
+}
+
+HRESULT SoftDevice::GetDirect3D(IDirect3D9** d3d) {
+    if (d3d == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    d3d_->AddRef();
+    *d3d = d3d_;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetDeviceCaps(D3DCAPS9* caps) {
+    return d3d_->GetDeviceCaps(creation_.AdapterOrdinal, creation_.DeviceType, caps);
+}
+
+HRESULT SoftDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) {
+    if (parameters == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *parameters = creation_;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
+    if (condition_ == DeviceCondition::kLost) {
+        return D3DERR_DEVICELOST;
+    }
+    if (condition_ == DeviceCondition::kDriverError) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    if (parameters == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    // A failed reset leaves the device waiting for another one.
+    condition_ = DeviceCondition::kNotReset;
+    inScene_ = false;
+    UnbindAll();
+    SetDefaultStates();
+    if (defaultPool_ > 0 || backBuffer_->PublicReferences() > 0 || backBuffer_->DcOut()) {
+        return D3DERR_INVALIDCALL;
+    }
+    D3DPRESENT_PARAMETERS completed = *parameters;
+    HRESULT hr = CompletePresentParameters(completed, creation_.hFocusWindow);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    auto previous = std::move(backBuffer_);
+    hr = MakeBackBuffer(completed);
+    if (FAILED(hr)) {
+        backBuffer_ = std::move(previous);
+        return hr;
+    }
+    *parameters = completed;
+    condition_ = DeviceCondition::kOperational;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
+                            const RGNDATA* dirtyRegion) {
+    if (inScene_ || dirtyRegion != nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (condition_ == DeviceCondition::kDriverError) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
+    if (condition_ != DeviceCondition::kOperational) {
+        return D3DERR_DEVICELOST;
+    }
+    HWND window = destWindowOverride;
+    if (window == nullptr) {
+        window = parameters_.hDeviceWindow != nullptr ? parameters_.hDeviceWindow
+                                                      : creation_.hFocusWindow;
+    }
+    Desktop* desktop = GetCurrentDesktop();
+    if (desktop == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    SoftSurface::Access access(*backBuffer_);
+    const bool shown = desktop->PresentToWindow(window, backBuffer_->Pixels(), backBuffer_->Width(),
+                                                backBuffer_->Height(), backBuffer_->Stride(),
+                                                sourceRect, destRect);
+    return shown ? D3D_OK : D3DERR_INVALIDCALL;
+}
+
+HRESULT SoftDevice::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type,
+                                  IDirect3DSurface9** surface) {
+    if (surface == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *surface = nullptr;
+    if (swapChain != 0 || backBuffer != 0 || type != D3DBACKBUFFER_TYPE_MONO) {
+        return D3DERR_INVALIDCALL;
+    }
+    backBuffer_->AddRef();
+    *surface = backBuffer_.get();
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::CreateTexture(UINT width, UINT height, UINT /*levels*/, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+                                  HANDLE* shared) {
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    const d3d9sim::Limits& limits = d3d9sim::GetLimits();
+    if (shared != nullptr || usage != 0 || width == 0 || height == 0 ||
+        width > limits.maxTextureWidth || height > limits.maxTextureHeight ||
+        pool > D3DPOOL_SCRATCH || !TextureFormatSupported(format)) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        *texture = new SoftTexture(this, width, height, format, usage, pool);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                       IDirect3DVertexBuffer9** buffer, HANDLE* shared) {
+    if (buffer == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *buffer = nullptr;
+    if (shared != nullptr || length == 0 || pool > D3DPOOL_SCRATCH ||
+        (fvf == kVertexFormat && length < sizeof(Vertex))) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        *buffer = new SoftVertexBuffer(this, length, usage, fvf, pool);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::BeginScene() {
+    if (inScene_) {
+        return D3DERR_INVALIDCALL;
+    }
+    inScene_ = true;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::EndScene() {
+    if (!inScene_) {
+        return D3DERR_INVALIDCALL;
+    }
+    inScene_ = false;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
+                          float /*z*/, DWORD /*stencil*/) {
+    if ((count > 0) != (rects != nullptr) || flags != D3DCLEAR_TARGET) {
+        return D3DERR_INVALIDCALL;  // no depth or stencil buffer to clear
+    }
+    if (condition_ != DeviceCondition::kOperational) {
+        return D3D_OK;
+    }
+    const RECT view{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
+                    static_cast<LONG>(viewport_.X + viewport_.Width),
+                    static_cast<LONG>(viewport_.Y + viewport_.Height)};
+    std::vector<RECT> areas;
+    if (count == 0) {
+        areas.push_back(view);
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        areas.push_back(RECT{std::max(rects[i].x1, view.left), std::max(rects[i].y1, view.top),
+                             std::min(rects[i].x2, view.right),
+                             std::min(rects[i].y2, view.bottom)});
+    }
+    SoftSurface::Access access(*backBuffer_);
+    const Target target = backBuffer_->AsTarget();
+    for (const RECT& r : areas) {
+        for (LONG y = r.top; y < r.bottom; ++y) {
+            std::uint32_t* row = target.pixels + static_cast<std::size_t>(y) * target.stride;
+            std::fill(row + r.left, row + std::max(r.left, r.right), colour);
+        }
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetViewport(const D3DVIEWPORT9* viewport) {
+    if (viewport == nullptr || viewport->Width == 0 || viewport->Height == 0 ||
+        viewport->X + viewport->Width > static_cast<DWORD>(backBuffer_->Width()) ||
+        viewport->Y + viewport->Height > static_cast<DWORD>(backBuffer_->Height()) ||
+        viewport->X >= static_cast<DWORD>(backBuffer_->Width()) ||
+        viewport->Y >= static_cast<DWORD>(backBuffer_->Height())) {
+        return D3DERR_INVALIDCALL;
+    }
+    viewport_ = *viewport;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetViewport(D3DVIEWPORT9* viewport) {
+    if (viewport == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *viewport = viewport_;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (state >= renderStates_.size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    renderStates_[state] = value;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+    if (state >= renderStates_.size() || value == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = renderStates_[state];
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
+    if (stage >= kStages || texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = textures_[stage];
+    if (*texture != nullptr) {
+        (*texture)->AddRef();
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
+    if (stage >= kStages) {
+        return D3DERR_INVALIDCALL;
+    }
+    SoftTexture* soft = nullptr;
+    if (texture != nullptr) {
+        soft = dynamic_cast<SoftTexture*>(texture);
+        if (soft == nullptr || soft->Owner() != this) {
+            return D3DERR_INVALIDCALL;
+        }
+        soft->Bind();
+    }
+    if (SoftTexture* old = std::exchange(textures_[stage], soft)) {
+        old->Unbind();
+    }
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
+    if (stage >= kStages || type >= stageStates_[0].size() || value == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = stageStates_[stage][type];
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (stage >= kStages || type >= stageStates_[0].size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    stageStates_[stage][type] = value;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {
+    if (sampler >= kSamplers || type >= samplerStates_[0].size() || value == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *value = samplerStates_[sampler][type];
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
+    if (sampler >= kSamplers || type >= samplerStates_[0].size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    samplerStates_[sampler][type] = value;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetFVF(DWORD fvf) {
+    fvf_ = fvf;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetFVF(DWORD* fvf) {
+    if (fvf == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *fvf = fvf_;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
+                                    UINT stride) {
+    if (stream >= kStreams) {
+        return D3DERR_INVALIDCALL;
+    }
+    SoftVertexBuffer* soft = nullptr;
+    if (buffer != nullptr) {
+        soft = dynamic_cast<SoftVertexBuffer*>(buffer);
+        if (soft == nullptr || soft->Owner() != this) {
+            return D3DERR_INVALIDCALL;
+        }
+        soft->Bind();
+    }
+    Stream& s = streams_[stream];
+    if (SoftVertexBuffer* old = std::exchange(s.buffer, soft)) {
+        old->Unbind();
+    }
+    s.offset = offset;
+    s.stride = stride;
+    return D3D_OK;
+}
+
+HRESULT SoftDevice::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
+                                    UINT* stride) {
+    if (stream >= kStreams || buffer == nullptr || offset == nullptr || stride == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    const Stream& s = streams_[stream];
+    *buffer = s.buffer;
+    if (s.buffer != nullptr) {
+        s.buffer->AddRef();
+    }
+    *offset = s.offset;
+    *stride = s.stride;
+    return D3D_OK;
+}
+
+bool SoftDevice::ResolveDrawState(DrawState* state) {
+    const auto& rs = renderStates_;
+    const auto& stage0 = stageStates_[0];
+    const auto& sampler0 = samplerStates_[0];
+    if (rs[D3DRS_FILLMODE] != 3 || rs[D3DRS_SHADEMODE] != 2 || rs[D3DRS_ALPHATESTENABLE] ||
+        rs[D3DRS_BLENDOP] != D3DBLENDOP_ADD || !SupportedBlend(rs[D3DRS_SRCBLEND]) ||
+        !SupportedBlend(rs[D3DRS_DESTBLEND]) || rs[D3DRS_CULLMODE] < D3DCULL_NONE ||
+        rs[D3DRS_CULLMODE] > D3DCULL_CCW || stageStates_[1][D3DTSS_COLOROP] != D3DTOP_DISABLE ||
+        stage0[D3DTSS_TEXCOORDINDEX] != 0 || sampler0[D3DSAMP_ADDRESSU] != D3DTADDRESS_WRAP ||
+        sampler0[D3DSAMP_ADDRESSV] != D3DTADDRESS_WRAP ||
+        sampler0[D3DSAMP_MINFILTER] == D3DTEXF_NONE ||
+        sampler0[D3DSAMP_MAGFILTER] == D3DTEXF_NONE) {
+        return false;
+    }
+    Combiner& c = state->combiner;
+    if (stage0[D3DTSS_COLOROP] == D3DTOP_DISABLE) {
+        c.colourDiffuse = c.alphaDiffuse = true;
+    } else if (!AddOperation(stage0[D3DTSS_COLOROP], stage0[D3DTSS_COLORARG1],
+                             stage0[D3DTSS_COLORARG2], c.colourTexture, c.colourDiffuse) ||
+               !AddOperation(stage0[D3DTSS_ALPHAOP], stage0[D3DTSS_ALPHAARG1],
+                             stage0[D3DTSS_ALPHAARG2], c.alphaTexture, c.alphaDiffuse)) {
+        return false;
+    }
+    state->texture = textures_[0] != nullptr ? &textures_[0]->Storage() : nullptr;
+    state->blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
+    state->srcBlend = rs[D3DRS_SRCBLEND];
+    state->destBlend = rs[D3DRS_DESTBLEND];
+    state->cull = rs[D3DRS_CULLMODE];
+    state->minFilter = ToFilter(sampler0[D3DSAMP_MINFILTER]);
+    state->magFilter = ToFilter(sampler0[D3DSAMP_MAGFILTER]);
+    return true;
+}
+
+HRESULT SoftDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    const Stream& stream = streams_[0];
+    const UINT needed = VerticesFor(type, primitiveCount);
+    DrawState state;
+    if (!inScene_ || primitiveCount == 0 || needed == 0 || fvf_ != kVertexFormat ||
+        stream.buffer == nullptr || stream.stride < sizeof(Vertex) || !ResolveDrawState(&state)) {
+        return D3DERR_INVALIDCALL;
+    }
+    const std::vector<std::uint8_t>& bytes = stream.buffer->Bytes();
+    const std::uint64_t end =
+        stream.offset + (static_cast<std::uint64_t>(startVertex) + needed) * stream.stride;
+    if (end - (stream.stride - sizeof(Vertex)) > bytes.size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (condition_ != DeviceCondition::kOperational) {
+        return D3D_OK;
+    }
+    std::vector<Vertex> vertices(needed);
+    for (UINT i = 0; i < needed; ++i) {
+        std::memcpy(&vertices[i],
+                    bytes.data() + stream.offset +
+                        static_cast<std::size_t>(startVertex + i) * stream.stride,
+                    sizeof(Vertex));
+    }
+
+    SoftSurface::Access access(*backBuffer_);
+    Target target = backBuffer_->AsTarget();
+    target.clip = RECT{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
+                       static_cast<LONG>(viewport_.X + viewport_.Width),
+                       static_cast<LONG>(viewport_.Y + viewport_.Height)};
+    const Vertex* v = vertices.data();
+    switch (type) {
+        case D3DPT_TRIANGLELIST:
+            for (UINT i = 0; i < primitiveCount; ++i) {
+                DrawTriangle(target, state, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
+            }
+            break;
+        case D3DPT_TRIANGLEFAN:
+            for (UINT i = 0; i < primitiveCount; ++i) {
+                DrawTriangle(target, state, v[0], v[i + 1], v[i + 2]);
+            }
+            break;
+        default:
+            DrawTriangleStrip(target, backBuffer_->Image(), state, v, primitiveCount);
+            break;
+    }
+    return D3D_OK;
+}
+
+}  // namespace d3d9soft

@@ -1,0 +1,66 @@
+#pragma once
+// The back buffer of the software device: X8R8G8B8 pixels that Direct3D
+// draws into, that a GDI device context (GetDC) draws into in place, and that
+// Present copies into a window.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "direct3d/DeviceChild.h"
+#include "direct3d/DrawState.h"
+#include "direct3d/PixmanImage.h"
+
+class CDC;
+
+namespace d3d9soft {
+
+class SoftDevice;
+
+class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
+  public:
+    // Owned by the device; the contents start black.
+    SoftSurface(SoftDevice* device, UINT width, UINT height, bool lockable);
+    ~SoftSurface() override;
+
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+    // Only for a back buffer created lockable (D3DPRESENTFLAG_LOCKABLE_BACKBUFFER).
+    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect() override;
+    // One device context at a time; not while locked.
+    HRESULT GetDC(HDC* dc) override;
+    HRESULT ReleaseDC(HDC dc) override;
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    const std::uint32_t* Pixels() const { return pixels_.data(); }
+    int Stride() const { return width_ * 4; }
+    Target AsTarget();
+    pixman_image_t* Image() const { return image_.get(); }
+    bool DcOut() const { return dc_ != nullptr; }
+
+    // The device draws in place even while a device context is out: what the
+    // context drew must be in memory before, and the context must forget
+    // what it knew of the pixels after.
+    class Access {
+      public:
+        explicit Access(SoftSurface& surface);
+        ~Access();
+        Access(const Access&) = delete;
+        Access& operator=(const Access&) = delete;
+
+      private:
+        SoftSurface& surface_;
+    };
+
+  private:
+    int width_;
+    int height_;
+    bool lockable_;
+    bool locked_ = false;
+    std::vector<std::uint32_t> pixels_;
+    PixmanImagePtr image_;
+    std::unique_ptr<CDC> dc_;
+};
+
+}  // namespace d3d9soft

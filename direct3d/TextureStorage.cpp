@@ -1,0 +1,117 @@
+#include "direct3d/TextureStorage.h"
+
+#include <algorithm>
+
+#include "direct3d/PixelMath.h"
+#include "direct3d/TexelFormat.h"
+
+namespace d3d9soft {
+
+TextureStorage::TextureStorage(UINT width, UINT height, D3DFORMAT format)
+    : width_(static_cast<int>(width)),
+      height_(static_cast<int>(height)),
+      format_(format),
+      texelSize_(TexelSize(format)),
+      pitch_(width_ * texelSize_),
+      opaque_(!HasAlpha(format)),
+      bits_(static_cast<std::size_t>(pitch_) * height_, 0) {}
+
+HRESULT TextureStorage::Lock(const RECT* rect, DWORD flags, D3DLOCKED_RECT* locked) {
+    if (locked == nullptr || locked_) {
+        return D3DERR_INVALIDCALL;
+    }
+    RECT r{0, 0, width_, height_};
+    if (rect != nullptr) {
+        r = *rect;
+        if (r.left < 0 || r.top < 0 || r.right > width_ || r.bottom > height_ ||
+            r.left >= r.right || r.top >= r.bottom) {
+            return D3DERR_INVALIDCALL;
+        }
+    }
+    locked_ = true;
+    lockReadOnly_ = (flags & D3DLOCK_READONLY) != 0;
+    lockRect_ = r;
+    locked->Pitch = pitch_;
+    locked->pBits = bits_.data() + static_cast<std::size_t>(r.top) * pitch_ + r.left * texelSize_;
+    return D3D_OK;
+}
+
+HRESULT TextureStorage::Unlock() {
+    if (!locked_) {
+        return D3DERR_INVALIDCALL;
+    }
+    locked_ = false;
+    if (!lockReadOnly_) {
+        AddDirty(plain_, lockRect_);
+        AddDirty(transposed_, lockRect_);
+    }
+    return D3D_OK;
+}
+
+void TextureStorage::AddDirty(Copy& copy, const RECT& r) {
+    if (!copy.image) {
+        return;  // built in full when first needed
+    }
+    RECT& d = copy.dirty;
+    if (d.left >= d.right || d.top >= d.bottom) {
+        d = r;
+        return;
+    }
+    d.left = std::min(d.left, r.left);
+    d.top = std::min(d.top, r.top);
+    d.right = std::max(d.right, r.right);
+    d.bottom = std::max(d.bottom, r.bottom);
+}
+
+pixman_image_t* TextureStorage::SamplingImage(bool transposed, std::uint32_t alpha) {
+    Copy& copy = transposed ? transposed_ : plain_;
+    if (!copy.image || copy.alpha != alpha) {
+        Build(copy, transposed, alpha);
+    } else if (copy.dirty.left < copy.dirty.right && copy.dirty.top < copy.dirty.bottom) {
+        Refresh(copy, transposed);
+    }
+    return copy.image.get();
+}
+
+void TextureStorage::Build(Copy& copy, bool transposed, std::uint32_t alpha) {
+    const int w = transposed ? height_ : width_;
+    const int h = transposed ? width_ : height_;
+    copy.pixels.assign(static_cast<std::size_t>(w) * h, 0);
+    const bool opaque = opaque_ && alpha == 255;
+    copy.image.reset(pixman_image_create_bits(opaque ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8, w, h,
+                                              copy.pixels.data(), w * 4));
+    copy.alpha = alpha;
+    copy.dirty = RECT{0, 0, width_, height_};
+    Refresh(copy, transposed);
+}
+
+void TextureStorage::Refresh(Copy& copy, bool transposed) {
+    const RECT d = copy.dirty;
+    copy.dirty = RECT{};
+    const int count = d.right - d.left;
+    auto decode = [&](int y, std::uint32_t* out) {
+        DecodeTexels(format_, Texel(d.left, y), out, count, true);
+        if (copy.alpha != 255) {
+            for (int i = 0; i < count; ++i) {
+                out[i] = MulAll(out[i], copy.alpha);
+            }
+        }
+    };
+    if (!transposed) {
+        for (int y = d.top; y < d.bottom; ++y) {
+            decode(y, copy.pixels.data() + static_cast<std::size_t>(y) * width_ + d.left);
+        }
+        return;
+    }
+    // Texel (x, y) goes to (y, x): decode a row, then scatter it down a column.
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(count));
+    for (int y = d.top; y < d.bottom; ++y) {
+        decode(y, row.data());
+        std::uint32_t* column = copy.pixels.data() + static_cast<std::size_t>(d.left) * height_ + y;
+        for (int i = 0; i < count; ++i) {
+            column[static_cast<std::size_t>(i) * height_] = row[static_cast<std::size_t>(i)];
+        }
+    }
+}
+
+}  // namespace d3d9soft

@@ -1,0 +1,67 @@
+#pragma once
+// The texels of one texture level: a linear buffer in the texture's own
+// format, which locks hand out, and premultiplied 32-bit copies that the
+// compositor samples. Unlocking marks the changed rectangle; a copy catches up
+// with the changes the next time it is asked for, so that uploading a row
+// costs only the row. The transposed copy (texture rows as columns) is made
+// the first time a draw maps texture rows to screen columns, which makes that
+// draw a plain scale. A copy holds its texels already multiplied by the
+// opacity the draws apply (pixman's solid mask), so that a draw at a steady
+// opacity saves that multiplication; another opacity remakes the copy.
+#include <cstdint>
+#include <vector>
+
+#include "direct3d/PixmanImage.h"
+#include "direct3d/d3d9types.h"
+
+namespace d3d9soft {
+
+class TextureStorage {
+  public:
+    // The format must be one TexelSize knows; sizes at least 1.
+    TextureStorage(UINT width, UINT height, D3DFORMAT format);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    D3DFORMAT Format() const { return format_; }
+    int Pitch() const { return pitch_; }
+    bool Opaque() const { return opaque_; }
+    const std::uint8_t* Texel(int x, int y) const {
+        return bits_.data() + static_cast<std::size_t>(y) * pitch_ + x * texelSize_;
+    }
+
+    // A null rectangle locks everything. Fails for an empty rectangle or one
+    // reaching outside, and while a lock is out.
+    HRESULT Lock(const RECT* rect, DWORD flags, D3DLOCKED_RECT* locked);
+    HRESULT Unlock();
+    bool Locked() const { return locked_; }
+
+    // Premultiplied texels times alpha / 255.
+    pixman_image_t* SamplingImage(bool transposed, std::uint32_t alpha = 255);
+
+  private:
+    struct Copy {
+        std::vector<std::uint32_t> pixels;
+        PixmanImagePtr image;
+        RECT dirty{};  // in texture coordinates; empty when up to date
+        std::uint32_t alpha = 255;
+    };
+    void Build(Copy& copy, bool transposed, std::uint32_t alpha);
+    void Refresh(Copy& copy, bool transposed);
+    static void AddDirty(Copy& copy, const RECT& r);
+
+    int width_;
+    int height_;
+    D3DFORMAT format_;
+    int texelSize_;
+    int pitch_;
+    bool opaque_;
+    std::vector<std::uint8_t> bits_;
+    bool locked_ = false;
+    bool lockReadOnly_ = false;
+    RECT lockRect_{};
+    Copy plain_;
+    Copy transposed_;
+};
+
+}  // namespace d3d9soft

@@ -1,0 +1,459 @@
+// The Direct3D objects as the module calls them: adapters, creation, states,
+// resources and their reference counts, presentation and lost devices.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "DeviceFixture.h"
+#include "direct3d/DrawState.h"
+
+namespace {
+
+using namespace d3d9test;
+using d3d9sim::DeviceCondition;
+using d3d9soft::Vertex;
+
+class TwoMonitors : public D3DTest {
+  protected:
+    TwoMonitors() : D3DTest({RECT{0, 0, 1920, 1080}, RECT{1920, 0, 3200, 1024}}) {}
+};
+
+TEST_F(TwoMonitors, AdaptersAreTheDesktopsMonitors) {
+    EXPECT_EQ(Direct3DCreate9(30), nullptr);
+    ASSERT_EQ(d3d_->GetAdapterCount(), 2u);
+    const std::vector<HMONITOR> monitors = desktop_.GetMonitors();
+    EXPECT_EQ(d3d_->GetAdapterMonitor(0), monitors[0]);
+    EXPECT_EQ(d3d_->GetAdapterMonitor(1), monitors[1]);
+    EXPECT_EQ(d3d_->GetAdapterMonitor(2), nullptr);
+
+    D3DDISPLAYMODE mode;
+    ASSERT_EQ(d3d_->GetAdapterDisplayMode(1, &mode), D3D_OK);
+    EXPECT_EQ(mode.Width, 1280u);
+    EXPECT_EQ(mode.Height, 1024u);
+    EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(d3d_->GetAdapterDisplayMode(2, &mode), D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3DTest, CapabilitiesAndFormatsFollowTheLimits) {
+    d3d9sim::Limits limits;
+    limits.maxTextureWidth = 2048;
+    limits.maxTextureHeight = 1024;
+    limits.refusedTextureFormats = {D3DFMT_A8R8G8B8};
+    d3d9sim::SetLimits(limits);
+    D3DCAPS9 caps;
+    ASSERT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
+    EXPECT_EQ(caps.MaxTextureWidth, 2048u);
+    EXPECT_EQ(caps.MaxTextureHeight, 1024u);
+    EXPECT_EQ(d3d_->GetDeviceCaps(0, D3DDEVTYPE_REF, &caps), D3DERR_NOTAVAILABLE);
+
+    auto check = [&](D3DFORMAT f) {
+        return d3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, f);
+    };
+    EXPECT_EQ(check(D3DFMT_A8R8G8B8), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(check(D3DFMT_A4R4G4B4), D3D_OK);
+    EXPECT_EQ(check(D3DFMT_R5G6B5), D3D_OK);
+    EXPECT_EQ(check(D3DFMT_R8G8B8), D3DERR_NOTAVAILABLE);
+
+    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
+    Ref<IDirect3DTexture9> texture;
+    EXPECT_EQ(device->CreateTexture(2048, 1024, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED,
+                                    texture.out(), nullptr),
+              D3D_OK);
+    EXPECT_EQ(device->CreateTexture(2049, 16, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, texture.out(),
+                                    nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(),
+                                    nullptr),
+              D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3DTest, CreationChecksAndCompletesThePresentParameters) {
+    D3DPRESENT_PARAMETERS p = ModuleParameters(640, 480);
+    Ref<IDirect3DDevice9> device;
+    const HWND desktopWindow = desktop_.GetDesktopWindow();
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0, &p, device.out()),
+              D3DERR_INVALIDCALL);  // no vertex processing named
+    EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()),
+              D3DERR_INVALIDCALL);
+    p.Windowed = FALSE;
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()),
+              D3DERR_NOTAVAILABLE);
+    p = ModuleParameters(640, 480);
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()), D3D_OK);
+    EXPECT_EQ(p.BackBufferFormat, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(p.BackBufferCount, 1u);
+
+    D3DDEVICE_CREATION_PARAMETERS creation;
+    ASSERT_EQ(device->GetCreationParameters(&creation), D3D_OK);
+    EXPECT_EQ(creation.AdapterOrdinal, 0u);
+    EXPECT_EQ(creation.DeviceType, D3DDEVTYPE_HAL);
+    EXPECT_EQ(creation.hFocusWindow, desktopWindow);
+    EXPECT_EQ(creation.BehaviorFlags, 0x22u);
+
+    // A zero size is the device window's client size.
+    p = ModuleParameters(0, 0);
+    p.hDeviceWindow = window_;
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, 0x22, &p, device.out()), D3D_OK);
+    EXPECT_EQ(p.BackBufferWidth, 64u);
+    EXPECT_EQ(p.BackBufferHeight, 48u);
+
+    d3d9sim::Limits limits;
+    limits.maxBackBufferWidth = 1024;
+    d3d9sim::SetLimits(limits);
+    p = ModuleParameters(1920, 1080);
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()),
+              D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(device.get(), nullptr);
+}
+
+TEST_F(D3DTest, ObjectsCountReferencesAndHoldWhatTheyNeed) {
+    IDirect3DDevice9* device = MakeDevice(32, 32);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(d3d_->AddRef(), 3u);  // the test, the device, this call
+    EXPECT_EQ(d3d_->Release(), 2u);
+    IDirect3D9* parent = nullptr;
+    ASSERT_EQ(device->GetDirect3D(&parent), D3D_OK);
+    EXPECT_EQ(parent, d3d_.get());
+    EXPECT_EQ(parent->Release(), 2u);
+
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(
+        device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
+    EXPECT_EQ(device->AddRef(), 3u);  // the test, the texture, this call
+    EXPECT_EQ(device->Release(), 2u);
+    EXPECT_EQ(texture->AddRef(), 2u);
+    EXPECT_EQ(texture->Release(), 1u);
+
+    // A set texture stays usable after the caller lets go, without keeping
+    // the device alive.
+    ASSERT_EQ(device->SetTexture(0, texture), D3D_OK);
+    EXPECT_EQ(texture->Release(), 0u);
+    IDirect3DBaseTexture9* bound = nullptr;
+    ASSERT_EQ(device->GetTexture(0, &bound), D3D_OK);
+    EXPECT_EQ(bound, texture);
+    EXPECT_EQ(bound->Release(), 0u);
+
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+    EXPECT_EQ(device->GetBackBuffer(0, 1, D3DBACKBUFFER_TYPE_MONO, &backBuffer),
+              D3DERR_INVALIDCALL);
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+    EXPECT_EQ(backBuffer->Release(), 1u);
+    EXPECT_EQ(device->Release(), 1u);  // the back buffer still holds it
+    EXPECT_EQ(backBuffer->Release(), 0u);
+    EXPECT_EQ(d3d_->AddRef(), 2u);  // the device is gone
+    d3d_->Release();
+}
+
+TEST_F(D3DTest, StatesStartAtTheirDefaultsAndReadBack) {
+    Ref<IDirect3DDevice9> device(MakeDevice(32, 32));
+    DWORD value = 0;
+    device->GetRenderState(D3DRS_CULLMODE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DCULL_NONE));
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value);
+    EXPECT_EQ(value, 0u);
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_MODULATE));
+    device->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_SELECTARG1));
+    device->GetTextureStageState(1, D3DTSS_COLOROP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_DISABLE));
+
+    // The echogram's round trip: point, read back, linear, restore.
+    DWORD minFilter = 0, magFilter = 0;
+    ASSERT_EQ(device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT), D3D_OK);
+    ASSERT_EQ(device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT), D3D_OK);
+    ASSERT_EQ(device->GetSamplerState(0, D3DSAMP_MINFILTER, &minFilter), D3D_OK);
+    ASSERT_EQ(device->GetSamplerState(0, D3DSAMP_MAGFILTER, &magFilter), D3D_OK);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->GetSamplerState(0, D3DSAMP_MAGFILTER, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTEXF_LINEAR));
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, minFilter);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, magFilter);
+    device->GetSamplerState(0, D3DSAMP_MINFILTER, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTEXF_POINT));
+
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->GetRenderState(D3DRS_SRCBLEND, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_SRCALPHA));
+    device->SetFVF(0x144);
+    device->GetFVF(&value);
+    EXPECT_EQ(value, 0x144u);
+    EXPECT_EQ(device->SetTextureStageState(8, D3DTSS_COLOROP, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetSamplerState(16, D3DSAMP_MINFILTER, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(300), 0), D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3DTest, ClearFillsTheViewport) {
+    Ref<IDirect3DDevice9> device(MakeDevice(8, 6));
+    D3DVIEWPORT9 view;
+    ASSERT_EQ(device->GetViewport(&view), D3D_OK);
+    EXPECT_EQ(view.Width, 8u);
+    EXPECT_EQ(view.Height, 6u);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030u, 1.0f, 0), D3D_OK);
+    const D3DVIEWPORT9 inner{2, 1, 3, 4, 0.0f, 1.0f};
+    ASSERT_EQ(device->SetViewport(&inner), D3D_OK);
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
+    const D3DRECT rect{0, 0, 3, 2};  // cut down to the viewport
+    ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+    const D3DVIEWPORT9 outside{4, 0, 5, 6, 0.0f, 1.0f};
+    EXPECT_EQ(device->SetViewport(&outside), D3DERR_INVALIDCALL);
+
+    const Image image = BackBufferImage(device.get());
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            std::uint32_t expected = 0xFF102030u;
+            if (x >= 2 && x < 5 && y >= 1 && y < 5) {
+                expected = (x == 2 && y == 1) ? 0xFF0000FFu : 0xFFFFFFFFu;
+            }
+            EXPECT_EQ(image.At(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+// Fills a texture through locks of one row at a time, as the echogram does.
+void FillRows(IDirect3DTexture9* texture, int width, int rows, D3DFORMAT format) {
+    const int size = format == D3DFMT_A8R8G8B8 ? 4 : 2;
+    for (int row = 0; row < rows; ++row) {
+        const RECT r{0, row, width, row + 1};
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, &r, 0), D3D_OK);
+        auto* bytes = static_cast<std::uint8_t*>(locked.pBits);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t argb = 0xFF000000u | (static_cast<std::uint32_t>(row) << 20) |
+                                       (static_cast<std::uint32_t>(x) << 4);
+            if (size == 4) {
+                std::memcpy(bytes + 4 * x, &argb, 4);
+            } else {
+                const std::uint16_t v = static_cast<std::uint16_t>(0xF000 | (row << 8) | x);
+                std::memcpy(bytes + 2 * x, &v, 2);
+            }
+        }
+        ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+    }
+}
+
+TEST_F(D3DTest, TexturesLockSubRectanglesOfTheirOnlyLevel) {
+    Ref<IDirect3DDevice9> device(MakeDevice(16, 16));
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {
+        Ref<IDirect3DTexture9> texture;
+        ASSERT_EQ(device->CreateTexture(1024, 1024, 1, 0, format, D3DPOOL_MANAGED, texture.out(),
+                                        nullptr),
+                  D3D_OK);
+        EXPECT_EQ(texture->GetLevelCount(), 1u);
+        const int size = format == D3DFMT_A8R8G8B8 ? 4 : 2;
+        D3DLOCKED_RECT whole, part;
+        ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), D3D_OK);
+        EXPECT_EQ(texture->LockRect(0, &part, nullptr, 0), D3DERR_INVALIDCALL);
+        ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
+        EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
+        EXPECT_EQ(whole.Pitch, 1024 * size);
+
+        const RECT rows{0, 700, 1024, 703};
+        ASSERT_EQ(texture->LockRect(0, &part, &rows, 0), D3D_OK);
+        EXPECT_EQ(static_cast<std::uint8_t*>(part.pBits) - static_cast<std::uint8_t*>(whole.pBits),
+                  700 * whole.Pitch);
+        texture->UnlockRect(0);
+        const RECT corner{10, 20, 11, 21};
+        ASSERT_EQ(texture->LockRect(0, &part, &corner, 0), D3D_OK);
+        EXPECT_EQ(static_cast<std::uint8_t*>(part.pBits) - static_cast<std::uint8_t*>(whole.pBits),
+                  20 * whole.Pitch + 10 * size);
+        texture->UnlockRect(0);
+        const RECT outside{0, 1020, 1024, 1025};
+        EXPECT_EQ(texture->LockRect(0, &part, &outside, 0), D3DERR_INVALIDCALL);
+        EXPECT_EQ(texture->LockRect(1, &part, nullptr, 0), D3DERR_INVALIDCALL);
+    }
+}
+
+std::vector<Vertex> Quad(float x0, float y0, float x1, float y1, D3DCOLOR colour) {
+    // Texture rows across, samples down, as the echogram maps them.
+    return {Vertex{x0, y0, 0.5f, 1, colour, 0, 0}, Vertex{x0, y1, 0.5f, 1, colour, 1, 0},
+            Vertex{x1, y0, 0.5f, 1, colour, 0, 1}, Vertex{x1, y1, 0.5f, 1, colour, 1, 1}};
+}
+
+void SetEchogramStates(IDirect3DDevice9* device, IDirect3DTexture9* texture) {
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetFVF(0x144);
+    device->SetTexture(0, texture);
+}
+
+TEST_F(D3DTest, TexelsOfBothFormatsReachTheScreen) {
+    // 16 x 16 texels, one pixel each: row r across x, sample s down y.
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {
+        Ref<IDirect3DDevice9> device(MakeDevice(16, 16));
+        Ref<IDirect3DTexture9> texture;
+        ASSERT_EQ(
+            device->CreateTexture(16, 16, 1, 0, format, D3DPOOL_MANAGED, texture.out(), nullptr),
+            D3D_OK);
+        FillRows(texture.get(), 16, 16, format);
+        SetEchogramStates(device.get(), texture.get());
+        device->BeginScene();
+        const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFFu);
+        ASSERT_EQ(DrawStrip(device.get(), quad.data(), 4), D3D_OK);
+        device->EndScene();
+        const Image image = BackBufferImage(device.get());
+        for (int y = 0; y < 16; y += 5) {
+            for (int x = 0; x < 16; x += 3) {
+                // Red is the texture row, blue the sample; 4-bit channels
+                // widen by repetition (0x3 becomes 0x33).
+                const auto wide = [&](int n) {
+                    return static_cast<std::uint32_t>(format == D3DFMT_A8R8G8B8 ? n << 4 : n * 17);
+                };
+                const std::uint32_t expected = 0xFF000000u | wide(x) << 16 | wide(y);
+                EXPECT_EQ(image.At(x, y), expected) << x << "," << y << " format " << format;
+            }
+        }
+    }
+}
+
+TEST_F(D3DTest, DrawingChecksItsInputs) {
+    Ref<IDirect3DDevice9> device(MakeDevice(16, 16));
+    const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFFu);
+    device->SetFVF(0x144);
+    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3DERR_INVALIDCALL);  // no scene
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3D_OK);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);  // no stream
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3DERR_INVALIDCALL);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetFVF(0x142);
+    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3DERR_INVALIDCALL);
+    device->SetFVF(0x144);
+
+    Ref<IDirect3DVertexBuffer9> shortBuffer;
+    ASSERT_EQ(
+        device->CreateVertexBuffer(3 * 28, 0, 0x144, D3DPOOL_DEFAULT, shortBuffer.out(), nullptr),
+        D3D_OK);
+    device->SetStreamSource(0, shortBuffer.get(), 0, 28);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 1), D3D_OK);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_LINELIST, 0, 1), D3DERR_INVALIDCALL);
+    device->SetStreamSource(0, nullptr, 0, 0);
+    ASSERT_EQ(device->EndScene(), D3D_OK);
+    EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3DTest, PresentCopiesARectangleIntoTheWindow) {
+    Ref<IDirect3DDevice9> device(MakeDevice(200, 100));
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
+    const D3DRECT red{10, 10, 20, 20};
+    device->Clear(1, &red, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    const RECT source{0, 0, 64, 48};
+    ASSERT_EQ(device->Present(&source, &source, window_, nullptr), D3D_OK);
+    const PixelImage shown = desktop_.CaptureWindow(window_);
+    ASSERT_EQ(shown.width, 64);
+    EXPECT_EQ(shown.At(0, 0) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(shown.At(15, 15) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown.At(63, 47) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(desktop_.PresentCount(window_), 1);
+
+    ASSERT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->Present(&source, &source, window_, nullptr), D3DERR_INVALIDCALL);
+    device->EndScene();
+    EXPECT_EQ(device->Present(&source, &source, reinterpret_cast<HWND>(0x7777), nullptr),
+              D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3DTest, ALostDeviceFailsToPresentUntilReset) {
+    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
+    Ref<IDirect3DTexture9> managed;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, managed.out(),
+                                    nullptr),
+              D3D_OK);
+    FillRows(managed.get(), 16, 16, D3DFMT_A8R8G8B8);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    const RECT r{0, 0, 64, 48};
+    ASSERT_EQ(device->Present(&r, &r, window_, nullptr), D3D_OK);
+
+    ASSERT_TRUE(d3d9sim::SetDeviceCondition(device.get(), DeviceCondition::kLost));
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_DEVICELOST);
+    D3DPRESENT_PARAMETERS p = ModuleParameters(64, 48);
+    EXPECT_EQ(device->Reset(&p), D3DERR_DEVICELOST);  // not yet
+
+    // Drawing succeeds and draws nothing meanwhile.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    d3d9sim::SetDeviceCondition(device.get(), DeviceCondition::kNotReset);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_DEVICELOST);
+
+    // Default-pool resources and back-buffer references must go first.
+    Ref<IDirect3DVertexBuffer9> buffer;
+    device->CreateVertexBuffer(28 * 4, 0, 0x144, D3DPOOL_DEFAULT, buffer.out(), nullptr);
+    EXPECT_EQ(device->Reset(&p), D3DERR_INVALIDCALL);
+    buffer.Reset();
+    Ref<IDirect3DSurface9> backBuffer;
+    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.out());
+    EXPECT_EQ(device->Reset(&p), D3DERR_INVALIDCALL);
+    backBuffer.Reset();
+
+    p = ModuleParameters(32, 24);
+    ASSERT_EQ(device->Reset(&p), D3D_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_INVALIDCALL);  // 32 x 24 now
+    const RECT small{0, 0, 32, 24};
+    EXPECT_EQ(device->Present(&small, &small, window_, nullptr), D3D_OK);
+    DWORD blend = TRUE;
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+    EXPECT_EQ(blend, 0u);  // states back to their defaults
+
+    // The managed texture kept its texels.
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(managed->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    std::uint32_t texel;
+    std::memcpy(&texel, static_cast<std::uint8_t*>(locked.pBits) + 5 * locked.Pitch + 4 * 3, 4);
+    managed->UnlockRect(0);
+    EXPECT_EQ(texel, 0xFF500030u);
+}
+
+TEST_F(D3DTest, DriverErrorsAreReportedEverywhere) {
+    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
+    d3d9sim::SetDeviceCondition(device.get(), DeviceCondition::kDriverError);
+    const RECT r{0, 0, 64, 48};
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DRIVERINTERNALERROR);
+    EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_DRIVERINTERNALERROR);
+    D3DPRESENT_PARAMETERS p = ModuleParameters(64, 48);
+    EXPECT_EQ(device->Reset(&p), D3DERR_DRIVERINTERNALERROR);
+}
+
+TEST_F(D3DTest, BackBufferGivesOneDeviceContextAtATime) {
+    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
+    Ref<IDirect3DSurface9> surface;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.out()), D3D_OK);
+    HDC dc = nullptr, second = nullptr;
+    ASSERT_EQ(surface->GetDC(&dc), D3D_OK);
+    EXPECT_NE(dc, nullptr);
+    EXPECT_EQ(surface->GetDC(&second), D3DERR_INVALIDCALL);
+    D3DLOCKED_RECT locked;
+    EXPECT_EQ(surface->LockRect(&locked, nullptr, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(surface->ReleaseDC(reinterpret_cast<HDC>(0x10)), D3DERR_INVALIDCALL);
+    EXPECT_EQ(surface->ReleaseDC(dc), D3D_OK);
+    EXPECT_EQ(surface->ReleaseDC(dc), D3DERR_INVALIDCALL);
+
+    // Locking needs a lockable back buffer.
+    D3DPRESENT_PARAMETERS p = ModuleParameters(16, 16);
+    p.Flags = 0;
+    Ref<IDirect3DDevice9> plain;
+    ASSERT_EQ(
+        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktop_.GetDesktopWindow(), 0x22, &p, plain.out()),
+        D3D_OK);
+    Ref<IDirect3DSurface9> plainSurface;
+    plain->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, plainSurface.out());
+    EXPECT_EQ(plainSurface->LockRect(&locked, nullptr, 0), D3DERR_INVALIDCALL);
+}
+
+}  // namespace
