@@ -21,7 +21,7 @@ struct Margins {
 };
 
 class PlotrexDisplay {
-public:
+  public:
     explicit PlotrexDisplay(PlotrexData* data);
     PlotrexDisplay(const PlotrexDisplay&) = delete;
     PlotrexDisplay& operator=(const PlotrexDisplay&) = delete;
@@ -45,12 +45,12 @@ public:
     virtual Margins GetMargins();
     virtual bool GetLegendEntry(std::string& text);
 
-protected:
+  protected:
     void ClearModified() { modified_ = false; }
     // Subclasses replace the pointer by a checked down-cast to their data class.
     PlotrexData* data_;
 
-private:
+  private:
     bool modified_ = true;
     bool visible_ = true;
 };

@@ -5,10 +5,10 @@
 namespace {
 
 constexpr EchoColour kEchoScale[16] = {
-    {0, 0, 128, 255},     {255, 0, 96, 255},    {255, 0, 32, 255},    {255, 0, 255, 255},
-    {255, 128, 255, 255}, {255, 0, 170, 255},   {255, 0, 255, 0},     {255, 128, 255, 128},
-    {255, 255, 255, 128}, {255, 255, 255, 0},   {255, 204, 204, 0},   {255, 170, 170, 0},
-    {255, 255, 0, 0},     {255, 128, 64, 64},   {255, 128, 0, 0},     {255, 64, 0, 0},
+    {0, 0, 128, 255},     {255, 0, 96, 255},  {255, 0, 32, 255},  {255, 0, 255, 255},
+    {255, 128, 255, 255}, {255, 0, 170, 255}, {255, 0, 255, 0},   {255, 128, 255, 128},
+    {255, 255, 255, 128}, {255, 255, 255, 0}, {255, 204, 204, 0}, {255, 170, 170, 0},
+    {255, 255, 0, 0},     {255, 128, 64, 64}, {255, 128, 0, 0},   {255, 64, 0, 0},
 };
 
 COLORREF ToColorRef(std::uint32_t argb) {
@@ -32,7 +32,9 @@ void StyleTable::FillDefaults() {
     SetEntry("HISTORIC_PEN", 255, 34);
 }
 
-void StyleTable::SetLightMode(short mode) { lightMode_ = mode; }
+void StyleTable::SetLightMode(short mode) {
+    lightMode_ = mode;
+}
 
 bool StyleTable::Lookup(const char* name, COLORREF* colour, BYTE* opacity) const {
     if (name == nullptr) {

@@ -21,7 +21,7 @@ struct EchoColour {
 };
 
 class StyleTable {
-public:
+  public:
     void SetEntry(const std::string& name, BYTE opacity, std::uint32_t colourIndex);
     // The seven styles of the module's graphs.
     void FillDefaults();
@@ -45,7 +45,7 @@ public:
 
     const std::map<std::string, PenRecord>& Entries() const { return entries_; }
 
-private:
+  private:
     std::map<std::string, PenRecord> entries_;
     short lightMode_ = 0;
     short viewLightMode_ = 0;

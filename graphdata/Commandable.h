@@ -10,12 +10,12 @@ struct CommandState {
 };
 
 class Commandable {
-public:
+  public:
     // Non-zero when the command was recognised and handled; argument may be null.
     virtual std::int32_t ExecuteCommand(const char* command, const char* argument) = 0;
     // Non-zero when the command was recognised; the flags are then filled.
     virtual std::int32_t GetCommandState(const char* command, CommandState* state) = 0;
 
-protected:
+  protected:
     ~Commandable() = default;
 };

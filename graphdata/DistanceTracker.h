@@ -6,7 +6,7 @@
 #include "hostfamily/PosType.h"
 
 class DistanceTracker {
-public:
+  public:
     // Distance 0, no last position, the given source (may be null).
     void Initialize(HostDataSource* source);
 
@@ -20,7 +20,7 @@ public:
     // true when the ship moved.
     bool AdvanceDistance();
 
-private:
+  private:
     double distance_ = 0.0;
     PosType lastPosition_ = NoPos;
     HostDataSource* dataSource_ = nullptr;

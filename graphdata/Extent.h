@@ -24,10 +24,14 @@ struct Extent {
             minY = maxY = y;
             return;
         }
-        if (x < minX) minX = x;
-        if (x > maxX) maxX = x;
-        if (y < minY) minY = y;
-        if (y > maxY) maxY = y;
+        if (x < minX)
+            minX = x;
+        if (x > maxX)
+            maxX = x;
+        if (y < minY)
+            minY = y;
+        if (y > maxY)
+            maxY = y;
     }
 
     friend bool operator==(const Extent&, const Extent&) = default;

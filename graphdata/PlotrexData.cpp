@@ -21,9 +21,13 @@ void PlotrexData::ModifyDisplays() {
     }
 }
 
-std::int32_t PlotrexData::ExecuteCommand(const char*, const char*) { return 0; }
+std::int32_t PlotrexData::ExecuteCommand(const char*, const char*) {
+    return 0;
+}
 
-std::int32_t PlotrexData::GetCommandState(const char*, CommandState*) { return 0; }
+std::int32_t PlotrexData::GetCommandState(const char*, CommandState*) {
+    return 0;
+}
 
 bool PlotrexData::DeleteDisplay(PlotrexDisplay* display) {
     auto it = std::find(displays_.begin(), displays_.end(), display);
@@ -42,6 +46,10 @@ void PlotrexData::UpdateLayers() {}
 
 void PlotrexData::Terminate() {}
 
-bool PlotrexData::GetValueAt(double, double*, double*, double*) { return false; }
+bool PlotrexData::GetValueAt(double, double*, double*, double*) {
+    return false;
+}
 
-Extent PlotrexData::GetExtent() { return Extent(); }
+Extent PlotrexData::GetExtent() {
+    return Extent();
+}

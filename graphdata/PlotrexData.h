@@ -24,7 +24,7 @@ inline constexpr const char* kUnitTemp = "TEMP";
 inline constexpr const char* kUnitDist = "DIST";
 
 class PlotrexData : public Commandable {
-public:
+  public:
     PlotrexData(DistanceTracker* tracker, const char* nameKey, const char* unitKey);
     PlotrexData(const PlotrexData&) = delete;
     PlotrexData& operator=(const PlotrexData&) = delete;
@@ -50,7 +50,7 @@ public:
     virtual bool GetValueAt(double distance, double* first, double* second, double* value);
     virtual Extent GetExtent();
 
-private:
+  private:
     std::string name_;
     std::string unit_;
     PlotrexDisplayContainer displays_;

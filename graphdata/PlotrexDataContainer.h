@@ -8,7 +8,7 @@
 class PlotrexData;
 
 class PlotrexDataContainer : public std::vector<PlotrexData*> {
-public:
+  public:
     virtual ~PlotrexDataContainer() = default;
 
     // Appends; a second object under a name already known is iterated but not found.
@@ -17,6 +17,6 @@ public:
     // Forgets every entry (deletes nothing).
     void Clear();
 
-private:
+  private:
     std::map<std::string, PlotrexData*> byName_;
 };

@@ -5,6 +5,6 @@ class PlotrexDisplay;
 
 // The displays of one graph; the graph data object owns them, not the container.
 class PlotrexDisplayContainer : public std::vector<PlotrexDisplay*> {
-public:
+  public:
     virtual ~PlotrexDisplayContainer() = default;
 };

@@ -8,7 +8,7 @@
 class ModuleDataPlotrex;
 
 class ModuleLibrary {
-public:
+  public:
     ModuleLibrary() = default;
     ~ModuleLibrary();
     ModuleLibrary(const ModuleLibrary&) = delete;
@@ -21,7 +21,7 @@ public:
     // Destroys the data object (after the host destroyed its displays).
     void DestroyData();
 
-private:
+  private:
     HMODULE library_ = nullptr;
     ModuleDataPlotrex* data_ = nullptr;
 };

@@ -18,7 +18,7 @@ struct ShipState {
 };
 
 class SeaModel {
-public:
+  public:
     // Depth in metres (positive) at a position.
     double DepthAt(double latitude, double longitude) const;
     // Water temperature in degrees Celsius at a position.
@@ -29,7 +29,7 @@ public:
 };
 
 class Voyage {
-public:
+  public:
     // The built-in trawler voyage.
     static Voyage BuiltIn();
 
@@ -40,7 +40,7 @@ public:
     double TotalSeconds() const;
     double DraughtMetres() const { return draught_; }
 
-private:
+  private:
     std::vector<VoyageLeg> legs_;
     SeaModel sea_;
     ShipState ship_;

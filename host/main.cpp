@@ -1,17 +1,24 @@
 // plotrex-host: the reference host. It loads the module as a navigation host
-// does, sails the built-in voyage past it and reports what the module made of it.
+// does, sails a voyage past it (built in, or replayed from an NMEA log) and
+// reports what the module made of it.
+#include <unistd.h>
+
 #include <cmath>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
+#include "graphdata/PlotrexDataProfile.h"
+#include "graphdata/ProfileSeries.h"
+#include "host/HostObjectsImpl.h"
+#include "host/HostOptions.h"
 #include "host/ModuleLibrary.h"
-#include "host/Voyage.h"
-#include "host/VoyageHostObjects.h"
+#include "host/ShipFeed.h"
 #include "module/ModuleDataPlotrex.h"
 #include "module/ModuleDisplay.h"
 #include "platform/WinApp.h"
@@ -19,107 +26,135 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: plotrex-host [--profile FILE] [--help]\n"
-    "\n"
-    "Loads the Plotrex module, sails the built-in voyage past it and prints a summary.\n"
-    "  --profile FILE  the settings profile (INI); by default\n"
-    "                  $XDG_CONFIG_HOME/plotrex/profile.ini or ~/.config/plotrex/profile.ini\n"
-    "  --help          this text\n";
+// A progress bar on a terminal, for long replays.
+class ProgressBar {
+  public:
+    explicit ProgressBar(bool enabled) : enabled_(enabled && isatty(STDERR_FILENO)) {}
+    ~ProgressBar() {
+        if (shown_) {
+            std::fprintf(stderr, "\r%60s\r", "");
+        }
+    }
+    void Show(double fraction) {
+        const int percent = static_cast<int>(fraction * 100.0);
+        if (!enabled_ || percent == last_) {
+            return;
+        }
+        last_ = percent;
+        shown_ = true;
+        const int filled = percent * 40 / 100;
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled,
+                     "########################################", 40 - filled, "", percent);
+        std::fflush(stderr);
+    }
 
-struct Options {
-    std::string profile;
+  private:
+    bool enabled_;
+    bool shown_ = false;
+    int last_ = -1;
 };
 
-std::string DefaultProfilePath() {
-    std::filesystem::path base;
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-        base = config;
-    } else if (const char* home = std::getenv("HOME"); home && *home) {
-        base = std::filesystem::path(home) / ".config";
-    } else {
-        base = ".";
-    }
-    return (base / "plotrex" / "profile.ini").string();
+struct GraphSummary {
+    std::string name;
+    Extent extent;
+    int points = -1;  // for the profiles
+};
+
+bool IsProfile(const std::string& name) {
+    return name == kGraphTemp || name == kGraphDepth || name == kGraphHistoric ||
+           name == kGraphPrevision;
 }
 
-// 0 to go on, otherwise the exit code.
-int ParseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return -1;
-        }
-        if (arg == "--profile") {
-            if (i + 1 >= argc) {
-                std::cerr << "plotrex-host: --profile needs a file name\n" << kUsage;
-                return 2;
-            }
-            options.profile = argv[++i];
-            continue;
-        }
-        std::cerr << "plotrex-host: unknown option '" << arg << "'\n" << kUsage;
-        return 2;
+void PrintRange(const char* label, const Extent& extent, double sign, const char* unit) {
+    std::printf("%s", label);
+    if (extent.IsUndefined()) {
+        std::printf("none\n");
+        return;
     }
-    if (options.profile.empty()) {
-        options.profile = DefaultProfilePath();
-    }
-    return 0;
+    double a = sign * extent.minY, b = sign * extent.maxY;
+    if (a > b)
+        std::swap(a, b);
+    std::printf("%.1f to %.1f %s\n", a, b, unit);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (const int code = ParseOptions(argc, argv, options); code != 0) {
-        return code < 0 ? 0 : code;
+    HostOptions options;
+    std::string error;
+    if (!ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::cerr << "plotrex-host: " << error << "\n\n" << kHostUsage;
+        return 2;
     }
+    if (options.help) {
+        std::cout << kHostUsage;
+        return 0;
+    }
+
     // Like any host of the family, nothing starts without the unit converter:
     // a missing library ends the program here, before any setting is touched.
     GetConverter();
 
+    std::unique_ptr<ShipFeed> feed;
+    const NmeaFeed* nmea = nullptr;
+    if (!options.nmeaPath.empty()) {
+        NmeaLog log;
+        if (!log.Load(options.nmeaPath, error)) {
+            std::cerr << "plotrex-host: " << error << "\n";
+            return 2;
+        }
+        auto replay = std::make_unique<NmeaFeed>(std::move(log), options.nmeaPath);
+        nmea = replay.get();
+        feed = std::move(replay);
+    } else {
+        feed = std::make_unique<BuiltInFeed>();
+    }
+
     std::error_code ec;
-    const auto profileFolder = std::filesystem::path(options.profile).parent_path();
+    const auto profileFolder = std::filesystem::path(options.profilePath).parent_path();
     if (!profileFolder.empty()) {
         std::filesystem::create_directories(profileFolder, ec);
     }
-
-    CWinApp app(options.profile);
+    CWinApp app(options.profilePath);
     ModuleLibrary module;
-    std::string error;
     if (!module.Load(ExecutableFolder(), error)) {
         std::cerr << "plotrex-host: " << error << "\n";
         return 1;
     }
     ModuleDataPlotrex* data = module.Data();
 
-    Voyage voyage = Voyage::BuiltIn();
-    VoyageDataSource dataSource(voyage);
-    RecordingNotificationSink sink;
-    SeaFloorDepthSource depthSource(voyage.Sea());
-    VoyageVesselSource vesselSource(voyage);
+    ShipSnapshot now;
+    FeedDataSource dataSource(now);
+    CountingNotificationSink sink;
+    ModelDepthSource depthSource(feed->Depths());
+    FeedVesselSource vesselSource(now, feed->DraughtMetres());
 
     data->Initialize(&dataSource, &sink, &depthSource, &vesselSource, 0);
     data->LoadSettings();
     ModuleDisplay* chartDisplay = data->CreateDisplay();
     chartDisplay->LoadSettings(0);
 
-    // One host cycle every ten seconds of ship time.
-    constexpr double kCycleSeconds = 10.0;
-    int cycles = 0;
-    do {
-        data->UpdateGraphs();
-        ++cycles;
-    } while (voyage.Advance(kCycleSeconds));
-    data->UpdateGraphs();
+    long cycles = 0;
+    {
+        ProgressBar progress(nmea != nullptr);
+        while (feed->Next(now)) {
+            data->UpdateGraphs();
+            ++cycles;
+            progress.Show(feed->Progress());
+        }
+    }
 
     PlotrexDataContainer graphs;
     data->CollectGraphs(0, graphs);
-    std::vector<std::string> names;
+    std::vector<GraphSummary> summaries;
     for (PlotrexData* graph : graphs) {
         if (graph != nullptr) {
-            names.emplace_back(graph->GetName());
+            GraphSummary summary{graph->GetName(), graph->GetExtent()};
+            if (IsProfile(summary.name)) {
+                // The profile graphs are known by their names.
+                summary.points = static_cast<PlotrexDataProfile*>(graph)->GetSeries()->GetCount();
+            }
+            summaries.push_back(summary);
         }
     }
     const double distance = data->GetDistanceTracker(0)->GetDistance();
@@ -132,21 +167,45 @@ int main(int argc, char** argv) {
     delete chartDisplay;  // displays go before their data object
     module.DestroyData();
 
-    std::cout << "Voyage: built-in trawler voyage, " << cycles << " host cycles over "
-              << std::lround(voyage.TotalSeconds() / 60.0) << " minutes of ship time\n";
-    std::cout.setf(std::ios::fixed);
-    std::cout.precision(2);
-    std::cout << "Distance run: " << nauticalMiles << " NM (";
-    std::cout.precision(6);
-    std::cout << distance << " rad)\n";
-    std::cout << "Final position: " << FormatPosition(PosType(voyage.Ship().latitude,
-                                                              voyage.Ship().longitude))
-              << "\n";
-    std::cout << "Graphs registered: " << names.size();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        std::cout << (i == 0 ? " (" : ", ") << names[i];
+    std::printf("Voyage: %s, %ld host cycles over %.0f minutes of ship time\n",
+                feed->Describe().c_str(), cycles, feed->DurationSeconds() / 60.0);
+    if (nmea != nullptr) {
+        const NmeaStats& stats = nmea->Stats();
+        std::printf(
+            "NMEA lines: %lld read, %lld used, %lld skipped, %lld malformed, "
+            "%lld failed the checksum\n",
+            static_cast<long long>(stats.lines), static_cast<long long>(stats.used),
+            static_cast<long long>(stats.skipped), static_cast<long long>(stats.malformed),
+            static_cast<long long>(stats.checksumFailed));
     }
-    std::cout << (names.empty() ? "" : ")") << "\n";
-    std::cout << "Settings: " << options.profile << (saved ? "" : " (NOT saved)") << "\n";
+    std::printf("Distance run: %.2f NM (%.6f rad)\n", nauticalMiles, distance);
+    std::printf("Final position: %s\n", FormatPosition(now.position).c_str());
+    std::printf("Graphs registered: %zu", summaries.size());
+    for (std::size_t i = 0; i < summaries.size(); ++i) {
+        std::printf("%s%s", i == 0 ? " (" : ", ", summaries[i].name.c_str());
+    }
+    std::printf("%s\n", summaries.empty() ? "" : ")");
+    const double metresPerRadian = Convert(1.0, kUnitRadianOfArc, kUnitMetre);
+    for (const GraphSummary& graph : summaries) {
+        if (graph.points >= 0) {
+            std::printf("  %s: %d points", graph.name.c_str(), graph.points);
+            if (!graph.extent.IsUndefined()) {
+                std::printf(", from %.2f to %.2f NM along the track",
+                            graph.extent.minX * metresPerRadian / 1852.0,
+                            graph.extent.maxX * metresPerRadian / 1852.0);
+            }
+            std::printf("\n");
+        }
+    }
+    for (const GraphSummary& graph : summaries) {
+        if (graph.name == kGraphDepth) {
+            PrintRange("Depth range: ", graph.extent, -1.0, "m");
+        } else if (graph.name == kGraphTemp) {
+            PrintRange("Temperature range: ", graph.extent, 1.0,
+                       "\xC2\xB0"
+                       "C");
+        }
+    }
+    std::printf("Settings: %s%s\n", options.profilePath.c_str(), saved ? "" : " (NOT saved)");
     return saved ? 0 : 1;
 }

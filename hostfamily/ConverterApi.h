@@ -12,23 +12,23 @@ enum ConverterUnit : int {
 };
 
 class UnitConverter {
-public:
+  public:
     // 1: converts value from one unit to another; the undefined marker when
     // either unit is unknown or the units measure different quantities.
     virtual double Convert(double& value, int fromUnit, int toUnit) = 0;
     // 2: the short text of a unit ("m", "NM"...), empty when unknown.
     virtual const char* UnitSymbol(int unit) = 0;
 
-protected:
+  protected:
     ~UnitConverter() = default;
 };
 
 class ConverterAPI {
-public:
+  public:
     // 1: the converter, owned by the library.
     virtual UnitConverter* GetConverter() = 0;
 
-protected:
+  protected:
     ~ConverterAPI() = default;
 };
 

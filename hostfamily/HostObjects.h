@@ -14,7 +14,7 @@ inline constexpr int kDataKindDepth = 8;
 inline constexpr int kDataKindTemperature = 14;
 
 class HostDataSource {
-public:
+  public:
     // 1: whether the source currently delivers data.
     virtual bool IsAvailable() = 0;
     // 2: the time of the latest data, seconds since 1970 (undefined marker when none).
@@ -32,7 +32,7 @@ public:
 };
 
 class HostNotificationSink {
-public:
+  public:
     // 1: something of a module changed; code 2 with a layer key says that a
     // layer's content must be read again.
     virtual void Notify(const std::int32_t* code, const LayerKeyIndexed* key) = 0;
@@ -47,7 +47,7 @@ struct DepthQueryPoint {
 };
 
 class HostDepthSource {
-public:
+  public:
     // 1: whether charted depths are loaded at all.
     virtual bool IsAvailable() = 0;
     // 2: the deepest depth the source knows in its area (undefined marker when none).
@@ -60,7 +60,7 @@ public:
 };
 
 class HostVesselSource {
-public:
+  public:
     // 1: the vessel's length overall in metres.
     virtual double GetLength() = 0;
     // 2: the correction applied to charted depths (tide), undefined marker when none.

@@ -7,7 +7,7 @@
 #include "hostfamily/Undefined.h"
 
 class PosType {
-public:
+  public:
     // The no-position value.
     constexpr PosType() : first_(kUndefinedFloat), second_(kUndefinedFloat) {}
     constexpr PosType(double first, double second)
@@ -23,7 +23,7 @@ public:
         return a.first_ == b.first_ && a.second_ == b.second_;
     }
 
-private:
+  private:
     float first_;
     float second_;
 };

@@ -5,4 +5,6 @@ inline constexpr float kUndefinedFloat = -666666.666666f;
 inline constexpr double kUndefined = static_cast<double>(kUndefinedFloat);
 static_assert(kUndefined == -666666.6875);
 
-inline bool IsUndefined(double value) { return value == kUndefined; }
+inline bool IsUndefined(double value) {
+    return value == kUndefined;
+}

@@ -2,7 +2,7 @@
 // A geographic rectangle of the host's type library (radians); valid when its
 // bounds are ordered.
 class ValidGeoRect {
-public:
+  public:
     ValidGeoRect() = default;
     ValidGeoRect(double south, double west, double north, double east)
         : south_(south), west_(west), north_(north), east_(east) {}
@@ -13,7 +13,7 @@ public:
     double East() const { return east_; }
     bool IsValid() const { return south_ <= north_ && west_ <= east_; }
 
-private:
+  private:
     double south_ = 0.0;
     double west_ = 0.0;
     double north_ = -1.0;

@@ -54,7 +54,9 @@ bool LayerKey::MatchesModule(const std::string& moduleName) const {
     return moduleHash_ == NameHash(moduleName);
 }
 
-std::string LayerKey::ToText() const { return moduleName_ + "?" + layerName_; }
+std::string LayerKey::ToText() const {
+    return moduleName_ + "?" + layerName_;
+}
 
 bool LayerKey::FromText(const std::string& text) {
     const auto mark = text.find('?');

@@ -8,7 +8,7 @@
 std::int32_t NameHash(const std::string& name);
 
 class LayerKey {
-public:
+  public:
     LayerKey() = default;
     LayerKey(const std::string& moduleName, const std::string& layerName);
 
@@ -33,7 +33,7 @@ public:
     friend bool operator==(const LayerKey& a, const LayerKey& b) { return a.Sum() == b.Sum(); }
     friend bool operator<(const LayerKey& a, const LayerKey& b) { return a.Sum() < b.Sum(); }
 
-private:
+  private:
     std::string text_;
     std::string moduleName_;
     std::string layerName_;
@@ -43,12 +43,12 @@ private:
 
 // A key with an index, as a module hands a layer to the host.
 class LayerKeyIndexed : public LayerKey {
-public:
+  public:
     LayerKeyIndexed() = default;
     LayerKeyIndexed(const LayerKey& key, std::int32_t index) : LayerKey(key), index_(index) {}
 
     std::int32_t GetIndex() const { return index_; }
 
-private:
+  private:
     std::int32_t index_ = -1;
 };

@@ -16,7 +16,9 @@ bool LayerList::Contains(const LayerKey& key) const {
     return std::find(keys_.begin(), keys_.end(), key) != keys_.end();
 }
 
-void LayerList::Append(const LayerKey& key) { keys_.push_back(key); }
+void LayerList::Append(const LayerKey& key) {
+    keys_.push_back(key);
+}
 
 void LayerList::Add(const LayerKey& key) {
     keys_.push_back(key);
@@ -38,7 +40,9 @@ void LayerList::RemoveAll(const LayerList& other) {
     cursor_ = std::min(cursor_, keys_.size());
 }
 
-void LayerList::Rewind() { cursor_ = 0; }
+void LayerList::Rewind() {
+    cursor_ = 0;
+}
 
 bool LayerList::Next(LayerKey& key) {
     if (cursor_ >= keys_.size()) {

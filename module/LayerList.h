@@ -6,7 +6,7 @@
 #include "module/LayerKey.h"
 
 class LayerList {
-public:
+  public:
     void Clear();
     void Assign(const LayerList& other);
     bool Contains(const LayerKey& key) const;
@@ -24,7 +24,7 @@ public:
     bool Empty() const { return keys_.empty(); }
     const std::vector<LayerKey>& Keys() const { return keys_; }
 
-private:
+  private:
     void SortUnique();
 
     std::vector<LayerKey> keys_;

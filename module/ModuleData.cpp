@@ -1,9 +1,9 @@
 #include "module/ModuleData.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <strings.h>
 
 #include "module/ModuleDisplay.h"
 #include "module/ProfileHelpers.h"
@@ -18,9 +18,13 @@ std::string IndexedName(const char* format, const std::string& prefix, int index
 
 }  // namespace
 
-ModuleData::~ModuleData() { ForgetObservers(); }
+ModuleData::~ModuleData() {
+    ForgetObservers();
+}
 
-bool ModuleData::IsReady() { return true; }
+bool ModuleData::IsReady() {
+    return true;
+}
 
 void ModuleData::Terminate() {}
 
@@ -60,7 +64,9 @@ void ModuleData::DeleteSettings() {
     }
 }
 
-OpenResult ModuleData::OpenFiles(const std::vector<std::string>&, bool) { return OpenResult(); }
+OpenResult ModuleData::OpenFiles(const std::vector<std::string>&, bool) {
+    return OpenResult();
+}
 
 bool ModuleData::RemoveLayers(const LayerList& layers) {
     LayerList own;
@@ -106,8 +112,14 @@ bool ModuleData::CanOpen(const std::string& fileName) {
     return false;
 }
 
-std::vector<std::string> ModuleData::GetOpenedFiles() { return {}; }
+std::vector<std::string> ModuleData::GetOpenedFiles() {
+    return {};
+}
 
-LayerList ModuleData::GetLayers() { return LayerList(); }
+LayerList ModuleData::GetLayers() {
+    return LayerList();
+}
 
-LayerList ModuleData::GetLayersEx() { return LayerList(); }
+LayerList ModuleData::GetLayersEx() {
+    return LayerList();
+}

@@ -13,7 +13,7 @@
 class ModuleDisplay;
 
 class ModuleData : public Subject<ModuleNotification> {
-public:
+  public:
     ModuleData() = default;
     ModuleData(const ModuleData&) = delete;
     ModuleData& operator=(const ModuleData&) = delete;

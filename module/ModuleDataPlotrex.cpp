@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/Undefined.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
@@ -10,11 +11,17 @@
 
 ModuleDataPlotrex::ModuleDataPlotrex() = default;
 
-ModuleDisplay* ModuleDataPlotrex::CreateDisplay() { return new ModuleDisplayPlotrex(this); }
+ModuleDisplay* ModuleDataPlotrex::CreateDisplay() {
+    return new ModuleDisplayPlotrex(this);
+}
 
-std::vector<FileType> ModuleDataPlotrex::GetFileTypes() { return {}; }
+std::vector<FileType> ModuleDataPlotrex::GetFileTypes() {
+    return {};
+}
 
-const char* ModuleDataPlotrex::GetModuleName() { return kModuleName; }
+const char* ModuleDataPlotrex::GetModuleName() {
+    return kModuleName;
+}
 
 std::pair<std::string, std::string> ModuleDataPlotrex::GetRegistrySections() {
     return {kDataSection, kDisplaySection};
@@ -66,6 +73,8 @@ void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
                                    [[maybe_unused]] HostVesselSource* vesselSource,
                                    int withEchogram) {
     tracker_.Initialize(dataSource);
+    Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphTemp, kUnitTemp));
+    Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphDepth, kUnitDist));
     styles_.FillDefaults();
     SetMode((withEchogram & 0xFF) != 0 ? 1 : 0);
 }
@@ -92,7 +101,9 @@ void ModuleDataPlotrex::SetMode(int mode) {
     }
 }
 
-int ModuleDataPlotrex::GetMode() { return mode_; }
+int ModuleDataPlotrex::GetMode() {
+    return mode_;
+}
 
 bool ModuleDataPlotrex::GetAnchorDepthAndImmersion(double* a, double* b, double* immersion,
                                                    double* depth) {
@@ -117,7 +128,9 @@ bool ModuleDataPlotrex::OpenView(DXDesktopDeviceManager*, double, short) {
     return view_ != nullptr;
 }
 
-void ModuleDataPlotrex::CloseView() { SetAllDisplaysVisible(false); }
+void ModuleDataPlotrex::CloseView() {
+    SetAllDisplaysVisible(false);
+}
 
 void ModuleDataPlotrex::SetDayNightMode(short mode) {
     styles_.SetLightMode(mode);
@@ -166,13 +179,21 @@ void ModuleDataPlotrex::CreateView() {}
 
 void ModuleDataPlotrex::CreatePixelView() {}
 
-OGRLayer* ModuleDataPlotrex::GetLayer(std::int32_t) { return nullptr; }
+OGRLayer* ModuleDataPlotrex::GetLayer(std::int32_t) {
+    return nullptr;
+}
 
-OGRLayer* ModuleDataPlotrex::GetLayerByName(const std::string&) { return nullptr; }
+OGRLayer* ModuleDataPlotrex::GetLayerByName(const std::string&) {
+    return nullptr;
+}
 
-std::int32_t ModuleDataPlotrex::GetLayerCount() { return 0; }
+std::int32_t ModuleDataPlotrex::GetLayerCount() {
+    return 0;
+}
 
-OGRLayer* ModuleDataPlotrex::QueryLayer(std::int32_t, std::int32_t) { return nullptr; }
+OGRLayer* ModuleDataPlotrex::QueryLayer(std::int32_t, std::int32_t) {
+    return nullptr;
+}
 
 void ModuleDataPlotrex::Register(std::unique_ptr<PlotrexData> data) {
     graphs_.Add(data.release());

@@ -20,7 +20,7 @@ inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
 inline constexpr const char* kDisplaySection = "ModuleDisplay\\PlotrexDisplay";
 
 class ModuleDataPlotrex : public ModuleData, public OGRable {
-public:
+  public:
     ModuleDataPlotrex();
 
     ModuleDisplay* CreateDisplay() override;
@@ -42,8 +42,7 @@ public:
     virtual void UpdateGraphs();
     virtual void SetMode(int mode);
     virtual int GetMode();
-    virtual bool GetAnchorDepthAndImmersion(double* a, double* b, double* immersion,
-                                            double* depth);
+    virtual bool GetAnchorDepthAndImmersion(double* a, double* b, double* immersion, double* depth);
     virtual bool GetAnchorPosition(double* a, double* b);
     virtual void CreateViewForMode();
     virtual bool OpenView(DXDesktopDeviceManager* deviceManager, double unitsPerPixel,
@@ -52,8 +51,7 @@ public:
     virtual void SetDayNightMode(short mode);
     virtual void SetLabelSize(short level);
     // The host's historic profile as (first, second, depth) triples.
-    virtual void SetHistoricProfile(const std::vector<double>& points, double first,
-                                    double second);
+    virtual void SetHistoricProfile(const std::vector<double>& points, double first, double second);
     virtual void SetTrawlValue(double value);
     // Appends the graphs of a display mode in their fixed order; null for
     // graphs that are not registered.
@@ -74,7 +72,7 @@ public:
     const PlotrexDataContainer& GetGraphs() const { return graphs_; }
     StyleTable& GetStyleTable() { return styles_; }
 
-private:
+  private:
     void Register(std::unique_ptr<PlotrexData> data);
     void SetAllDisplaysVisible(bool visible);
 

@@ -98,17 +98,27 @@ void ModuleDisplay::CopyFrom(const ModuleDisplayList& displays) {
 
 void ModuleDisplay::Update() {}
 
-void ModuleDisplay::SetVisible(const bool& visible) { visible_ = visible; }
+void ModuleDisplay::SetVisible(const bool& visible) {
+    visible_ = visible;
+}
 
-bool ModuleDisplay::IsVisible() { return visible_; }
+bool ModuleDisplay::IsVisible() {
+    return visible_;
+}
 
-LayerList ModuleDisplay::GetLayers() { return layers_; }
+LayerList ModuleDisplay::GetLayers() {
+    return layers_;
+}
 
 void ModuleDisplay::SetLayers(const LayerList& layers) {
     layers_.Clear();
     layers_.Assign(layers);
 }
 
-bool ModuleDisplay::LacksLayer(LayerKey key) { return !layers_.Contains(key); }
+bool ModuleDisplay::LacksLayer(LayerKey key) {
+    return !layers_.Contains(key);
+}
 
-short ModuleDisplay::NeedsRedraw() { return 0; }
+short ModuleDisplay::NeedsRedraw() {
+    return 0;
+}

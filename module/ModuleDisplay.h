@@ -8,7 +8,7 @@
 class ModuleData;
 
 class ModuleDisplay : public Observer<ModuleNotification> {
-public:
+  public:
     explicit ModuleDisplay(ModuleData* data);
     ModuleDisplay(const ModuleDisplay&) = delete;
     ModuleDisplay& operator=(const ModuleDisplay&) = delete;
@@ -28,7 +28,7 @@ public:
     virtual bool LacksLayer(LayerKey key);
     virtual short NeedsRedraw();
 
-protected:
+  protected:
     bool visible_ = false;  // the module's own display class decides
     LayerList layers_;
 };

@@ -5,6 +5,6 @@ class ModuleDisplay;
 
 // Displays handed over by the host; the list does not own them.
 class ModuleDisplayList : public std::vector<ModuleDisplay*> {
-public:
+  public:
     virtual ~ModuleDisplayList() = default;
 };

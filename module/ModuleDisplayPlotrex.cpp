@@ -11,7 +11,9 @@ ModuleDisplayPlotrex::ModuleDisplayPlotrex(ModuleData* data)
     visible_ = false;
 }
 
-ModuleData* ModuleDisplayPlotrex::GetModuleData() { return data_; }
+ModuleData* ModuleDisplayPlotrex::GetModuleData() {
+    return data_;
+}
 
 ModuleDisplayPlotrex::~ModuleDisplayPlotrex() = default;
 

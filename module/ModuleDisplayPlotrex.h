@@ -6,7 +6,7 @@
 class ModuleDataPlotrex;
 
 class ModuleDisplayPlotrex : public ModuleDisplay {
-public:
+  public:
     explicit ModuleDisplayPlotrex(ModuleData* data);
     ModuleData* GetModuleData() override;
     ~ModuleDisplayPlotrex() override;
@@ -14,7 +14,7 @@ public:
     // last chart pass, else 0.
     short NeedsRedraw() override;
 
-private:
+  private:
     ModuleDataPlotrex* data_;
     double anchorFirst_;
     double anchorSecond_;

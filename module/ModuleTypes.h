@@ -9,7 +9,7 @@
 #include "platform/Time.h"
 
 class DateList : public std::vector<CTime> {
-public:
+  public:
     virtual ~DateList() = default;
 };
 

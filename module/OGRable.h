@@ -6,12 +6,12 @@
 class OGRLayer;
 
 class OGRable {
-public:
+  public:
     virtual OGRLayer* GetLayer(std::int32_t index) = 0;
     virtual OGRLayer* GetLayerByName(const std::string& name) = 0;
     virtual std::int32_t GetLayerCount() = 0;
     virtual OGRLayer* QueryLayer(std::int32_t first, std::int32_t second) = 0;
 
-protected:
+  protected:
     ~OGRable() = default;
 };

@@ -9,7 +9,7 @@ class Observer;
 
 template <typename Notification>
 class Subject {
-public:
+  public:
     // False, and nothing changes, when the observer is already attached.
     bool Attach(Observer<Notification>* observer) {
         if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end()) {
@@ -30,17 +30,17 @@ public:
 
     const std::vector<Observer<Notification>*>& Observers() const { return observers_; }
 
-protected:
+  protected:
     // Forgets every observer without telling it.
     void ForgetObservers() { observers_.clear(); }
 
-private:
+  private:
     std::vector<Observer<Notification>*> observers_;
 };
 
 template <typename Notification>
 class Observer {
-public:
+  public:
     explicit Observer(Subject<Notification>* subject) : subject_(subject) {
         if (subject_ != nullptr) {
             subject_->Attach(this);
@@ -56,7 +56,7 @@ public:
 
     Subject<Notification>* GetSubject() const { return subject_; }
 
-private:
+  private:
     Subject<Notification>* subject_;
 };
 

@@ -3,7 +3,7 @@
 #include <string>
 
 class Serializater {
-public:
+  public:
     virtual ~Serializater() = default;
     // The empty text when the name was never written.
     virtual std::string Read(const std::string& name) = 0;

@@ -8,14 +8,14 @@
 class CWinApp;
 
 class SerializaterReg : public Serializater {
-public:
+  public:
     // application may be null: reads are then empty and writes do nothing.
     SerializaterReg(CWinApp* application, std::string section);
     ~SerializaterReg() override;
     std::string Read(const std::string& name) override;
     int Write(const std::string& name, const std::string& text) override;
 
-private:
+  private:
     CWinApp* application_;
     std::string section_;
 };

@@ -4,5 +4,9 @@
 // nothing left to do but are kept for the callers' symmetry.
 void InitializeCriticalSection(CRITICAL_SECTION*) {}
 void DeleteCriticalSection(CRITICAL_SECTION*) {}
-void EnterCriticalSection(CRITICAL_SECTION* section) { section->mutex.lock(); }
-void LeaveCriticalSection(CRITICAL_SECTION* section) { section->mutex.unlock(); }
+void EnterCriticalSection(CRITICAL_SECTION* section) {
+    section->mutex.lock();
+}
+void LeaveCriticalSection(CRITICAL_SECTION* section) {
+    section->mutex.unlock();
+}

@@ -13,7 +13,7 @@ void LeaveCriticalSection(CRITICAL_SECTION* section);
 
 // Holds a critical section for the life of a scope.
 class CriticalSectionLock {
-public:
+  public:
     explicit CriticalSectionLock(CRITICAL_SECTION& section) : section_(section) {
         EnterCriticalSection(&section_);
     }
@@ -21,6 +21,6 @@ public:
     CriticalSectionLock(const CriticalSectionLock&) = delete;
     CriticalSectionLock& operator=(const CriticalSectionLock&) = delete;
 
-private:
+  private:
     CRITICAL_SECTION& section_;
 };

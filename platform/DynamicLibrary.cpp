@@ -85,9 +85,13 @@ DWORD GetModuleFileNameA(HMODULE module, char* fileName, DWORD size) {
     return static_cast<DWORD>(copied);
 }
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+    return lastError;
+}
 
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+    lastError = error;
+}
 
 DWORD FormatMessageA(DWORD flags, const void* /*source*/, DWORD messageId, DWORD /*languageId*/,
                      char* buffer, DWORD size, void* /*arguments*/) {
@@ -119,7 +123,9 @@ DWORD FormatMessageA(DWORD flags, const void* /*source*/, DWORD messageId, DWORD
     return static_cast<DWORD>(length);
 }
 
-std::string LastLoaderError() { return lastLoaderError; }
+std::string LastLoaderError() {
+    return lastLoaderError;
+}
 
 std::string PlatformLibraryName(const std::string& windowsName) {
     const std::string dll = ".dll";

@@ -41,7 +41,8 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string& why) 
 
 }  // namespace
 
-IniProfile::IniProfile(std::string path) : path_(std::move(path)), store_(std::make_unique<Store>()) {
+IniProfile::IniProfile(std::string path)
+    : path_(std::move(path)), store_(std::make_unique<Store>()) {
     std::error_code ec;
     if (!std::filesystem::exists(path_, ec)) {
         return;

@@ -4,9 +4,8 @@
 #include <optional>
 #include <string>
 
-
 class IniProfile {
-public:
+  public:
     // Reads the file; a missing file is an empty profile, a file that cannot
     // be read or is not text is an empty profile and a warning.
     explicit IniProfile(std::string path);
@@ -29,7 +28,7 @@ public:
     const std::string& Path() const { return path_; }
     bool LoadFailed() const { return loadFailed_; }
 
-private:
+  private:
     struct Store;
     std::string path_;
     bool loadFailed_ = false;

@@ -3,12 +3,12 @@
 #include <cstdint>
 
 class CTime {
-public:
+  public:
     CTime() = default;
     explicit CTime(std::int64_t time) : time_(time) {}
     std::int64_t GetTime() const { return time_; }
     friend bool operator==(const CTime&, const CTime&) = default;
 
-private:
+  private:
     std::int64_t time_ = 0;
 };

@@ -76,7 +76,7 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
 }
 
 std::string CWinApp::GetProfileString(const char* section, const char* entry,
-                                       const char* defaultValue) {
+                                      const char* defaultValue) {
     const std::string fallback = defaultValue ? defaultValue : "";
     if (section == nullptr || entry == nullptr) {
         return fallback;
@@ -92,15 +92,25 @@ HKEY CWinApp::GetSectionKey(const char* section) {
     return new HKEY__{profile_.get(), section};
 }
 
-HKEY CWinApp::GetAppRegistryKey() { return new HKEY__{profile_.get(), std::string()}; }
+HKEY CWinApp::GetAppRegistryKey() {
+    return new HKEY__{profile_.get(), std::string()};
+}
 
-bool CWinApp::SaveProfile() { return profile_->Save(); }
+bool CWinApp::SaveProfile() {
+    return profile_->Save();
+}
 
-const std::string& CWinApp::ProfilePath() const { return profile_->Path(); }
+const std::string& CWinApp::ProfilePath() const {
+    return profile_->Path();
+}
 
-bool CWinApp::ProfileLoadFailed() const { return profile_->LoadFailed(); }
+bool CWinApp::ProfileLoadFailed() const {
+    return profile_->LoadFailed();
+}
 
-CWinApp* AfxGetApp() { return currentApp.load(); }
+CWinApp* AfxGetApp() {
+    return currentApp.load();
+}
 
 LONG RegDeleteKeyA(HKEY key, const char* subKey) {
     if (key == nullptr) {

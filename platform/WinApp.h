@@ -11,9 +11,10 @@
 #include "platform/WinTypes.h"
 
 class IniProfile;
+class CWnd;
 
 class CWinApp {
-public:
+  public:
     // Opens the profile file (which need not exist yet) and becomes the
     // current application object. A file that cannot be read loads as empty,
     // with a warning on standard error, and is kept until a successful save.
@@ -44,7 +45,7 @@ public:
 
     IniProfile& Profile() { return *profile_; }
 
-private:
+  private:
     std::unique_ptr<IniProfile> profile_;
 };
 

@@ -14,8 +14,8 @@ BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMA
   -DPLOTREX_SANITIZE=address,undefined
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
 
-if grep -rqs "THREADS" tests/CMakeLists.txt tests/*/CMakeLists.txt 2>/dev/null &&
-   [ -n "$(ls tests/threads 2>/dev/null)" ]; then
+# The tests of code that crosses threads live in tests/threads (label "threads").
+if [ -n "$(ls tests/threads/*.cpp 2>/dev/null)" ]; then
   BUILD_DIR=build-tsan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
     -DPLOTREX_SANITIZE=thread
   (cd build-tsan && ctest --output-on-failure -j "$jobs" -L threads)

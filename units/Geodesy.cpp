@@ -65,8 +65,8 @@ void GreatCircle(double lat1, double lon1, double lat2, double lon2, double* cou
     lat2 = AwayFromPole(lat2);
     constexpr double kShortLimit = 0.08726646502812703;  // 5 degrees of longitude
     if (std::fabs(dLon) <= kShortLimit) {
-        double c = std::atan(dLon / std::log(std::tan(lat2 / 2.0 + kPi / 4.0) /
-                                             std::tan(lat1 / 2.0 + kPi / 4.0)));
+        double c = std::atan(
+            dLon / std::log(std::tan(lat2 / 2.0 + kPi / 4.0) / std::tan(lat1 / 2.0 + kPi / 4.0)));
         if (lat1 > lat2) {
             c += kPi;
         } else if (dLon < 0.0) {
@@ -163,7 +163,9 @@ double Turn(double x, double y) {
     return d;
 }
 
-bool InRange(double v) { return v >= 0.0 && v < kTwoPi; }
+bool InRange(double v) {
+    return v >= 0.0 && v < kTwoPi;
+}
 
 }  // namespace
 

@@ -51,17 +51,20 @@ ConverterAPI* LoadConverterFrom(const std::string& folder, std::string* message)
     return api;
 }
 
+ConverterAPI* LoadConverterOrExit(const std::string& folder) {
+    std::string message;
+    ConverterAPI* api = LoadConverterFrom(folder, &message);
+    if (api == nullptr) {
+        MessageBoxA(nullptr, message.c_str(), "Plotrex", MB_OK | MB_ICONERROR);
+        std::exit(1);
+    }
+    return api;
+}
+
 ConverterAPI* GetConverter() {
     static ConverterAPI* api = nullptr;
     static std::once_flag once;
-    std::call_once(once, [] {
-        std::string message;
-        api = LoadConverterFrom(ExecutableFolder(), &message);
-        if (api == nullptr) {
-            MessageBoxA(nullptr, message.c_str(), "Plotrex", MB_OK | MB_ICONERROR);
-            std::exit(1);
-        }
-    });
+    std::call_once(once, [] { api = LoadConverterOrExit(ExecutableFolder()); });
     return api;
 }
 

@@ -17,5 +17,9 @@ double Convert(double value, int fromUnit, int toUnit);
 // the fatal path: null on failure, with the message text in *message.
 ConverterAPI* LoadConverterFrom(const std::string& folder, std::string* message);
 
+// As LoadConverterFrom, but a failure shows the missing-library message and
+// ends the process with exit code 1.
+ConverterAPI* LoadConverterOrExit(const std::string& folder);
+
 // The folder of the running executable, with its trailing separator.
 std::string ExecutableFolder();

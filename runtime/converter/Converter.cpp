@@ -61,7 +61,7 @@ const UnitRow* FindUnit(int number) {
 }
 
 class LinearConverter final : public UnitConverter {
-public:
+  public:
     double Convert(double& value, int fromUnit, int toUnit) override {
         const UnitRow* from = FindUnit(fromUnit);
         const UnitRow* to = FindUnit(toUnit);
@@ -82,10 +82,10 @@ public:
 };
 
 class Api final : public ConverterAPI {
-public:
+  public:
     UnitConverter* GetConverter() override { return &converter_; }
 
-private:
+  private:
     LinearConverter converter_;
 };
 

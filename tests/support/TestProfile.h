@@ -8,7 +8,7 @@
 #include "platform/WinApp.h"
 
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -16,12 +16,12 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 class TestProfile {
-public:
+  public:
     TestProfile();
     CWinApp& App() { return *app_; }
     std::string Path() const { return folder_.File("profile.ini"); }
@@ -29,7 +29,7 @@ public:
     void Reload();
     std::string FileText() const;
 
-private:
+  private:
     TempFolder folder_;
     std::unique_ptr<CWinApp> app_;
 };

@@ -1,0 +1,30 @@
+#pragma once
+// The command line of plotrex-host.
+#include <string>
+#include <vector>
+
+struct HostCommand {
+    std::string name;
+    std::string argument;  // empty when none was given
+    bool hasArgument = false;
+};
+
+struct HostOptions {
+    std::string nmeaPath;        // empty: the built-in voyage
+    double speed = 60.0;         // ship seconds per real second, for --window
+    std::string outDir;          // where pictures go
+    std::string profilePath;     // the settings profile
+    bool window = false;         // a real window instead of headless pictures
+    double durationSeconds = 0;  // 0: until the voyage ends (or the window is closed)
+    std::vector<HostCommand> commands;
+    bool help = false;
+};
+
+extern const char* const kHostUsage;
+
+// False with a message in error for unknown options and bad values.
+bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
+                      std::string& error);
+
+// $XDG_CONFIG_HOME/plotrex/profile.ini, else ~/.config/plotrex/profile.ini.
+std::string DefaultProfilePath();

@@ -1,0 +1,102 @@
+#pragma once
+// Where the host's own-ship data comes from: the built-in voyage or a
+// replayed NMEA log, one snapshot per host cycle.
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/NmeaLog.h"
+#include "host/Voyage.h"
+#include "hostfamily/PosType.h"
+#include "hostfamily/Undefined.h"
+
+// What the host knows of its ship at one cycle; undefined markers where it
+// knows nothing (yet).
+struct ShipSnapshot {
+    double time = 0.0;  // seconds since the feed started
+    PosType position = NoPos;
+    double heading = kUndefined;  // radians from north
+    double speedKnots = kUndefined;
+    double depthMetres = kUndefined;
+    double temperatureCelsius = kUndefined;
+};
+
+// Charted depths around the track, for the host's depth source.
+class DepthModel {
+  public:
+    virtual ~DepthModel() = default;
+    virtual std::optional<double> DepthAt(double latitude, double longitude) const = 0;
+};
+
+class ShipFeed {
+  public:
+    virtual ~ShipFeed() = default;
+    // The next cycle's snapshot; false when the feed is over.
+    virtual bool Next(ShipSnapshot& snapshot) = 0;
+    // How far through the feed, 0..1.
+    virtual double Progress() const = 0;
+    // Ship seconds from the first snapshot to the last.
+    virtual double DurationSeconds() const = 0;
+    virtual const DepthModel& Depths() const = 0;
+    virtual std::string Describe() const = 0;
+    virtual double DraughtMetres() const { return 4.5; }
+};
+
+// The built-in trawler voyage, one snapshot every cycleSeconds of ship time.
+class BuiltInFeed final : public ShipFeed, private DepthModel {
+  public:
+    explicit BuiltInFeed(double cycleSeconds = 10.0);
+    bool Next(ShipSnapshot& snapshot) override;
+    double Progress() const override;
+    double DurationSeconds() const override { return voyage_.TotalSeconds(); }
+    const DepthModel& Depths() const override { return *this; }
+    std::string Describe() const override;
+    double DraughtMetres() const override { return voyage_.DraughtMetres(); }
+
+  private:
+    std::optional<double> DepthAt(double latitude, double longitude) const override;
+
+    Voyage voyage_;
+    double cycleSeconds_;
+    bool started_ = false;
+    bool finished_ = false;
+};
+
+// Soundings of a log on a grid of cells, answering with the nearest one
+// within about half a kilometre.
+class SoundingIndex final : public DepthModel {
+  public:
+    void Add(double latitude, double longitude, double depth);
+    std::optional<double> DepthAt(double latitude, double longitude) const override;
+    std::size_t Size() const { return count_; }
+
+  private:
+    struct Sounding {
+        double latitude;
+        double longitude;
+        double depth;
+    };
+    static long long Key(long long row, long long column) { return row * 1000003LL + column; }
+    std::unordered_map<long long, std::vector<Sounding>> cells_;
+    std::size_t count_ = 0;
+};
+
+// A replayed NMEA 0183 log.
+class NmeaFeed final : public ShipFeed {
+  public:
+    explicit NmeaFeed(NmeaLog log, std::string path);
+    bool Next(ShipSnapshot& snapshot) override;
+    double Progress() const override;
+    double DurationSeconds() const override;
+    const DepthModel& Depths() const override { return soundings_; }
+    std::string Describe() const override;
+    const NmeaStats& Stats() const { return log_.Stats(); }
+
+  private:
+    NmeaLog log_;
+    std::string path_;
+    SoundingIndex soundings_;
+    std::size_t next_ = 0;
+};

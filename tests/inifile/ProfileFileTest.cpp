@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <fstream>
+
+#include "support/TestProfile.h"
+
+namespace {
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+TEST(IniProfile, ValuesSurviveASaveAndAReload) {
+    TestProfile profile;
+    CWinApp& app = profile.App();
+    EXPECT_EQ(AfxGetApp(), &app);
+    app.WriteProfileInt("ModuleData\\PlotrexData", "NorvaneMode", 2);
+    app.WriteProfileInt("ModuleData\\PlotrexData", "Negative", -12);
+    app.WriteProfileString("ModuleDisplay\\PlotrexDisplay", "ORGANIZER_SLOPE", "4.000000");
+    app.WriteProfileString("ModuleDisplay\\PlotrexDisplay", "Text", "été = \"ok\" ; x");
+    profile.Reload();
+    CWinApp& again = profile.App();
+    EXPECT_EQ(again.GetProfileInt("ModuleData\\PlotrexData", "NorvaneMode", 0), 2U);
+    EXPECT_EQ(static_cast<int>(again.GetProfileInt("ModuleData\\PlotrexData", "Negative", 0)), -12);
+    EXPECT_EQ(again.GetProfileString("ModuleDisplay\\PlotrexDisplay", "ORGANIZER_SLOPE"),
+              "4.000000");
+    EXPECT_EQ(again.GetProfileString("ModuleDisplay\\PlotrexDisplay", "Text"), "été = \"ok\" ; x");
+    // Section names keep their backslash.
+    EXPECT_NE(profile.FileText().find("[ModuleData\\PlotrexData]"), std::string::npos);
+}
+
+TEST(IniProfile, MissingAndMalformedValuesGiveTheDefault) {
+    TestProfile profile;
+    CWinApp& app = profile.App();
+    EXPECT_EQ(app.GetProfileInt("S", "missing", 42), 42U);
+    EXPECT_EQ(app.GetProfileString("S", "missing", "d"), "d");
+    app.WriteProfileString("S", "word", "twelve");
+    EXPECT_EQ(app.GetProfileInt("S", "word", 42), 42U);
+    app.WriteProfileString("S", "entry", nullptr);  // deletes
+    app.WriteProfileString("S", "kept", "1");
+    app.WriteProfileString("S", nullptr, nullptr);  // deletes the section
+    EXPECT_EQ(app.GetProfileString("S", "kept", "gone"), "gone");
+}
+
+TEST(IniProfile, KeysDeleteLikeRegistryKeys) {
+    TestProfile profile;
+    CWinApp& app = profile.App();
+    app.WriteProfileInt("Parent", "a", 1);
+    app.WriteProfileInt("Parent\\Child", "b", 2);
+    HKEY root = app.GetAppRegistryKey();
+    EXPECT_EQ(RegDeleteKeyA(root, "Parent"), ERROR_ACCESS_DENIED);  // has a subkey
+    EXPECT_EQ(RegDeleteKeyA(root, "Parent\\Child"), 0);
+    EXPECT_EQ(RegDeleteKeyA(root, "Parent\\Child"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteKeyA(root, "Parent"), 0);
+    EXPECT_EQ(app.GetProfileInt("Parent", "a", 9), 9U);
+    EXPECT_EQ(RegCloseKey(root), 0);
+
+    HKEY created = app.GetSectionKey("Fresh\\Key");
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(RegDeleteKeyA(created, ""), 0);
+    RegCloseKey(created);
+    EXPECT_EQ(RegDeleteKeyA(nullptr, "x"), ERROR_INVALID_HANDLE);
+}
+
+TEST(IniProfile, AnUnreadableFileLoadsEmptyAndIsKeptOnSave) {
+    TempFolder folder;
+    const std::string path = folder.File("profile.ini");
+    const std::string garbage = std::string("[Broken\0\x01\x02", 10) + "binary";
+    WriteFile(path, garbage);
+    testing::internal::CaptureStderr();
+    {
+        CWinApp app(path);
+        const std::string warning = testing::internal::GetCapturedStderr();
+        EXPECT_NE(warning.find("could not be read"), std::string::npos) << warning;
+        EXPECT_TRUE(app.ProfileLoadFailed());
+        EXPECT_EQ(app.GetProfileString("Broken", "x", "empty"), "empty");
+        // Nothing was written over it yet.
+        EXPECT_EQ(ReadFile(path), garbage);
+        app.WriteProfileInt("Fresh", "Value", 1);
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(app.SaveProfile());
+        testing::internal::GetCapturedStderr();
+    }
+    EXPECT_EQ(ReadFile(path + ".bad"), garbage);
+    CWinApp reopened(path);
+    EXPECT_FALSE(reopened.ProfileLoadFailed());
+    EXPECT_EQ(reopened.GetProfileInt("Fresh", "Value", 0), 1U);
+}
+
+TEST(IniProfile, AFailedSaveLeavesThePreviousFileWhole) {
+    TempFolder folder;
+    const std::string path = folder.File("profile.ini");
+    WriteFile(path, "[Keep]\nValue = 1\n");
+    CWinApp app(path);
+    app.WriteProfileInt("Keep", "Value", 2);
+    // The temporary file cannot be created: a folder of that name is in the way.
+    std::filesystem::create_directory(path + ".tmp");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(app.SaveProfile());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be written"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(path), "[Keep]\nValue = 1\n");
+    std::filesystem::remove(path + ".tmp");
+    EXPECT_TRUE(app.SaveProfile());
+    EXPECT_NE(ReadFile(path).find("Value = 2"), std::string::npos);
+}
+
+TEST(IniProfile, OnlyTheNewestApplicationObjectIsCurrent) {
+    TempFolder folder;
+    {
+        CWinApp first(folder.File("a.ini"));
+        EXPECT_EQ(AfxGetApp(), &first);
+    }
+    EXPECT_EQ(AfxGetApp(), nullptr);
+}
