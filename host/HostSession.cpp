@@ -398,6 +398,11 @@ std::string HostSession::Summary(Module& module) {
     const double metresPerRadian = Convert(1.0, kUnitRadianOfArc, kUnitMetre);
     add("Distance run: %.2f NM (%.6f rad)\n", distance * metresPerRadian / 1852.0, distance);
     add("Final position: %s\n", FormatPosition(module.now.position).c_str());
+    if (module.viewOpen) {
+        // What the title of the window shows, without the program's name.
+        const std::string view = WindowTitle(module);
+        add("View:%s\n", view.substr(std::string("Plotrex").size()).c_str());
+    }
 
     PlotrexDataContainer graphs;
     data->CollectGraphs(0, graphs);
