@@ -21,6 +21,24 @@ MouseButton ButtonOf(Uint8 button) {
     }
 }
 
+// Printable keys as their characters; the few others the host uses as the
+// characters of the same meaning.
+int TranslateKey(SDL_Keycode key) {
+    switch (key) {
+        case SDLK_UP:
+            return '^';
+        case SDLK_DOWN:
+            return 'v';
+        case SDLK_KP_PLUS:
+        case SDLK_EQUALS:
+            return '+';
+        case SDLK_KP_MINUS:
+            return '-';
+        default:
+            return key > 0 && key < 128 ? static_cast<int>(key) : 0;
+    }
+}
+
 }  // namespace
 
 std::unique_ptr<SdlDesktop> SdlDesktop::Open(std::string& error) {
@@ -125,7 +143,10 @@ bool SdlDesktop::Step(const std::function<void(int key)>& onKey) {
                 if (event.key.keysym.sym == SDLK_ESCAPE) {
                     open = false;
                 } else if (onKey) {
-                    onKey(event.key.keysym.sym);
+                    const int key = TranslateKey(event.key.keysym.sym);
+                    if (key != 0) {
+                        onKey(key);
+                    }
                 }
                 break;
             default:

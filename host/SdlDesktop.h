@@ -28,8 +28,9 @@ class SdlDesktop final : public HeadlessDesktop {
 
     // Handles the events that arrived and lets the real time since the last
     // call pass on the desktop's clock (timers fire, windows paint), then shows
-    // the window's pixels. Keys go to onKey. False once the user closed the
-    // window or asked to quit.
+    // the window's pixels. Keys go to onKey as characters ('^' and 'v' for
+    // the arrows up and down, '+' also for '='). False once the user closed
+    // the window or pressed Escape.
     bool Step(const std::function<void(int key)>& onKey);
 
   private:
