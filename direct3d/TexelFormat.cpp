@@ -84,6 +84,13 @@ void DecodeTexels(D3DFORMAT format, const std::uint8_t* src, std::uint32_t* dst,
         }
         return;
     }
+    if (format == D3DFMT_A8R8G8B8) {
+        std::memcpy(dst, src, static_cast<std::size_t>(count) * 4);
+        for (int i = 0; i < count; ++i) {
+            dst[i] = Premultiply(dst[i]);
+        }
+        return;
+    }
     const int size = TexelSize(format);
     for (int i = 0; i < count; ++i) {
         std::uint32_t t = DecodeTexel(format, src + i * size);

@@ -1,11 +1,39 @@
 #include "direct3d/TextureStorage.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 #include "direct3d/PixelMath.h"
 #include "direct3d/TexelFormat.h"
 
 namespace d3d9soft {
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+// Zeroed pixels on huge pages where the system gives them: a copy's column
+// writes then stay within a few pages instead of touching one per texel.
+std::uint32_t* AllocatePixels(std::size_t count) {
+    const std::size_t bytes = (count * 4 + kHugePage - 1) / kHugePage * kHugePage;
+    void* memory = std::aligned_alloc(kHugePage, bytes);
+    if (memory == nullptr) {
+        throw std::bad_alloc();
+    }
+    madvise(memory, bytes, MADV_HUGEPAGE);
+    std::memset(memory, 0, bytes);
+    return static_cast<std::uint32_t*>(memory);
+}
+
+}  // namespace
+
+void TextureStorage::FreeDeleter::operator()(std::uint32_t* p) const {
+    std::free(p);
+}
 
 bool LockArea(const RECT* rect, int width, int height, RECT* area) {
     *area = rect != nullptr ? *rect : RECT{0, 0, width, height};
@@ -76,10 +104,14 @@ pixman_image_t* TextureStorage::SamplingImage(bool transposed, std::uint32_t alp
 void TextureStorage::Build(Copy& copy, bool transposed, std::uint32_t alpha) {
     const int w = transposed ? height_ : width_;
     const int h = transposed ? width_ : height_;
-    copy.pixels.assign(static_cast<std::size_t>(w) * h, 0);
+    // Rows of a power-of-two length would put a column's texels into the
+    // same few cache sets; a line of padding spreads them.
+    copy.stride = transposed ? w + 16 : w;
+    copy.image.reset();
+    copy.pixels.reset(AllocatePixels(static_cast<std::size_t>(copy.stride) * h));
     const bool opaque = opaque_ && alpha == 255;
     copy.image.reset(pixman_image_create_bits(opaque ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8, w, h,
-                                              copy.pixels.data(), w * 4));
+                                              copy.pixels.get(), copy.stride * 4));
     copy.alpha = alpha;
     copy.dirty = RECT{0, 0, width_, height_};
     Refresh(copy, transposed);
@@ -99,7 +131,7 @@ void TextureStorage::Refresh(Copy& copy, bool transposed) {
     };
     if (!transposed) {
         for (int y = d.top; y < d.bottom; ++y) {
-            decode(y, copy.pixels.data() + static_cast<std::size_t>(y) * width_ + d.left);
+            decode(y, copy.pixels.get() + static_cast<std::size_t>(y) * copy.stride + d.left);
         }
         return;
     }
@@ -107,9 +139,10 @@ void TextureStorage::Refresh(Copy& copy, bool transposed) {
     std::vector<std::uint32_t> row(static_cast<std::size_t>(count));
     for (int y = d.top; y < d.bottom; ++y) {
         decode(y, row.data());
-        std::uint32_t* column = copy.pixels.data() + static_cast<std::size_t>(d.left) * height_ + y;
+        std::uint32_t* column =
+            copy.pixels.get() + static_cast<std::size_t>(d.left) * copy.stride + y;
         for (int i = 0; i < count; ++i) {
-            column[static_cast<std::size_t>(i) * height_] = row[static_cast<std::size_t>(i)];
+            column[static_cast<std::size_t>(i) * copy.stride] = row[static_cast<std::size_t>(i)];
         }
     }
 }

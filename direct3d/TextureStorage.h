@@ -9,6 +9,7 @@
 // opacity the draws apply (pixman's solid mask), so that a draw at a steady
 // opacity saves that multiplication; another opacity remakes the copy.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "direct3d/PixmanImage.h"
@@ -44,8 +45,12 @@ class TextureStorage {
     pixman_image_t* SamplingImage(bool transposed, std::uint32_t alpha = 255);
 
   private:
+    struct FreeDeleter {
+        void operator()(std::uint32_t* p) const;
+    };
     struct Copy {
-        std::vector<std::uint32_t> pixels;
+        std::unique_ptr<std::uint32_t[], FreeDeleter> pixels;
+        int stride = 0;  // in pixels
         PixmanImagePtr image;
         RECT dirty{};  // in texture coordinates; empty when up to date
         std::uint32_t alpha = 255;

@@ -4,6 +4,11 @@
 
 #include "platform/WinUser.h"
 
+// The codes GetDevicesState maps, as the host knows them.
+static_assert(D3DERR_DRIVERINTERNALERROR == static_cast<HRESULT>(0x88760827u));
+static_assert(D3DERR_DEVICELOST == static_cast<HRESULT>(0x88760868u));
+static_assert(D3DERR_DEVICENOTRESET == static_cast<HRESULT>(0x88760869u));
+
 DXDesktopDeviceManager::~DXDesktopDeviceManager() {
     Release();
 }

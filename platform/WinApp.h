@@ -45,8 +45,8 @@ class CWinApp {
 
     IniProfile& Profile() { return *profile_; }
 
-    // The host's main window (not owned), parent of the module's view; null
-    // until the host sets it.
+    // The host's main window, parent of the windows modules create; null
+    // without a window.
     CWnd* m_pMainWnd = nullptr;
 
   private:
