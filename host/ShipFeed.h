@@ -44,10 +44,11 @@ class ShipFeed {
     virtual double DraughtMetres() const { return 4.5; }
 };
 
-// The built-in trawler voyage, one snapshot every cycleSeconds of ship time.
+// The built-in trawler voyage, one snapshot every cycleSeconds of ship time (the whole
+// voyage then fits in the profiles' 1100 points).
 class BuiltInFeed final : public ShipFeed, private DepthModel {
   public:
-    explicit BuiltInFeed(double cycleSeconds = 10.0);
+    explicit BuiltInFeed(double cycleSeconds = 15.0);
     bool Next(ShipSnapshot& snapshot) override;
     double Progress() const override;
     double DurationSeconds() const override { return voyage_.TotalSeconds(); }

@@ -1,0 +1,111 @@
+// The reference host as users run it: the program itself, started with a
+// command line, judged by its summary, its pictures and its profile.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "support/ImageCompare.h"
+#include "support/TestProfile.h"
+
+namespace {
+
+struct HostRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+HostRun RunHost(const std::string& arguments) {
+    const std::string command =
+        std::string(PLOTREX_BIN_DIR) + "/plotrex-host " + arguments + " 2>&1";
+    HostRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        run.output += buffer;
+    }
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string ViewLine(const std::string& output) {
+    std::smatch match;
+    return std::regex_search(output, match, std::regex("View:[^\n]*")) ? match.str() : "";
+}
+
+// Pixels of the depth profile: its red fill over the light background, and
+// its blue line.
+struct ProfilePixels {
+    int fill = 0;
+    int line = 0;
+};
+
+ProfilePixels CountProfilePixels(const Image& image) {
+    ProfilePixels count;
+    for (std::uint32_t pixel : image.pixels) {
+        const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+        if (r > 200 && g < 140 && b < 160) {
+            ++count.fill;
+        }
+        if (r < 40 && g < 40 && b > 200) {
+            ++count.line;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+// Levels above 10 need data filling half the window, which a view opened
+// before the voyage does not have: the layout is checked at level 10.
+TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
+    TempFolder folder;
+    const std::string profile = folder.File("profile.ini");
+    const std::string out = folder.File("pictures");
+    const HostRun first = RunHost("--profile " + profile + " --out " + out +
+                                  " --command PLOTREX_SCALE_VALUE=10 --command PLOTREX_CENTER_ON");
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_NE(first.output.find("Pictures: 4 in " + out), std::string::npos) << first.output;
+    EXPECT_NE(ViewLine(first.output).find("level 10 - slope x "), std::string::npos)
+        << first.output;
+
+    const auto picture = LoadPng(out + "/view.png");
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width, 1280);
+    EXPECT_EQ(picture->height, 720);
+    const ProfilePixels pixels = CountProfilePixels(*picture);
+    EXPECT_GT(pixels.fill, picture->width * picture->height / 20) << "no depth fill";
+    EXPECT_GT(pixels.line, 300) << "no depth line";
+
+    const HostRun second = RunHost("--profile " + profile + " --out " + out);
+    ASSERT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_EQ(ViewLine(second.output), ViewLine(first.output)) << second.output;
+}
+
+TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
+    TempFolder folder;
+    const HostRun run =
+        RunHost("--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --profile " +
+                folder.File("profile.ini") + " --out " + folder.File("pictures"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("4 malformed, 4 failed the checksum"), std::string::npos)
+        << run.output;
+    const auto picture = LoadPng(folder.File("pictures") + "/view.png");
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_GT(CountProfilePixels(*picture).line, 200);
+}
+
+TEST(HostEndToEnd, AnUnknownCommandIsReportedNotFatal) {
+    TempFolder folder;
+    const HostRun run = RunHost("--profile " + folder.File("profile.ini") + " --out " +
+                                folder.File("pictures") + " --command PLOTREX_NO_SUCH_THING");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Command not handled: PLOTREX_NO_SUCH_THING"), std::string::npos)
+        << run.output;
+}
