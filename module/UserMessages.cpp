@@ -13,13 +13,6 @@ constexpr const char* kLibrary = "VexIHM.dll";
 constexpr const char* kEntry = "GetVexIHMAPI";
 constexpr const char* kCaption = "Plotrex";
 
-std::string MissingLibraryText(const std::string& libraryName) {
-    char text[512] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   ERROR_DLL_NOT_FOUND, 0, text, sizeof text, nullptr);
-    return std::string(text) + "(" + libraryName + ")";
-}
-
 }  // namespace
 
 VexIHMAPI* LoadVexIHMFrom(const std::string& folder, std::string* message) {

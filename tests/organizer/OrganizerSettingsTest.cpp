@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FixedGraph.h"
-#include "OrganizerScene.h"
+#include "SceneImage.h"
 #include "module/ModuleDataPlotrex.h"
 #include "module/UserMessages.h"
 #include "persistence/SerializaterReg.h"
@@ -181,7 +181,7 @@ TEST(OrganizerFrame, DrawsAndPresentsIntoTheWindow) {
     scene.organizer.Draw();
     EXPECT_FALSE(scene.organizer.IsModified());
     ASSERT_TRUE(scene.organizer.Present());
-    const Image shown = scene.Shown();
+    const Image shown = Shown(scene);
     ASSERT_EQ(shown.width, 400);
     // The top of the data at the top edge: the surface is above the window,
     // the background all water; the depth is filled below its line.
