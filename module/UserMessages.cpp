@@ -47,8 +47,12 @@ VexIHMAPI* GetVexIHM() {
 }
 
 int ShowUserMessage(const char* text, int style, int helpId, int flags) {
+    return ShowUserMessage(GetVexIHM(), text, style, helpId, flags);
+}
+
+int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int flags) {
     const std::string shown = Windows1252ToUtf8(text ? text : "");
-    if (VexIHMAPI* api = GetVexIHM()) {
+    if (api != nullptr) {
         return api->ShowMessage(shown.c_str(), style, helpId, flags);
     }
     return MessageBoxA(nullptr, shown.c_str(), kCaption, MB_OK | MB_ICONERROR);

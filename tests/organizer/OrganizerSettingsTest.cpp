@@ -171,6 +171,10 @@ TEST(OrganizerMessages, TheHostLibraryLoadsFromBesideTheProgram) {
     EXPECT_EQ(ShowUserMessage("caf\xE9", 1, 0, 0), IDOK);
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], "caf\xC3\xA9");
+    // Without the library the message still reaches the user.
+    EXPECT_EQ(ShowUserMessage(nullptr, "sans biblioth\xE8que", 1, 0, 0), IDOK);
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[1], "sans biblioth\xC3\xA8que");
 }
 
 TEST(OrganizerFrame, DrawsAndPresentsIntoTheWindow) {
