@@ -6,7 +6,7 @@
 #include "graphdata/PlotrexDataProfile.h"
 #include "layout/LinearPixelProjection.h"
 #include "module/ModuleDataPlotrex.h"
-#include "tests/profile/FakeDataSource.h"
+#include "tests/support/FakeHostObjects.h"
 
 namespace {
 

@@ -30,7 +30,7 @@ class CurvePainter {
         : series_(series), graphics_(graphics) {}
 
     // The curve of the samples in the distance window [from, to] (shifted by
-    // -distanceOffset), one neighbour beyond each end included. With more
+    // -distanceOffset), with the samples just beyond its ends. With more
     // than maxSamples steps, every 2^k-th sample is taken, counted from the
     // series' first point so that scrolling keeps the same samples. A gap
     // drops to the area's bottom and comes back at the same abscissa. Empty

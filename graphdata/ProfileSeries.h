@@ -31,8 +31,9 @@ class ProfileSeries {
     // Index of the point at or before d (lower) or after it; 0 below the first
     // point, n - 2 (lower) or n - 1 at or beyond the last; -1 when empty.
     int FindIndex(double d, bool lower) const;
-    // Indices of the points covering [from, to] plus one neighbour beyond each
-    // end; the whole series when no point lies after from. Always true.
+    // Indices of the points covering [from, to], from the last point at or
+    // before from to the second point after to (both within the series); the
+    // whole series when no point lies after from. Always true.
     bool GetIndexRange(double from, double to, int* first, int* last) const;
     // The point at distance d on the segment around it, extrapolated beyond
     // the last point; the default point when there is no segment. A field

@@ -128,14 +128,20 @@ void CWnd::ClientToScreen(POINT* point) const {
     ::ClientToScreen(m_hWnd, point);
 }
 
-void CWnd::ClientToScreen(RECT* rect) const {
-    if (rect == nullptr) {
-        return;
-    }
+namespace {
+
+// Moves a rectangle by the screen position of a window's client area, times sign.
+void ShiftByClientOrigin(HWND window, RECT* rect, int sign) {
     POINT origin{0, 0};
-    if (::ClientToScreen(m_hWnd, &origin)) {
-        ::OffsetRect(rect, origin.x, origin.y);
+    if (rect != nullptr && ::ClientToScreen(window, &origin)) {
+        ::OffsetRect(rect, sign * origin.x, sign * origin.y);
     }
+}
+
+}  // namespace
+
+void CWnd::ClientToScreen(RECT* rect) const {
+    ShiftByClientOrigin(m_hWnd, rect, 1);
 }
 
 void CWnd::ScreenToClient(POINT* point) const {
@@ -143,13 +149,7 @@ void CWnd::ScreenToClient(POINT* point) const {
 }
 
 void CWnd::ScreenToClient(RECT* rect) const {
-    if (rect == nullptr) {
-        return;
-    }
-    POINT origin{0, 0};
-    if (::ClientToScreen(m_hWnd, &origin)) {
-        ::OffsetRect(rect, -origin.x, -origin.y);
-    }
+    ShiftByClientOrigin(m_hWnd, rect, -1);
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL repaint) {

@@ -121,9 +121,10 @@ class Desktop {
     // Window contents. Copies the source rectangle of a 0x00RRGGBB image of
     // width x height pixels (rows of `stride` bytes) into the destination
     // rectangle of the window's client area, scaling when the sizes differ.
-    // Null rectangles mean the whole source and the whole client area. False
-    // when the window does not exist or the source rectangle is empty or not
-    // inside the image.
+    // Null rectangles mean the whole source and the whole client area; the
+    // destination is clipped to the client area. False when the window does
+    // not exist, the image is null or its stride shorter than a row, either
+    // rectangle is empty, or the source rectangle is not inside the image.
     virtual bool PresentToWindow(HWND window, const std::uint32_t* pixels, int width, int height,
                                  int stride, const RECT* source, const RECT* destination) = 0;
     virtual WindowSurface GetWindowSurface(HWND window) = 0;

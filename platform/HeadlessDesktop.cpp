@@ -1,123 +1,15 @@
 #include "platform/HeadlessDesktop.h"
 
 #include <algorithm>
-#include <limits>
 
+#include "platform/HeadlessDesktopRecords.h"
 #include "platform/TickCount.h"
 
 namespace {
 
-// A client buffer larger than this many pixels is not made: presenting into
-// such a window fails instead of exhausting memory.
-constexpr std::int64_t kMaxWindowPixels = std::int64_t{1} << 26;
-
 constexpr std::uintptr_t kFirstHandle = 0x10000;
-constexpr std::uintptr_t kFirstCursor = 0x20000;
-
-HMONITOR MonitorHandle(size_t index) {
-    return reinterpret_cast<HMONITOR>(static_cast<std::uintptr_t>(index + 1));
-}
-
-std::int64_t DistanceSquared(const RECT& r, POINT p) {
-    const std::int64_t dx = p.x < r.left ? r.left - p.x : (p.x >= r.right ? p.x - r.right + 1 : 0);
-    const std::int64_t dy = p.y < r.top ? r.top - p.y : (p.y >= r.bottom ? p.y - r.bottom + 1 : 0);
-    return dx * dx + dy * dy;
-}
-
-UINT ButtonFlag(MouseButton button) {
-    switch (button) {
-        case MouseButton::Left:
-            return MK_LBUTTON;
-        case MouseButton::Right:
-            return MK_RBUTTON;
-        case MouseButton::Middle:
-            return MK_MBUTTON;
-    }
-    return 0;
-}
-
-UINT ButtonMessage(MouseButton button, bool down) {
-    switch (button) {
-        case MouseButton::Left:
-            return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-        case MouseButton::Right:
-            return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-        case MouseButton::Middle:
-            return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    }
-    return WM_NULL;
-}
-
-// The bounding rectangle of what is left of `update` once `removed` is taken
-// out; unchanged when the cut leaves no smaller rectangle.
-RECT Subtract(const RECT& update, const RECT& removed) {
-    RECT common;
-    if (!IntersectRect(&common, &update, &removed)) {
-        return update;
-    }
-    if (EqualRect(&common, &update)) {
-        return RECT{};
-    }
-    RECT rest = update;
-    const bool fullWidth = common.left == update.left && common.right == update.right;
-    const bool fullHeight = common.top == update.top && common.bottom == update.bottom;
-    if (fullWidth && common.top == update.top) {
-        rest.top = common.bottom;
-    } else if (fullWidth && common.bottom == update.bottom) {
-        rest.bottom = common.top;
-    } else if (fullHeight && common.left == update.left) {
-        rest.left = common.right;
-    } else if (fullHeight && common.right == update.right) {
-        rest.right = common.left;
-    }
-    return rest;
-}
 
 }  // namespace
-
-struct HeadlessDesktop::Window {
-    HWND handle = nullptr;
-    WNDPROC procedure = nullptr;
-    HWND parent = nullptr;
-    std::vector<HWND> children;  // z order, bottom first
-    RECT rect;                   // parent's client coordinates (screen for top level)
-    DWORD style = 0;
-    bool visible = false;
-    bool destroying = false;
-    RECT update;                  // empty: nothing to paint
-    bool erasePending = false;    // WM_ERASEBKGND still to be sent
-    bool eraseUnhandled = false;  // sent, but no handler erased
-    bool trackLeave = false;
-    std::vector<std::uint32_t> pixels;  // lazily made, client size
-    int presentCount = 0;
-
-    int Width() const { return rect.right - rect.left; }
-    int Height() const { return rect.bottom - rect.top; }
-};
-
-struct HeadlessDesktop::Timer {
-    HWND window = nullptr;
-    UINT_PTR id = 0;
-    UINT period = 0;
-    std::uint64_t due = 0;
-    std::uint64_t sequence = 0;
-    TIMERPROC procedure = nullptr;
-};
-
-struct HeadlessDesktop::QueueItem {
-    bool input = false;
-    MSG message;
-    InputKind kind = InputKind::Move;
-    MouseButton button = MouseButton::Left;
-    POINT point;
-    int delta = 0;
-};
-
-struct HeadlessDesktop::Cursor {
-    HCURSOR handle = nullptr;
-    bool hasImage = false;
-    CursorImage image;
-};
 
 HeadlessDesktop::HeadlessDesktop(std::vector<RECT> monitors, DWORD startTicks)
     : nextHandle_(kFirstHandle),
@@ -149,7 +41,6 @@ HeadlessDesktop::~HeadlessDesktop() {
         }
     }
 }
-
 // ---- Windows ----
 
 HeadlessDesktop::Window* HeadlessDesktop::Find(HWND window) const {
@@ -177,7 +68,9 @@ RECT HeadlessDesktop::ClientRect(const Window& window) const {
 HWND HeadlessDesktop::CreateWindowHandle(WNDPROC procedure, const CREATESTRUCTA& create) {
     Window* parent = Find(create.hwndParent);
     const bool child = (static_cast<DWORD>(create.style) & WS_CHILD) != 0;
-    if ((create.hwndParent != nullptr && parent == nullptr) || (child && parent == nullptr)) {
+    // No new child for a window on its way out: it would outlive its parent.
+    if ((create.hwndParent != nullptr && (parent == nullptr || parent->destroying)) ||
+        (child && parent == nullptr)) {
         return nullptr;
     }
     auto window = std::make_unique<Window>();
@@ -411,26 +304,23 @@ bool HeadlessDesktop::IsWindowVisible(HWND window) const {
     return true;
 }
 
-bool HeadlessDesktop::ClientToScreen(HWND window, POINT* point) const {
+bool HeadlessDesktop::ShiftByOrigin(HWND window, POINT* point, int sign) const {
     const Window* w = Find(window);
     if (w == nullptr || point == nullptr) {
         return false;
     }
     const POINT origin = ScreenOrigin(*w);
-    point->x += origin.x;
-    point->y += origin.y;
+    point->x += sign * origin.x;
+    point->y += sign * origin.y;
     return true;
 }
 
+bool HeadlessDesktop::ClientToScreen(HWND window, POINT* point) const {
+    return ShiftByOrigin(window, point, 1);
+}
+
 bool HeadlessDesktop::ScreenToClient(HWND window, POINT* point) const {
-    const Window* w = Find(window);
-    if (w == nullptr || point == nullptr) {
-        return false;
-    }
-    const POINT origin = ScreenOrigin(*w);
-    point->x -= origin.x;
-    point->y -= origin.y;
-    return true;
+    return ShiftByOrigin(window, point, -1);
 }
 
 HWND HeadlessDesktop::Deepest(const std::vector<HWND>& windows, POINT screenPoint) const {
@@ -452,7 +342,6 @@ HWND HeadlessDesktop::Deepest(const std::vector<HWND>& windows, POINT screenPoin
 HWND HeadlessDesktop::WindowFromPoint(POINT screenPoint) const {
     return Deepest(topLevel_, screenPoint);
 }
-
 // ---- Messages ----
 
 LRESULT HeadlessDesktop::SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -471,7 +360,7 @@ bool HeadlessDesktop::PostMessage(HWND window, UINT message, WPARAM wParam, LPAR
         return false;
     }
     QueueItem item;
-    item.message = MSG{window, message, wParam, lParam, GetTickCount(), cursorPos_};
+    item.message = MSG{window, message, wParam, lParam, 0, {}};
     queue_.push_back(item);
     return true;
 }
@@ -515,8 +404,7 @@ LRESULT HeadlessDesktop::DefWindowProc(HWND window, UINT message, WPARAM wParam,
 void HeadlessDesktop::PostQuitMessage(int exitCode) {
     std::lock_guard lock(queueMutex_);
     QueueItem item;
-    item.message =
-        MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, GetTickCount(), cursorPos_};
+    item.message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {}};
     queue_.push_back(item);
 }
 
@@ -581,170 +469,6 @@ void HeadlessDesktop::Idle(DWORD milliseconds) {
     now_ = target;
     PumpMessages();
 }
-
-// ---- Painting ----
-
-bool HeadlessDesktop::Invalidate(Window& window, const RECT* rect, bool erase) {
-    const RECT client = ClientRect(window);
-    RECT area = client;
-    if (rect != nullptr && !IntersectRect(&area, rect, &client)) {
-        return true;
-    }
-    if (IsRectEmpty(&area)) {
-        return true;
-    }
-    UnionRect(&window.update, &window.update, &area);
-    window.erasePending = window.erasePending || erase;
-    return true;
-}
-
-bool HeadlessDesktop::InvalidateRect(HWND window, const RECT* rect, bool erase) {
-    Window* w = Find(window);
-    return w != nullptr && Invalidate(*w, rect, erase);
-}
-
-bool HeadlessDesktop::ValidateRect(HWND window, const RECT* rect) {
-    Window* w = Find(window);
-    if (w == nullptr) {
-        return false;
-    }
-    w->update = rect ? Subtract(w->update, *rect) : RECT{};
-    if (IsRectEmpty(&w->update)) {
-        w->update = RECT{};
-        w->erasePending = false;
-        w->eraseUnhandled = false;
-    }
-    return true;
-}
-
-bool HeadlessDesktop::GetUpdateRect(HWND window, RECT* rect) const {
-    const Window* w = Find(window);
-    if (w == nullptr) {
-        return false;
-    }
-    if (rect != nullptr) {
-        *rect = w->update;
-    }
-    return !IsRectEmpty(&w->update);
-}
-
-// Without RDW_ALLCHILDREN or RDW_NOCHILDREN, children take part unless their
-// parent clips them (WS_CLIPCHILDREN), as on Windows.
-void HeadlessDesktop::CollectForRedraw(HWND window, UINT flags, std::vector<HWND>& out) const {
-    const Window* w = Find(window);
-    if (w == nullptr) {
-        return;
-    }
-    out.push_back(window);
-    const bool children = (flags & RDW_ALLCHILDREN) != 0 ||
-                          ((flags & RDW_NOCHILDREN) == 0 && (w->style & WS_CLIPCHILDREN) == 0);
-    if (!children) {
-        return;
-    }
-    for (HWND child : w->children) {
-        CollectForRedraw(child, flags, out);
-    }
-}
-
-bool HeadlessDesktop::RedrawWindow(HWND window, const RECT* update, UINT flags) {
-    const Window* target = Find(window);
-    if (target == nullptr) {
-        return false;
-    }
-    std::vector<HWND> affected;
-    CollectForRedraw(window, flags, affected);
-    const POINT origin = ScreenOrigin(*target);
-    for (HWND handle : affected) {
-        Window* w = Find(handle);
-        RECT area;
-        const RECT* part = nullptr;
-        if (update != nullptr) {
-            // The rectangle is in the target's client coordinates.
-            const POINT own = ScreenOrigin(*w);
-            area = *update;
-            OffsetRect(&area, origin.x - own.x, origin.y - own.y);
-            part = &area;
-        }
-        if (flags & RDW_INVALIDATE) {
-            Invalidate(*w, part, (flags & RDW_ERASE) != 0);
-        } else if (flags & RDW_VALIDATE) {
-            ValidateRect(handle, part);
-        }
-        if (flags & RDW_NOERASE) {
-            w->erasePending = false;
-        }
-    }
-    for (HWND handle : affected) {
-        if (flags & RDW_UPDATENOW) {
-            UpdateWindow(handle);
-        } else if (flags & RDW_ERASENOW) {
-            SendEraseIfPending(handle);
-        }
-    }
-    return true;
-}
-
-void HeadlessDesktop::SendEraseIfPending(HWND window) {
-    Window* w = Find(window);
-    if (w == nullptr || !w->erasePending) {
-        return;
-    }
-    w->erasePending = false;
-    const bool erased = SendMessage(window, WM_ERASEBKGND, 0, 0) != 0;
-    if (Window* after = Find(window)) {
-        after->eraseUnhandled = !erased;
-    }
-}
-
-bool HeadlessDesktop::UpdateWindow(HWND window) {
-    const Window* w = Find(window);
-    if (w == nullptr) {
-        return false;
-    }
-    if (IsWindowVisible(window) && !IsRectEmpty(&w->update)) {
-        SendMessage(window, WM_PAINT, 0, 0);
-    }
-    return true;
-}
-
-bool HeadlessDesktop::BeginPaint(HWND window, PAINTSTRUCT* paint) {
-    if (Find(window) == nullptr || paint == nullptr) {
-        return false;
-    }
-    SendEraseIfPending(window);
-    Window* w = Find(window);
-    if (w == nullptr) {
-        return false;
-    }
-    *paint = PAINTSTRUCT{};
-    paint->rcPaint = w->update;
-    paint->fErase = w->eraseUnhandled ? TRUE : FALSE;
-    ValidateRect(window, nullptr);
-    return true;
-}
-
-bool HeadlessDesktop::EndPaint(HWND window, const PAINTSTRUCT* /*paint*/) {
-    return IsWindow(window);
-}
-
-HWND HeadlessDesktop::NextToPaint(const std::unordered_set<HWND>& skip) const {
-    // Depth first, bottom to top, so that a parent paints before its children.
-    std::vector<HWND> pending(topLevel_.rbegin(), topLevel_.rend());
-    while (!pending.empty()) {
-        const HWND handle = pending.back();
-        pending.pop_back();
-        const Window* w = Find(handle);
-        if (w == nullptr || !w->visible) {
-            continue;
-        }
-        if (!IsRectEmpty(&w->update) && skip.count(handle) == 0) {
-            return handle;
-        }
-        pending.insert(pending.end(), w->children.rbegin(), w->children.rend());
-    }
-    return nullptr;
-}
-
 // ---- Timers ----
 
 UINT_PTR HeadlessDesktop::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
@@ -789,381 +513,4 @@ HeadlessDesktop::Timer* HeadlessDesktop::NextDueTimer(std::uint64_t limit) {
 
 DWORD HeadlessDesktop::GetTickCount() const {
     return static_cast<DWORD>(startTicks_ + now_);
-}
-
-// ---- Mouse and cursor ----
-
-HWND HeadlessDesktop::SetCapture(HWND window) {
-    const HWND previous = capture_;
-    if (!IsWindow(window)) {
-        return previous;
-    }
-    capture_ = window;
-    if (previous != nullptr && previous != window) {
-        SendMessage(previous, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(window));
-    }
-    return previous;
-}
-
-bool HeadlessDesktop::ReleaseCapture() {
-    const HWND previous = capture_;
-    capture_ = nullptr;
-    if (previous != nullptr) {
-        SendMessage(previous, WM_CAPTURECHANGED, 0, 0);
-    }
-    return true;
-}
-
-HWND HeadlessDesktop::GetCapture() const {
-    return capture_;
-}
-
-POINT HeadlessDesktop::GetCursorPos() const {
-    return cursorPos_;
-}
-
-bool HeadlessDesktop::TrackMouseEvent(TRACKMOUSEEVENT* track) {
-    if (track == nullptr || track->cbSize < sizeof(TRACKMOUSEEVENT)) {
-        return false;
-    }
-    Window* w = Find(track->hwndTrack);
-    if (w == nullptr) {
-        return false;
-    }
-    if ((track->dwFlags & TME_LEAVE) == 0) {
-        return true;
-    }
-    if (track->dwFlags & TME_CANCEL) {
-        w->trackLeave = false;
-        return true;
-    }
-    w->trackLeave = true;
-    // Asked while the mouse is elsewhere: the leave is reported at once.
-    CheckMouseLeave();
-    return true;
-}
-
-HCURSOR HeadlessDesktop::LoadCursor(int resourceId, const CursorImage* image) {
-    auto [it, inserted] = cursors_.try_emplace(resourceId);
-    Cursor& cursor = it->second;
-    if (inserted) {
-        cursor.handle = reinterpret_cast<HCURSOR>(kFirstCursor + cursors_.size());
-    }
-    if (image != nullptr) {
-        cursor.image = *image;
-        cursor.hasImage = true;
-    }
-    return cursor.handle;
-}
-
-HCURSOR HeadlessDesktop::SetCursor(HCURSOR cursor) {
-    const HCURSOR previous = cursor_;
-    cursor_ = cursor;
-    return previous;
-}
-
-HCURSOR HeadlessDesktop::GetCursor() const {
-    return cursor_;
-}
-
-int HeadlessDesktop::GetCursorResourceId(HCURSOR cursor) const {
-    for (const auto& [id, c] : cursors_) {
-        if (cursor != nullptr && c.handle == cursor) {
-            return id;
-        }
-    }
-    return 0;
-}
-
-const CursorImage* HeadlessDesktop::GetCursorImage(HCURSOR cursor) const {
-    for (const auto& [id, c] : cursors_) {
-        if (cursor != nullptr && c.handle == cursor) {
-            return c.hasImage ? &c.image : nullptr;
-        }
-    }
-    return nullptr;
-}
-
-void HeadlessDesktop::QueueMouse(InputKind kind, MouseButton button, POINT screenPoint, int delta) {
-    QueueItem item;
-    item.input = true;
-    item.kind = kind;
-    item.button = button;
-    item.point = screenPoint;
-    item.delta = delta;
-    std::lock_guard lock(queueMutex_);
-    queue_.push_back(item);
-}
-
-void HeadlessDesktop::ProcessInput(const QueueItem& item) {
-    const bool moved = item.point.x != cursorPos_.x || item.point.y != cursorPos_.y;
-    cursorPos_ = item.point;
-    switch (item.kind) {
-        case InputKind::Move:
-            if (moved) {
-                DeliverMouse(WM_MOUSEMOVE);
-            }
-            break;
-        case InputKind::Down:
-            buttons_ |= ButtonFlag(item.button);
-            DeliverMouse(ButtonMessage(item.button, true));
-            break;
-        case InputKind::Up:
-            buttons_ &= ~ButtonFlag(item.button);
-            DeliverMouse(ButtonMessage(item.button, false));
-            break;
-        case InputKind::Wheel: {
-            const HWND target = capture_ ? capture_ : WindowFromPoint(cursorPos_);
-            const int delta = std::clamp(item.delta, int{std::numeric_limits<SHORT>::min()},
-                                         int{std::numeric_limits<SHORT>::max()});
-            SendMessage(target, WM_MOUSEWHEEL,
-                        MAKEWPARAM(static_cast<int>(buttons_ | modifiers_), delta),
-                        MAKELPARAM(cursorPos_.x, cursorPos_.y));
-            break;
-        }
-    }
-    CheckMouseLeave();
-}
-
-void HeadlessDesktop::DeliverMouse(UINT message) {
-    HWND target = capture_;
-    if (target == nullptr) {
-        target = WindowFromPoint(cursorPos_);
-        if (target == nullptr) {
-            // Over no window: the desktop shows its arrow.
-            SetCursor(LoadCursor(kArrowCursorId, nullptr));
-            return;
-        }
-        SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
-                    MAKELPARAM(HTCLIENT, static_cast<int>(message)));
-    }
-    POINT client = cursorPos_;
-    if (!ScreenToClient(target, &client)) {
-        return;
-    }
-    SendMessage(target, message, buttons_ | modifiers_, MAKELPARAM(client.x, client.y));
-}
-
-void HeadlessDesktop::CheckMouseLeave() {
-    const HWND under = WindowFromPoint(cursorPos_);
-    std::vector<HWND> left;
-    for (auto& [handle, w] : windows_) {
-        if (w->trackLeave && handle != under) {
-            w->trackLeave = false;
-            left.push_back(handle);
-        }
-    }
-    // Handles grow with creation: this keeps the order independent of hashing.
-    std::sort(left.begin(), left.end());
-    for (HWND handle : left) {
-        PostMessage(handle, WM_MOUSELEAVE, 0, 0);
-    }
-}
-
-void HeadlessDesktop::MoveMouse(POINT screenPoint) {
-    QueueMouse(InputKind::Move, MouseButton::Left, screenPoint);
-    PumpMessages();
-}
-
-void HeadlessDesktop::PressButton(MouseButton button, POINT screenPoint) {
-    QueueMouse(InputKind::Move, button, screenPoint);
-    QueueMouse(InputKind::Down, button, screenPoint);
-    PumpMessages();
-}
-
-void HeadlessDesktop::ReleaseButton(MouseButton button, POINT screenPoint) {
-    QueueMouse(InputKind::Move, button, screenPoint);
-    QueueMouse(InputKind::Up, button, screenPoint);
-    PumpMessages();
-}
-
-void HeadlessDesktop::TurnWheel(POINT screenPoint, int delta) {
-    QueueMouse(InputKind::Move, MouseButton::Left, screenPoint);
-    QueueMouse(InputKind::Wheel, MouseButton::Left, screenPoint, delta);
-    PumpMessages();
-}
-
-void HeadlessDesktop::SetModifierKeys(UINT keys) {
-    modifiers_ = keys & (MK_SHIFT | MK_CONTROL);
-}
-
-// ---- Monitors ----
-
-bool HeadlessDesktop::SetMonitors(std::vector<RECT> monitors) {
-    if (monitors.empty() || std::any_of(monitors.begin(), monitors.end(),
-                                        [](const RECT& r) { return IsRectEmpty(&r); })) {
-        return false;
-    }
-    monitors_ = std::move(monitors);
-    return true;
-}
-
-std::vector<HMONITOR> HeadlessDesktop::GetMonitors() const {
-    std::vector<HMONITOR> handles;
-    for (size_t i = 0; i < monitors_.size(); ++i) {
-        handles.push_back(MonitorHandle(i));
-    }
-    return handles;
-}
-
-HMONITOR HeadlessDesktop::MonitorFromPoint(POINT point, DWORD flags) const {
-    size_t nearest = 0;
-    std::int64_t best = std::numeric_limits<std::int64_t>::max();
-    for (size_t i = 0; i < monitors_.size(); ++i) {
-        if (PtInRect(&monitors_[i], point)) {
-            return MonitorHandle(i);
-        }
-        const std::int64_t d = DistanceSquared(monitors_[i], point);
-        if (d < best) {
-            best = d;
-            nearest = i;
-        }
-    }
-    switch (flags) {
-        case MONITOR_DEFAULTTOPRIMARY:
-            return MonitorHandle(0);
-        case MONITOR_DEFAULTTONEAREST:
-            return MonitorHandle(nearest);
-        default:
-            return nullptr;
-    }
-}
-
-HMONITOR HeadlessDesktop::MonitorFromWindow(HWND window, DWORD flags) const {
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) {
-        return nullptr;
-    }
-    // Floor division keeps the centre inside for negative coordinates.
-    const auto middle = [](LONG a, LONG b) {
-        const std::int64_t sum = std::int64_t{a} + b;
-        return static_cast<LONG>(sum >= 0 ? sum / 2 : (sum - 1) / 2);
-    };
-    return MonitorFromPoint(POINT{middle(rect.left, rect.right), middle(rect.top, rect.bottom)},
-                            flags);
-}
-
-bool HeadlessDesktop::GetMonitorInfo(HMONITOR monitor, MONITORINFO* info) const {
-    const auto index = reinterpret_cast<std::uintptr_t>(monitor);
-    if (info == nullptr || info->cbSize < sizeof(MONITORINFO) || index == 0 ||
-        index > monitors_.size()) {
-        return false;
-    }
-    info->rcMonitor = monitors_[index - 1];
-    info->rcWork = monitors_[index - 1];
-    info->dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
-    return true;
-}
-
-// ---- Window contents ----
-
-// Called before the rectangle changes. The old contents stay where they were;
-// what is new is black.
-void HeadlessDesktop::Resize(Window& window, int width, int height) {
-    if (window.pixels.empty()) {
-        return;
-    }
-    const int oldWidth = window.Width();
-    const int oldHeight = window.Height();
-    std::vector<std::uint32_t> old = std::move(window.pixels);
-    window.pixels.clear();
-    const std::int64_t count = std::int64_t{width} * height;
-    if (count <= 0 || count > kMaxWindowPixels) {
-        return;
-    }
-    window.pixels.assign(static_cast<size_t>(count), 0);
-    const int keepWidth = std::min(width, oldWidth);
-    for (int y = 0; y < std::min(height, oldHeight); ++y) {
-        std::copy_n(old.begin() + static_cast<std::ptrdiff_t>(y) * oldWidth, keepWidth,
-                    window.pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
-    }
-}
-
-std::uint32_t* HeadlessDesktop::EnsurePixels(Window& window) {
-    const std::int64_t count = std::int64_t{window.Width()} * window.Height();
-    if (count <= 0 || count > kMaxWindowPixels) {
-        return nullptr;
-    }
-    if (window.pixels.size() != static_cast<size_t>(count)) {
-        window.pixels.assign(static_cast<size_t>(count), 0);
-    }
-    return window.pixels.data();
-}
-
-bool HeadlessDesktop::PresentToWindow(HWND window, const std::uint32_t* pixels, int width,
-                                      int height, int stride, const RECT* source,
-                                      const RECT* destination) {
-    Window* w = Find(window);
-    if (w == nullptr || pixels == nullptr || width <= 0 || height <= 0 || stride < width * 4) {
-        return false;
-    }
-    const RECT sourceRect = source ? *source : RECT{0, 0, width, height};
-    if (IsRectEmpty(&sourceRect) || sourceRect.left < 0 || sourceRect.top < 0 ||
-        sourceRect.right > width || sourceRect.bottom > height) {
-        return false;
-    }
-    const RECT destinationRect = destination ? *destination : ClientRect(*w);
-    if (IsRectEmpty(&destinationRect)) {
-        return false;
-    }
-    if (w->Width() > 0 && w->Height() > 0) {
-        std::uint32_t* target = EnsurePixels(*w);
-        if (target == nullptr) {
-            return false;
-        }
-        CopyScaled(pixels, stride, sourceRect, target, w->Width() * 4, w->Width(), w->Height(),
-                   destinationRect);
-    }
-    ++w->presentCount;
-    return true;
-}
-
-WindowSurface HeadlessDesktop::GetWindowSurface(HWND window) {
-    Window* w = Find(window);
-    if (w == nullptr) {
-        return {};
-    }
-    std::uint32_t* pixels = EnsurePixels(*w);
-    if (pixels == nullptr) {
-        return {};
-    }
-    return WindowSurface{pixels, w->Width(), w->Height(), w->Width() * 4};
-}
-
-void HeadlessDesktop::Compose(HWND window, PixelImage& image, int offsetX, int offsetY) const {
-    const Window* w = Find(window);
-    if (w == nullptr) {
-        return;
-    }
-    if (!w->pixels.empty()) {
-        CopyScaled(w->pixels.data(), w->Width() * 4, ClientRect(*w), image.pixels.data(),
-                   image.width * 4, image.width, image.height,
-                   RECT{offsetX, offsetY, offsetX + w->Width(), offsetY + w->Height()});
-    }
-    for (HWND child : w->children) {
-        const Window* c = Find(child);
-        if (c != nullptr && c->visible) {
-            Compose(child, image, offsetX + c->rect.left, offsetY + c->rect.top);
-        }
-    }
-}
-
-PixelImage HeadlessDesktop::CaptureWindow(HWND window) const {
-    const Window* w = Find(window);
-    if (w == nullptr || w->Width() <= 0 || w->Height() <= 0 ||
-        std::int64_t{w->Width()} * w->Height() > kMaxWindowPixels) {
-        return {};
-    }
-    PixelImage image(w->Width(), w->Height());
-    Compose(window, image, 0, 0);
-    return image;
-}
-
-bool HeadlessDesktop::SaveWindowPng(HWND window, const std::string& path) const {
-    return SavePng(CaptureWindow(window), path);
-}
-
-int HeadlessDesktop::PresentCount(HWND window) const {
-    const Window* w = Find(window);
-    return w ? w->presentCount : 0;
 }

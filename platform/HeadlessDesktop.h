@@ -159,6 +159,7 @@ class HeadlessDesktop : public Desktop {
     Window* Find(HWND window) const;
     std::vector<HWND>& Siblings(const Window& window);
     POINT ScreenOrigin(const Window& window) const;
+    bool ShiftByOrigin(HWND window, POINT* point, int sign) const;
     RECT ClientRect(const Window& window) const;
     void DestroyTree(HWND window);
     HWND Deepest(const std::vector<HWND>& windows, POINT screenPoint) const;

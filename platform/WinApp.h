@@ -45,6 +45,10 @@ class CWinApp {
 
     IniProfile& Profile() { return *profile_; }
 
+    // The host's main window, parent of the windows modules create; null
+    // without a window.
+    CWnd* m_pMainWnd = nullptr;
+
   private:
     std::unique_ptr<IniProfile> profile_;
 };

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsimpleini-dev libicu-dev libgdal-dev
   libcairo2-dev libpango1.0-dev libpixman-1-dev libsdl2-dev libfmt-dev
-  fonts-liberation2 xvfb xauth
+  fonts-liberation2 xvfb xauth xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

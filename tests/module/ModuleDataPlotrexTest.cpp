@@ -57,8 +57,10 @@ TEST_F(ModuleDataPlotrexTest, InitializeSetsModeAndFillsTheStyles) {
     // Only the low byte of the flag counts.
     withEcho.Initialize(&source, nullptr, nullptr, nullptr, 0x100);
     EXPECT_EQ(withEcho.GetMode(), 0);
+    withEcho.Terminate();
     withEcho.Initialize(&source, nullptr, nullptr, nullptr, 0x101);
     EXPECT_EQ(withEcho.GetMode(), 1);
+    withEcho.Terminate();
 }
 
 TEST_F(ModuleDataPlotrexTest, EchogramRequestedButAbsentFallsBackToProfileModeOnLoad) {

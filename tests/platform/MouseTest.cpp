@@ -34,17 +34,8 @@ ON_WM_SETCURSOR()
 END_MESSAGE_MAP()
 
 // A frame at (0, 0) with a drag window at (100, 100) of 200 x 100.
-struct MouseDesk {
-    HeadlessDesktop desktop;
-    RecordingWindow frame;
-    DragWindow view;
-    MouseDesk() {
-        EXPECT_TRUE(frame.Make(nullptr, RECT{0, 0, 800, 600}));
-        EXPECT_TRUE(view.Make(&frame, RECT{100, 100, 300, 200}));
-        desktop.PumpMessages();
-        frame.Clear();
-        view.Clear();
-    }
+struct MouseDesk : FrameAndView<DragWindow> {
+    MouseDesk() : FrameAndView(RECT{0, 0, 800, 600}, RECT{100, 100, 300, 200}) {}
 };
 
 }  // namespace

@@ -5,18 +5,8 @@
 
 namespace {
 
-// A window created and fully painted, with its log cleared.
-struct PaintedWindow {
-    HeadlessDesktop desktop;
-    RecordingWindow frame;
-    RecordingWindow view;
-    PaintedWindow() {
-        EXPECT_TRUE(frame.Make(nullptr, RECT{0, 0, 400, 300}));
-        EXPECT_TRUE(view.Make(&frame, RECT{10, 10, 210, 110}));
-        desktop.PumpMessages();
-        frame.Clear();
-        view.Clear();
-    }
+struct PaintedWindow : FrameAndView<> {
+    PaintedWindow() : FrameAndView(RECT{0, 0, 400, 300}, RECT{10, 10, 210, 110}) {}
 };
 
 }  // namespace

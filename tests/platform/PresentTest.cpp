@@ -27,9 +27,22 @@ struct Source {
             }
         }
     }
+    bool PresentTo(HWND window, const RECT* from = nullptr, const RECT* to = nullptr) const {
+        return GetCurrentDesktop()->PresentToWindow(window, pixels.data(), 4, 2, kStride, from, to);
+    }
     static std::uint32_t Colour(int x, int y) {
         return (static_cast<std::uint32_t>(0x40 * x) << 16) |
                (static_cast<std::uint32_t>(0x80 * y) << 8) | 0x11;
+    }
+};
+
+// One top-level window of the given size at the origin, and the source.
+struct OneWindow {
+    HeadlessDesktop desktop;
+    RecordingWindow window;
+    Source source;
+    OneWindow(int width, int height) {
+        EXPECT_TRUE(window.Make(nullptr, RECT{0, 0, width, height}));
     }
 };
 
@@ -55,32 +68,24 @@ PixelImage ReadPng(const std::string& path) {
 }  // namespace
 
 TEST(Present, CopiesTheSourceRectangleAtOneToOne) {
-    HeadlessDesktop desktop;
-    RecordingWindow window;
-    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 10, 10}));
-    Source source;
+    OneWindow d(10, 10);
     const RECT from{1, 0, 4, 2};
     const RECT to{5, 5, 8, 7};
-    ASSERT_TRUE(desktop.PresentToWindow(window.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
-                                        &from, &to));
-    const PixelImage shown = desktop.CaptureWindow(window.m_hWnd);
+    ASSERT_TRUE(d.source.PresentTo(d.window.m_hWnd, &from, &to));
+    const PixelImage shown = d.desktop.CaptureWindow(d.window.m_hWnd);
     EXPECT_EQ(shown.At(5, 5), Source::Colour(1, 0));
     EXPECT_EQ(shown.At(7, 6), Source::Colour(3, 1));
     EXPECT_EQ(shown.At(4, 5), 0u);
     EXPECT_EQ(shown.At(8, 5), 0u);
-    EXPECT_EQ(desktop.PresentCount(window.m_hWnd), 1);
+    EXPECT_EQ(d.desktop.PresentCount(d.window.m_hWnd), 1);
 }
 
 TEST(Present, ScalesWithTheNearestPixelAndClipsToTheWindow) {
-    HeadlessDesktop desktop;
-    RecordingWindow window;
-    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 6, 4}));
-    Source source;
+    OneWindow d(6, 4);
     // 4 x 2 doubled into 8 x 4 at (-2, 0): the first source column is cut off.
     const RECT to{-2, 0, 6, 4};
-    ASSERT_TRUE(desktop.PresentToWindow(window.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
-                                        nullptr, &to));
-    const PixelImage shown = desktop.CaptureWindow(window.m_hWnd);
+    ASSERT_TRUE(d.source.PresentTo(d.window.m_hWnd, nullptr, &to));
+    const PixelImage shown = d.desktop.CaptureWindow(d.window.m_hWnd);
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 6; ++x) {
             EXPECT_EQ(shown.At(x, y), Source::Colour((x + 2) / 2, y / 2)) << x << "," << y;
@@ -89,20 +94,23 @@ TEST(Present, ScalesWithTheNearestPixelAndClipsToTheWindow) {
 }
 
 TEST(Present, RefusesWhatDoesNotFit) {
-    HeadlessDesktop desktop;
-    RecordingWindow window;
-    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 6, 4}));
-    Source source;
+    OneWindow d(6, 4);
     const RECT beyond{0, 0, 5, 2};
     const RECT empty{1, 1, 1, 2};
-    const HWND w = window.m_hWnd;
-    const std::uint32_t* p = source.pixels.data();
-    EXPECT_FALSE(desktop.PresentToWindow(w, p, 4, 2, Source::kStride, &beyond, nullptr));
-    EXPECT_FALSE(desktop.PresentToWindow(w, p, 4, 2, Source::kStride, &empty, nullptr));
-    EXPECT_FALSE(desktop.PresentToWindow(w, p, 4, 2, 8, nullptr, nullptr));
-    EXPECT_FALSE(desktop.PresentToWindow(w, nullptr, 4, 2, Source::kStride, nullptr, nullptr));
-    EXPECT_FALSE(desktop.PresentToWindow(nullptr, p, 4, 2, Source::kStride, nullptr, nullptr));
-    EXPECT_EQ(desktop.PresentCount(w), 0);
+    const HWND w = d.window.m_hWnd;
+    const std::uint32_t* p = d.source.pixels.data();
+    EXPECT_FALSE(d.source.PresentTo(w, &beyond, nullptr));
+    EXPECT_FALSE(d.source.PresentTo(w, &empty, nullptr));
+    EXPECT_FALSE(d.source.PresentTo(w, nullptr, &empty));
+    EXPECT_FALSE(d.source.PresentTo(nullptr));
+    EXPECT_FALSE(d.desktop.PresentToWindow(w, p, 4, 2, 8, nullptr, nullptr));
+    EXPECT_FALSE(d.desktop.PresentToWindow(w, nullptr, 4, 2, Source::kStride, nullptr, nullptr));
+    EXPECT_EQ(d.desktop.PresentCount(w), 0);
+    // A window too large for a buffer refuses instead of allocating gigabytes.
+    d.window.MoveWindow(0, 0, 30000, 30000);
+    EXPECT_FALSE(d.source.PresentTo(w));
+    EXPECT_EQ(d.desktop.GetWindowSurface(w).pixels, nullptr);
+    EXPECT_EQ(d.desktop.CaptureWindow(w).width, 0);
 }
 
 TEST(Present, SavedPngHoldsTheWindowWithItsChildren) {
@@ -113,8 +121,7 @@ TEST(Present, SavedPngHoldsTheWindowWithItsChildren) {
     const std::vector<std::uint32_t> grey(8 * 6, 0x00808080);
     ASSERT_TRUE(desktop.PresentToWindow(frame.m_hWnd, grey.data(), 8, 6, 32, nullptr, nullptr));
     Source source;
-    ASSERT_TRUE(desktop.PresentToWindow(child.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
-                                        nullptr, nullptr));
+    ASSERT_TRUE(source.PresentTo(child.m_hWnd));
     TempFolder folder;
     const std::string path = folder.File("frame.png");
     ASSERT_TRUE(desktop.SaveWindowPng(frame.m_hWnd, path));
@@ -133,22 +140,18 @@ TEST(Present, SavedPngHoldsTheWindowWithItsChildren) {
 }
 
 TEST(Present, ResizeKeepsWhatWasShownAndTheSurfaceFollows) {
-    HeadlessDesktop desktop;
-    RecordingWindow window;
-    ASSERT_TRUE(window.Make(nullptr, RECT{0, 0, 4, 2}));
-    Source source;
-    ASSERT_TRUE(desktop.PresentToWindow(window.m_hWnd, source.pixels.data(), 4, 2, Source::kStride,
-                                        nullptr, nullptr));
-    window.MoveWindow(0, 0, 3, 3);
-    const PixelImage shown = desktop.CaptureWindow(window.m_hWnd);
+    OneWindow d(4, 2);
+    ASSERT_TRUE(d.source.PresentTo(d.window.m_hWnd));
+    d.window.MoveWindow(0, 0, 3, 3);
+    const PixelImage shown = d.desktop.CaptureWindow(d.window.m_hWnd);
     EXPECT_EQ(shown.At(2, 1), Source::Colour(2, 1));
     EXPECT_EQ(shown.At(0, 2), 0u);
-    const WindowSurface surface = desktop.GetWindowSurface(window.m_hWnd);
+    const WindowSurface surface = d.desktop.GetWindowSurface(d.window.m_hWnd);
     ASSERT_NE(surface.pixels, nullptr);
     EXPECT_EQ(surface.width, 3);
     EXPECT_EQ(surface.stride, 12);
     surface.pixels[0] = 0x123456;
-    EXPECT_EQ(desktop.CaptureWindow(window.m_hWnd).At(0, 0), 0x123456u);
+    EXPECT_EQ(d.desktop.CaptureWindow(d.window.m_hWnd).At(0, 0), 0x123456u);
 }
 
 TEST(Monitors, WindowBelongsToTheMonitorHoldingItsCentre) {

@@ -1,6 +1,8 @@
 #pragma once
 // A framework window that writes down every message it gets, and what reached
 // its default procedure, for the window-manager tests.
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -63,6 +65,21 @@ class RecordingWindow : public CWnd {
     // to see the order across windows.
     std::vector<std::string>* journal = nullptr;
     std::string name;
+};
+
+// A frame with a child view, both created and painted, their logs cleared.
+template <typename View = RecordingWindow>
+struct FrameAndView {
+    HeadlessDesktop desktop;
+    RecordingWindow frame;
+    View view;
+    FrameAndView(const RECT& frameRect, const RECT& viewRect) {
+        EXPECT_TRUE(frame.Make(nullptr, frameRect));
+        EXPECT_TRUE(view.Make(&frame, viewRect));
+        desktop.PumpMessages();
+        frame.Clear();
+        view.Clear();
+    }
 };
 
 // The journal's lines that mention one of the given texts.

@@ -121,12 +121,12 @@ using Lines = std::vector<std::string>;
 
 TEST(Scenario, ViewSeesTheMessagesItExpectsInOrder) {
     HeadlessDesktop desktop;
+    std::vector<std::string> journal;  // outlives the view, which writes to it
     RecordingWindow frame;
     ASSERT_TRUE(frame.Make(nullptr, RECT{0, 0, 800, 600}));
     std::unique_ptr<CWnd> made = CreateWindowObject("ScenarioView");
     ASSERT_NE(made, nullptr);
     auto* view = static_cast<ScenarioView*>(made.get());
-    std::vector<std::string> journal;
     view->journal = &journal;
     ASSERT_TRUE(
         view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, RECT{100, 100, 300, 200}, &frame, 0));

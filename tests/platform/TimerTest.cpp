@@ -116,4 +116,6 @@ TEST(Timers, ProcedureTimersWithoutWindow) {
     desktop.AdvanceClock(100);
     EXPECT_EQ(calls, 5);
     EXPECT_TRUE(::KillTimer(nullptr, id));
+    // Without window and procedure nobody could be told.
+    EXPECT_EQ(::SetTimer(nullptr, 0, 20, nullptr), 0u);
 }

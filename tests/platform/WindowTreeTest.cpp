@@ -148,6 +148,25 @@ TEST(WindowTree, DestroyGoesParentFirstThenChildrenFinishFirst) {
     EXPECT_FALSE(frame.DestroyWindow());
 }
 
+TEST(WindowTree, NoNewChildForAWindowBeingDestroyed) {
+    HeadlessDesktop desktop;
+    class Spawning : public RecordingWindow {
+      public:
+        RecordingWindow late;
+        bool made = true;
+        LRESULT WindowProc(UINT message, WPARAM w, LPARAM l) override {
+            if (message == WM_DESTROY) {
+                made = late.Make(this, RECT{0, 0, 5, 5});
+            }
+            return RecordingWindow::WindowProc(message, w, l);
+        }
+    } parent;
+    ASSERT_TRUE(parent.Make(nullptr, RECT{0, 0, 50, 50}));
+    EXPECT_TRUE(parent.DestroyWindow());
+    EXPECT_FALSE(parent.made);
+    EXPECT_TRUE(desktop.GetTopLevelWindows().empty());
+}
+
 TEST(WindowTree, CreationByRunTimeClassName) {
     HeadlessDesktop desktop;
     std::unique_ptr<CWnd> made = CreateWindowObject("NameMadeWindow");

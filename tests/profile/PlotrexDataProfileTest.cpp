@@ -3,17 +3,29 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "FakeDataSource.h"
 #include "drawing/PlotrexDisplayProfile.h"
 #include "graphdata/PlotrexDataProfile.h"
 #include "layout/LinearPixelProjection.h"
 #include "module/ModuleDataPlotrex.h"
 #include "resources/ModuleStrings.h"
+#include "support/FakeHostObjects.h"
 
 namespace {
 
 constexpr double kStep = 1e-4;
+
+// Also remembers what was asked for: (kind, flag) of each sample request.
+class RecordingDataSource final : public FakeDataSource {
+  public:
+    float GetLatestSample(const int& kind, int positive) override {
+        requests.emplace_back(kind, positive);
+        return FakeDataSource::GetLatestSample(kind, positive);
+    }
+    std::vector<std::pair<int, int>> requests;
+};
 
 // A tracker fed by a fake source, with a depth and a temperature profile on it.
 class ProfileUpdate : public ::testing::Test {
@@ -40,7 +52,7 @@ class ProfileUpdate : public ::testing::Test {
         profile.GetDisplays().front()->Draw(0, nullptr, RECT{}, x, y, nullptr);
     }
 
-    FakeDataSource source;
+    RecordingDataSource source;
     DistanceTracker tracker;
     PlotrexDataProfile depth{&tracker, kGraphDepth, kUnitDist};
     PlotrexDataProfile temperature{&tracker, kGraphTemp, kUnitTemp};

@@ -1,0 +1,53 @@
+#pragma once
+// One run of the reference host: the module loaded as a navigation host
+// loads it, a voyage sailed past it, its view shown headless (pictures) or in
+// a real window, and its settings kept in the profile.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/HostOptions.h"
+#include "host/ShipFeed.h"
+
+class Desktop;
+class HeadlessDesktop;
+class SdlDesktop;
+class HostFrame;
+class ModuleDataPlotrex;
+
+class HostSession {
+  public:
+    explicit HostSession(HostOptions options);
+    ~HostSession();
+    HostSession(const HostSession&) = delete;
+    HostSession& operator=(const HostSession&) = delete;
+
+    // The program's exit code.
+    int Run();
+
+  private:
+    struct Module;
+
+    bool OpenFeed(std::string& error);
+    bool OpenDesktop(std::string& error);
+    void SailHeadless(Module& module);
+    void SailInWindow(Module& module);
+    void OnKey(Module& module, int key);
+    // Sends a named command to the view; its result (0: not handled).
+    long SendCommand(Module& module, const std::string& name, const char* argument);
+    bool CommandChecked(Module& module, const std::string& name, const std::string& argument);
+    std::string WindowTitle(Module& module);
+    // Lets the view's timers run so that it repaints, then saves the frame.
+    bool TakePicture(Module& module, const std::string& name);
+    // What the run did, gathered while the graphs still exist.
+    std::string Summary(Module& module);
+
+    HostOptions options_;
+    std::unique_ptr<ShipFeed> feed_;
+    const NmeaFeed* nmea_ = nullptr;
+    std::unique_ptr<HeadlessDesktop> desktop_;  // headless or the SDL one
+    SdlDesktop* sdl_ = nullptr;
+    std::vector<std::string> pictures_;
+    std::vector<std::string> unhandledCommands_;
+    long cycles_ = 0;
+};

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Opens the host's real window under a virtual X server, turns the mouse wheel
+# over the view once (toward the user: zoom out one level) and checks that the
+# level changed and that the program closed cleanly on its own.
+set -euo pipefail
+bin=$1
+work=$2
+rm -rf "$work"
+mkdir -p "$work"
+if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null; then
+  echo "xvfb-run and xdotool are needed" >&2
+  exit 1
+fi
+set +e
+xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
+  bin=$0 work=$1
+  "$bin/plotrex-host" --window --duration 8 --profile "$work/profile.ini" \
+      >"$work/out.txt" 2>"$work/err.txt" &
+  host=$!
+  id=
+  for _ in $(seq 100); do
+    id=$(xdotool search --name "^Plotrex" 2>/dev/null | head -n 1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  if [ -z "$id" ]; then echo "the window did not open" >&2; kill $host; exit 1; fi
+  sleep 1.5
+  xdotool mousemove --window "$id" 500 300
+  sleep 0.3
+  xdotool click 5
+  wait $host
+' "$bin" "$work"
+rc=$?
+set -e
+cat "$work/out.txt" "$work/err.txt" 2>/dev/null || true
+if [ $rc -ne 0 ]; then
+  echo "plotrex-host --window ended with $rc" >&2
+  exit 1
+fi
+grep -q "View: - level 8 " "$work/out.txt" || { echo "the wheel did not zoom out to level 8" >&2; exit 1; }
+grep -q "ORGANIZER_LEVEL" "$work/profile.ini" || { echo "the layout was not saved" >&2; exit 1; }
+echo "window smoke test passed"
