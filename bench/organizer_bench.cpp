@@ -8,67 +8,36 @@
 #include <cstring>
 #include <vector>
 
-#include "drawing/DXDesktopDeviceManager.h"
-#include "drawing/StyleTable.h"
-#include "graphdata/DistanceTracker.h"
-#include "graphdata/PlotrexDataContainer.h"
-#include "graphdata/PlotrexDataProfile.h"
-#include "layout/PlotrexOrganizer.h"
-#include "platform/CWnd.h"
-#include "platform/HeadlessDesktop.h"
-#include "tests/support/FakeHostObjects.h"
+#include "tests/organizer/OrganizerScene.h"
 
 namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
-constexpr double kLeg = 1e-6;  // radians of arc per host cycle
 
-// The module's profile view, open on a full screen, after a long voyage.
+// The module's profile view, open on a full screen, after a long voyage:
+// two pixels per leg, the series at their 1100 points.
 struct FullScreenView {
     FullScreenView() {
-        window.Create(nullptr, "view", WS_POPUP | WS_VISIBLE, RECT{0, 0, kWidth, kHeight}, nullptr,
-                      0);
-        manager.Init();
-        tracker.Initialize(&source);
-        styles.FillDefaults();
-        graphs.Add(&depth);
-        graphs.Add(&temperature);
-        organizer.Init(&window, &manager, graphs, &tracker, &styles, kLeg / 2.0, 7, kGraphDepth);
+        scene.Open(kGraphDepth, kReferenceLevel - 1);
         for (int leg = 0; leg < 1200; ++leg) {
-            source.position = PosType(0.0, leg * kLeg);
-            source.samples[kDataKindDepth] = 30.0f + static_cast<float>(leg % 37) * 0.5f;
-            source.samples[kDataKindTemperature] = 11.0f + static_cast<float>(leg % 23) * 0.1f;
-            if (tracker.AdvanceDistance()) {
-                depth.Update();
-                temperature.Update();
-            }
+            scene.Cycle(30.0 + (leg % 37) * 0.5, 11.0 + (leg % 23) * 0.1);
         }
-        organizer.SetSlope(64.0);
-        organizer.SetHoverPoint(POINT{kWidth / 2, kHeight / 3});
-        organizer.Draw();
+        scene.organizer.SetSlope(64.0);
+        scene.organizer.SetHoverPoint(POINT{kWidth / 2, kHeight / 3});
+        scene.organizer.Draw();
     }
-    ~FullScreenView() { organizer.Shutdown(); }
 
-    HeadlessDesktop desktop;
-    CWnd window;
-    DXDesktopDeviceManager manager;
-    FakeDataSource source;
-    DistanceTracker tracker;
-    PlotrexDataProfile depth{&tracker, kGraphDepth, kUnitDist};
-    PlotrexDataProfile temperature{&tracker, kGraphTemp, kUnitTemp};
-    PlotrexDataContainer graphs;
-    StyleTable styles;
-    PlotrexOrganizer organizer;
+    OrganizerScene scene{kWidth, kHeight};
 };
 
 void BM_OrganizerFrame(benchmark::State& state) {
     FullScreenView view;
     for (auto _ : state) {
-        view.organizer.Draw();
-        benchmark::DoNotOptimize(view.organizer.Present());
+        view.scene.organizer.Draw();
+        benchmark::DoNotOptimize(view.scene.organizer.Present());
     }
-    state.counters["points"] = view.depth.GetSeries()->GetCount();
+    state.counters["points"] = view.scene.depth.GetSeries()->GetCount();
 }
 BENCHMARK(BM_OrganizerFrame)->Unit(benchmark::kMillisecond);
 

@@ -664,6 +664,18 @@ double PlotrexOrganizer::GetValueAtAnchor(const char* unitKey, double* first, do
     return result;
 }
 
+template <typename Ask>
+std::int32_t PlotrexOrganizer::AskGraphs(Ask ask) {
+    for (PlotrexDisplay* display : displays_) {
+        if (PlotrexData* data = display->GetData()) {
+            if (const std::int32_t result = ask(*data)) {
+                return result;
+            }
+        }
+    }
+    return 0;
+}
+
 std::int32_t PlotrexOrganizer::ExecuteCommand(const char* command, const char* argument) {
     if (command == nullptr) {
         return 0;
@@ -675,16 +687,12 @@ std::int32_t PlotrexOrganizer::ExecuteCommand(const char* command, const char* a
             modified_ = true;
             return 1;
         }
-        for (PlotrexDisplay* display : displays_) {
-            PlotrexData* data = display->GetData();
-            if (data == nullptr) {
-                continue;
-            }
-            if (const std::int32_t result = data->ExecuteCommand(command, argument)) {
-                modified_ = true;
-                return result;
-            }
+        const std::int32_t result =
+            AskGraphs([&](PlotrexData& data) { return data.ExecuteCommand(command, argument); });
+        if (result != 0) {
+            modified_ = true;
         }
+        return result;
     } catch (...) {
         // Nothing gets through to the host: a failing command did nothing.
     }
@@ -759,15 +767,7 @@ std::int32_t PlotrexOrganizer::GetCommandState(const char* command, CommandState
         if (OwnCommandState(command, state)) {
             return 1;
         }
-        for (PlotrexDisplay* display : displays_) {
-            PlotrexData* data = display->GetData();
-            if (data == nullptr) {
-                continue;
-            }
-            if (const std::int32_t result = data->GetCommandState(command, state)) {
-                return result;
-            }
-        }
+        return AskGraphs([&](PlotrexData& data) { return data.GetCommandState(command, state); });
     } catch (...) {
         // As for the commands themselves: a failing query answers nothing.
     }

@@ -147,6 +147,9 @@ class PlotrexOrganizer : public Commandable {
     void FollowValues(int height);
     void KeepFirstPosition(const ValueRange& horizontal, const ValueRange& vertical, int width,
                            int height, LinearPixelProjection& verticalInUse);
+    // The graphs of the displays in order, until one answers non-zero.
+    template <typename Ask>
+    std::int32_t AskGraphs(Ask ask);
     void ExecuteOwnCommand(const std::string& command, const char* argument, bool* known);
     bool OwnCommandState(const std::string& command, CommandState* state);
     void CenterOnProfile(const char* argument);

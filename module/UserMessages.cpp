@@ -13,13 +13,6 @@ constexpr const char* kLibrary = "VexIHM.dll";
 constexpr const char* kEntry = "GetVexIHMAPI";
 constexpr const char* kCaption = "Plotrex";
 
-std::string MissingLibraryText(const std::string& libraryName) {
-    char text[512] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   ERROR_DLL_NOT_FOUND, 0, text, sizeof text, nullptr);
-    return std::string(text) + "(" + libraryName + ")";
-}
-
 }  // namespace
 
 VexIHMAPI* LoadVexIHMFrom(const std::string& folder, std::string* message) {
@@ -54,8 +47,12 @@ VexIHMAPI* GetVexIHM() {
 }
 
 int ShowUserMessage(const char* text, int style, int helpId, int flags) {
+    return ShowUserMessage(GetVexIHM(), text, style, helpId, flags);
+}
+
+int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int flags) {
     const std::string shown = Windows1252ToUtf8(text ? text : "");
-    if (VexIHMAPI* api = GetVexIHM()) {
+    if (api != nullptr) {
         return api->ShowMessage(shown.c_str(), style, helpId, flags);
     }
     return MessageBoxA(nullptr, shown.c_str(), kCaption, MB_OK | MB_ICONERROR);

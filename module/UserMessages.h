@@ -13,6 +13,8 @@ VexIHMAPI* GetVexIHM();
 // sixth operation; without the library, through the platform's message box.
 // Returns the user's answer.
 int ShowUserMessage(const char* text, int style, int helpId, int flags);
+// The same through a given library object; null goes to the message box.
+int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int flags);
 
 // Loads the library from folder (ending with a separator): null on failure,
 // with the missing-library message in *message.

@@ -11,14 +11,14 @@ namespace {
 constexpr const char* kConverterLibrary = "Converter.dll";
 constexpr const char* kConverterEntry = "GetConverterAPI";
 
+}  // namespace
+
 std::string MissingLibraryText(const std::string& libraryName) {
     char text[512] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    ERROR_DLL_NOT_FOUND, 0, text, sizeof text, nullptr);
     return std::string(text) + "(" + libraryName + ")";
 }
-
-}  // namespace
 
 std::string ExecutableFolder() {
     char path[4096] = {};

@@ -21,5 +21,9 @@ ConverterAPI* LoadConverterFrom(const std::string& folder, std::string* message)
 // ends the process with exit code 1.
 ConverterAPI* LoadConverterOrExit(const std::string& folder);
 
+// The system's text for a library that cannot be found, with its name:
+// "<message of error 1157>(<name>)".
+std::string MissingLibraryText(const std::string& libraryName);
+
 // The folder of the running executable, with its trailing separator.
 std::string ExecutableFolder();

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../organizer/FixedGraph.h"
-#include "../organizer/OrganizerScene.h"
+#include "../organizer/SceneImage.h"
 #include "module/ModuleWideValues.h"
 
 namespace {
@@ -28,7 +28,7 @@ class ModuleLook {
 Image Frame(OrganizerScene& scene) {
     scene.organizer.Draw();
     EXPECT_TRUE(scene.organizer.Present());
-    return scene.Shown();
+    return Shown(scene);
 }
 
 }  // namespace

@@ -18,6 +18,20 @@ double PixelsAt(double length, int level) {
     return length / (kUnitsPerPixel * std::ldexp(1.0, level - kReferenceLevel));
 }
 
+// A view over a graph whose extent the test sets, reaching far ahead of the
+// ship at first (as a forecast would).
+class OverFixedData : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        data.extent = Extent{0.0, 1.0, -50.0, 0.0};
+        scene.graphs.Add(&data);
+        ASSERT_TRUE(scene.Open());
+    }
+    // The graph outlives the scene, whose organizer hands its display back.
+    FixedGraph data{"FIXED"};
+    OrganizerScene scene;
+};
+
 }  // namespace
 
 TEST(OrganizerInit, StartsAtLevelSevenAndSlopeFour) {
@@ -73,12 +87,7 @@ TEST(OrganizerInit, ShutdownHandsTheDisplaysBack) {
     EXPECT_EQ(scene.organizer.GetDisplays().size(), 2u);
 }
 
-TEST(OrganizerZoom, KeepsTheDistanceUnderTheAnchor) {
-    FixedGraph wide("WIDE");
-    OrganizerScene scene;
-    wide.extent = Extent{0.0, 1.0, -50.0, 0.0};
-    scene.graphs.Add(&wide);
-    ASSERT_TRUE(scene.Open());
+TEST_F(OverFixedData, ZoomKeepsTheDistanceUnderTheAnchor) {
     scene.organizer.Scroll(5000, 0);
     scene.organizer.SetHoverPoint(POINT{123, 80});
     const double under = scene.X().ToWorld(123);
@@ -99,12 +108,7 @@ TEST(OrganizerZoom, KeepsTheDistanceUnderTheAnchor) {
     EXPECT_DOUBLE_EQ(scene.organizer.GetSlope(), 64.0);
 }
 
-TEST(OrganizerZoom, LevelsClampToTheLadder) {
-    FixedGraph wide("WIDE");
-    OrganizerScene scene;
-    wide.extent = Extent{0.0, 1.0, -50.0, 0.0};
-    scene.graphs.Add(&wide);
-    ASSERT_TRUE(scene.Open());
+TEST_F(OverFixedData, LevelsClampToTheLadder) {
     scene.organizer.SetLevel(-4);
     EXPECT_EQ(scene.organizer.GetLevel(), 3);
     scene.organizer.SetLevel(40);
@@ -163,13 +167,9 @@ TEST(OrganizerUpdate, LongDataStaysWithinItsEnds) {
     EXPECT_NEAR(scene.Y().ToPixel(extent.minY), 300.0, 1e-6);
 }
 
-TEST(OrganizerUpdate, MarginsWidenTheRangeKeptOnScreen) {
-    FixedGraph marked("MARKED");
-    OrganizerScene scene;
-    marked.extent = Extent{0.0, 1e-3, -40.0, -10.0};
-    scene.graphs.Add(&marked);
-    ASSERT_TRUE(scene.Open());
-    marked.Display()->margins = Margins{-15, 20, 15, -20};
+TEST_F(OverFixedData, MarginsWidenTheRangeKeptOnScreen) {
+    data.extent = Extent{0.0, 1e-3, -40.0, -10.0};
+    data.Display()->margins = Margins{-15, 20, 15, -20};
     scene.organizer.SetSlope(1024.0);
     scene.organizer.Scroll(-100000, -100000);
     scene.organizer.Update();
@@ -182,13 +182,7 @@ TEST(OrganizerUpdate, MarginsWidenTheRangeKeptOnScreen) {
     EXPECT_NEAR(scene.Y().ToPixel(-40.0), 300.0 - 20.0, 1e-6);
 }
 
-TEST(OrganizerFollow, TheShipKeepsItsPixelWhileVisible) {
-    // Data reaching far ahead of the ship (a forecast, say).
-    FixedGraph ahead("AHEAD");
-    OrganizerScene scene;
-    ahead.extent = Extent{0.0, 1.0, -50.0, 0.0};
-    scene.graphs.Add(&ahead);
-    ASSERT_TRUE(scene.Open());
+TEST_F(OverFixedData, TheShipKeepsItsPixelWhileVisible) {
     scene.Sail(300);
     scene.organizer.Update();
     scene.organizer.CenterOn(scene.tracker.GetDistance(), -30.0);
@@ -240,13 +234,9 @@ TEST(OrganizerFollow, TheValueAxesFollowTheLastValues) {
     }
 }
 
-TEST(OrganizerFit, TakesTheLargestLevelAndSlopeThatShowTheData) {
-    FixedGraph wide("WIDE");
-    OrganizerScene scene;
+TEST_F(OverFixedData, FitTakesTheLargestLevelAndSlopeThatShowTheData) {
     // 3e-3 radians long, 25 metres high.
-    wide.extent = Extent{0.0, 3e-3, -35.0, -10.0};
-    scene.graphs.Add(&wide);
-    ASSERT_TRUE(scene.Open());
+    data.extent = Extent{0.0, 3e-3, -35.0, -10.0};
     EXPECT_EQ(scene.organizer.ExecuteCommand("PLOTREX_FIT_TO_WINDOW", nullptr), 1);
     const int level = scene.organizer.GetLevel();
     // Half the window (200 pixels) at least at that level, less one level up.

@@ -2,7 +2,7 @@
 // A profile view's organizer set up as the module sets it up: a headless
 // desktop with the desktop's Direct3D devices, a host window, and a depth and
 // a temperature profile fed by a fake host data source while the ship sails
-// east along the equator.
+// east along the equator. Tests and benchmarks share it.
 #include <cmath>
 
 #include "drawing/DXDesktopDeviceManager.h"
@@ -13,8 +13,7 @@
 #include "layout/PlotrexOrganizer.h"
 #include "platform/CWnd.h"
 #include "platform/HeadlessDesktop.h"
-#include "support/FakeHostObjects.h"
-#include "support/ImageCompare.h"
+#include "tests/support/FakeHostObjects.h"
 
 // Radians of arc sailed per host cycle (about 6.4 m).
 inline constexpr double kLeg = 1e-6;
@@ -68,12 +67,6 @@ class OrganizerScene {
         }
     }
 
-    // What the window shows.
-    Image Shown() const {
-        const PixelImage shown = desktop.CaptureWindow(window.GetSafeHwnd());
-        return ImageFromPixels(shown.pixels.data(), shown.width, shown.height, shown.width * 4,
-                               true);
-    }
     SIZE Size() const { return organizer.GetDeviceSize(); }
     LinearPixelProjectionLeveled& X() { return organizer.GetHorizontalProjection(); }
     // The vertical axis of a unit, read without the organizer's complaint.

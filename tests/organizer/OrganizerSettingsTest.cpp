@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FixedGraph.h"
-#include "OrganizerScene.h"
+#include "SceneImage.h"
 #include "module/ModuleDataPlotrex.h"
 #include "module/UserMessages.h"
 #include "persistence/SerializaterReg.h"
@@ -171,6 +171,10 @@ TEST(OrganizerMessages, TheHostLibraryLoadsFromBesideTheProgram) {
     EXPECT_EQ(ShowUserMessage("caf\xE9", 1, 0, 0), IDOK);
     ASSERT_EQ(messages.texts.size(), 1u);
     EXPECT_EQ(messages.texts[0], "caf\xC3\xA9");
+    // Without the library the message still reaches the user.
+    EXPECT_EQ(ShowUserMessage(nullptr, "sans biblioth\xE8que", 1, 0, 0), IDOK);
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[1], "sans biblioth\xC3\xA8que");
 }
 
 TEST(OrganizerFrame, DrawsAndPresentsIntoTheWindow) {
@@ -181,7 +185,7 @@ TEST(OrganizerFrame, DrawsAndPresentsIntoTheWindow) {
     scene.organizer.Draw();
     EXPECT_FALSE(scene.organizer.IsModified());
     ASSERT_TRUE(scene.organizer.Present());
-    const Image shown = scene.Shown();
+    const Image shown = Shown(scene);
     ASSERT_EQ(shown.width, 400);
     // The top of the data at the top edge: the surface is above the window,
     // the background all water; the depth is filled below its line.

@@ -1,0 +1,9 @@
+#pragma once
+// What the window of an organizer scene shows, for pictures and pixels.
+#include "OrganizerScene.h"
+#include "support/ImageCompare.h"
+
+inline Image Shown(const OrganizerScene& scene) {
+    const PixelImage shown = scene.desktop.CaptureWindow(scene.window.GetSafeHwnd());
+    return ImageFromPixels(shown.pixels.data(), shown.width, shown.height, shown.width * 4, true);
+}
