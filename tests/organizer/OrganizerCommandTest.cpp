@@ -102,6 +102,13 @@ TEST_F(OrganizerCommands, SlopeStepsAndLimits) {
     EXPECT_DOUBLE_EQ(Slope(), 512.0);
     EXPECT_EQ(Run("PLOTREX_SCALE_VALUE", "deep"), 1);
     EXPECT_EQ(Level(), 3);
+    // Numbers beyond 16 bits are clamped, not wrapped (65539 would wrap to 3,
+    // -65530 to 6).
+    wide.extent.maxX = 1.0;
+    EXPECT_EQ(Run("PLOTREX_SCALE_VALUE", "65539"), 1);
+    EXPECT_EQ(Level(), 15);
+    EXPECT_EQ(Run("PLOTREX_SCALE_VALUE", "-65530"), 1);
+    EXPECT_EQ(Level(), 3);
     // The offered values are all accepted.
     for (const char* value : CommandVocabulary::ParameterTexts("PLOTREX_SLOPE_VALUE")) {
         Run("PLOTREX_SLOPE_VALUE", value);
