@@ -259,8 +259,14 @@ NmeaLine ParseNmeaLine(const std::string& raw) {
         return result;
     }
     if (line[0] != '$' && line[0] != '!') {
-        result.kind = NmeaLineKind::kMalformed;
-        return result;
+        // Loggers put time stamps or NMEA 4 tag blocks (\s:...*hh\) before
+        // the sentence: skip to where it starts.
+        const auto start = line.find_first_of("$!");
+        if (start == std::string::npos) {
+            result.kind = NmeaLineKind::kMalformed;
+            return result;
+        }
+        line.erase(0, start);
     }
     std::string body = line.substr(1);
     const auto star = body.find('*');

@@ -74,6 +74,14 @@ TEST(NmeaLine, HeadingDepthAndTemperature) {
     EXPECT_DOUBLE_EQ(*zda.fix.time, 1025813730.0);  // 2002-07-04 20:15:30 UTC
 }
 
+TEST(NmeaLine, PrefixesOfLoggersAreSkipped) {
+    const std::string hdt = Sentence("HEHDT,274.07,T");
+    EXPECT_EQ(ParseNmeaLine("1577836800.250 " + hdt).kind, NmeaLineKind::kUsed);
+    EXPECT_EQ(ParseNmeaLine("\\s:GP0001,c:1577836800*5B\\" + hdt).kind, NmeaLineKind::kUsed);
+    EXPECT_EQ(ParseNmeaLine("\\s:GP0001*00\\!AIVDM,1,1,,A,13aEOK?P00PD2wVMdLDRhgvL289?,0*26").kind,
+              NmeaLineKind::kSkipped);
+}
+
 TEST(NmeaLine, BadLinesAreClassifiedNeverThrown) {
     EXPECT_EQ(ParseNmeaLine(Sentence("HEHDT,274.07,T")).kind, NmeaLineKind::kUsed);
     EXPECT_EQ(ParseNmeaLine("$HEHDT,274.07,T*00").kind, NmeaLineKind::kChecksumFailed);
