@@ -3,7 +3,7 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(profile ${WORK}/profile.ini)
-execute_process(COMMAND ${BIN}/plotrex-host --profile ${profile}
+execute_process(COMMAND ${BIN}/plotrex-host --profile ${profile} --out ${WORK}/pictures
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("${out}${err}")
 if(NOT rc EQUAL 0)

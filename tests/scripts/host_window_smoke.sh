@@ -14,7 +14,7 @@ fi
 set +e
 xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
   bin=$0 work=$1
-  "$bin/plotrex-host" --window --duration 8 --profile "$work/profile.ini" \
+  "$bin/plotrex-host" --window --duration 8 --profile "$work/profile.ini" --out "$work/pictures" \
       >"$work/out.txt" 2>"$work/err.txt" &
   host=$!
   id=
