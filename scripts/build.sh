@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Configures and builds into a build folder (default build/; BUILD_DIR and
-# extra CMake arguments may be given).
+# extra CMake arguments may be given). Uses ccache when the machine has it, so
+# several work trees of one machine share their objects.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja "$@" >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build"
