@@ -3,11 +3,7 @@
 // whether it applies (enabled) and is on (checked).
 #include <cstdint>
 
-struct CommandState {
-    const char* argument = nullptr;  // set by the caller: what the query is about
-    bool checked = false;            // set by the callee
-    bool enabled = false;            // set by the callee
-};
+#include "graphdata/CommandState.h"
 
 class Commandable {
   public:

@@ -1,37 +1,127 @@
 #include "host/HostOptions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
-const char* const kHostUsage =
-    "usage: plotrex-host [--nmea FILE] [--speed FACTOR] [--out DIR] [--profile FILE]\n"
-    "                    [--window] [--duration SECONDS] [--command NAME[=ARG]]...\n"
-    "\n"
-    "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
-    "shows what it draws.\n"
-    "\n"
-    "  --nmea FILE        replay an NMEA 0183 log instead of the built-in voyage\n"
-    "  --speed FACTOR     ship seconds per real second in a window (default 60)\n"
-    "  --out DIR          folder for the pictures (default: plotrex-out)\n"
-    "  --profile FILE     settings profile (default $XDG_CONFIG_HOME/plotrex/profile.ini\n"
-    "                     or ~/.config/plotrex/profile.ini)\n"
-    "  --window           show the view in a window instead of writing pictures\n"
-    "  --duration SECONDS end a window session after that long (real time)\n"
-    "  --command NAME[=ARG]  send a named command to the view before the pictures;\n"
-    "                     repeatable, e.g. --command PLOTREX_SCALE_VALUE=9\n"
-    "  --help             this text\n";
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
+#include <CLI/CLI.hpp>
+#pragma GCC diagnostic pop
+
+#include "module/CommandNames.h"
 
 namespace {
 
-bool PositiveNumber(const std::string& text, double& out) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0.0) {
-        return false;
+constexpr const char* kDefaultOutDir = "plotrex-out";
+
+// Validators keep the message they gave, so that the user reads it as it is
+// instead of the parser's wording around it.
+class Checks {
+  public:
+    // A finite number above zero.
+    CLI::Validator Positive(const std::string& option) {
+        return Check(option, [option](const std::string& text) -> std::string {
+            char* end = nullptr;
+            const double value = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0.0) {
+                return option + " needs a positive number, not '" + text + "'";
+            }
+            return {};
+        });
     }
-    out = value;
-    return true;
+
+    CLI::Validator NotEmpty(const std::string& option) {
+        return Check(option, [option](const std::string& text) -> std::string {
+            return text.empty() ? option + " needs a value" : std::string();
+        });
+    }
+
+    // NAME or NAME=ARG, NAME one of the module's commands.
+    CLI::Validator Command(const std::string& option) {
+        return Check(option, [option](const std::string& text) -> std::string {
+            const std::string name = text.substr(0, text.find('='));
+            if (name.empty()) {
+                return option + " needs a command name";
+            }
+            if (std::find(kCommandNames.begin(), kCommandNames.end(), name) ==
+                kCommandNames.end()) {
+                return "unknown command '" + name + "'";
+            }
+            return {};
+        });
+    }
+
+    const std::string& Failure() const { return *failure_; }
+
+  private:
+    template <typename Test>
+    CLI::Validator Check(const std::string& option, Test test) {
+        std::shared_ptr<std::string> failure = failure_;
+        return CLI::Validator(
+            [failure, test](std::string& text) {
+                std::string message = test(text);
+                if (!message.empty() && failure->empty()) {
+                    *failure = message;
+                }
+                return message;
+            },
+            "", option + "-check");
+    }
+
+    std::shared_ptr<std::string> failure_ = std::make_shared<std::string>();
+};
+
+// One declaration per option; commandTexts receives the --command values.
+void Declare(CLI::App& app, Checks& checks, HostOptions& options,
+             std::vector<std::string>& commandTexts) {
+    app.description(
+        "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
+        "shows what it draws.");
+    app.option_defaults()->take_last();
+    app.add_option("--nmea", options.nmeaPath,
+                   "replay an NMEA 0183 log instead of the built-in voyage")
+        ->type_name("FILE")
+        ->check(checks.NotEmpty("--nmea"));
+    app.add_option("--speed", options.speed,
+                   "ship seconds per real second in a window (default 60)")
+        ->type_name("FACTOR")
+        ->check(checks.Positive("--speed"));
+    app.add_option("--out", options.outDir, "folder for the pictures (default: plotrex-out)")
+        ->type_name("DIR")
+        ->check(checks.NotEmpty("--out"));
+    app.add_option("--profile", options.profilePath,
+                   "settings profile (default $XDG_CONFIG_HOME/plotrex/profile.ini or "
+                   "~/.config/plotrex/profile.ini)")
+        ->type_name("FILE")
+        ->check(checks.NotEmpty("--profile"));
+    app.add_flag("--window", options.window,
+                 "show the view in a window instead of writing pictures");
+    app.add_option("--duration", options.durationSeconds,
+                   "end a window session after that long (real time)")
+        ->type_name("SECONDS")
+        ->check(checks.Positive("--duration"));
+    app.add_option("--command", commandTexts,
+                   "send a named command to the view before the pictures; repeatable, "
+                   "e.g. --command PLOTREX_SCALE_VALUE=9")
+        ->type_name("NAME[=ARG]")
+        ->allow_extra_args(false)
+        ->take_all()
+        ->check(checks.Command("--command"));
+
+    std::string names;
+    std::string line = " ";
+    for (const std::string name : kCommandNames) {
+        if (line.size() + 1 + name.size() > 78) {
+            names += line + "\n";
+            line = " ";
+        }
+        line += " " + name;
+    }
+    names += line;
+    app.footer("Commands:\n" + names + "\n");
 }
 
 }  // namespace
@@ -48,66 +138,62 @@ std::string DefaultProfilePath() {
     return (base / "plotrex" / "profile.ini").string();
 }
 
+std::string HostUsage() {
+    CLI::App app("", "plotrex-host");
+    Checks checks;
+    HostOptions options;
+    std::vector<std::string> commandTexts;
+    Declare(app, checks, options, commandTexts);
+    return app.help();
+}
+
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
                       std::string& error) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                error = arg + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        std::string text;
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--window") {
-            options.window = true;
-        } else if (arg == "--nmea") {
-            if (!value(options.nmeaPath))
-                return false;
-        } else if (arg == "--out") {
-            if (!value(options.outDir))
-                return false;
-        } else if (arg == "--profile") {
-            if (!value(options.profilePath))
-                return false;
-        } else if (arg == "--speed" || arg == "--duration") {
-            if (!value(text))
-                return false;
-            double number = 0.0;
-            if (!PositiveNumber(text, number)) {
-                error = arg + " needs a positive number, not '" + text + "'";
-                return false;
-            }
-            (arg == "--speed" ? options.speed : options.durationSeconds) = number;
-        } else if (arg == "--command") {
-            if (!value(text))
-                return false;
-            HostCommand command;
-            const auto equals = text.find('=');
-            command.name = text.substr(0, equals);
-            if (equals != std::string::npos) {
-                command.argument = text.substr(equals + 1);
-                command.hasArgument = true;
-            }
-            if (command.name.empty()) {
-                error = "--command needs a command name";
-                return false;
-            }
-            options.commands.push_back(command);
-        } else {
-            error = "unknown option '" + arg + "'";
-            return false;
+    CLI::App app("", "plotrex-host");
+    Checks checks;
+    std::vector<std::string> commandTexts;
+    Declare(app, checks, options, commandTexts);
+    app.allow_extras();
+    try {
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+        return true;
+    } catch (const CLI::ValidationError& e) {
+        error = checks.Failure().empty() ? e.what() : checks.Failure();
+        return false;
+    } catch (const CLI::ArgumentMismatch& e) {
+        // "--nmea: 1 required FILE missing"
+        const std::string what = e.what();
+        const auto colon = what.find(':');
+        error = colon == std::string::npos ? what : what.substr(0, colon) + " needs a value";
+        return false;
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
+        return false;
+    }
+    if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
+        error = extras.front().rfind("-", 0) == 0 ? "unknown option '" + extras.front() + "'"
+                                                  : "unexpected argument '" + extras.front() + "'";
+        return false;
+    }
+    for (const std::string& text : commandTexts) {
+        HostCommand command;
+        const auto equals = text.find('=');
+        command.name = text.substr(0, equals);
+        if (equals != std::string::npos) {
+            command.argument = text.substr(equals + 1);
+            command.hasArgument = true;
         }
+        options.commands.push_back(command);
     }
     if (options.profilePath.empty()) {
         options.profilePath = DefaultProfilePath();
     }
     if (options.outDir.empty()) {
-        options.outDir = "plotrex-out";
+        options.outDir = kDefaultOutDir;
     }
     return true;
 }

@@ -20,9 +20,11 @@ struct HostOptions {
     bool help = false;
 };
 
-extern const char* const kHostUsage;
+// The help text, made from the declarations of the options.
+std::string HostUsage();
 
-// False with a message in error for unknown options and bad values.
+// False with a message in error for unknown options, bad values and command
+// names the module does not know.
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
                       std::string& error);
 

@@ -1,28 +1,30 @@
 #include "host/HostSession.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
 #include "drawing/DXDesktopDeviceManager.h"
-#include "graphdata/Commandable.h"
-#include "graphdata/PlotrexData.h"
-#include "graphdata/PlotrexDataContainer.h"
-#include "graphdata/PlotrexDataProfile.h"
-#include "graphdata/ProfileSeries.h"
+#include "graphdata/CommandState.h"
 #include "host/HostFrame.h"
 #include "host/HostObjectsImpl.h"
 #include "host/ModuleLibrary.h"
 #include "host/SdlDesktop.h"
-#include "module/ModuleDataPlotrex.h"
+#include "module/CommandNames.h"
+#include "module/ModuleDataPlotrexInterface.h"
 #include "module/ModuleDisplay.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/WinApp.h"
 #include "platform/WindowMessages.h"
+#include "units/Geodesy.h"
 #include "units/UnitConversion.h"
 
 namespace {
@@ -66,13 +68,52 @@ class ProgressBar {
     int last_ = -1;
 };
 
-bool IsProfile(const std::string& name) {
-    return name == kGraphTemp || name == kGraphDepth || name == kGraphHistoric ||
-           name == kGraphPrevision;
+// The module's graphs by their name keys, in the order of the keys 1 to 8.
+const char* const kGraphKeys[] = {"PLOTREX_DATA_DEPTH",     "PLOTREX_DATA_TEMP",
+                                  "PLOTREX_DATA_PREVISION", "PLOTREX_DATA_PROFILE_HISTORIC",
+                                  "PLOTREX_DATA_MOBILE",    "PLOTREX_DATA_DRECK_CHALUT",
+                                  "PLOTREX_DATA_ETR",       "PLOTREX_DATA_ASCOPE"};
+
+// printf into a string of whatever length it takes.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int size = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+    if (size > 0) {
+        std::vsnprintf(text.data(), text.size() + 1, format, again);
+    }
+    va_end(again);
+    return text;
 }
 
-const char* const kGraphKeys[] = {kGraphDepth,  kGraphTemp,        kGraphPrevision, kGraphHistoric,
-                                  kGraphMobile, kGraphDReckChalut, kGraphEtr,       kGraphAScope};
+// Whether files can be made in folder (made first when missing); false with
+// the system's reason.
+bool CheckWritableFolder(const std::string& folder, std::string& reason) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        reason = ec.message();
+        return false;
+    }
+    if (!std::filesystem::is_directory(folder, ec)) {
+        reason = std::strerror(ENOTDIR);
+        return false;
+    }
+    std::string probe = (std::filesystem::path(folder) / ".plotrex-XXXXXX").string();
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
 
 }  // namespace
 
@@ -90,7 +131,7 @@ struct HostSession::Module {
     CountingNotificationSink sink;
     std::unique_ptr<ModelDepthSource> depthSource;
     std::unique_ptr<FeedVesselSource> vesselSource;
-    ModuleDataPlotrex* data = nullptr;
+    ModuleDataPlotrexInterface* data = nullptr;
     ModuleDisplay* chartDisplay = nullptr;
     bool viewOpen = false;
     bool hadLayout = false;
@@ -144,10 +185,11 @@ int HostSession::Run() {
         return 2;
     }
     if (!options_.window) {
-        std::error_code ec;
-        std::filesystem::create_directories(options_.outDir, ec);
-        if (ec || !std::filesystem::is_directory(options_.outDir)) {
-            std::cerr << "plotrex-host: cannot make the picture folder " << options_.outDir << "\n";
+        // Found out now, not after a voyage that would leave no picture.
+        std::string reason;
+        if (!CheckWritableFolder(options_.outDir, reason)) {
+            std::cerr << "plotrex-host: cannot write pictures into " << options_.outDir << ": "
+                      << reason << "\n";
             return 2;
         }
     }
@@ -167,7 +209,7 @@ int HostSession::Run() {
         std::cerr << "plotrex-host: " << error << "\n";
         return 1;
     }
-    ModuleDataPlotrex* data = module.data = module.library.Data();
+    ModuleDataPlotrexInterface* data = module.data = module.library.Data();
 
     module.frame.Create(nullptr, "Plotrex", WS_OVERLAPPED | WS_VISIBLE,
                         RECT{0, 0, kFrameWidth, kFrameHeight}, nullptr, 0);
@@ -187,15 +229,25 @@ int HostSession::Run() {
     const double unitsPerPixel = Convert(kMetresPerPixelAtLevel7, kUnitMetre, kUnitRadianOfArc);
     module.viewOpen = data->OpenView(&module.devices, unitsPerPixel, kReferenceLevel);
     if (!module.viewOpen) {
-        std::cerr << "plotrex-host: the module opened no view\n";
-    } else {
-        // The view fills the frame.
-        module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
+        // Nothing to show: the module is taken down unsaved, the profile as it was.
+        std::cerr << "plotrex-host: the module opened no view (display mode " << data->GetMode()
+                  << ")\n";
+        data->Terminate();
+        delete module.chartDisplay;
+        module.chartDisplay = nullptr;
+        module.library.DestroyData();
+        module.app.m_pMainWnd = nullptr;
+        module.frame.DestroyWindow();
+        return 1;
     }
+    // The view fills the frame.
+    module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
 
+    bool sailed = true;
     if (options_.window) {
         if (!sdl_->Show(module.frame.GetSafeHwnd(), WindowTitle(module), error)) {
             std::cerr << "plotrex-host: " << error << "\n";
+            sailed = false;
         } else {
             SailInWindow(module);
         }
@@ -215,7 +267,33 @@ int HostSession::Run() {
     const bool saved = module.app.SaveProfile();
     std::fputs(summary.c_str(), stdout);
     std::printf("Settings: %s%s\n", options_.profilePath.c_str(), saved ? "" : " (NOT saved)");
-    return saved ? 0 : 1;
+    return saved && sailed && !pictureFailed_ ? 0 : 1;
+}
+
+void HostSession::Fed(const ShipSnapshot& snapshot) {
+    ++cycles_;
+    if (!snapshot.position.IsNoPos()) {
+        if (!lastFed_.IsNoPos() && !(snapshot.position == lastFed_)) {
+            double course = 0.0;
+            double distance = 0.0;
+            if (ComputeCourseDistance(lastFed_.First(), lastFed_.Second(),
+                                      snapshot.position.First(), snapshot.position.Second(),
+                                      &course, &distance, kRhumbLine)) {
+                distanceFed_ += distance;
+            }
+        }
+        lastFed_ = snapshot.position;
+    }
+    auto widen = [](ValueSpan& span, double value) {
+        if (IsUndefined(value) || !std::isfinite(value)) {
+            return;
+        }
+        span.low = span.count == 0 ? value : std::min(span.low, value);
+        span.high = span.count == 0 ? value : std::max(span.high, value);
+        ++span.count;
+    };
+    widen(depthsFed_, snapshot.depthMetres);
+    widen(temperaturesFed_, snapshot.temperatureCelsius);
 }
 
 void HostSession::SailHeadless(Module& module) {
@@ -223,13 +301,11 @@ void HostSession::SailHeadless(Module& module) {
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
         module.data->UpdateGraphs();
-        ++cycles_;
+        Fed(module.now);
         desktop_->PumpMessages();
         progress.Show(feed_->Progress());
         if (module.viewOpen && feed_->Progress() >= nextPicture && nextPicture < 1.0) {
-            char name[32];
-            std::snprintf(name, sizeof name, "view-%03d.png", static_cast<int>(nextPicture * 100));
-            TakePicture(module, name);
+            TakePicture(module, Format("view-%03d.png", static_cast<int>(nextPicture * 100)));
             nextPicture += 0.25;
         }
     }
@@ -267,7 +343,7 @@ void HostSession::SailInWindow(Module& module) {
         while (pending && next.time <= shipSeconds) {
             module.now = next;
             module.data->UpdateGraphs();
-            ++cycles_;
+            Fed(module.now);
             pending = feed_->Next(next);
         }
         if (now - lastTitle > std::chrono::milliseconds(500)) {
@@ -332,18 +408,24 @@ long HostSession::SendCommand(Module& module, const std::string& name, const cha
                                             reinterpret_cast<LPARAM>(argument)));
 }
 
-bool HostSession::CommandChecked(Module& module, const std::string& name,
-                                 const std::string& argument) {
+bool HostSession::QueryCommand(Module& module, const std::string& name, const std::string& argument,
+                               CommandState& state) {
     HWND view = module.frame.ViewWindow();
     if (view == nullptr) {
         return false;
     }
-    CommandState state;
     state.argument = argument.c_str();
     const LRESULT known =
         ::SendMessageA(view, module.stateMessage, reinterpret_cast<WPARAM>(name.c_str()),
                        reinterpret_cast<LPARAM>(&state));
-    return known != 0 && state.checked;
+    state.argument = nullptr;
+    return known != 0;
+}
+
+bool HostSession::CommandChecked(Module& module, const std::string& name,
+                                 const std::string& argument) {
+    CommandState state;
+    return QueryCommand(module, name, argument, state) && state.checked;
 }
 
 std::string HostSession::WindowTitle(Module& module) {
@@ -354,12 +436,10 @@ std::string HostSession::WindowTitle(Module& module) {
         }
     }
     for (int power = -10; power <= 10; ++power) {
-        const double slope = std::ldexp(1.0, power);
-        char text[32];
-        std::snprintf(text, sizeof text, "%.10g", slope);
+        const std::string text = Format("%.10g", std::ldexp(1.0, power));
         if (CommandChecked(module, "PLOTREX_SLOPE_VALUE", text)) {
-            title += power >= 0 ? " - slope x " + std::string(text)
-                                : " - slope 1:" + std::to_string(1 << -power);
+            title +=
+                power >= 0 ? " - slope x " + text : " - slope 1:" + std::to_string(1 << -power);
         }
     }
     return title;
@@ -368,8 +448,13 @@ std::string HostSession::WindowTitle(Module& module) {
 bool HostSession::TakePicture(Module& module, const std::string& name) {
     desktop_->Idle(kRepaintMilliseconds);
     const std::string path = (std::filesystem::path(options_.outDir) / name).string();
+    errno = 0;
     if (!desktop_->SaveWindowPng(module.frame.GetSafeHwnd(), path)) {
-        std::cerr << "plotrex-host: cannot write " << path << "\n";
+        const int reason = errno;
+        std::cerr << "plotrex-host: cannot write " << path << ": "
+                  << (reason != 0 ? std::strerror(reason) : "the picture could not be made")
+                  << "\n";
+        pictureFailed_ = true;
         return false;
     }
     pictures_.push_back(path);
@@ -377,13 +462,9 @@ bool HostSession::TakePicture(Module& module, const std::string& name) {
 }
 
 std::string HostSession::Summary(Module& module) {
-    ModuleDataPlotrex* data = module.data;
+    ModuleDataPlotrexInterface* data = module.data;
     std::string text;
-    char line[512];
-    auto add = [&](const char* format, auto... values) {
-        std::snprintf(line, sizeof line, format, values...);
-        text += line;
-    };
+    auto add = [&](const char* format, auto... values) { text += Format(format, values...); };
     add("Voyage: %s, %ld host cycles over %.0f minutes of ship time\n", feed_->Describe().c_str(),
         cycles_, feed_->DurationSeconds() / 60.0);
     if (nmea_ != nullptr) {
@@ -394,55 +475,50 @@ std::string HostSession::Summary(Module& module) {
             static_cast<long long>(stats.skipped), static_cast<long long>(stats.malformed),
             static_cast<long long>(stats.checksumFailed));
     }
-    const double distance = data->GetDistanceTracker(0)->GetDistance();
+    // The run along the track as the module measures it: rhumb lines between
+    // the positions it was given.
     const double metresPerRadian = Convert(1.0, kUnitRadianOfArc, kUnitMetre);
-    add("Distance run: %.2f NM (%.6f rad)\n", distance * metresPerRadian / 1852.0, distance);
+    add("Distance run: %.2f NM (%.6f rad)\n", distanceFed_ * metresPerRadian / 1852.0,
+        distanceFed_);
     add("Final position: %s\n", FormatPosition(module.now.position).c_str());
+    if (depthsFed_.count > 0) {
+        add("Depths fed: %ld, %.1f to %.1f m\n", depthsFed_.count, depthsFed_.low, depthsFed_.high);
+    }
+    if (temperaturesFed_.count > 0) {
+        add("Temperatures fed: %ld, %.1f to %.1f \xC2\xB0"
+            "C\n",
+            temperaturesFed_.count, temperaturesFed_.low, temperaturesFed_.high);
+    }
     if (module.viewOpen) {
         // What the title of the window shows, without the program's name.
         const std::string view = WindowTitle(module);
         add("View:%s\n", view.substr(std::string("Plotrex").size()).c_str());
-    }
-
-    PlotrexDataContainer graphs;
-    data->CollectGraphs(0, graphs);
-    std::string names;
-    std::string details;
-    int count = 0;
-    for (PlotrexData* graph : graphs) {
-        if (graph == nullptr) {
-            continue;
-        }
-        const std::string name = graph->GetName();
-        names += (count++ == 0 ? " (" : ", ") + name;
-        const Extent extent = graph->GetExtent();
-        if (IsProfile(name)) {
-            // The profile graphs are known by their names.
-            const int points = static_cast<PlotrexDataProfile*>(graph)->GetSeries()->GetCount();
-            std::snprintf(line, sizeof line, "  %s: %d points", name.c_str(), points);
-            details += line;
-            if (!extent.IsUndefined()) {
-                std::snprintf(line, sizeof line, ", from %.2f to %.2f NM along the track",
-                              extent.minX * metresPerRadian / 1852.0,
-                              extent.maxX * metresPerRadian / 1852.0);
-                details += line;
+        // The graphs the view holds, as its show-and-hide states tell.
+        std::string graphs;
+        int count = 0;
+        for (const char* graph : kGraphKeys) {
+            CommandState state;
+            if (!QueryCommand(module, kCommandShowHide, graph, state) || !state.enabled) {
+                continue;
             }
-            details += "\n";
+            graphs += (count++ == 0 ? " (" : ", ") + std::string(graph);
+            if (!state.checked) {
+                graphs += " hidden";
+            }
         }
-        if (!extent.IsUndefined() && (name == kGraphDepth || name == kGraphTemp)) {
-            const bool depth = name == kGraphDepth;
-            double a = depth ? -extent.maxY : extent.minY;
-            double b = depth ? -extent.minY : extent.maxY;
-            std::snprintf(line, sizeof line, "  %s range: %.1f to %.1f %s\n",
-                          depth ? "Depth" : "Temperature", a, b,
-                          depth ? "m"
-                                : "\xC2\xB0"
-                                  "C");
-            details += line;
+        add("Graphs in the view: %d%s%s\n", count, graphs.c_str(), count > 0 ? ")" : "");
+        double first = kUndefined;
+        double second = kUndefined;
+        if (data->GetAnchorPosition(&first, &second)) {
+            std::string under = FormatPosition(PosType(first, second));
+            double immersion = kUndefined;
+            double depth = kUndefined;
+            if (data->GetAnchorDepthAndImmersion(&first, &second, &immersion, &depth)) {
+                under += Format(", depth %.1f m", depth);
+            }
+            add("Under the anchor: %s\n", under.c_str());
         }
     }
-    add("Graphs registered: %d%s%s\n", count, names.c_str(), count > 0 ? ")" : "");
-    text += details;
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),
             pictures_.back().c_str());

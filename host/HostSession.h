@@ -13,7 +13,7 @@ class Desktop;
 class HeadlessDesktop;
 class SdlDesktop;
 class HostFrame;
-class ModuleDataPlotrex;
+struct CommandState;
 
 class HostSession {
   public:
@@ -35,11 +35,16 @@ class HostSession {
     void OnKey(Module& module, int key);
     // Sends a named command to the view; its result (0: not handled).
     long SendCommand(Module& module, const std::string& name, const char* argument);
+    // Asks the view for a command's state; false when no one knows the command.
+    bool QueryCommand(Module& module, const std::string& name, const std::string& argument,
+                      CommandState& state);
     bool CommandChecked(Module& module, const std::string& name, const std::string& argument);
     std::string WindowTitle(Module& module);
     // Lets the view's timers run so that it repaints, then saves the frame.
     bool TakePicture(Module& module, const std::string& name);
-    // What the run did, gathered while the graphs still exist.
+    // Keeps account of what the host gave the module at one cycle.
+    void Fed(const ShipSnapshot& snapshot);
+    // What the run did, gathered while the module still has its view.
     std::string Summary(Module& module);
 
     HostOptions options_;
@@ -49,5 +54,16 @@ class HostSession {
     SdlDesktop* sdl_ = nullptr;
     std::vector<std::string> pictures_;
     std::vector<std::string> unhandledCommands_;
+    bool pictureFailed_ = false;
+    // What the host fed.
+    struct ValueSpan {
+        long count = 0;
+        double low = 0.0;
+        double high = 0.0;
+    };
     long cycles_ = 0;
+    PosType lastFed_ = NoPos;
+    double distanceFed_ = 0.0;
+    ValueSpan depthsFed_;
+    ValueSpan temperaturesFed_;
 };

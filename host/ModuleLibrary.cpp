@@ -1,6 +1,6 @@
 #include "host/ModuleLibrary.h"
 
-#include "module/ModuleDataPlotrex.h"
+#include "module/ModuleDataPlotrexInterface.h"
 #include "platform/DynamicLibrary.h"
 
 ModuleLibrary::~ModuleLibrary() {
@@ -22,10 +22,17 @@ bool ModuleLibrary::Load(const std::string& folder, std::string& error) {
         error = "the module " + path + " has no CreateModuleData";
         return false;
     }
-    // The factory's object is the module's data object of this host's family.
-    data_ = static_cast<ModuleDataPlotrex*>(create());
-    if (data_ == nullptr) {
+    ModuleData* created = create();
+    if (created == nullptr) {
         error = "the module " + path + " could not create its data object";
+        return false;
+    }
+    // Any module of the family answers the framework; only this one publishes these operations.
+    data_ = dynamic_cast<ModuleDataPlotrexInterface*>(created);
+    if (data_ == nullptr) {
+        error =
+            "the module " + path + " is not the Plotrex module (" + created->GetModuleName() + ")";
+        delete created;
         return false;
     }
     return true;

@@ -5,7 +5,7 @@
 
 #include "platform/WinTypes.h"
 
-class ModuleDataPlotrex;
+class ModuleDataPlotrexInterface;
 
 class ModuleLibrary {
   public:
@@ -17,11 +17,11 @@ class ModuleLibrary {
     // Loads the library from folder and creates the data object; false with a
     // message in error on failure.
     bool Load(const std::string& folder, std::string& error);
-    ModuleDataPlotrex* Data() const { return data_; }
+    ModuleDataPlotrexInterface* Data() const { return data_; }
     // Destroys the data object (after the host destroyed its displays).
     void DestroyData();
 
   private:
     HMODULE library_ = nullptr;
-    ModuleDataPlotrex* data_ = nullptr;
+    ModuleDataPlotrexInterface* data_ = nullptr;
 };

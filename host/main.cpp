@@ -12,11 +12,12 @@ int main(int argc, char** argv) {
     HostOptions options;
     std::string error;
     if (!ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::cerr << "plotrex-host: " << error << "\n\n" << kHostUsage;
+        std::cerr << "plotrex-host: " << error
+                  << "\n(plotrex-host --help lists the options and the commands)\n";
         return 2;
     }
     if (options.help) {
-        std::cout << kHostUsage;
+        std::cout << HostUsage();
         return 0;
     }
     HostSession session(std::move(options));

@@ -1,6 +1,7 @@
 #pragma once
 // Names of the commands the host sends to the module's view. Commands are
 // told apart by comparing these texts, never by number.
+#include <array>
 
 // Layout commands, carried out by the organizer.
 inline constexpr const char* kCommandShowHide = "PLOTREX_SHOW_HIDE";
@@ -30,3 +31,20 @@ inline constexpr const char* kCommandEtrBottomDiscrParam = "PLOTREX_ETR_BOTTOMDI
 inline constexpr const char* kCommandEtrHfParam = "PLOTREX_ETR_HF_PARAM";
 inline constexpr const char* kCommandEtrLfParam = "PLOTREX_ETR_LF_PARAM";
 inline constexpr const char* kCommandEtrHfLfParam = "PLOTREX_ETR_HFLF_PARAM";
+
+// Every name, layout commands first.
+inline constexpr std::array kCommandNames = {
+    kCommandShowHide,           kCommandScaleValue,
+    kCommandScalePlus,          kCommandScaleMoins,
+    kCommandSlopeValue,         kCommandSlopePlus,
+    kCommandSlopeMoins,         kCommandCenterOn,
+    kCommandCenterOnProfile,    kCommandFitToWindow,
+    kCommandEtrDisplay,         kCommandEtrFrequency,
+    kCommandEtrRangePlus,       kCommandEtrRangeMoins,
+    kCommandEtrShiftPlus,       kCommandEtrShiftMoins,
+    kCommandEtrDualFreqParam,   kCommandEtrSingleFreqParam,
+    kCommandEtrMarkerZoomParam, kCommandEtrBottomZoomParam,
+    kCommandEtrBottomLockParam, kCommandEtrBottomDiscrParam,
+    kCommandEtrHfParam,         kCommandEtrLfParam,
+    kCommandEtrHfLfParam,
+};

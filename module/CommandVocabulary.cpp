@@ -7,22 +7,6 @@
 
 namespace {
 
-constexpr std::array kNames = {
-    kCommandShowHide,           kCommandScaleValue,
-    kCommandScalePlus,          kCommandScaleMoins,
-    kCommandSlopeValue,         kCommandSlopePlus,
-    kCommandSlopeMoins,         kCommandCenterOn,
-    kCommandCenterOnProfile,    kCommandFitToWindow,
-    kCommandEtrDisplay,         kCommandEtrFrequency,
-    kCommandEtrRangePlus,       kCommandEtrRangeMoins,
-    kCommandEtrShiftPlus,       kCommandEtrShiftMoins,
-    kCommandEtrDualFreqParam,   kCommandEtrSingleFreqParam,
-    kCommandEtrMarkerZoomParam, kCommandEtrBottomZoomParam,
-    kCommandEtrBottomLockParam, kCommandEtrBottomDiscrParam,
-    kCommandEtrHfParam,         kCommandEtrLfParam,
-    kCommandEtrHfLfParam,
-};
-
 // Slopes are powers of two; scales are the levels of the distance axis.
 constexpr std::array kSlopeValues = {"1", "2", "4", "8", "16", "32", "64", "128", "256"};
 constexpr std::array kScaleValues = {"3",  "4",  "5",  "6",  "7",  "8", "9",
@@ -35,11 +19,11 @@ bool Same(const char* a, const char* b) {
 }  // namespace
 
 std::span<const char* const> CommandVocabulary::Names() {
-    return kNames;
+    return kCommandNames;
 }
 
 bool CommandVocabulary::Contains(const char* command) {
-    for (const char* name : kNames) {
+    for (const char* name : kCommandNames) {
         if (Same(command, name)) {
             return true;
         }

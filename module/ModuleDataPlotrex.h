@@ -1,14 +1,15 @@
 #pragma once
 // The module's data object: creates, owns and feeds the graph data objects,
 // keeps the distance run and the drawing styles, owns the view, and keeps its
-// own settings. What the host calls is virtual, in a fixed order.
+// own settings. What the host calls is virtual, in the order its published
+// interface fixes.
 #include <memory>
 #include <vector>
 
 #include "drawing/StyleTable.h"
 #include "graphdata/DistanceTracker.h"
 #include "graphdata/PlotrexDataContainer.h"
-#include "module/ModuleData.h"
+#include "module/ModuleDataPlotrexInterface.h"
 #include "module/OGRable.h"
 
 class CWnd;
@@ -17,11 +18,7 @@ class PlotrexData;
 class PlotrexOrganizer;
 class PlotrexView;
 
-inline constexpr const char* kModuleName = "PLOTREX_MODULE";
-inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
-inline constexpr const char* kDisplaySection = "ModuleDisplay\\PlotrexDisplay";
-
-class ModuleDataPlotrex : public ModuleData, public OGRable {
+class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
   public:
     ModuleDataPlotrex();
 
@@ -37,38 +34,40 @@ class ModuleDataPlotrex : public ModuleData, public OGRable {
     void UpdateLayers() override;
 
     // Starts the tracker and creates the graphs; withEchogram counts by its low byte.
-    virtual void Initialize(HostDataSource* dataSource, HostNotificationSink* notificationSink,
-                            HostDepthSource* depthSource, HostVesselSource* vesselSource,
-                            int withEchogram);
+    void Initialize(HostDataSource* dataSource, HostNotificationSink* notificationSink,
+                    HostDepthSource* depthSource, HostVesselSource* vesselSource,
+                    int withEchogram) override;
     // One host cycle: the graphs read new values when the ship moved.
-    virtual void UpdateGraphs();
-    virtual void SetMode(int mode);
-    virtual int GetMode();
-    virtual bool GetAnchorDepthAndImmersion(double* a, double* b, double* immersion, double* depth);
-    virtual bool GetAnchorPosition(double* a, double* b);
-    virtual void CreateViewForMode();
-    virtual bool OpenView(DXDesktopDeviceManager* deviceManager, double unitsPerPixel,
-                          short referenceLevel);
-    virtual void CloseView();
-    virtual void SetDayNightMode(short mode);
-    virtual void SetLabelSize(short level);
+    void UpdateGraphs() override;
+    void SetMode(int mode) override;
+    int GetMode() override;
+    bool GetAnchorDepthAndImmersion(double* a, double* b, double* immersion,
+                                    double* depth) override;
+    bool GetAnchorPosition(double* a, double* b) override;
+    void CreateViewForMode() override;
+    bool OpenView(DXDesktopDeviceManager* deviceManager, double unitsPerPixel,
+                  short referenceLevel) override;
+    void CloseView() override;
+    void SetDayNightMode(short mode) override;
+    void SetLabelSize(short level) override;
     // The host's historic profile as (first, second, depth) triples.
-    virtual void SetHistoricProfile(const std::vector<double>& points, double first, double second);
-    virtual void SetTrawlValue(double value);
+    void SetHistoricProfile(const std::vector<double>& points, double first,
+                            double second) override;
+    void SetTrawlValue(double value) override;
     // Appends the graphs of a display mode in their fixed order; null for
     // graphs that are not registered.
-    virtual void CollectGraphs(int mode, PlotrexDataContainer& container);
+    void CollectGraphs(int mode, PlotrexDataContainer& container) override;
     // The tracker for index 0, else null.
-    virtual DistanceTracker* GetDistanceTracker(short index);
-    virtual void CreateView();
-    virtual void CreatePixelView();
+    DistanceTracker* GetDistanceTracker(short index) override;
+    void CreateView() override;
+    void CreatePixelView() override;
 
     OGRLayer* GetLayer(std::int32_t index) override;
     OGRLayer* GetLayerByName(const std::string& name) override;
     std::int32_t GetLayerCount() override;
     OGRLayer* QueryLayer(std::int32_t first, std::int32_t second) override;
 
-    // For the display objects and the host's summary.
+    // For the display objects, the view and the tests.
     bool HasView() const { return view_ != nullptr; }
     // The view's window, to which the host sends the command messages; null
     // without a view.
@@ -94,7 +93,3 @@ class ModuleDataPlotrex : public ModuleData, public OGRable {
     // The view was set up by OpenView: only then has it a layout worth saving.
     bool viewOpened_ = false;
 };
-
-extern "C" {
-using CreateModuleDataFunction = ModuleData* (*)();
-}

@@ -1,5 +1,6 @@
 #pragma once
-// Windows critical sections: recursive for the owning thread, like the original.
+// A critical section over a recursive mutex: the thread that holds it may
+// enter it again.
 #include <mutex>
 
 struct CRITICAL_SECTION {

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsimpleini-dev libicu-dev libgdal-dev
-  libcairo2-dev libpango1.0-dev libpixman-1-dev libsdl2-dev libfmt-dev
+  libcairo2-dev libpango1.0-dev libpixman-1-dev libsdl2-dev libfmt-dev libcli11-dev
   fonts-liberation2 xvfb xauth xdotool
 )
 missing=()

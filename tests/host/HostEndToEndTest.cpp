@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -101,11 +102,55 @@ TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
     EXPECT_GT(CountProfilePixels(*picture).line, 200);
 }
 
-TEST(HostEndToEnd, AnUnknownCommandIsReportedNotFatal) {
-    TempFolder folder;
-    const HostRun run = RunHost("--profile " + folder.File("profile.ini") + " --out " +
-                                folder.File("pictures") + " --command PLOTREX_NO_SUCH_THING");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("Command not handled: PLOTREX_NO_SUCH_THING"), std::string::npos)
-        << run.output;
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Every way a run ends, as the exit code and the one message that says why.
+// A run refused before the voyage leaves the profile as it was and draws nothing.
+TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
+    const std::string kept = "[Keep]\nValue = 1\n";
+    const std::string noView = "[ModuleData\\PlotrexData]\nNorvaneMode = 7\n";
+    const struct {
+        const char* what;
+        std::string arguments;  // after --profile and --out
+        std::string profile;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {"bad option", "--bogus", kept, 2, "unknown option '--bogus'"},
+        {"bad range", "--speed 0", kept, 2, "--speed needs a positive number, not '0'"},
+        {"unknown command", "--command PLOTREX_NO_SUCH_THING", kept, 2,
+         "unknown command 'PLOTREX_NO_SUCH_THING'"},
+        {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
+         "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
+        {"no view", "", noView, 1, "the module opened no view (display mode 7)"},
+        {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        auto expand = [&](std::string text) {
+            for (auto at = text.find("{folder}"); at != std::string::npos;
+                 at = text.find("{folder}")) {
+                text.replace(at, 8, folder.Path().string());
+            }
+            return text;
+        };
+        const std::string profile = folder.File("profile.ini");
+        std::ofstream(profile) << c.profile;
+        const std::string out = c.arguments.find("--out") == std::string::npos
+                                    ? " --out " + folder.File("pictures")
+                                    : "";
+        const HostRun run = RunHost("--profile " + profile + out + " " + expand(c.arguments));
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.output;
+        EXPECT_NE(run.output.find(expand(c.message)), std::string::npos) << run.output;
+        if (c.exitCode != 0) {
+            EXPECT_EQ(ReadFile(profile), c.profile);
+            EXPECT_FALSE(std::filesystem::exists(folder.File("pictures/view.png")));
+        }
+    }
 }

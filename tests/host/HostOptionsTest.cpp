@@ -31,24 +31,55 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_FALSE(options.commands[1].hasArgument);
 }
 
-TEST(HostOptions, DefaultsAndErrors) {
+TEST(HostOptions, Defaults) {
     HostOptions options;
     std::string error;
     ASSERT_TRUE(Parse({}, options, error));
     EXPECT_FALSE(options.profilePath.empty());
     EXPECT_EQ(options.outDir, "plotrex-out");
     EXPECT_FALSE(options.window);
+    EXPECT_EQ(options.speed, 60.0);
+    EXPECT_TRUE(options.commands.empty());
+}
 
-    for (const auto& bad : std::vector<std::vector<std::string>>{{"--bogus"},
-                                                                 {"--nmea"},
-                                                                 {"--speed", "fast"},
-                                                                 {"--speed", "-2"},
-                                                                 {"--duration", "0"},
-                                                                 {"--command", "=3"},
-                                                                 {"--profile", ""}}) {
-        HostOptions o;
-        error.clear();
-        EXPECT_FALSE(Parse(bad, o, error)) << bad[0];
-        EXPECT_FALSE(error.empty());
+// Each bad command line is refused with the message the user reads.
+TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"stray"}, "unexpected argument 'stray'"},
+        {{"--nmea"}, "--nmea needs a value"},
+        {{"--speed", "fast"}, "--speed needs a positive number, not 'fast'"},
+        {{"--speed", "-2"}, "--speed needs a positive number, not '-2'"},
+        {{"--speed", "inf"}, "--speed needs a positive number, not 'inf'"},
+        {{"--duration", "0"}, "--duration needs a positive number, not '0'"},
+        {{"--command", "=3"}, "--command needs a command name"},
+        {{"--profile", ""}, "--profile needs a value"},
+        {{"--out", ""}, "--out needs a value"},
+        {{"--command", "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_ZOOM"},
+         "unknown command 'PLOTREX_ZOOM'"},
+        // Command names are compared exactly, as the module compares them.
+        {{"--command", "plotrex_center_on"}, "unknown command 'plotrex_center_on'"},
+    };
+    for (const auto& c : cases) {
+        HostOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(c.args, options, error)) << c.args[0];
+        EXPECT_EQ(error, c.message);
+    }
+}
+
+TEST(HostOptions, HelpIsAskedForAndListsEveryOptionAndCommand) {
+    HostOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--speed", "2", "--help"}, options, error)) << error;
+    EXPECT_TRUE(options.help);
+    const std::string usage = HostUsage();
+    for (const char* expected : {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE",
+                                 "--window", "--duration SECONDS", "--command NAME[=ARG]", "--help",
+                                 "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
+        EXPECT_NE(usage.find(expected), std::string::npos) << expected << "\n" << usage;
     }
 }

@@ -1,0 +1,33 @@
+# Code that a host of the family and its modules share, built once as shared
+# libraries beside the stand-ins. The host links them; the module links them
+# too and finds them already loaded when the host opens it.
+
+# The module framework: the bases through which a host calls every module.
+# Their type information exists once, here, for the host and the module alike.
+add_library(plotrex_framework SHARED
+            ${PROJECT_SOURCE_DIR}/module/ModuleData.cpp
+            ${PROJECT_SOURCE_DIR}/module/ModuleDisplay.cpp
+            ${PROJECT_SOURCE_DIR}/module/LayerKey.cpp
+            ${PROJECT_SOURCE_DIR}/module/LayerList.cpp
+            ${PROJECT_SOURCE_DIR}/module/ProfileHelpers.cpp)
+target_include_directories(plotrex_framework PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(plotrex_framework PUBLIC plotrex_platform plotrex_hostfamily)
+plotrex_warnings(plotrex_framework)
+
+# The desktop device manager: the host owns it, initialises it and hands it
+# to the module when it opens a view; the module's windows borrow its devices.
+add_library(plotrex_desktop SHARED
+            ${PROJECT_SOURCE_DIR}/drawing/DXDesktopDeviceManager.cpp
+            ${PROJECT_SOURCE_DIR}/drawing/AdapterDevice.cpp)
+target_include_directories(plotrex_desktop PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(plotrex_desktop PUBLIC plotrex_platform plotrex_d3d9)
+plotrex_warnings(plotrex_desktop)
+
+# Access to the unit converter (loaded once per process from beside the host
+# executable) and the spherical geodesy of positions and track distances.
+add_library(plotrex_units SHARED
+            ${PROJECT_SOURCE_DIR}/units/UnitConversion.cpp
+            ${PROJECT_SOURCE_DIR}/units/Geodesy.cpp)
+target_include_directories(plotrex_units PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(plotrex_units PUBLIC plotrex_platform plotrex_hostfamily)
+plotrex_warnings(plotrex_units)

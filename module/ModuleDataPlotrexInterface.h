@@ -1,0 +1,59 @@
+#pragma once
+// What a navigation host knows of the Plotrex module's data object beyond the
+// framework's ModuleData: its own operations, declared in the order of their
+// slots, which is the contract. Declarations only; the object behind them is
+// the one CreateModuleData returns.
+#include <vector>
+
+#include "module/ModuleData.h"
+
+class DistanceTracker;
+class DXDesktopDeviceManager;
+class HostDataSource;
+class HostDepthSource;
+class HostNotificationSink;
+class HostVesselSource;
+class PlotrexDataContainer;
+
+inline constexpr const char* kModuleName = "PLOTREX_MODULE";
+inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
+inline constexpr const char* kDisplaySection = "ModuleDisplay\\PlotrexDisplay";
+
+class ModuleDataPlotrexInterface : public ModuleData {
+  public:
+    // Starts the distance run and creates the graphs; withEchogram counts by its low byte.
+    virtual void Initialize(HostDataSource* dataSource, HostNotificationSink* notificationSink,
+                            HostDepthSource* depthSource, HostVesselSource* vesselSource,
+                            int withEchogram) = 0;
+    // One host cycle.
+    virtual void UpdateGraphs() = 0;
+    virtual void SetMode(int mode) = 0;
+    virtual int GetMode() = 0;
+    // Depth and immersion under the view's anchor point, with the position
+    // there in (a, b); every output is the undefined marker when it fails.
+    virtual bool GetAnchorDepthAndImmersion(double* a, double* b, double* immersion,
+                                            double* depth) = 0;
+    virtual bool GetAnchorPosition(double* a, double* b) = 0;
+    virtual void CreateViewForMode() = 0;
+    // The host's device manager, initialised; false when no view was created.
+    virtual bool OpenView(DXDesktopDeviceManager* deviceManager, double unitsPerPixel,
+                          short referenceLevel) = 0;
+    virtual void CloseView() = 0;
+    // 0 day, 1 dusk, 2 night.
+    virtual void SetDayNightMode(short mode) = 0;
+    virtual void SetLabelSize(short level) = 0;
+    // (first, second, depth) triples.
+    virtual void SetHistoricProfile(const std::vector<double>& points, double first,
+                                    double second) = 0;
+    virtual void SetTrawlValue(double value) = 0;
+    virtual void CollectGraphs(int mode, PlotrexDataContainer& container) = 0;
+    virtual DistanceTracker* GetDistanceTracker(short index) = 0;
+    virtual void CreateView() = 0;
+    virtual void CreatePixelView() = 0;
+};
+
+extern "C" {
+// The module's one exported function, "CreateModuleData": a new data object
+// owned by the caller, or null.
+using CreateModuleDataFunction = ModuleData* (*)();
+}
