@@ -1,6 +1,6 @@
 #include "host/HostSession.h"
 
-#include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -232,12 +232,7 @@ int HostSession::Run() {
         // Nothing to show: the module is taken down unsaved, the profile as it was.
         std::cerr << "plotrex-host: the module opened no view (display mode " << data->GetMode()
                   << ")\n";
-        data->Terminate();
-        delete module.chartDisplay;
-        module.chartDisplay = nullptr;
-        module.library.DestroyData();
-        module.app.m_pMainWnd = nullptr;
-        module.frame.DestroyWindow();
+        TakeDown(module);
         return 1;
     }
     // The view fills the frame.
@@ -258,16 +253,21 @@ int HostSession::Run() {
     module.chartDisplay->SaveSettings(0);
     data->SaveSettings();
     const std::string summary = Summary(module);
-    data->Terminate();           // closes the view, which saves its layout
-    delete module.chartDisplay;  // displays go before their data object
-    module.chartDisplay = nullptr;
-    module.library.DestroyData();
-    module.app.m_pMainWnd = nullptr;
-    module.frame.DestroyWindow();
+    TakeDown(module);
     const bool saved = module.app.SaveProfile();
     std::fputs(summary.c_str(), stdout);
     std::printf("Settings: %s%s\n", options_.profilePath.c_str(), saved ? "" : " (NOT saved)");
     return saved && sailed && !pictureFailed_ ? 0 : 1;
+}
+
+void HostSession::TakeDown(Module& module) {
+    module.data->Terminate();    // closes the view, which saves its layout
+    delete module.chartDisplay;  // displays go before their data object
+    module.chartDisplay = nullptr;
+    module.library.DestroyData();
+    module.data = nullptr;
+    module.app.m_pMainWnd = nullptr;
+    module.frame.DestroyWindow();
 }
 
 void HostSession::Fed(const ShipSnapshot& snapshot) {

@@ -42,6 +42,8 @@ class HostSession {
     std::string WindowTitle(Module& module);
     // Lets the view's timers run so that it repaints, then saves the frame.
     bool TakePicture(Module& module, const std::string& name);
+    // Terminates and destroys the module's objects, displays first.
+    void TakeDown(Module& module);
     // Keeps account of what the host gave the module at one cycle.
     void Fed(const ShipSnapshot& snapshot);
     // What the run did, gathered while the module still has its view.

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Opens the host's real window under a virtual X server, turns the mouse wheel
-# over the view once (toward the user: zoom out one level) and checks that the
-# level changed and that the program closed cleanly on its own.
+# over the view once (toward the user: zoom out one level), fixes the
+# set-square with a right-click, and checks that the level changed, that the
+# summary tells what lies under the set-square and that the program closed
+# cleanly on its own.
 set -euo pipefail
 bin=$1
 work=$2
@@ -28,6 +30,8 @@ xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
   xdotool mousemove --window "$id" 500 300
   sleep 0.3
   xdotool click 5
+  sleep 0.3
+  xdotool click 3
   wait $host
 ' "$bin" "$work"
 rc=$?
@@ -38,5 +42,7 @@ if [ $rc -ne 0 ]; then
   exit 1
 fi
 grep -q "View: - level 8 " "$work/out.txt" || { echo "the wheel did not zoom out to level 8" >&2; exit 1; }
+grep -q "Under the anchor: .*, depth [0-9.]* m" "$work/out.txt" ||
+  { echo "the summary does not tell what lies under the set-square" >&2; exit 1; }
 grep -q "ORGANIZER_LEVEL" "$work/profile.ini" || { echo "the layout was not saved" >&2; exit 1; }
 echo "window smoke test passed"
