@@ -154,3 +154,22 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
         }
     }
 }
+
+// The summary has no line length: a log in a deep folder is named whole, and
+// the next line still starts on its own.
+TEST(HostEndToEnd, ALongSummaryLineIsWhole) {
+    TempFolder folder;
+    std::filesystem::path deep = folder.Path();
+    for (int i = 0; i < 6; ++i) {
+        deep /= std::string(120, static_cast<char>('a' + i));
+    }
+    std::filesystem::create_directories(deep);
+    const std::string log = (deep / "voyage.nmea").string();
+    std::filesystem::copy_file(PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea", log);
+    const HostRun run = RunHost("--nmea " + log + " --profile " + folder.File("profile.ini") +
+                                " --out " + folder.File("pictures"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Voyage: NMEA log " + log + ", 180 host cycles"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("\nNMEA lines: 794 read"), std::string::npos) << run.output;
+}
