@@ -86,15 +86,13 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         ->type_name("FILE")
         ->check(checks.NotEmpty("--nmea"));
     app.add_option("--speed", options.speed,
-                   "ship seconds per real second in a window (default 60)")
+                   "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
         ->check(checks.Positive("--speed"));
     app.add_option("--out", options.outDir, "folder for the pictures (default: plotrex-out)")
         ->type_name("DIR")
         ->check(checks.NotEmpty("--out"));
-    app.add_option("--profile", options.profilePath,
-                   "settings profile (default $XDG_CONFIG_HOME/plotrex/profile.ini or "
-                   "~/.config/plotrex/profile.ini)")
+    app.add_option("--profile", options.profilePath, "settings profile (default: below)")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--profile"));
     app.add_flag("--window", options.window,
@@ -104,8 +102,7 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         ->type_name("SECONDS")
         ->check(checks.Positive("--duration"));
     app.add_option("--command", commandTexts,
-                   "send a named command to the view before the pictures; repeatable, "
-                   "e.g. --command PLOTREX_SCALE_VALUE=9")
+                   "send a command to the view before the pictures; repeatable")
         ->type_name("NAME[=ARG]")
         ->allow_extra_args(false)
         ->take_all()
@@ -121,7 +118,10 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         line += " " + name;
     }
     names += line;
-    app.footer("Commands:\n" + names + "\n");
+    app.footer(
+        "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
+        "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
+        names + "\n");
 }
 
 }  // namespace
