@@ -101,8 +101,9 @@ std::unique_ptr<NmeaFeed> NmeaFeed::Open(const std::string& path, std::string& e
     feed->ReadAhead();
     if (feed->ahead_.empty()) {
         const NmeaStats& stats = feed->log_.Stats();
-        error = "no position fix in the NMEA log " + path + " (" + std::to_string(stats.lines) +
-                " lines, " + std::to_string(stats.malformed) + " malformed)";
+        error = "no position fix in the NMEA log " + path + " (lines read: " +
+                std::to_string(stats.lines) + ", malformed: " + std::to_string(stats.malformed) +
+                ")";
         if (feed->log_.ReadFailed()) {
             error = "error while reading the NMEA log " + path;
         }
