@@ -94,16 +94,16 @@ std::optional<double> SoundingIndex::DepthAt(double latitude, double longitude) 
 }
 
 std::unique_ptr<NmeaFeed> NmeaFeed::Open(const std::string& path, std::string& error) {
-    std::unique_ptr<NmeaFeed> feed(new NmeaFeed(path));
+    auto feed = std::make_unique<NmeaFeed>(OpenOnly{}, path);
     if (!feed->log_.Open(path, error)) {
         return nullptr;
     }
     feed->ReadAhead();
     if (feed->ahead_.empty()) {
         const NmeaStats& stats = feed->log_.Stats();
-        error = "no position fix in the NMEA log " + path + " (lines read: " +
-                std::to_string(stats.lines) + ", malformed: " + std::to_string(stats.malformed) +
-                ")";
+        error = "no position fix in the NMEA log " + path +
+                " (lines read: " + std::to_string(stats.lines) +
+                ", malformed: " + std::to_string(stats.malformed) + ")";
         if (feed->log_.ReadFailed()) {
             error = "error while reading the NMEA log " + path;
         }

@@ -92,7 +92,12 @@ class SoundingIndex final : public DepthModel {
 // couple of kilometres are read ahead, so that the depths ahead of the ship
 // are known as a chart would know them.
 class NmeaFeed final : public ShipFeed {
+    struct OpenOnly {
+        explicit OpenOnly() = default;
+    };
+
   public:
+    NmeaFeed(OpenOnly, std::string path) : path_(std::move(path)) {}
     // Opens the log and reads up to its first fix: null, with a reason, when
     // the file cannot be read or holds no position.
     static std::unique_ptr<NmeaFeed> Open(const std::string& path, std::string& error);
@@ -111,7 +116,6 @@ class NmeaFeed final : public ShipFeed {
         std::uint64_t offset;  // bytes of the log read up to it
     };
 
-    explicit NmeaFeed(std::string path) : path_(std::move(path)) {}
     void ReadAhead();
 
     NmeaLog log_;
