@@ -6,6 +6,7 @@
 
 #include "host/NmeaLineReader.h"
 #include "host/NmeaLog.h"
+#include "host/NmeaSummary.h"
 
 namespace {
 
@@ -466,4 +467,34 @@ TEST(NmeaLog, UnreadableFilesAreErrorsNotCrashes) {
     NmeaLog folder;
     EXPECT_FALSE(folder.Open("/tmp", error));
     EXPECT_NE(error.find("folder"), std::string::npos);
+}
+
+namespace {
+
+// A stream whose device fails after the first part of the log.
+class FailingBuffer : public std::streambuf {
+  public:
+    explicit FailingBuffer(std::string text) : text_(std::move(text)) {
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+  protected:
+    int_type underflow() override { throw std::ios_base::failure("device error"); }
+
+  private:
+    std::string text_;
+};
+
+}  // namespace
+
+TEST(NmeaLog, AReadErrorIsNotTakenForTheEndOfTheLog) {
+    FailingBuffer buffer(Lines({Gga(0, 0), Gga(10, 1)}));
+    std::istream in(&buffer);
+    NmeaLog log;
+    log.Attach(in);
+    NmeaState state;
+    while (log.Next(state)) {
+    }
+    EXPECT_TRUE(log.ReadFailed());
+    EXPECT_NE(NmeaSummary(log).find("stopped by an error"), std::string::npos);
 }
