@@ -186,9 +186,10 @@ void BM_NmeaReplayDay(benchmark::State& state) {
     state.counters["states"] = static_cast<double>(states);
     state.counters["frame_copy_ms"] = frameMs;
     // How many lines are replayed in the time of one frame copy.
-    state.counters["lines_per_frame_copy"] =
-        benchmark::Counter(static_cast<double>(log.lines) * frameMs / 1000.0,
-                           benchmark::Counter::kIsIterationInvariantRate);
+    const double linesPerSecond =
+        static_cast<double>(state.iterations()) * static_cast<double>(log.lines) / seconds;
+    state.counters["lines_per_second"] = linesPerSecond;
+    state.counters["lines_per_frame_copy"] = linesPerSecond * frameMs / 1000.0;
     state.counters["peak_MB"] = peak;
     state.counters["replay_MB"] = added;
 }
