@@ -23,8 +23,10 @@ for fuzzer in build-fuzz/bin/*; do
   args=(-artifact_prefix="build-fuzz/findings/$name-" -print_final_stats=1 -max_len=2048)
   if [ -n "$runs" ]; then args+=(-runs="$runs"); else args+=(-max_total_time=20); fi
   if [ -f "fuzz/$name.dict" ]; then args+=(-dict="fuzz/$name.dict"); fi
+  corpus=("$scratch")
+  if [ -d "fuzz/corpus/$name" ]; then corpus+=("fuzz/corpus/$name"); fi
   echo "Fuzzing $name"
-  if ! "$fuzzer" "${args[@]}" "$scratch" "fuzz/corpus/$name" 2> "build-fuzz/$name.log"; then
+  if ! "$fuzzer" "${args[@]}" "${corpus[@]}" 2> "build-fuzz/$name.log"; then
     tail -n 40 "build-fuzz/$name.log" >&2
     echo "fuzz: $name found a failing input (build-fuzz/findings/)" >&2
     exit 1
