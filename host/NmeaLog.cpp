@@ -613,6 +613,9 @@ bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
     double silent = 0.0;
     if (candidateSince_ && line.fix.secondsOfDay) {
         silent = std::fmod(*line.fix.secondsOfDay - *candidateSince_ + 86400.0, 86400.0);
+        if (silent > 43200.0) {
+            silent = 0.0;  // a stamp behind the first one tells nothing of silence
+        }
     } else if (!candidateSince_) {
         candidateSince_ = line.fix.secondsOfDay;
     }
