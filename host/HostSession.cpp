@@ -17,6 +17,7 @@
 #include "host/HostFrame.h"
 #include "host/HostObjectsImpl.h"
 #include "host/ModuleLibrary.h"
+#include "host/NmeaSummary.h"
 #include "host/SdlDesktop.h"
 #include "module/CommandNames.h"
 #include "module/ModuleDataPlotrexInterface.h"
@@ -150,11 +151,10 @@ bool HostSession::OpenFeed(std::string& error) {
         feed_ = std::make_unique<BuiltInFeed>();
         return true;
     }
-    NmeaLog log;
-    if (!log.Load(options_.nmeaPath, error)) {
+    auto replay = NmeaFeed::Open(options_.nmeaPath, error);
+    if (replay == nullptr) {
         return false;
     }
-    auto replay = std::make_unique<NmeaFeed>(std::move(log), options_.nmeaPath);
     nmea_ = replay.get();
     feed_ = std::move(replay);
     return true;
@@ -257,6 +257,11 @@ int HostSession::Run() {
     const bool saved = module.app.SaveProfile();
     std::fputs(summary.c_str(), stdout);
     std::printf("Settings: %s%s\n", options_.profilePath.c_str(), saved ? "" : " (NOT saved)");
+    if (nmea_ != nullptr && nmea_->Log().ReadFailed()) {
+        std::cerr << "plotrex-host: the NMEA log " << options_.nmeaPath
+                  << " could not be read to its end\n";
+        return 1;
+    }
     return saved && sailed && !pictureFailed_ ? 0 : 1;
 }
 
@@ -468,12 +473,7 @@ std::string HostSession::Summary(Module& module) {
     add("Voyage: %s, %ld host cycles over %.0f minutes of ship time\n", feed_->Describe().c_str(),
         cycles_, feed_->DurationSeconds() / 60.0);
     if (nmea_ != nullptr) {
-        const NmeaStats& stats = nmea_->Stats();
-        add("NMEA lines: %lld read, %lld used, %lld skipped, %lld malformed, "
-            "%lld failed the checksum\n",
-            static_cast<long long>(stats.lines), static_cast<long long>(stats.used),
-            static_cast<long long>(stats.skipped), static_cast<long long>(stats.malformed),
-            static_cast<long long>(stats.checksumFailed));
+        text += NmeaSummary(nmea_->Log());
     }
     // The run along the track as the module measures it: rhumb lines between
     // the positions it was given.

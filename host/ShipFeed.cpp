@@ -1,11 +1,19 @@
 #include "host/ShipFeed.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
 // About 500 m of latitude, in radians.
-constexpr double kCell = 500.0 / 6371000.0;
+constexpr double kEarthRadiusMetres = 6371000.0;
+constexpr double kCell = 500.0 / kEarthRadiusMetres;
+// A sounding stands for a spot of about 50 m.
+constexpr double kSpot = kCell / 10.0;
+// States read ahead of the ship: the depths within reach of the forecast (500
+// m ahead, answered from 500 m around), and a bound for a ship that stays put.
+constexpr double kLookAheadMetres = 2000.0;
+constexpr std::size_t kMostAhead = 20000;
 
 }  // namespace
 
@@ -43,9 +51,19 @@ std::optional<double> BuiltInFeed::DepthAt(double latitude, double longitude) co
 }
 
 void SoundingIndex::Add(double latitude, double longitude, double depth) {
+    const double scale = std::cos(latitude);
     const auto row = static_cast<long long>(std::floor(latitude / kCell));
-    const auto column = static_cast<long long>(std::floor(longitude * std::cos(latitude) / kCell));
-    cells_[Key(row, column)].push_back({latitude, longitude, depth});
+    const auto column = static_cast<long long>(std::floor(longitude * scale / kCell));
+    const long long spot = Key(static_cast<long long>(std::floor(latitude / kSpot)),
+                               static_cast<long long>(std::floor(longitude * scale / kSpot)));
+    std::vector<Sounding>& cell = cells_[Key(row, column)];
+    for (Sounding& s : cell) {
+        if (s.spot == spot) {
+            s = {latitude, longitude, depth, spot};
+            return;
+        }
+    }
+    cell.push_back({latitude, longitude, depth, spot});
     ++count_;
 }
 
@@ -75,21 +93,65 @@ std::optional<double> SoundingIndex::DepthAt(double latitude, double longitude) 
     return best;
 }
 
-NmeaFeed::NmeaFeed(NmeaLog log, std::string path) : log_(std::move(log)), path_(std::move(path)) {
-    for (const NmeaState& state : log_.States()) {
+std::unique_ptr<NmeaFeed> NmeaFeed::Open(const std::string& path, std::string& error) {
+    auto feed = std::make_unique<NmeaFeed>(OpenOnly{}, path);
+    if (!feed->log_.Open(path, error)) {
+        return nullptr;
+    }
+    feed->ReadAhead();
+    if (feed->ahead_.empty()) {
+        const NmeaStats& stats = feed->log_.Stats();
+        error = "no position fix in the NMEA log " + path +
+                " (lines read: " + std::to_string(stats.lines) +
+                ", malformed: " + std::to_string(stats.malformed) + ")";
+        if (feed->log_.ReadFailed()) {
+            error = "error while reading the NMEA log " + path;
+        }
+        return nullptr;
+    }
+    return feed;
+}
+
+void NmeaFeed::ReadAhead() {
+    while (!logEnded_ &&
+           (ahead_.empty() || (ahead_.size() < kMostAhead &&
+                               trackMetres_ - ahead_.front().trackMetres < kLookAheadMetres))) {
+        NmeaState state;
+        if (!log_.Next(state)) {
+            logEnded_ = true;
+            break;
+        }
+        if (!ahead_.empty()) {
+            const NmeaState& last = ahead_.back().state;
+            const double dLat = state.latitude - last.latitude;
+            const double dLon = (state.longitude - last.longitude) * std::cos(state.latitude);
+            trackMetres_ += std::sqrt(dLat * dLat + dLon * dLon) * kEarthRadiusMetres;
+        }
         if (state.depthMetres) {
             soundings_.Add(state.latitude, state.longitude, *state.depthMetres);
         }
+        ahead_.push_back({state, trackMetres_, log_.Offset()});
     }
 }
 
 bool NmeaFeed::Next(ShipSnapshot& snapshot) {
-    const auto& states = log_.States();
-    if (next_ >= states.size()) {
+    ReadAhead();
+    if (ahead_.empty()) {
+        progress_ = 1.0;
         return false;
     }
-    const NmeaState& state = states[next_++];
-    snapshot.time = state.time - states.front().time;
+    const Ahead next = ahead_.front();
+    ahead_.pop_front();
+    const NmeaState& state = next.state;
+    if (!firstTime_) {
+        firstTime_ = state.time;
+    }
+    lastTime_ = state.time;
+    const std::uint64_t size = log_.Size();
+    progress_ = size > 0
+                    ? std::min(1.0, static_cast<double>(next.offset) / static_cast<double>(size))
+                    : 0.0;
+    snapshot.time = state.time - *firstTime_;
     snapshot.position = PosType(state.latitude, state.longitude);
     // Without a heading sensor the course over ground stands in for it.
     snapshot.heading = state.heading ? *state.heading : state.course ? *state.course : kUndefined;
@@ -100,13 +162,11 @@ bool NmeaFeed::Next(ShipSnapshot& snapshot) {
 }
 
 double NmeaFeed::Progress() const {
-    const auto& states = log_.States();
-    return states.empty() ? 1.0 : static_cast<double>(next_) / static_cast<double>(states.size());
+    return progress_;
 }
 
 double NmeaFeed::DurationSeconds() const {
-    const auto& states = log_.States();
-    return states.size() < 2 ? 0.0 : states.back().time - states.front().time;
+    return firstTime_ ? lastTime_ - *firstTime_ : 0.0;
 }
 
 std::string NmeaFeed::Describe() const {

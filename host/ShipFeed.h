@@ -1,6 +1,8 @@
 #pragma once
 // Where the host's own-ship data comes from: the built-in voyage or a
 // replayed NMEA log, one snapshot per host cycle.
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,7 +68,8 @@ class BuiltInFeed final : public ShipFeed, private DepthModel {
 };
 
 // Soundings of a log on a grid of cells, answering with the nearest one
-// within about half a kilometre.
+// within about half a kilometre. A spot of about 50 m keeps only its latest
+// sounding, so the index grows with the ground covered, not with time.
 class SoundingIndex final : public DepthModel {
   public:
     void Add(double latitude, double longitude, double depth);
@@ -78,26 +81,50 @@ class SoundingIndex final : public DepthModel {
         double latitude;
         double longitude;
         double depth;
+        long long spot;
     };
     static long long Key(long long row, long long column) { return row * 1000003LL + column; }
     std::unordered_map<long long, std::vector<Sounding>> cells_;
     std::size_t count_ = 0;
 };
 
-// A replayed NMEA 0183 log.
+// A replayed NMEA 0183 log, read as it is sailed. The states of the next
+// couple of kilometres are read ahead, so that the depths ahead of the ship
+// are known as a chart would know them.
 class NmeaFeed final : public ShipFeed {
+    struct OpenOnly {
+        explicit OpenOnly() = default;
+    };
+
   public:
-    explicit NmeaFeed(NmeaLog log, std::string path);
+    NmeaFeed(OpenOnly, std::string path) : path_(std::move(path)) {}
+    // Opens the log and reads up to its first fix: null, with a reason, when
+    // the file cannot be read or holds no position.
+    static std::unique_ptr<NmeaFeed> Open(const std::string& path, std::string& error);
+
     bool Next(ShipSnapshot& snapshot) override;
     double Progress() const override;
     double DurationSeconds() const override;
     const DepthModel& Depths() const override { return soundings_; }
     std::string Describe() const override;
-    const NmeaStats& Stats() const { return log_.Stats(); }
+    const NmeaLog& Log() const { return log_; }
 
   private:
+    struct Ahead {
+        NmeaState state;
+        double trackMetres;    // along the track from the first state
+        std::uint64_t offset;  // bytes of the log read up to it
+    };
+
+    void ReadAhead();
+
     NmeaLog log_;
     std::string path_;
     SoundingIndex soundings_;
-    std::size_t next_ = 0;
+    std::deque<Ahead> ahead_;
+    double trackMetres_ = 0.0;
+    bool logEnded_ = false;
+    std::optional<double> firstTime_;
+    double lastTime_ = 0.0;
+    double progress_ = 0.0;
 };

@@ -8,6 +8,7 @@ packages=(
   libsimpleini-dev libicu-dev libgdal-dev
   libcairo2-dev libpango1.0-dev libpixman-1-dev libsdl2-dev libfmt-dev libcli11-dev
   fonts-liberation2 xvfb xauth xdotool
+  clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

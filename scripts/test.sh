@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: first the
 # normal build, then the suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the sounder thread tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, a short run of the fuzz targets, then the sounder
+# thread tests under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -13,6 +14,9 @@ BUILD_DIR=build scripts/build.sh
 BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
   -DPLOTREX_SANITIZE=address,undefined
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
+
+# A short run of every fuzz target (libFuzzer with ASan+UBSan, built by clang).
+scripts/fuzz.sh
 
 # The tests of code that crosses threads live in tests/threads (label "threads").
 if [ -n "$(ls tests/threads/*.cpp 2>/dev/null)" ]; then

@@ -1,0 +1,200 @@
+// NMEA replay throughput, end to end through the parser and the host's feed,
+// over a log of a day at 10 Hz written to a temporary file, and the replay's
+// peak memory, measured in a child process of its own. The yardstick is one
+// 1920 x 1080 frame copied between buffers larger than the cache.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/ShipFeed.h"
+
+namespace {
+
+constexpr int kDaySeconds = 86400;
+constexpr int kRateHz = 10;
+
+std::string Sentence(const char* body) {
+    unsigned sum = 0;
+    for (const char* p = body; *p != '\0'; ++p) {
+        sum ^= static_cast<unsigned char>(*p);
+    }
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum & 0xFF);
+    return "$" + std::string(body) + tail;
+}
+
+// A trawler working a box of grounds at 6 knots: legs of 5 NM back and forth,
+// each a cable further east. GGA, RMC and HDT at 10 Hz, depth every second,
+// water temperature every ten.
+struct DayLog {
+    std::filesystem::path path;
+    long lines = 0;
+
+    DayLog() {
+        path = std::filesystem::temp_directory_path() /
+               ("plotrex-replay-bench-" + std::to_string(getpid()) + ".nmea");
+        std::ofstream out(path, std::ios::binary);
+        char body[128];
+        for (int tick = 0; tick < kDaySeconds * kRateHz; ++tick) {
+            const double t = static_cast<double>(tick) / kRateHz;
+            const double run = t * 6.0 / 3600.0;  // NM sailed
+            const int leg = static_cast<int>(run / 5.0);
+            const double along = std::fmod(run, 5.0);
+            const double north = leg % 2 == 0 ? along : 5.0 - along;
+            const double latitudeMinutes = 30.0 + north;
+            const double longitudeMinutes = 10.0 + leg * 0.1 / std::cos(47.5 * M_PI / 180);
+            const int whole = static_cast<int>(t);
+            char clock[16];
+            std::snprintf(clock, sizeof clock, "%02d%02d%02d.%d", whole / 3600, whole / 60 % 60,
+                          whole % 60, tick % kRateHz);
+            const double course = leg % 2 == 0 ? 0.0 : 180.0;
+            std::snprintf(body, sizeof body,
+                          "GPGGA,%s,47%07.4f,N,005%07.4f,W,1,09,0.9,12.0,M,48.0,M,,", clock,
+                          latitudeMinutes, longitudeMinutes);
+            out << Sentence(body);
+            std::snprintf(body, sizeof body,
+                          "GPRMC,%s,A,47%07.4f,N,005%07.4f,W,6.0,%.1f,150626,,,A", clock,
+                          latitudeMinutes, longitudeMinutes, course);
+            out << Sentence(body);
+            std::snprintf(body, sizeof body, "HEHDT,%.1f,T", course + 1.5);
+            out << Sentence(body);
+            lines += 3;
+            if (tick % kRateHz == 0) {
+                std::snprintf(body, sizeof body, "SDDBT,,f,%.1f,M,,F",
+                              80.0 + 40.0 * std::sin(north) + 5.0 * std::sin(leg * 0.3));
+                out << Sentence(body);
+                ++lines;
+            }
+            if (tick % (10 * kRateHz) == 0) {
+                std::snprintf(body, sizeof body, "YXMTW,%.1f,C", 12.0 + std::sin(t / 7200.0));
+                out << Sentence(body);
+                ++lines;
+            }
+        }
+    }
+    ~DayLog() { std::filesystem::remove(path); }
+};
+
+const DayLog& Log() {
+    static const DayLog log;
+    return log;
+}
+
+// The states of the whole log, sailed as the host sails them.
+long Replay(const std::string& path) {
+    std::string error;
+    auto feed = NmeaFeed::Open(path, error);
+    if (feed == nullptr) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(1);
+    }
+    ShipSnapshot snapshot;
+    long states = 0;
+    while (feed->Next(snapshot)) {
+        benchmark::DoNotOptimize(snapshot);
+        ++states;
+    }
+    return states;
+}
+
+// Time on this thread's processor: the machine is shared, so the yardstick
+// and the replay are both timed by what they used of it.
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Milliseconds for one frame copied from memory, not from the cache: the
+// copies go round frames that together are larger than any cache here.
+double FrameCopyMilliseconds() {
+    constexpr std::size_t kFrame = 1920 * 1080;
+    constexpr int kFrames = 12;
+    std::vector<std::vector<std::uint32_t>> frames(kFrames,
+                                                   std::vector<std::uint32_t>(kFrame, 0xFF336699u));
+    std::vector<double> times;
+    for (int i = 0; i < 40; ++i) {
+        auto& from = frames[(2 * i) % kFrames];
+        auto& to = frames[(2 * i + 1) % kFrames];
+        const double start = CpuSeconds();
+        std::memcpy(to.data(), from.data(), kFrame * sizeof(std::uint32_t));
+        benchmark::ClobberMemory();
+        times.push_back((CpuSeconds() - start) * 1000.0);
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
+
+// Peak resident memory of a process that only replays the log, and how much
+// of it the replay added, in megabytes.
+void ReplayMemory(double& peak, double& added) {
+    int pipe_[2];
+    if (pipe(pipe_) != 0) {
+        return;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipe_[0]);
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        Replay(Log().path.string());
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        const double figures[2] = {after.ru_maxrss / 1024.0,
+                                   (after.ru_maxrss - before.ru_maxrss) / 1024.0};
+        const ssize_t written = write(pipe_[1], figures, sizeof figures);
+        _exit(written == sizeof figures ? 0 : 1);
+    }
+    close(pipe_[1]);
+    double figures[2] = {0, 0};
+    if (read(pipe_[0], figures, sizeof figures) == sizeof figures) {
+        peak = figures[0];
+        added = figures[1];
+    }
+    close(pipe_[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+void BM_NmeaReplayDay(benchmark::State& state) {
+    const DayLog& log = Log();
+    const double frameMs = FrameCopyMilliseconds();
+    long states = 0;
+    double seconds = 0.0;
+    for (auto _ : state) {
+        const double start = CpuSeconds();
+        states = Replay(log.path.string());
+        seconds += CpuSeconds() - start;
+    }
+    state.SetItemsProcessed(state.iterations() * log.lines);
+    double peak = 0;
+    double added = 0;
+    ReplayMemory(peak, added);
+    state.counters["lines"] = static_cast<double>(log.lines);
+    state.counters["states"] = static_cast<double>(states);
+    state.counters["frame_copy_ms"] = frameMs;
+    // How many lines are replayed in the time of one frame copy.
+    const double linesPerSecond =
+        static_cast<double>(state.iterations()) * static_cast<double>(log.lines) / seconds;
+    state.counters["lines_per_second"] = linesPerSecond;
+    state.counters["lines_per_frame_copy"] = linesPerSecond * frameMs / 1000.0;
+    state.counters["peak_MB"] = peak;
+    state.counters["replay_MB"] = added;
+}
+BENCHMARK(BM_NmeaReplayDay)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
