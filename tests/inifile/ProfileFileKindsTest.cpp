@@ -84,7 +84,7 @@ std::string MakeSocket(const TempFolder& folder) {
 
 const std::string kBinary = std::string("[S]\0k=\x01\x02\xff\xfe", 12) + "garbage";
 const std::string kJson = "{\n  \"S\": {\"k\": 1}\n}\n";
-const std::string kScript = "#!/bin/sh\n[ -d /tmp ] && echo yes\nk=1\n";
+const std::string kScript = "#!/bin/sh\nset -e\nexport K=1\nexec plotrex-host\n";
 
 const FileKind kKinds[] = {
     {"regular", [](auto& f) { return MakeText(f, "[S]\nk = 1\n"); }, Outcome::kLoaded, "1"},
