@@ -82,7 +82,7 @@ std::string MakeSocket(const TempFolder& folder) {
     return path;
 }
 
-const std::string kBinary = std::string("[S]\0k=\x01\x02\xff\xfe", 12) + "garbage";
+const std::string kBinary = std::string("[S]\0k=\x01\x02\xff\xfe", 10) + "garbage";
 const std::string kJson = "{\n  \"S\": {\"k\": 1}\n}\n";
 const std::string kScript = "#!/bin/sh\nset -e\nexport K=1\nexec plotrex-host\n";
 
