@@ -385,6 +385,14 @@ void IniDocument::ApplyChanges(const IniDocument& before, const IniDocument& aft
     }
 }
 
+size_t IniDocument::Size() const {
+    size_t size = sections_.size();
+    for (const Section& section : sections_) {
+        size += section.entries.size();
+    }
+    return size;
+}
+
 bool IniDocument::SameValues(const IniDocument& other) const {
     const auto contained = [](const IniDocument& a, const IniDocument& b) {
         for (const Section& section : a.sections_) {

@@ -44,6 +44,8 @@ class IniDocument {
     void ApplyChanges(const IniDocument& before, const IniDocument& after);
 
     const std::vector<Section>& Sections() const { return sections_; }
+    // Sections and entries together.
+    size_t Size() const;
     // Same sections, entries and values, in any order; comments aside.
     bool SameValues(const IniDocument& other) const;
 

@@ -89,6 +89,12 @@ std::string KindOf(mode_t mode) {
     return "is not a regular file";
 }
 
+std::string TooMany(size_t items) {
+    return "holds " + std::to_string(items) +
+           " sections and entries, more than a profile may hold (" +
+           std::to_string(IniProfile::kMaxItems) + ")";
+}
+
 std::string TooLarge(std::uintmax_t bytes) {
     return "is " + std::to_string(bytes) + " bytes, more than a profile may hold (" +
            std::to_string(IniProfile::kMaxBytes >> 20) + " MB)";
@@ -291,6 +297,14 @@ std::string IniProfile::Problem(const std::string& path) {
         if (!Writable(target, info)) {
             return "is read-only";
         }
+        std::string text;
+        if (ReadProfileFile(target, text, info, why) == ReadOutcome::kRefused) {
+            return why;
+        }
+        const std::optional<IniDocument> document = IniDocument::Parse(text, why);
+        if (document && document->Size() > kMaxItems) {
+            return TooMany(document->Size());
+        }
     }
     // A folder still to be made is made by the host; one that exists must
     // take the temporary file that replaces the profile.
@@ -332,6 +346,10 @@ IniProfile::IniProfile(std::string path) : path_(std::move(path)) {
                   << "); starting with empty settings. It is left as it is until the next save, "
                      "which keeps it as "
                   << target << ".bad (numbered if that name is taken)\n";
+        return;
+    }
+    if (document->Size() > kMaxItems) {
+        refusal_ = TooMany(document->Size());
         return;
     }
     read_ = *document;
@@ -415,6 +433,9 @@ bool IniProfile::Save() {
     if (outcome == ReadOutcome::kRead) {
         std::string unused;
         if (std::optional<IniDocument> now = IniDocument::Parse(text, unused)) {
+            if (now->Size() > kMaxItems) {
+                return fail("it " + TooMany(now->Size()));
+            }
             merged = std::move(*now);
         } else {
             merged = read_;

@@ -10,6 +10,8 @@ class IniProfile {
   public:
     // A profile is a few kilobytes; anything this large is not one.
     static constexpr std::uintmax_t kMaxBytes = 4u << 20;
+    // Nor has one this many sections and entries; lookups are linear.
+    static constexpr size_t kMaxItems = 10000;
 
     // Reads the file. A missing file is an empty profile. A file that is no
     // INI text loads as empty with a warning and is kept aside as
@@ -21,7 +23,7 @@ class IniProfile {
 
     // Why path cannot hold a profile: not a regular file, too large, not
     // readable, read-only, or in a folder that cannot be written. Empty when
-    // it can. Looks only; reads and changes nothing.
+    // it can. Opens nothing but a regular file, and changes nothing.
     static std::string Problem(const std::string& path);
 
     std::optional<std::string> Get(const std::string& section, const std::string& entry) const;

@@ -46,7 +46,7 @@ class CWinApp {
     // True when the file existed but was not INI text.
     bool ProfileLoadFailed() const;
     // Why a path cannot hold a profile (not a regular file, too large,
-    // unreadable, read-only), empty when it can. Reads and changes nothing.
+    // unreadable, read-only), empty when it can. Changes nothing.
     static std::string ProfileFileProblem(const std::string& path);
     // Non-empty when the profile's path could not be used: nothing was read
     // from it and saving will not touch it.

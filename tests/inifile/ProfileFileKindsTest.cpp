@@ -152,6 +152,15 @@ const FileKind kKinds[] = {
          return path;
      },
      Outcome::kRefused},
+    {"too many entries",
+     [](auto& f) {
+         std::string text = "[S]\n";
+         for (size_t n = 0; n < IniProfile::kMaxItems; ++n) {
+             text += "k" + std::to_string(n) + "=1\n";
+         }
+         return MakeText(f, text);
+     },
+     Outcome::kRefused},
     {"huge",
      [](auto& f) {
          const std::string path = MakeText(f, "[S]\nk = 1\n");
