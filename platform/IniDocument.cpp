@@ -204,8 +204,8 @@ bool HasNoControls(std::string_view text, bool allowLineFeed) {
 }  // namespace
 
 std::optional<IniDocument> IniDocument::Parse(std::string_view text, std::string& why) {
-    // The reader drops one byte-order mark itself; a second would stick to
-    // the first name otherwise.
+    // Every leading byte-order mark goes first, so that the line checks see
+    // the text exactly as the reader does.
     while (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
         text.remove_prefix(kByteOrderMark.size());
     }
