@@ -179,6 +179,15 @@ int HostSession::Run() {
     // a missing library ends the program here, before any setting is touched.
     GetConverter();
 
+    // A path that cannot hold the profile (a device, a pipe, a folder, a
+    // read-only or oversized file) stops the program before anything changes.
+    if (const std::string problem = CWinApp::ProfileFileProblem(options_.profilePath);
+        !problem.empty()) {
+        std::cerr << "plotrex-host: profile " << options_.profilePath << " " << problem
+                  << "; nothing was changed\n";
+        return 2;
+    }
+
     std::string error;
     if (!OpenFeed(error)) {
         std::cerr << "plotrex-host: " << error << "\n";
@@ -204,6 +213,11 @@ int HostSession::Run() {
     }
 
     Module module(options_.profilePath);
+    if (!module.app.ProfileProblem().empty()) {
+        std::cerr << "plotrex-host: profile " << options_.profilePath << " "
+                  << module.app.ProfileProblem() << "; nothing was changed\n";
+        return 2;
+    }
     module.hadLayout = !module.app.GetProfileString(kDisplaySection, "ORGANIZER_LEVEL", "").empty();
     if (!module.library.Load(ExecutableFolder(), error)) {
         std::cerr << "plotrex-host: " << error << "\n";

@@ -2,6 +2,9 @@
 
 #include <strings.h>
 
+#include <charconv>
+#include <iostream>
+
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/Undefined.h"
@@ -22,6 +25,26 @@ void Put(double* out, double value) {
     if (out != nullptr) {
         *out = value;
     }
+}
+
+// A stored setting taken only when it is a whole number within [low, high];
+// anything else (a hand edit, a value from another program) gives the
+// default and a warning, so that it is neither used nor saved back.
+int StoredSetting(const char* entry, int low, int high, int fallback) {
+    std::string text;
+    if (!ReadProfileText(kDataSection, entry, text, "")) {
+        return fallback;
+    }
+    int value = 0;
+    const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error == std::errc() && end == last && value >= low && value <= high) {
+        return value;
+    }
+    std::cerr << "warning: stored " << entry << " \"" << text << "\" is not one of " << low << ".."
+              << high << "; using " << fallback << "\n";
+    return fallback;
 }
 
 }  // namespace
@@ -61,16 +84,27 @@ void ModuleDataPlotrex::Terminate() {
 }
 
 void ModuleDataPlotrex::SaveSettings() {
-    WriteProfileIntValue(kDataSection, "NorvaneMode", mode_);
-    WriteProfileIntValue(kDataSection, "LabelFontSizeMultiplier", gLabelFontSizeMultiplier);
+    // Before Initialize the mode is -1, which no later run could use.
+    if (mode_ >= 0 && mode_ <= 2) {
+        WriteProfileIntValue(kDataSection, "NorvaneMode", mode_);
+    }
+    if (gLabelFontSizeMultiplier >= 1 && gLabelFontSizeMultiplier <= 3) {
+        WriteProfileIntValue(kDataSection, "LabelFontSizeMultiplier", gLabelFontSizeMultiplier);
+    }
 }
 
 void ModuleDataPlotrex::LoadSettings() {
-    int multiplier = 1;
-    ReadProfileInt(kDataSection, "LabelFontSizeMultiplier", multiplier, 1);
-    gLabelFontSizeMultiplier = static_cast<short>(multiplier);
-    int mode = 0;
-    ReadProfileInt(kDataSection, "NorvaneMode", mode, graphs_.GetData(kGraphEtr) ? 1 : 0);
+    gLabelFontSizeMultiplier =
+        static_cast<short>(StoredSetting("LabelFontSizeMultiplier", 1, 3, 1));
+    const bool echogram = graphs_.GetData(kGraphEtr) != nullptr;
+    int mode = StoredSetting("NorvaneMode", 0, 2, echogram ? 1 : 0);
+    if (mode == 1 && !echogram) {
+        // The pixel view shows nothing but the echogram: without it, the
+        // profile view, as when nothing was stored.
+        std::cerr << "warning: stored NorvaneMode 1 shows the echogram, which this run has not; "
+                     "using 0\n";
+        mode = 0;
+    }
     SetMode(mode);
 }
 

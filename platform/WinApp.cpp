@@ -39,8 +39,7 @@ BOOL CWinApp::WriteProfileInt(const char* section, const char* entry, int value)
     if (section == nullptr || entry == nullptr) {
         return FALSE;
     }
-    profile_->Set(section, entry, std::to_string(value));
-    return TRUE;
+    return profile_->Set(section, entry, std::to_string(value)) ? TRUE : FALSE;
 }
 
 UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultValue) {
@@ -69,8 +68,8 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
         profile_->DeleteSection(section);
     } else if (value == nullptr) {
         profile_->DeleteEntry(section, entry);
-    } else {
-        profile_->Set(section, entry, value);
+    } else if (!profile_->Set(section, entry, value)) {
+        return FALSE;
     }
     return TRUE;
 }
@@ -88,7 +87,9 @@ HKEY CWinApp::GetSectionKey(const char* section) {
     if (section == nullptr) {
         return nullptr;
     }
-    profile_->CreateSection(section);
+    if (!profile_->CreateSection(section)) {
+        return nullptr;
+    }
     return new HKEY__{profile_.get(), section};
 }
 
@@ -106,6 +107,14 @@ const std::string& CWinApp::ProfilePath() const {
 
 bool CWinApp::ProfileLoadFailed() const {
     return profile_->LoadFailed();
+}
+
+std::string CWinApp::ProfileFileProblem(const std::string& path) {
+    return IniProfile::Problem(path);
+}
+
+const std::string& CWinApp::ProfileProblem() const {
+    return profile_->Refusal();
 }
 
 CWinApp* AfxGetApp() {

@@ -16,13 +16,15 @@ class CWnd;
 class CWinApp {
   public:
     // Opens the profile file (which need not exist yet) and becomes the
-    // current application object. A file that cannot be read loads as empty,
-    // with a warning on standard error, and is kept until a successful save.
+    // current application object. A file that is not INI text loads as
+    // empty, with a warning on standard error, and is kept aside by the next
+    // save. A path that cannot hold a profile (ProfileProblem) is left alone.
     explicit CWinApp(const std::string& profilePath);
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
+    // FALSE when the names or the text could not be stored as given.
     BOOL WriteProfileInt(const char* section, const char* entry, int value);
     // The stored integer, or defaultValue when absent or not a whole number.
     UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
@@ -36,12 +38,19 @@ class CWinApp {
     // The key of the profile's root, under which every section lies.
     HKEY GetAppRegistryKey();
 
-    // Writes the profile to its file: a temporary file renamed over the old
+    // Writes what changed in the profile into its file, merged with what
+    // another program saved meanwhile: a temporary file renamed over the old
     // one, so that a failure never loses the previous profile.
     bool SaveProfile();
     const std::string& ProfilePath() const;
-    // True when the file existed but could not be read or parsed.
+    // True when the file existed but was not INI text.
     bool ProfileLoadFailed() const;
+    // Why a path cannot hold a profile (not a regular file, too large,
+    // unreadable, read-only), empty when it can. Changes nothing.
+    static std::string ProfileFileProblem(const std::string& path);
+    // Non-empty when the profile's path could not be used: nothing was read
+    // from it and saving will not touch it.
+    const std::string& ProfileProblem() const;
 
     IniProfile& Profile() { return *profile_; }
 

@@ -70,47 +70,54 @@ TEST(IniProfile, KeysDeleteLikeRegistryKeys) {
     EXPECT_EQ(RegDeleteKeyA(nullptr, "x"), ERROR_INVALID_HANDLE);
 }
 
-TEST(IniProfile, AnUnreadableFileLoadsEmptyAndIsKeptOnSave) {
-    TempFolder folder;
-    const std::string path = folder.File("profile.ini");
-    const std::string garbage = std::string("[Broken\0\x01\x02", 10) + "binary";
-    WriteFile(path, garbage);
-    testing::internal::CaptureStderr();
-    {
-        CWinApp app(path);
-        const std::string warning = testing::internal::GetCapturedStderr();
-        EXPECT_NE(warning.find("could not be read"), std::string::npos) << warning;
-        EXPECT_TRUE(app.ProfileLoadFailed());
-        EXPECT_EQ(app.GetProfileString("Broken", "x", "empty"), "empty");
-        // Nothing was written over it yet.
-        EXPECT_EQ(ReadFile(path), garbage);
-        app.WriteProfileInt("Fresh", "Value", 1);
-        testing::internal::CaptureStderr();
-        EXPECT_TRUE(app.SaveProfile());
-        testing::internal::GetCapturedStderr();
-    }
-    EXPECT_EQ(ReadFile(path + ".bad"), garbage);
-    CWinApp reopened(path);
-    EXPECT_FALSE(reopened.ProfileLoadFailed());
-    EXPECT_EQ(reopened.GetProfileInt("Fresh", "Value", 0), 1U);
-}
-
 TEST(IniProfile, AFailedSaveLeavesThePreviousFileWhole) {
     TempFolder folder;
     const std::string path = folder.File("profile.ini");
     WriteFile(path, "[Keep]\nValue = 1\n");
     CWinApp app(path);
     app.WriteProfileInt("Keep", "Value", 2);
-    // The temporary file cannot be created: a folder of that name is in the way.
-    std::filesystem::create_directory(path + ".tmp");
+    // The lock file cannot be made: a folder of that name is in the way.
+    std::filesystem::create_directory(path + ".lock");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(app.SaveProfile());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be written"),
-              std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not saved"), std::string::npos);
     EXPECT_EQ(ReadFile(path), "[Keep]\nValue = 1\n");
-    std::filesystem::remove(path + ".tmp");
+    std::filesystem::remove(path + ".lock");
     EXPECT_TRUE(app.SaveProfile());
     EXPECT_NE(ReadFile(path).find("Value = 2"), std::string::npos);
+}
+
+TEST(IniProfile, NamesAndTextsThatWouldNotReadBackAreRefused) {
+    TestProfile profile;
+    CWinApp& app = profile.App();
+    const char* badEntries[] = {"a=b", " lead", "trail ", "[x", ";x", "#x", "line\nbreak", ""};
+    for (const char* entry : badEntries) {
+        EXPECT_FALSE(app.WriteProfileString("S", entry, "v")) << entry;
+    }
+    EXPECT_FALSE(app.WriteProfileString("a]b", "k", "v"));
+    EXPECT_FALSE(app.WriteProfileString("S", "k", "carriage\rreturn"));
+    EXPECT_FALSE(app.WriteProfileString("S", "k", "bell\a"));
+    EXPECT_EQ(app.GetSectionKey("a]b"), nullptr);
+    // Texts that look like the file's own syntax come back as they were.
+    const char* texts[] = {"<<<END_OF_TEXT",
+                           "two\nlines",
+                           "  padded  ",
+                           "END_OF_TEXT\nEND_OF_TEXT",
+                           "; not a comment",
+                           "[not a section]",
+                           "\tx\n",
+                           "=",
+                           ""};
+    int n = 0;
+    for (const char* text : texts) {
+        EXPECT_TRUE(app.WriteProfileString("S", ("k" + std::to_string(n++)).c_str(), text));
+    }
+    profile.Reload();
+    n = 0;
+    for (const char* text : texts) {
+        EXPECT_EQ(profile.App().GetProfileString("S", ("k" + std::to_string(n++)).c_str(), "gone"),
+                  text);
+    }
 }
 
 TEST(IniProfile, OnlyTheNewestApplicationObjectIsCurrent) {

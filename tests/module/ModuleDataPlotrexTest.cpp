@@ -93,10 +93,12 @@ TEST_F(ModuleDataPlotrexTest, SettingsRoundTripThroughTheProfile) {
     EXPECT_EQ(gLabelFontSizeMultiplier, 2);
     restored.Terminate();
 
-    // A stored multiplier is taken as it is.
+    // A stored multiplier outside 1..3 is not used (more in StoredSettingsTest).
     profile.App().WriteProfileInt("ModuleData\\PlotrexData", "LabelFontSizeMultiplier", 7);
+    testing::internal::CaptureStderr();
     restored.LoadSettings();
-    EXPECT_EQ(gLabelFontSizeMultiplier, 7);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(gLabelFontSizeMultiplier, 1);
 }
 
 TEST_F(ModuleDataPlotrexTest, DeleteSettingsAlsoRemovesTheDisplaySection) {
