@@ -142,7 +142,7 @@ class NorvaneSounderTest : public ::testing::Test {
         gDuringSweep = nullptr;
     }
     void Restart(uint32_t seed, double fixedInterval = 0.0) {
-        const ZXNorvaneOptions options{seed, 0, fixedInterval};
+        const ZXNorvaneOptions options{seed, 0, fixedInterval, 1};
         lib_.reset(&options);
     }
     bool SetProperty(int set, const char* field, double value) {
