@@ -43,7 +43,7 @@ double Smooth(uint32_t seed, double x, uint64_t tag) {
 }
 
 double FromDb(double db) {
-    return std::pow(10.0, db * 0.1);
+    return std::exp(db * 0.23025850929940458);
 }
 
 // Speckle: echo intensities of many scatterers spread exponentially.
@@ -128,7 +128,7 @@ void EchoModel::Render(const PingScene& scene, const SweepWindow& window,
     // undoes spreading and absorption.
     const double alpha = AbsorptionDbPerMetre(set.frequencyKHz);
     const double ambient =
-        (window.lowFrequency ? 47.0 : 40.0) + 0.5 * std::max(scene.speedKnots, 0.0);
+        (window.lowFrequency ? 47.0 : 37.0) + 0.5 * std::max(scene.speedKnots, 0.0);
     const double noiseBase = ambient - SourceLevelDb(set) - volumeDb;
 
     echo.received.resize(count);
@@ -137,40 +137,68 @@ void EchoModel::Render(const PingScene& scene, const SweepWindow& window,
     Xorshift random{static_cast<uint32_t>(Key(seed_, static_cast<int64_t>(scene.ping),
                                               window.lowFrequency ? 2 : 1, 3)) |
                     1u};
-    for (uint32_t i = 0; i < count; ++i) {
+    // The noise changes slowly with range: exact every few samples, straight
+    // lines between.
+    constexpr uint32_t kBlock = 16;
+    const auto noiseAt = [&](uint32_t i) {
         const double r =
             std::max(SampleTop(window, static_cast<int>(i)) + 0.5 * window.stepMetres, 1.0);
-        const float noise =
-            static_cast<float>(FromDb(noiseBase + 20.0 * std::log10(r) + 2.0 * alpha * r));
-        const uint32_t bits = random.Next();
-        echo.noise[i] = noise;
-        echo.received[i] = signal[i] * speckle[bits & 0xFF] + noise * speckle[(bits >> 8) & 0xFF];
+        return FromDb(noiseBase + 20.0 * std::log10(r) + 2.0 * alpha * r);
+    };
+    double blockStart = noiseAt(0);
+    for (uint32_t block = 0; block < count; block += kBlock) {
+        const uint32_t end = std::min(count, block + kBlock);
+        const double blockEnd = noiseAt(end);
+        for (uint32_t i = block; i < end; ++i) {
+            const float noise =
+                static_cast<float>(blockStart + (blockEnd - blockStart) * (i - block) / kBlock);
+            const uint32_t bits = random.Next();
+            echo.noise[i] = noise;
+            echo.received[i] =
+                signal[i] * speckle[bits & 0xFF] + noise * speckle[(bits >> 8) & 0xFF];
+        }
+        blockStart = blockEnd;
     }
 }
 
 void EchoModel::Quantize(const Echo& echo, const SweepWindow& window, const FrequencySettings& set,
                          uint8_t* levels) {
     const double alpha = AbsorptionDbPerMetre(set.frequencyKHz);
-    for (uint32_t i = 0; i < window.count; ++i) {
-        const double r =
-            std::max(SampleTop(window, static_cast<int>(i)) + 0.5 * window.stepMetres, 1.0);
-        double adjust = 0.0;
+    const auto adjustAt = [&](double r) {
+        r = std::max(r, 1.0);
         if (set.tvg == 0) {
-            adjust = -(20.0 * std::log10(r / kTvgReferenceMetres) +
-                       2.0 * alpha * (r - kTvgReferenceMetres));
-        } else if (set.tvg == 30) {
-            adjust = 10.0 * std::log10(r / kTvgReferenceMetres);
-        } else if (set.tvg == 40) {
-            adjust = 20.0 * std::log10(r / kTvgReferenceMetres);
+            return -(20.0 * std::log10(r / kTvgReferenceMetres) +
+                     2.0 * alpha * (r - kTvgReferenceMetres));
         }
-        const double value = echo.received[i];
-        int level = 0;
-        if (value > 0.0) {
-            const double db = 10.0 * std::log10(value) + adjust + set.gainDb;
-            level = static_cast<int>(
-                std::clamp(std::floor((db - kLevelFloorDb) / kLevelStepDb), 0.0, 15.0));
+        if (set.tvg == 30) {
+            return 10.0 * std::log10(r / kTvgReferenceMetres);
         }
-        levels[i] = static_cast<uint8_t>(level < set.threshold ? 0 : level);
+        if (set.tvg == 40) {
+            return 20.0 * std::log10(r / kTvgReferenceMetres);
+        }
+        return 0.0;
+    };
+    // The gain curve exact every few samples, straight lines between; logs in
+    // single precision: a level is 3 dB, far coarser than either.
+    constexpr uint32_t kBlock = 16;
+    constexpr float kDbPerOctave = 3.0103f;
+    for (uint32_t block = 0; block < window.count; block += kBlock) {
+        const uint32_t end = std::min(window.count, block + kBlock);
+        const double from =
+            adjustAt(SampleTop(window, static_cast<int>(block)) + 0.5 * window.stepMetres);
+        const double to =
+            adjustAt(SampleTop(window, static_cast<int>(end)) + 0.5 * window.stepMetres);
+        for (uint32_t i = block; i < end; ++i) {
+            const float value = echo.received[i];
+            int level = 0;
+            if (value > 0.0f) {
+                const double adjust = from + (to - from) * (i - block) / kBlock;
+                const double db = kDbPerOctave * std::log2(value) + adjust + set.gainDb;
+                level = static_cast<int>(
+                    std::clamp(std::floor((db - kLevelFloorDb) / kLevelStepDb), 0.0, 15.0));
+            }
+            levels[i] = static_cast<uint8_t>(level < set.threshold ? 0 : level);
+        }
     }
 }
 
@@ -214,13 +242,13 @@ void EchoModel::AddLayer(const PingScene& scene, const SweepWindow& window,
 
 void EchoModel::AddSchools(const PingScene& scene, const SweepWindow& window, double halfBeam,
                            std::vector<float>& signal) const {
-    constexpr double kCell = 180.0;
+    constexpr double kCell = 120.0;
     const double depth = EffectiveDepth(scene);
     const double reach = 35.0 + 40.0 + depth * std::tan(halfBeam) * 1.2;
     const int64_t firstCell = static_cast<int64_t>(std::floor((scene.distance - reach) / kCell));
     const int64_t lastCell = static_cast<int64_t>(std::floor((scene.distance + reach) / kCell));
     for (int64_t cell = firstCell; cell <= lastCell; ++cell) {
-        if (Unit(Key(seed_, cell, 40)) > 0.55) {
+        if (Unit(Key(seed_, cell, 40)) > 0.5) {
             continue;
         }
         const double along =
@@ -262,7 +290,7 @@ void EchoModel::AddFish(const PingScene& scene, const SweepWindow& window, doubl
     const int64_t firstCell = static_cast<int64_t>(std::floor((scene.distance - reach) / kCell));
     const int64_t lastCell = static_cast<int64_t>(std::floor((scene.distance + reach) / kCell));
     for (int64_t cell = firstCell; cell <= lastCell; ++cell) {
-        const int count = static_cast<int>(Unit(Key(seed_, cell, 60)) * 3.2);
+        const int count = static_cast<int>(Unit(Key(seed_, cell, 60)) * 4.0);
         for (int j = 0; j < count; ++j) {
             const uint64_t tag = 61 + 8 * static_cast<uint64_t>(j);
             const double along =

@@ -13,6 +13,11 @@
 #include <string>
 #include <vector>
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#include <ogr_feature.h>
+#pragma GCC diagnostic pop
+
 #include "hostfamily/ZXNorvaneApi.h"
 #include "runtime/norvane/ZXNorvaneControl.h"
 
@@ -137,7 +142,16 @@ int main(int argc, char** argv) {
     if (gain != 0.0) {
         for (int set = 0; set < 2; ++set) {
             OGRFeature* feature = sounder->GetProperties(set, 0);
-            (void)feature;
+            if (feature == nullptr) {
+                return 1;
+            }
+            feature->SetField("GAIN_DB", gain);
+            const bool accepted = sounder->SetProperties(feature, set, 0) != 0;
+            OGRFeature::DestroyFeature(feature);
+            if (!accepted) {
+                std::fprintf(stderr, "norvane-echogram: gain %.1f dB refused\n", gain);
+                return 1;
+            }
         }
     }
     sounder->RegisterSweepCallback(OnSweep);
