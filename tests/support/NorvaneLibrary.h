@@ -21,6 +21,8 @@ class NorvaneLibrary {
         }
         Resolve(getApi, "GetZXNorvaneAPI");
         Resolve(setEnvironment, "ZXNorvaneSetEnvironment");
+        Resolve(forecast, "ZXNorvaneForecastEnvironment");
+        Resolve(setShipTime, "ZXNorvaneSetShipTime");
         Resolve(reset, "ZXNorvaneReset");
         Resolve(ping, "ZXNorvanePing");
         Resolve(catchUp, "ZXNorvaneCatchUp");
@@ -62,6 +64,8 @@ class NorvaneLibrary {
 
     GetZXNorvaneAPIFunction getApi = nullptr;
     ZXNorvaneSetEnvironmentFunction setEnvironment = nullptr;
+    ZXNorvaneForecastEnvironmentFunction forecast = nullptr;
+    ZXNorvaneSetShipTimeFunction setShipTime = nullptr;
     ZXNorvaneResetFunction reset = nullptr;
     ZXNorvanePingFunction ping = nullptr;
     ZXNorvaneCatchUpFunction catchUp = nullptr;

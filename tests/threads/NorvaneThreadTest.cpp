@@ -4,8 +4,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -127,6 +129,75 @@ TEST(NorvaneThreadTest, WallClockPingsWhileSomeoneListens) {
     EXPECT_GE(gQueue.received.load(), 3u);
     std::lock_guard lock(gQueue.mutex);
     gQueue.sweeps.clear();
+}
+
+// Sweeps as a list of fingerprints, in the order they came.
+std::mutex gPrintsMutex;
+std::vector<uint64_t> gPrints;
+
+void OnSweepPrint(ZXRawSweep* sweep) {
+    uint64_t print = 1469598103934665603ULL ^ sweep->channel ^ (uint64_t{sweep->startDepth} << 16);
+    for (uint32_t i = 0; i < sweep->sampleCount; ++i) {
+        print = (print ^ sweep->samples[i]) * 1099511628211ULL;
+    }
+    std::lock_guard lock(gPrintsMutex);
+    gPrints.push_back(print);
+}
+
+TEST(NorvaneThreadTest, TheShipsClockGivesTheSameEchogramAtAnySpeed) {
+    NorvaneLibrary lib;
+    ASSERT_TRUE(lib.Loaded());
+    // A minute of a voyage in 15 s cycles over a sloping floor.
+    const auto cycle = [](int i) {
+        return ZXNorvaneEnvironment{15.0 * i, 40.0 + 6.0 * i, 0.2 + 0.1 * i, 6.0};
+    };
+    const auto run = [&](int threaded, const std::function<void()>& sail) {
+        const ZXNorvaneOptions options{21, threaded, 0.0, 1};
+        lib.reset(&options);
+        lib.SetMode(5, 1);
+        {
+            std::lock_guard lock(gPrintsMutex);
+            gPrints.clear();
+        }
+        lib.sounder->RegisterSweepCallback(OnSweepPrint);
+        sail();
+        lib.sounder->UnregisterSweepCallback(OnSweepPrint);
+        std::lock_guard lock(gPrintsMutex);
+        return gPrints;
+    };
+    // Synchronous: every ping due at each cycle, on this thread.
+    const std::vector<uint64_t> reference = run(0, [&] {
+        for (int i = 0; i <= 4; ++i) {
+            const ZXNorvaneEnvironment environment = cycle(i);
+            lib.setEnvironment(&environment);
+            lib.catchUp();
+        }
+    });
+    ASSERT_GT(reference.size(), 500u);
+    // Headless, as fast as the machine goes: the thread catches up each cycle.
+    EXPECT_EQ(run(1,
+                  [&] {
+                      for (int i = 0; i <= 4; ++i) {
+                          const ZXNorvaneEnvironment environment = cycle(i);
+                          lib.setEnvironment(&environment);
+                          lib.waitIdle(60000);
+                      }
+                  }),
+              reference);
+    // A window: each cycle known ahead, the clock moving in small steps.
+    EXPECT_EQ(run(1,
+                  [&] {
+                      for (int i = 0; i <= 4; ++i) {
+                          const ZXNorvaneEnvironment environment = cycle(i);
+                          lib.forecast(&environment);
+                      }
+                      for (double t = 0.0; t <= 60.0; t += 0.37) {
+                          lib.setShipTime(t);
+                      }
+                      lib.setShipTime(60.0);
+                      lib.waitIdle(60000);
+                  }),
+              reference);
 }
 
 }  // namespace
