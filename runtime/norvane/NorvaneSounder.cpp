@@ -309,10 +309,10 @@ int32_t NorvaneSounder::SetRange(int32_t encoded, int32_t channel, int32_t range
 }
 
 OGRFeature* NorvaneSounder::GetProperties(int32_t set, int32_t /*reserved*/) {
+    // The current values, also from inside a callback: a record read there and
+    // written back must not undo a change made meanwhile.
     SounderSettings settings;
-    if (const PingRecord* ping = CurrentPing()) {
-        settings = ping->settings;
-    } else {
+    {
         std::lock_guard lock(mutex_);
         settings = settings_;
     }
