@@ -21,6 +21,7 @@
 #include "host/SdlDesktop.h"
 #include "module/CommandNames.h"
 #include "module/ModuleDataPlotrexInterface.h"
+#include "host/SounderFeed.h"
 #include "module/ModuleDisplay.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/WinApp.h"
@@ -132,6 +133,7 @@ struct HostSession::Module {
     CountingNotificationSink sink;
     std::unique_ptr<ModelDepthSource> depthSource;
     std::unique_ptr<FeedVesselSource> vesselSource;
+    std::unique_ptr<SounderFeed> sounder;
     ModuleDataPlotrexInterface* data = nullptr;
     ModuleDisplay* chartDisplay = nullptr;
     bool viewOpen = false;
@@ -233,6 +235,7 @@ int HostSession::Run() {
     module.dataSource = std::make_unique<FeedDataSource>(module.now);
     module.depthSource = std::make_unique<ModelDepthSource>(feed_->Depths());
     module.vesselSource = std::make_unique<FeedVesselSource>(module.now, feed_->DraughtMetres());
+    module.sounder = std::make_unique<SounderFeed>(ExecutableFolder());
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
                      module.vesselSource.get(), 0);
     data->LoadSettings();
@@ -319,6 +322,8 @@ void HostSession::SailHeadless(Module& module) {
     ProgressBar progress(nmea_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
+        module.sounder->Sail(module.now);
+        module.sounder->Settle();
         module.data->UpdateGraphs();
         Fed(module.now);
         desktop_->PumpMessages();
@@ -354,16 +359,23 @@ void HostSession::SailInWindow(Module& module) {
     double shipSeconds = 0.0;
     bool pending = feed_->Next(module.now);
     ShipSnapshot next = module.now;
+    if (pending) {
+        module.sounder->Forecast(next);
+    }
     auto lastTitle = start;
     while (sdl_->Step([&](int key) { OnKey(module, key); })) {
         const auto now = Clock::now();
         shipSeconds += std::chrono::duration<double>(now - last).count() * options_.speed;
         last = now;
+        module.sounder->Clock(shipSeconds);
         while (pending && next.time <= shipSeconds) {
             module.now = next;
             module.data->UpdateGraphs();
             Fed(module.now);
             pending = feed_->Next(next);
+            if (pending) {
+                module.sounder->Forecast(next);
+            }
         }
         if (now - lastTitle > std::chrono::milliseconds(500)) {
             sdl_->SetTitle(WindowTitle(module));
@@ -533,6 +545,7 @@ std::string HostSession::Summary(Module& module) {
             add("Under the anchor: %s\n", under.c_str());
         }
     }
+    text += module.sounder->Summary();
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),
             pictures_.back().c_str());
