@@ -1,0 +1,66 @@
+// The library's exported entry points: the API object the module asks for,
+// and the simulator's own controls.
+#include "hostfamily/ZXNorvaneApi.h"
+#include "runtime/norvane/NorvaneModeEncoder.h"
+#include "runtime/norvane/NorvaneSounder.h"
+#include "runtime/norvane/ZXNorvaneControl.h"
+
+#define NORVANE_EXPORT __attribute__((visibility("default")))
+
+namespace {
+
+class NorvaneApi final : public ZXNorvaneAPI {
+  public:
+    ZXSounder* GetSounder() override { return &sounder_; }
+    ZXModeEncoder* GetModeEncoder() override { return &encoder_; }
+    norvane::NorvaneSounder& Sounder() { return sounder_; }
+
+  private:
+    norvane::NorvaneSounder sounder_;
+    norvane::NorvaneModeEncoder encoder_;
+};
+
+// Made at first use, taken down (its thread joined) when the library unloads.
+NorvaneApi& Api() {
+    static NorvaneApi api;
+    return api;
+}
+
+}  // namespace
+
+extern "C" {
+
+NORVANE_EXPORT ZXNorvaneAPI* GetZXNorvaneAPI() {
+    return &Api();
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneSetEnvironment(const ZXNorvaneEnvironment* environment) {
+    return environment == nullptr ? 0 : Api().Sounder().SetEnvironment(*environment);
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneReset(const ZXNorvaneOptions* options) {
+    const ZXNorvaneOptions defaults{1, 1, 0.0};
+    Api().Sounder().Reset(options == nullptr ? defaults : *options);
+    return 1;
+}
+
+NORVANE_EXPORT int32_t ZXNorvanePing() {
+    return Api().Sounder().PingNow();
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneCatchUp() {
+    return Api().Sounder().CatchUp();
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneWaitIdle(uint32_t timeoutMilliseconds) {
+    return Api().Sounder().WaitIdle(timeoutMilliseconds) ? 1 : 0;
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics) {
+    if (statistics == nullptr) {
+        return 0;
+    }
+    *statistics = Api().Sounder().Statistics();
+    return 1;
+}
+}

@@ -1,0 +1,78 @@
+#include "runtime/norvane/SounderSettings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace norvane {
+
+namespace {
+
+constexpr double kMetres[kDepthUnitCount] = {1.0, 0.3048, 1.8288, 1.5152, 1.65};
+
+constexpr std::array<int32_t, kRangeCount> kRanges[kDepthUnitCount] = {
+    {5, 10, 20, 50, 100, 200, 500, 1000}, {15, 30, 60, 150, 300, 600, 1500, 3000},
+    {3, 5, 10, 25, 50, 100, 250, 500},    {3, 6, 12, 30, 60, 120, 300, 600},
+    {3, 6, 12, 30, 60, 120, 300, 600},
+};
+
+int ClampUnit(int unit) {
+    return std::clamp(unit, 0, kDepthUnitCount - 1);
+}
+
+int IndexOf(int unit, int32_t range) {
+    const auto& table = RangeTable(unit);
+    int best = 0;
+    for (int i = 0; i < kRangeCount; ++i) {
+        if (std::abs(table[i] - range) < std::abs(table[best] - range)) {
+            best = i;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+double MetresPerUnit(int unit) {
+    return kMetres[ClampUnit(unit)];
+}
+
+const std::array<int32_t, kRangeCount>& RangeTable(int unit) {
+    return kRanges[ClampUnit(unit)];
+}
+
+uint32_t SamplesPerSweep(int unit) {
+    const double tenth = 0.1 * MetresPerUnit(unit);
+    uint32_t best = 1000;
+    double bestError = 1.0;
+    for (uint32_t offset = 0; offset <= 40; ++offset) {
+        for (const uint32_t count : {1000 - offset, 1000 + offset}) {
+            const double metres = count * tenth;
+            const double error = (metres - std::floor(metres + 1e-9)) / metres;
+            if (error < bestError - 1e-12) {
+                best = count;
+                bestError = error;
+            }
+        }
+    }
+    return best;
+}
+
+SounderSettings SounderSettings::Defaults() {
+    SounderSettings settings;
+    settings.sets[0] = FrequencySettings{200, 0.0, 20, 600, 0.25, 0};
+    settings.sets[1] = FrequencySettings{50, 0.0, 20, 1000, 0.75, 0};
+    return settings;
+}
+
+void SounderSettings::ChangeUnit(int16_t newUnit) {
+    const auto& to = RangeTable(newUnit);
+    for (int channel = 0; channel < 2; ++channel) {
+        range[channel] = to[IndexOf(unit, range[channel])];
+        const double shiftMetres = shift[channel] * MetresPerUnit(unit);
+        shift[channel] = std::min(
+            static_cast<int32_t>(std::lround(shiftMetres / MetresPerUnit(newUnit))), to.back());
+    }
+    unit = newUnit;
+}
+
+}  // namespace norvane

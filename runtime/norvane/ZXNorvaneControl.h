@@ -1,0 +1,68 @@
+#pragma once
+// The simulated sounder's own entry points, beside GetZXNorvaneAPI: what a
+// host or a test needs to drive a sounder that has no water under it. The
+// host tells it the ship's time and what lies under the keel; the sounder
+// pings on the ship's clock, never on the wall clock, once a time was given.
+// Resolve them with dlsym like the API entry point.
+#include <cstdint>
+
+// What the sounder sees, at a moment of the ship's time.
+struct ZXNorvaneEnvironment {
+    double shipTimeSeconds;  // the ship's clock; pings fall due on it
+    double depthMetres;      // sea floor under the transducer; <= 0 or NaN: no bottom in reach
+    double hardness;         // 0 soft mud .. 1 rock
+    double speedKnots;       // through the water
+};
+
+// Factory state for a run: the random parts of the echoes follow the seed.
+struct ZXNorvaneOptions {
+    uint32_t seed;
+    int32_t threaded;             // non-zero: the library's thread pings; 0: only ZXNorvanePing
+    double fixedIntervalSeconds;  // > 0: ping at this interval instead of the range's
+};
+
+struct ZXNorvaneStatistics {
+    uint64_t sweeps[2];      // sweeps handed to the sweep callbacks, per channel
+    uint64_t pings;          // pings made, whether or not anyone listened
+    uint64_t events;         // events raised
+    int32_t referenceDepth;  // last bottom detection, tenths of the depth unit
+    int32_t referenceValid;  // non-zero when the last ping found the bottom
+    double lastPingSeconds;  // ship time of the last ping
+};
+
+// Event codes handed to the event callbacks.
+enum ZXNorvaneEvent : int16_t {
+    kZXNorvaneModeChanged = 1,
+    kZXNorvaneRangeChanged = 2,
+    kZXNorvanePropertiesChanged = 3,
+    kZXNorvaneAutoRangeChanged = 4,  // the sounder stepped its own range
+};
+
+extern "C" {
+// Gives the environment and the ship's time; pings that fall due up to that
+// time follow (on the thread, or at the next ZXNorvaneCatchUp). A time
+// earlier than the last one starts a new timeline there. 1 when taken, 0 for
+// a null pointer or a time that is not finite.
+int32_t ZXNorvaneSetEnvironment(const ZXNorvaneEnvironment* environment);
+// Back to the factory settings with these options; statistics cleared, the
+// registered callbacks kept. Null: the default options (seed 1, threaded).
+int32_t ZXNorvaneReset(const ZXNorvaneOptions* options);
+// Without the thread only: one ping now, delivered on the caller's thread.
+// The number of sweeps it made; -1 while the thread runs.
+int32_t ZXNorvanePing();
+// Without the thread only: every ping due up to the last ship time given, on
+// the caller's thread. The number of pings; -1 while the thread runs.
+int32_t ZXNorvaneCatchUp();
+// With the thread: waits until the pings due up to the last ship time are
+// delivered. 1 when they are, 0 on timeout.
+int32_t ZXNorvaneWaitIdle(uint32_t timeoutMilliseconds);
+// 1 and the figures so far; 0 for a null pointer.
+int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics);
+}
+
+using ZXNorvaneSetEnvironmentFunction = int32_t (*)(const ZXNorvaneEnvironment*);
+using ZXNorvaneResetFunction = int32_t (*)(const ZXNorvaneOptions*);
+using ZXNorvanePingFunction = int32_t (*)();
+using ZXNorvaneCatchUpFunction = int32_t (*)();
+using ZXNorvaneWaitIdleFunction = int32_t (*)(uint32_t);
+using ZXNorvaneGetStatisticsFunction = int32_t (*)(ZXNorvaneStatistics*);
