@@ -103,6 +103,7 @@ void EtrSweepRecorder::OnSweep(const ZXRawSweep* raw) {
     sweep->referenceDepth = window.referenceDepth;
     const std::size_t channel = sweep->channel;
 
+    std::unique_ptr<ZxEtrEcho> overflow;
     CriticalSectionLock hold(lock_);
     lastTime_[channel] = GetTickCount();
     windowTop_[channel] = window.top;
@@ -111,6 +112,12 @@ void EtrSweepRecorder::OnSweep(const ZXRawSweep* raw) {
     received_[channel] = true;
     pending_.push_back(std::move(sweep));
     ++queued_;
+    if (pending_.size() > kMaxPending) {
+        // Freed after the lock is released, with the other locals.
+        overflow = std::move(pending_.front());
+        pending_.pop_front();
+        ++dropped_;
+    }
 }
 
 void EtrSweepRecorder::OnSounderEvent(std::int16_t) {
@@ -118,7 +125,7 @@ void EtrSweepRecorder::OnSounderEvent(std::int16_t) {
 }
 
 void EtrSweepRecorder::DrainSweeps(std::vector<ZxEtrEcho>& sweeps) {
-    std::vector<std::unique_ptr<ZxEtrEcho>> drained;
+    std::deque<std::unique_ptr<ZxEtrEcho>> drained;
     {
         // Only the list changes hands under the lock; copying and freeing
         // happen after it.
@@ -132,7 +139,7 @@ void EtrSweepRecorder::DrainSweeps(std::vector<ZxEtrEcho>& sweeps) {
 }
 
 void EtrSweepRecorder::DiscardPending() {
-    std::vector<std::unique_ptr<ZxEtrEcho>> drained;
+    std::deque<std::unique_ptr<ZxEtrEcho>> drained;
     CriticalSectionLock hold(lock_);
     drained.swap(pending_);
 }
@@ -175,6 +182,11 @@ bool EtrSweepRecorder::TakeSettingsChanged() {
 std::uint64_t EtrSweepRecorder::GetQueuedCount() {
     CriticalSectionLock hold(lock_);
     return queued_;
+}
+
+std::uint64_t EtrSweepRecorder::GetDroppedCount() {
+    CriticalSectionLock hold(lock_);
+    return dropped_;
 }
 
 EtrSweepRecorder& GetSweepRecorder() {

@@ -6,6 +6,7 @@
 // for copying.
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -33,6 +34,10 @@ EtrSweepWindow ComputeSweepWindow(const ZXRawSweep& raw);
 
 class EtrSweepRecorder {
   public:
+    // Beyond this many undrained sweeps (a host that stopped cycling) the
+    // oldest go: the stores could not keep them anyway.
+    static constexpr std::size_t kMaxPending = 4096;
+
     EtrSweepRecorder();
     ~EtrSweepRecorder();
     EtrSweepRecorder(const EtrSweepRecorder&) = delete;
@@ -64,16 +69,19 @@ class EtrSweepRecorder {
     std::uint64_t GetRefusedCount() const { return refused_.load(std::memory_order_relaxed); }
     // Sweeps queued since the start.
     std::uint64_t GetQueuedCount();
+    // Sweeps dropped undrained because the queue was full.
+    std::uint64_t GetDroppedCount();
 
   private:
     CRITICAL_SECTION lock_;
-    std::vector<std::unique_ptr<ZxEtrEcho>> pending_;
+    std::deque<std::unique_ptr<ZxEtrEcho>> pending_;
     ZxEtrEcho last_[2];
     bool received_[2] = {false, false};
     std::uint32_t lastTime_[2] = {0, 0};
     double windowTop_[2] = {0.0, 0.0};
     double windowBottom_[2] = {0.0, 0.0};
     std::uint64_t queued_ = 0;
+    std::uint64_t dropped_ = 0;
     std::atomic<std::uint8_t> settingsChanged_{0};
     std::atomic<std::uint64_t> refused_{0};
 };

@@ -172,3 +172,20 @@ TEST(SweepRecorderTest, SettingsChangeIsTakenOnce) {
     EXPECT_FALSE(recorder.IsSettingsChanged());
     EXPECT_FALSE(recorder.TakeSettingsChanged());
 }
+
+TEST(SweepRecorderTest, UndrainedQueueKeepsTheNewestSweeps) {
+    FakeSounder sounder;
+    sounder.depthUnitResult = 1;  // raw depths: the window top numbers the sweeps
+    EtrSweepRecorder recorder;
+    const std::size_t total = EtrSweepRecorder::kMaxPending + 10;
+    for (std::uint32_t i = 0; i < total; ++i) {
+        RawSweep sweep(0, 4, i);
+        recorder.OnSweep(&sweep.raw);
+    }
+    EXPECT_EQ(recorder.GetDroppedCount(), 10U);
+    std::vector<ZxEtrEcho> drained;
+    recorder.DrainSweeps(drained);
+    ASSERT_EQ(drained.size(), EtrSweepRecorder::kMaxPending);
+    EXPECT_EQ(drained.front().windowTop, -10.0);
+    EXPECT_EQ(drained.back().windowTop, -static_cast<double>(total - 1));
+}
