@@ -205,3 +205,28 @@ TEST_F(EchogramDataTest, ModuleDrainsTheSweepsAtEveryCycleBeforeTheShipMoves) {
     module.Terminate();
     EXPECT_EQ(sounder.sweepCallback, nullptr);
 }
+
+// The sounder may signal again while the host is busy with the last notice.
+TEST_F(EchogramDataTest, ChangeSignalledDuringANoticeIsToldNextTime) {
+    struct ReRaisingSink : HostNotificationSink {
+        void Notify(const std::int32_t*, const LayerKeyIndexed*) override {
+            ++count;
+            OgrFeaturePtr(echogram->GetPropertyLayer()->GetFeature(0));
+            if (count == 1) {
+                raise(1);
+            }
+        }
+        PlotrexDataETR* echogram = nullptr;
+        ZXEventCallback raise = nullptr;
+        int count = 0;
+    } sink;
+    sink.echogram = &etr;
+    ASSERT_TRUE(etr.Initialize(&sink));
+    sink.raise = sounder.eventCallback;
+    etr.UpdateLayers();
+    EXPECT_EQ(sink.count, 1);
+    etr.UpdateLayers();
+    EXPECT_EQ(sink.count, 2);
+    etr.UpdateLayers();
+    EXPECT_EQ(sink.count, 2);
+}
