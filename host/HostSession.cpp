@@ -18,6 +18,7 @@
 #include "host/HostObjectsImpl.h"
 #include "host/ModuleLibrary.h"
 #include "host/SdlDesktop.h"
+#include "host/SounderFeed.h"
 #include "module/ModuleDataPlotrex.h"
 #include "module/ModuleDisplay.h"
 #include "platform/HeadlessDesktop.h"
@@ -90,6 +91,7 @@ struct HostSession::Module {
     CountingNotificationSink sink;
     std::unique_ptr<ModelDepthSource> depthSource;
     std::unique_ptr<FeedVesselSource> vesselSource;
+    std::unique_ptr<SounderFeed> sounder;
     ModuleDataPlotrex* data = nullptr;
     ModuleDisplay* chartDisplay = nullptr;
     bool viewOpen = false;
@@ -177,6 +179,7 @@ int HostSession::Run() {
     module.dataSource = std::make_unique<FeedDataSource>(module.now);
     module.depthSource = std::make_unique<ModelDepthSource>(feed_->Depths());
     module.vesselSource = std::make_unique<FeedVesselSource>(module.now, feed_->DraughtMetres());
+    module.sounder = std::make_unique<SounderFeed>(ExecutableFolder());
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
                      module.vesselSource.get(), 0);
     data->LoadSettings();
@@ -222,6 +225,8 @@ void HostSession::SailHeadless(Module& module) {
     ProgressBar progress(nmea_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
+        module.sounder->Sail(module.now);
+        module.sounder->Settle();
         module.data->UpdateGraphs();
         ++cycles_;
         desktop_->PumpMessages();
@@ -259,16 +264,23 @@ void HostSession::SailInWindow(Module& module) {
     double shipSeconds = 0.0;
     bool pending = feed_->Next(module.now);
     ShipSnapshot next = module.now;
+    if (pending) {
+        module.sounder->Forecast(next);
+    }
     auto lastTitle = start;
     while (sdl_->Step([&](int key) { OnKey(module, key); })) {
         const auto now = Clock::now();
         shipSeconds += std::chrono::duration<double>(now - last).count() * options_.speed;
         last = now;
+        module.sounder->Clock(shipSeconds);
         while (pending && next.time <= shipSeconds) {
             module.now = next;
             module.data->UpdateGraphs();
             ++cycles_;
             pending = feed_->Next(next);
+            if (pending) {
+                module.sounder->Forecast(next);
+            }
         }
         if (now - lastTitle > std::chrono::milliseconds(500)) {
             sdl_->SetTitle(WindowTitle(module));
@@ -443,6 +455,7 @@ std::string HostSession::Summary(Module& module) {
     }
     add("Graphs registered: %d%s%s\n", count, names.c_str(), count > 0 ? ")" : "");
     text += details;
+    text += module.sounder->Summary();
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),
             pictures_.back().c_str());

@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     }
     ZXNorvaneAPI* api = getApi();
     ZXSounder* sounder = api->GetSounder();
-    const ZXNorvaneOptions options{seed, 0, 0.0};
+    const ZXNorvaneOptions options{seed, 0, 0.0, 1};
     reset(&options);
     sounder->SetMode(api->GetModeEncoder()->Encode(static_cast<int16_t>(frequencyMode),
                                                    static_cast<int16_t>(zoomMode)));

@@ -38,8 +38,16 @@ NORVANE_EXPORT int32_t ZXNorvaneSetEnvironment(const ZXNorvaneEnvironment* envir
     return environment == nullptr ? 0 : Api().Sounder().SetEnvironment(*environment);
 }
 
+NORVANE_EXPORT int32_t ZXNorvaneForecastEnvironment(const ZXNorvaneEnvironment* environment) {
+    return environment == nullptr ? 0 : Api().Sounder().ForecastEnvironment(*environment);
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneSetShipTime(double shipTimeSeconds) {
+    return Api().Sounder().SetShipTime(shipTimeSeconds);
+}
+
 NORVANE_EXPORT int32_t ZXNorvaneReset(const ZXNorvaneOptions* options) {
-    const ZXNorvaneOptions defaults{1, 1, 0.0};
+    const ZXNorvaneOptions defaults{1, 1, 0.0, 0};
     Api().Sounder().Reset(options == nullptr ? defaults : *options);
     return 1;
 }

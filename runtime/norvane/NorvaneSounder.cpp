@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 #include "runtime/norvane/NorvaneModeEncoder.h"
 #include "runtime/norvane/PropertyRecord.h"
@@ -30,7 +31,7 @@ ZXNorvaneEnvironment DefaultEnvironment(double time) {
 }
 
 ZXNorvaneOptions DefaultOptions() {
-    return {1, 1, 0.0};
+    return {1, 1, 0.0, 0};
 }
 
 // One channel of one ping as it goes out.
@@ -332,12 +333,12 @@ int32_t NorvaneSounder::SetProperties(OGRFeature* feature, int32_t set, int32_t 
     return 1;
 }
 
-int32_t NorvaneSounder::SetEnvironment(const ZXNorvaneEnvironment& given) {
+bool NorvaneSounder::Clean(const ZXNorvaneEnvironment& given, ZXNorvaneEnvironment& environment) {
     if (!std::isfinite(given.shipTimeSeconds)) {
-        return 0;
+        return false;
     }
-    ZXNorvaneEnvironment environment = given;
-    if (!(environment.depthMetres > 0.0) || !std::isfinite(environment.depthMetres)) {
+    environment = given;
+    if (!std::isfinite(environment.depthMetres) || !(environment.depthMetres > 0.0)) {
         environment.depthMetres = 0.0;
     }
     environment.hardness =
@@ -345,24 +346,68 @@ int32_t NorvaneSounder::SetEnvironment(const ZXNorvaneEnvironment& given) {
     if (!std::isfinite(environment.speedKnots)) {
         environment.speedKnots = 0.0;
     }
+    return true;
+}
+
+void NorvaneSounder::AddEnvironmentLocked(const ZXNorvaneEnvironment& environment) {
+    while (!environments_.empty() &&
+           environments_.back().shipTimeSeconds >= environment.shipTimeSeconds) {
+        environments_.pop_back();
+    }
+    environments_.push_back(environment);
+    while (environments_.size() >= 2 && (environments_[1].shipTimeSeconds <= nextPing_ ||
+                                         environments_.size() > kMostEnvironments)) {
+        environments_.pop_front();
+    }
+}
+
+void NorvaneSounder::SetShipTimeLocked(double time) {
+    if (!timeline_ || time < hostTime_) {
+        // The host's clock takes over, or a new timeline begins.
+        hostClock_ = true;
+        timeline_ = true;
+        nextPing_ = time;
+        pinged_ = false;
+    } else if (time - nextPing_ > kLongestCatchUpSeconds) {
+        nextPing_ = time;
+    }
+    hostTime_ = time;
+}
+
+int32_t NorvaneSounder::SetEnvironment(const ZXNorvaneEnvironment& given) {
+    ZXNorvaneEnvironment environment;
+    if (!Clean(given, environment)) {
+        return 0;
+    }
     {
         std::lock_guard lock(mutex_);
-        const double time = environment.shipTimeSeconds;
-        if (!hostClock_ || time < hostTime_) {
-            // The host's clock takes over, or a new timeline begins.
-            hostClock_ = true;
+        if (!timeline_ || environment.shipTimeSeconds < hostTime_) {
             environments_.clear();
-            nextPing_ = time;
-            pinged_ = false;
-        } else if (time - nextPing_ > kLongestCatchUpSeconds) {
-            nextPing_ = time;
         }
-        hostTime_ = time;
-        environments_.push_back(environment);
-        while (environments_.size() >= 2 && (environments_[1].shipTimeSeconds <= nextPing_ ||
-                                             environments_.size() > kMostEnvironments)) {
-            environments_.pop_front();
-        }
+        SetShipTimeLocked(environment.shipTimeSeconds);
+        AddEnvironmentLocked(environment);
+    }
+    wake_.notify_all();
+    return 1;
+}
+
+int32_t NorvaneSounder::ForecastEnvironment(const ZXNorvaneEnvironment& given) {
+    ZXNorvaneEnvironment environment;
+    if (!Clean(given, environment)) {
+        return 0;
+    }
+    std::lock_guard lock(mutex_);
+    AddEnvironmentLocked(environment);
+    return 1;
+}
+
+int32_t NorvaneSounder::SetShipTime(double time) {
+    if (!std::isfinite(time)) {
+        return 0;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        SetShipTimeLocked(time);
     }
     wake_.notify_all();
     return 1;
@@ -380,7 +425,8 @@ void NorvaneSounder::Reset(const ZXNorvaneOptions& options) {
             options_.fixedIntervalSeconds = 0.0;
         }
         environments_.clear();
-        hostClock_ = false;
+        hostClock_ = options_.shipClock != 0;
+        timeline_ = false;
         hostTime_ = 0.0;
         wallOrigin_ = std::chrono::steady_clock::now();
         nextPing_ = 0.0;
@@ -436,7 +482,7 @@ ZXNorvaneStatistics NorvaneSounder::Statistics() {
 
 double NorvaneSounder::ClockLocked() const {
     if (hostClock_) {
-        return hostTime_;
+        return timeline_ ? hostTime_ : -std::numeric_limits<double>::infinity();
     }
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallOrigin_).count();
 }

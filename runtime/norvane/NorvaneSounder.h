@@ -44,6 +44,8 @@ class NorvaneSounder final : public ZXSounder {
     int32_t SetProperties(OGRFeature* feature, int32_t set, int32_t reserved) override;
 
     int32_t SetEnvironment(const ZXNorvaneEnvironment& environment);
+    int32_t ForecastEnvironment(const ZXNorvaneEnvironment& environment);
+    int32_t SetShipTime(double time);
     void Reset(const ZXNorvaneOptions& options);
     int32_t PingNow();
     int32_t CatchUp();
@@ -63,6 +65,9 @@ class NorvaneSounder final : public ZXSounder {
     };
 
     void Run();
+    static bool Clean(const ZXNorvaneEnvironment& given, ZXNorvaneEnvironment& environment);
+    void AddEnvironmentLocked(const ZXNorvaneEnvironment& environment);
+    void SetShipTimeLocked(double time);
     // One ping at its due time; false with nothing done when it is not due
     // yet (and due was asked for). Adds the sweeps delivered to *sweeps.
     bool Ping(bool onlyWhenDue, int32_t* sweeps);
@@ -90,6 +95,7 @@ class NorvaneSounder final : public ZXSounder {
     ZXNorvaneOptions options_{};
     std::deque<ZXNorvaneEnvironment> environments_;
     bool hostClock_ = false;
+    bool timeline_ = false;  // a ship time was given
     double hostTime_ = 0.0;
     std::chrono::steady_clock::time_point wallOrigin_;
     double nextPing_ = 0.0;

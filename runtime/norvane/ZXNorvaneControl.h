@@ -19,6 +19,8 @@ struct ZXNorvaneOptions {
     uint32_t seed;
     int32_t threaded;             // non-zero: the library's thread pings; 0: only ZXNorvanePing
     double fixedIntervalSeconds;  // > 0: ping at this interval instead of the range's
+    int32_t shipClock;            // non-zero: no ping before the first ship time is given;
+                                  // 0: the wall clock runs until then
 };
 
 struct ZXNorvaneStatistics {
@@ -44,8 +46,17 @@ extern "C" {
 // earlier than the last one starts a new timeline there. 1 when taken, 0 for
 // a null pointer or a time that is not finite.
 int32_t ZXNorvaneSetEnvironment(const ZXNorvaneEnvironment* environment);
+// What the sounder will find at a later ship time, known ahead (a host
+// sailing in real time knows its next cycle): taken as a sample of the
+// environment without moving the clock. A time before the last sample's
+// replaces the samples from there on. 1 when taken.
+int32_t ZXNorvaneForecastEnvironment(const ZXNorvaneEnvironment* environment);
+// Moves the ship's clock alone; the environment between samples is
+// interpolated. 1 when taken, 0 for a time that is not finite.
+int32_t ZXNorvaneSetShipTime(double shipTimeSeconds);
 // Back to the factory settings with these options; statistics cleared, the
-// registered callbacks kept. Null: the default options (seed 1, threaded).
+// registered callbacks kept. Null: the default options (seed 1, threaded,
+// wall clock until a ship time comes).
 int32_t ZXNorvaneReset(const ZXNorvaneOptions* options);
 // Without the thread only: one ping now, delivered on the caller's thread.
 // The number of sweeps it made; -1 while the thread runs.
@@ -61,6 +72,8 @@ int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics);
 }
 
 using ZXNorvaneSetEnvironmentFunction = int32_t (*)(const ZXNorvaneEnvironment*);
+using ZXNorvaneForecastEnvironmentFunction = int32_t (*)(const ZXNorvaneEnvironment*);
+using ZXNorvaneSetShipTimeFunction = int32_t (*)(double);
 using ZXNorvaneResetFunction = int32_t (*)(const ZXNorvaneOptions*);
 using ZXNorvanePingFunction = int32_t (*)();
 using ZXNorvaneCatchUpFunction = int32_t (*)();

@@ -1,0 +1,84 @@
+#pragma once
+// The sounder library as the module loads it: dlopen from ../NORVANE/ beside
+// the programs, and its entry points resolved. Closing it joins its thread.
+#include <dlfcn.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "hostfamily/ZXNorvaneApi.h"
+#include "runtime/norvane/ZXNorvaneControl.h"
+
+class NorvaneLibrary {
+  public:
+    NorvaneLibrary() {
+        const std::string path = PLOTREX_BIN_DIR "/../NORVANE/ZXNorvane.so";
+        handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle_ == nullptr) {
+            ADD_FAILURE() << "cannot load " << path << ": " << dlerror();
+            return;
+        }
+        Resolve(getApi, "GetZXNorvaneAPI");
+        Resolve(setEnvironment, "ZXNorvaneSetEnvironment");
+        Resolve(reset, "ZXNorvaneReset");
+        Resolve(ping, "ZXNorvanePing");
+        Resolve(catchUp, "ZXNorvaneCatchUp");
+        Resolve(waitIdle, "ZXNorvaneWaitIdle");
+        Resolve(getStatistics, "ZXNorvaneGetStatistics");
+        if (getApi != nullptr) {
+            api = getApi();
+            sounder = api->GetSounder();
+            encoder = api->GetModeEncoder();
+        }
+    }
+    ~NorvaneLibrary() {
+        if (handle_ != nullptr) {
+            dlclose(handle_);
+        }
+    }
+    NorvaneLibrary(const NorvaneLibrary&) = delete;
+    NorvaneLibrary& operator=(const NorvaneLibrary&) = delete;
+
+    bool Loaded() const { return sounder != nullptr && reset != nullptr; }
+
+    void Environment(double time, double depth, double hardness = 0.5, double speed = 5.0) const {
+        const ZXNorvaneEnvironment environment{time, depth, hardness, speed};
+        setEnvironment(&environment);
+    }
+    ZXNorvaneStatistics Statistics() const {
+        ZXNorvaneStatistics statistics{};
+        getStatistics(&statistics);
+        return statistics;
+    }
+    bool SetMode(int frequency, int zoom) const {
+        return sounder->SetMode(encoder->Encode(static_cast<int16_t>(frequency),
+                                                static_cast<int16_t>(zoom))) != 0;
+    }
+    bool SetRange(int range, int shift = 0) const {
+        return sounder->SetRange(encoder->Encode(), 0, range, shift) != 0 &&
+               sounder->SetRange(encoder->Encode(), 1, range, shift) != 0;
+    }
+
+    GetZXNorvaneAPIFunction getApi = nullptr;
+    ZXNorvaneSetEnvironmentFunction setEnvironment = nullptr;
+    ZXNorvaneResetFunction reset = nullptr;
+    ZXNorvanePingFunction ping = nullptr;
+    ZXNorvaneCatchUpFunction catchUp = nullptr;
+    ZXNorvaneWaitIdleFunction waitIdle = nullptr;
+    ZXNorvaneGetStatisticsFunction getStatistics = nullptr;
+    ZXNorvaneAPI* api = nullptr;
+    ZXSounder* sounder = nullptr;
+    ZXModeEncoder* encoder = nullptr;
+
+  private:
+    template <typename Function>
+    void Resolve(Function& function, const char* name) {
+        function = reinterpret_cast<Function>(dlsym(handle_, name));
+        if (function == nullptr) {
+            ADD_FAILURE() << "no entry point " << name;
+        }
+    }
+
+    void* handle_ = nullptr;
+};

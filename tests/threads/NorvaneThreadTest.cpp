@@ -1,0 +1,132 @@
+// The sounder's own thread: pings on the ship's clock handed to a callback
+// while another thread drains them, and callbacks withdrawn while it pings.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/NorvaneLibrary.h"
+
+namespace {
+
+// A queue like the module's: the sounder's thread appends, another drains.
+struct Queue {
+    std::mutex mutex;
+    std::deque<uint32_t> sweeps;  // sample counts
+    std::atomic<uint64_t> received{0};
+};
+Queue gQueue;
+
+void OnSweep(ZXRawSweep* sweep) {
+    std::lock_guard lock(gQueue.mutex);
+    gQueue.sweeps.push_back(sweep->sampleCount);
+    ++gQueue.received;
+}
+
+std::atomic<bool> gInCallback{false};
+std::atomic<bool> gWithdrawn{false};
+std::atomic<int> gCallsAfterWithdrawal{0};
+std::atomic<uint64_t> gSlowCalls{0};
+
+void OnSweepSlowly(ZXRawSweep*) {
+    gInCallback = true;
+    if (gWithdrawn) {
+        ++gCallsAfterWithdrawal;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+    ++gSlowCalls;
+    gInCallback = false;
+}
+
+TEST(NorvaneThreadTest, DeliversEveryPingDueOnTheShipsClockAtAThousandPerSecond) {
+    NorvaneLibrary lib;
+    ASSERT_TRUE(lib.Loaded());
+    // The ship's clock from the start: no ping before the first ship time.
+    const ZXNorvaneOptions options{9, 1, 0.001, 1};
+    lib.reset(&options);
+    lib.SetRange(50);
+    lib.sounder->RegisterSweepCallback(OnSweep);
+
+    std::atomic<bool> done{false};
+    uint64_t drained = 0;
+    std::thread drain([&] {
+        while (!done) {
+            std::deque<uint32_t> batch;
+            {
+                std::lock_guard lock(gQueue.mutex);
+                batch.swap(gQueue.sweeps);
+            }
+            for (const uint32_t count : batch) {
+                EXPECT_EQ(count, 1000u);
+            }
+            drained += batch.size();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::lock_guard lock(gQueue.mutex);
+        drained += gQueue.sweeps.size();
+        gQueue.sweeps.clear();
+    });
+    // Four seconds of ship time, given as a host gives it, cycle by cycle.
+    for (int cycle = 0; cycle <= 80; ++cycle) {
+        lib.Environment(cycle * 0.05, 30.0);
+    }
+    EXPECT_EQ(lib.waitIdle(120000), 1);
+    done = true;
+    drain.join();
+    lib.sounder->UnregisterSweepCallback(OnSweep);
+
+    const ZXNorvaneStatistics statistics = lib.Statistics();
+    EXPECT_NEAR(static_cast<double>(statistics.pings), 4001.0, 1.0);
+    EXPECT_EQ(statistics.sweeps[0], statistics.pings);
+    EXPECT_EQ(statistics.sweeps[1], 0u);
+    EXPECT_EQ(gQueue.received.load(), statistics.pings);
+    EXPECT_EQ(drained, statistics.pings);
+    EXPECT_NEAR(statistics.lastPingSeconds, 4.0, 0.0015);
+}
+
+TEST(NorvaneThreadTest, AfterUnregisteringACallbackItIsNeverCalledAgain) {
+    NorvaneLibrary lib;
+    ASSERT_TRUE(lib.Loaded());
+    const ZXNorvaneOptions options{3, 1, 0.001, 1};
+    lib.reset(&options);
+    lib.sounder->RegisterSweepCallback(OnSweepSlowly);
+    lib.Environment(0.0, 30.0);
+    lib.Environment(30.0, 30.0);  // a backlog that keeps the thread busy
+    while (gSlowCalls < 20) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // Withdraw while a sweep may be in the callback: the call returns after it.
+    EXPECT_EQ(lib.sounder->UnregisterSweepCallback(OnSweepSlowly), 1);
+    gWithdrawn = true;
+    EXPECT_FALSE(gInCallback);
+    const uint64_t calls = gSlowCalls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(gCallsAfterWithdrawal, 0);
+    EXPECT_EQ(gSlowCalls.load(), calls);
+    EXPECT_GT(lib.Statistics().pings, calls) << "the sounder went on pinging";
+    // Unloading with the thread still busy joins it.
+}
+
+TEST(NorvaneThreadTest, WallClockPingsWhileSomeoneListens) {
+    NorvaneLibrary lib;
+    ASSERT_TRUE(lib.Loaded());
+    const ZXNorvaneOptions options{1, 1, 0.0, 0};
+    lib.reset(&options);
+    lib.SetRange(5);  // 20 pings a second
+    gQueue.received = 0;
+    lib.sounder->RegisterSweepCallback(OnSweep);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (gQueue.received < 3 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    lib.sounder->UnregisterSweepCallback(OnSweep);
+    EXPECT_GE(gQueue.received.load(), 3u);
+    std::lock_guard lock(gQueue.mutex);
+    gQueue.sweeps.clear();
+}
+
+}  // namespace
