@@ -31,7 +31,7 @@ double StrongestEchoHeight(const ZxEtrEcho& sweep) {
 class RealSounderTest : public testing::Test {
   protected:
     RealSounderTest() : etr(&tracker, "PLOTREX_DATA_ETR", "DIST") {
-        const ZXNorvaneOptions options{7, 0, 0.0};
+        const ZXNorvaneOptions options{7, 0, 0.0, 1};
         sounder.reset(&options);
         sounder.Environment(0.0, 42.0);
         GetSweepRecorder().DiscardPending();

@@ -1,50 +1,22 @@
 #pragma once
-// The simulated sounder library as the module loads it, with its own control
-// entry points for tests: reset, environment, pings, statistics.
-#include <string>
-
+// The simulated sounder library as the module itself loads it (its own
+// loader, from ../NORVANE/ beside the tests), with the library's control entry
+// points for tests.
 #include "echo/SounderLibrary.h"
-#include "platform/DynamicLibrary.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
+#include "support/NorvaneLibrary.h"
 
-struct RealSounder {
+struct RealSounder : NorvaneLibrary {
     RealSounder() {
         SetSounderLibrary(nullptr);
-        api = GetSounderLibrary();
-        // Already loaded by the line above: this only finds the same handle.
-        HMODULE library =
-            LoadLibraryExA((SounderLibraryFolder() + "ZXNorvane.so").c_str(), nullptr, 0);
-        reset = Find<ZXNorvaneResetFunction>(library, "ZXNorvaneReset");
-        setEnvironment = Find<ZXNorvaneSetEnvironmentFunction>(library, "ZXNorvaneSetEnvironment");
-        ping = Find<ZXNorvanePingFunction>(library, "ZXNorvanePing");
-        waitIdle = Find<ZXNorvaneWaitIdleFunction>(library, "ZXNorvaneWaitIdle");
-        statistics = Find<ZXNorvaneGetStatisticsFunction>(library, "ZXNorvaneGetStatistics");
+        moduleApi = GetSounderLibrary();
     }
 
+    // The module found the same library the test drives.
     bool Ready() const {
-        return api != nullptr && reset && setEnvironment && ping && waitIdle && statistics;
+        return Loaded() && moduleApi == api && ping != nullptr && waitIdle != nullptr &&
+               getStatistics != nullptr;
     }
-    ZXSounder* Sounder() const { return api->GetSounder(); }
-    ZXNorvaneStatistics Statistics() const {
-        ZXNorvaneStatistics figures{};
-        statistics(&figures);
-        return figures;
-    }
-    void Environment(double time, double depth) const {
-        const ZXNorvaneEnvironment environment{time, depth, 0.6, 8.0};
-        setEnvironment(&environment);
-    }
+    ZXSounder* Sounder() const { return moduleApi->GetSounder(); }
 
-    template <typename Function>
-    static Function Find(HMODULE library, const char* name) {
-        return library != nullptr ? reinterpret_cast<Function>(GetProcAddress(library, name))
-                                  : nullptr;
-    }
-
-    ZXNorvaneAPI* api = nullptr;
-    ZXNorvaneResetFunction reset = nullptr;
-    ZXNorvaneSetEnvironmentFunction setEnvironment = nullptr;
-    ZXNorvanePingFunction ping = nullptr;
-    ZXNorvaneWaitIdleFunction waitIdle = nullptr;
-    ZXNorvaneGetStatisticsFunction statistics = nullptr;
+    ZXNorvaneAPI* moduleApi = nullptr;
 };

@@ -19,7 +19,7 @@ using Clock = std::chrono::steady_clock;
 TEST(RealSounderThreadTest, LibraryThreadAt1kHzLosesAndRepeatsNothing) {
     RealSounder sounder;
     ASSERT_TRUE(sounder.Ready());
-    const ZXNorvaneOptions options{3, 1, 0.001};
+    const ZXNorvaneOptions options{3, 1, 0.001, 1};
     ASSERT_EQ(sounder.reset(&options), 1);
     sounder.Environment(0.0, 35.0);
     GetSweepRecorder().DiscardPending();
