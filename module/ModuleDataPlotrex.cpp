@@ -5,6 +5,7 @@
 #include <charconv>
 #include <iostream>
 
+#include "echo/PlotrexDataETR.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/Undefined.h"
@@ -120,18 +121,29 @@ void ModuleDataPlotrex::UpdateLayers() {
 }
 
 void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
-                                   [[maybe_unused]] HostNotificationSink* notificationSink,
+                                   HostNotificationSink* notificationSink,
                                    [[maybe_unused]] HostDepthSource* depthSource,
                                    [[maybe_unused]] HostVesselSource* vesselSource,
                                    int withEchogram) {
     tracker_.Initialize(dataSource);
     Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphTemp, kUnitTemp));
     Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphDepth, kUnitDist));
+    if ((withEchogram & 0xFF) != 0) {
+        auto echogram = std::make_unique<PlotrexDataETR>(&tracker_, kGraphEtr, kUnitDist);
+        // A graph that failed is deleted unregistered; the display mode stays.
+        if (echogram->Initialize(notificationSink)) {
+            Register(std::move(echogram));
+        }
+    }
     styles_.FillDefaults();
     SetMode((withEchogram & 0xFF) != 0 ? 1 : 0);
 }
 
 void ModuleDataPlotrex::UpdateGraphs() {
+    // The sweeps queued since the last cycle go in before anything moves.
+    if (auto* echogram = dynamic_cast<PlotrexDataETR*>(graphs_.GetData(kGraphEtr))) {
+        echogram->PollSweeps();
+    }
     if (!tracker_.AdvanceDistance()) {
         return;
     }
@@ -344,8 +356,12 @@ OGRLayer* ModuleDataPlotrex::GetLayer(std::int32_t) {
     return nullptr;
 }
 
-OGRLayer* ModuleDataPlotrex::GetLayerByName(const std::string&) {
-    return nullptr;
+OGRLayer* ModuleDataPlotrex::GetLayerByName(const std::string& name) {
+    if (strcasecmp(name.c_str(), "ETR_PROPERTIES") != 0) {
+        return nullptr;
+    }
+    auto* echogram = dynamic_cast<PlotrexDataETR*>(graphs_.GetData(kGraphEtr));
+    return echogram != nullptr ? echogram->OGRableMonoDataSource::GetLayerByName(name) : nullptr;
 }
 
 std::int32_t ModuleDataPlotrex::GetLayerCount() {

@@ -30,10 +30,11 @@ std::string ExecutableFolder() {
     return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
 }
 
-ConverterAPI* LoadConverterFrom(const std::string& folder, std::string* message) {
-    const std::string name = PlatformLibraryName(kConverterLibrary);
+FARPROC FindLibraryEntry(const std::string& folder, const char* windowsName, const char* entryName,
+                         std::string* message) {
+    const std::string name = PlatformLibraryName(windowsName);
     HMODULE library = LoadLibraryExA((folder + name).c_str(), nullptr, 0);
-    FARPROC entry = library ? GetProcAddress(library, kConverterEntry) : nullptr;
+    FARPROC entry = library ? GetProcAddress(library, entryName) : nullptr;
     if (entry == nullptr) {
         if (message != nullptr) {
             *message = MissingLibraryText(name);
@@ -41,22 +42,25 @@ ConverterAPI* LoadConverterFrom(const std::string& folder, std::string* message)
         if (library != nullptr) {
             FreeLibrary(library);
         }
-        return nullptr;
     }
-    // The library stays loaded for the life of the process.
-    ConverterAPI* api = reinterpret_cast<GetConverterAPIFunction>(entry)();
-    if (api == nullptr && message != nullptr) {
-        *message = MissingLibraryText(name);
-    }
-    return api;
+    return entry;
+}
+
+void ExitForMissingLibrary(const std::string& message) {
+    MessageBoxA(nullptr, message.c_str(), "Plotrex", MB_OK | MB_ICONERROR);
+    std::exit(1);
+}
+
+ConverterAPI* LoadConverterFrom(const std::string& folder, std::string* message) {
+    return LoadLibraryApi<GetConverterAPIFunction>(folder, kConverterLibrary, kConverterEntry,
+                                                   message);
 }
 
 ConverterAPI* LoadConverterOrExit(const std::string& folder) {
     std::string message;
     ConverterAPI* api = LoadConverterFrom(folder, &message);
     if (api == nullptr) {
-        MessageBoxA(nullptr, message.c_str(), "Plotrex", MB_OK | MB_ICONERROR);
-        std::exit(1);
+        ExitForMissingLibrary(message);
     }
     return api;
 }

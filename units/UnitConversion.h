@@ -4,6 +4,7 @@
 #include <string>
 
 #include "hostfamily/ConverterApi.h"
+#include "platform/DynamicLibrary.h"
 
 // The converter's API object. A missing library or entry point shows the
 // missing-library message and ends the process with exit code 1: nothing of
@@ -27,3 +28,26 @@ std::string MissingLibraryText(const std::string& libraryName);
 
 // The folder of the running executable, with its trailing separator.
 std::string ExecutableFolder();
+
+// Loads folder + the library of a Windows name ("Converter.dll" is loaded with
+// this platform's suffix) and finds its entry point. Null when either is
+// missing, with the missing-library text in *message; the library is then
+// released again.
+FARPROC FindLibraryEntry(const std::string& folder, const char* windowsName, const char* entryName,
+                         std::string* message);
+
+// The API object of a run-time library: its entry point called without
+// arguments. A library that answered stays loaded for the life of the process.
+template <typename EntryFunction>
+auto LoadLibraryApi(const std::string& folder, const char* windowsName, const char* entryName,
+                    std::string* message) -> decltype(EntryFunction()()) {
+    FARPROC entry = FindLibraryEntry(folder, windowsName, entryName, message);
+    auto* api = entry != nullptr ? reinterpret_cast<EntryFunction>(entry)() : nullptr;
+    if (api == nullptr && entry != nullptr && message != nullptr) {
+        *message = MissingLibraryText(PlatformLibraryName(windowsName));
+    }
+    return api;
+}
+
+// Shows the missing-library message and ends the process with exit code 1.
+[[noreturn]] void ExitForMissingLibrary(const std::string& message);

@@ -63,16 +63,24 @@ TEST_F(ModuleDataPlotrexTest, InitializeSetsModeAndFillsTheStyles) {
     withEcho.Terminate();
 }
 
-TEST_F(ModuleDataPlotrexTest, EchogramRequestedButAbsentFallsBackToProfileModeOnLoad) {
+TEST_F(ModuleDataPlotrexTest, EchogramRequestedKeepsItsModeOnLoadAndAbsentFallsBack) {
     data.Initialize(&source, nullptr, nullptr, nullptr, 1);
     EXPECT_EQ(data.GetMode(), 1);
     PlotrexDataContainer graphs;
     data.CollectGraphs(1, graphs);
     ASSERT_EQ(graphs.size(), 5U);
-    EXPECT_EQ(graphs[2], nullptr);  // no echogram
-    EXPECT_EQ(graphs[3], nullptr);  // so no A-scope either
-    data.LoadSettings();            // no stored mode
-    EXPECT_EQ(data.GetMode(), 0);
+    ASSERT_NE(graphs[2], nullptr);
+    EXPECT_STREQ(graphs[2]->GetName(), "PLOTREX_DATA_ETR");
+    data.LoadSettings();  // no stored mode: the echogram's
+    EXPECT_EQ(data.GetMode(), 1);
+    data.Terminate();
+
+    ModuleDataPlotrex without;
+    without.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    without.SetMode(1);
+    without.LoadSettings();
+    EXPECT_EQ(without.GetMode(), 0);
+    without.Terminate();
 }
 
 TEST_F(ModuleDataPlotrexTest, SettingsRoundTripThroughTheProfile) {
