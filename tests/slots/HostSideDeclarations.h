@@ -10,11 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include "direct3d/d3d9.h"
 #include "hostfamily/PosType.h"
 #include "hostfamily/ValidGeoRect.h"
 #include "platform/Time.h"
+#include "platform/WinTypes.h"
 
-class DXDesktopDeviceManager;
+class AdapterDevice;
 class OGRLayer;
 class ModuleDisplay;
 class PlotrexData;
@@ -185,6 +187,31 @@ class HostVesselSource {
     virtual float GetCorrection() = 0;
     virtual double GetDraught() = 0;
     virtual ~HostVesselSource() = default;
+};
+
+// The desktop device manager the host owns and hands to the module; its
+// operations come from the host family's library.
+class DXDesktopDeviceManager {
+  public:
+    struct AdapterInfo {
+        short ordinal = -1;
+        HMONITOR monitor = nullptr;
+        bool hasCaps = false;
+        D3DCAPS9 caps{};
+    };
+    DXDesktopDeviceManager() = default;
+    virtual ~DXDesktopDeviceManager();
+    virtual bool Init();
+    virtual IDirect3D9* GetD3D();
+    virtual AdapterDevice* GetAdapterDevice(short adapter);
+    virtual short GetAdapterForWindow(HWND window);
+    virtual void RestoreDevices();
+    virtual int GetDevicesState();
+
+  private:
+    IDirect3D9* d3d_ = nullptr;
+    std::map<short, AdapterDevice*> adapters_;  // owned; laid out as the library's owning map
+    std::vector<AdapterInfo> enumeration_;
 };
 
 // The module data object's own operations, after those of ModuleData.

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "drawing/DXDesktopDeviceManager.h"
 #include "platform/CWnd.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/WinApp.h"
@@ -86,6 +85,24 @@ class LoggingVesselSource final : public HostVesselSource {
     CallLog& log_;
 };
 
+// The host's device manager, telling which of its operations the module's
+// views called.
+class LoggingDeviceManager final : public DXDesktopDeviceManager {
+  public:
+    explicit LoggingDeviceManager(CallLog& log) : log_(log) {}
+    AdapterDevice* GetAdapterDevice(short adapter) override {
+        log_.calls.push_back("GetAdapterDevice");
+        return DXDesktopDeviceManager::GetAdapterDevice(adapter);
+    }
+    short GetAdapterForWindow(HWND window) override {
+        log_.calls.push_back("GetAdapterForWindow");
+        return DXDesktopDeviceManager::GetAdapterForWindow(window);
+    }
+
+  private:
+    CallLog& log_;
+};
+
 using Factory = ModuleData* (*)();
 
 Factory LoadFactory() {
@@ -142,8 +159,8 @@ class HostSide : public ::testing::Test {
     HeadlessDesktop desktop_;
     std::unique_ptr<CWinApp> app_;
     CWnd frame_;
-    DXDesktopDeviceManager devices_;
     CallLog log_;
+    LoggingDeviceManager devices_{log_};
     LoggingDataSource source_{log_};
     LoggingSink sink_;
     LoggingDepthSource depths_{log_};
@@ -256,10 +273,14 @@ TEST_F(HostSide, OwnOperationsOfTheDataObject) {
     EXPECT_FALSE(data_->OpenView(&devices_, 1e-7, 7));  // nothing created yet
     data_->CreateViewForMode();
     EXPECT_EQ(ViewWindows(), 1U);
+    log_.calls.clear();
     ASSERT_TRUE(data_->OpenView(&devices_, 1e-7, 7));
+    EXPECT_TRUE(log_.Saw("GetAdapterDevice"));
     EXPECT_TRUE(display->IsVisible());
     // The opened view answers the host's command messages.
     HWND view = desktop_.GetChildren(frame_.GetSafeHwnd()).front();
+    ::MoveWindow(view, 0, 0, 600, 400, TRUE);  // a resized view looks for its monitor
+    EXPECT_TRUE(log_.Saw("GetAdapterForWindow"));
     CommandState state;
     state.argument = "PLOTREX_DATA_DEPTH";
     EXPECT_NE(::SendMessageA(view, RegisterWindowMessageA("WM_PLOTREX_COMMAND_STATE"),
