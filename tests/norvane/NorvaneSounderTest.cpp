@@ -246,6 +246,8 @@ TEST_F(NorvaneSounderTest, HighFrequencyLosesTheBottomBeforeLowFrequency) {
     EXPECT_EQ(found(3, 150.0), 10);
     EXPECT_EQ(found(1, 900.0), 0);
     EXPECT_EQ(found(3, 900.0), 10);
+    // Both together report the depth LF still finds.
+    EXPECT_EQ(found(5, 900.0), 10);
 }
 
 TEST_F(NorvaneSounderTest, PingRateFollowsTheRangeOnTheShipsClock) {
