@@ -435,6 +435,7 @@ void NorvaneSounder::Reset(const ZXNorvaneOptions& options) {
         pingCount_ = 0;
         distance_ = 0.0;
         detector_.Reset();
+        lowDetector_.Reset();
         reference_ = {};
         lostPings_ = 0;
         statistics_ = {};
@@ -629,18 +630,37 @@ bool NorvaneSounder::Ping(bool onlyWhenDue, int32_t* sweeps) {
     levels[0].resize(plans[0].window.count);
     EchoModel::Quantize(echo, plans[0].window, settings.sets[plans[0].set], levels[0].data());
     std::optional<double> bottom = detector_.Detect(echo, plans[0].window);
+    std::optional<ChannelPlan> second;
+    if (settings.frequencyMode == 5 && settings.zoomMode == 1) {
+        // Dual frequency: LF over its own range, and its bottom when HF
+        // has lost it in deep water.
+        second = SecondPlan(settings, std::nullopt);
+        model.Render(scene, second->window, settings.sets[second->set], echo);
+        levels[1].resize(second->window.count);
+        EchoModel::Quantize(echo, second->window, settings.sets[second->set], levels[1].data());
+        const std::optional<double> lowBottom = lowDetector_.Detect(echo, second->window);
+        if (!bottom) {
+            bottom = lowBottom;
+        }
+    }
     if (bottom) {
         record.reference.tenths = static_cast<int32_t>(std::lround(*bottom / metres * 10.0));
         record.reference.valid = true;
         // Windows that ride on the bottom follow the depth as reported.
         bottom = record.reference.tenths * 0.1 * metres;
     }
-    if (auto second = SecondPlan(settings, bottom)) {
-        levels[1].assign(second->window.count, 0);
-        if (!second->blank) {
-            model.Render(scene, second->window, settings.sets[second->set], echo);
-            EchoModel::Quantize(echo, second->window, settings.sets[second->set], levels[1].data());
+    if (!second) {
+        second = SecondPlan(settings, bottom);
+        if (second) {
+            levels[1].assign(second->window.count, 0);
+            if (!second->blank) {
+                model.Render(scene, second->window, settings.sets[second->set], echo);
+                EchoModel::Quantize(echo, second->window, settings.sets[second->set],
+                                    levels[1].data());
+            }
         }
+    }
+    if (second) {
         plans.push_back(*second);
     }
 

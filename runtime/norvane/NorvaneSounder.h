@@ -105,6 +105,7 @@ class NorvaneSounder final : public ZXSounder {
     uint64_t pingCount_ = 0;
     double distance_ = 0.0;
     BottomDetector detector_;
+    BottomDetector lowDetector_;  // LF's own in dual frequency
     Reference reference_;
     int lostPings_ = 0;
     ZXNorvaneStatistics statistics_{};

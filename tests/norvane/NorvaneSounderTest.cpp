@@ -246,6 +246,8 @@ TEST_F(NorvaneSounderTest, HighFrequencyLosesTheBottomBeforeLowFrequency) {
     EXPECT_EQ(found(3, 150.0), 10);
     EXPECT_EQ(found(1, 900.0), 0);
     EXPECT_EQ(found(3, 900.0), 10);
+    // Both together report the depth LF still finds.
+    EXPECT_EQ(found(5, 900.0), 10);
 }
 
 TEST_F(NorvaneSounderTest, PingRateFollowsTheRangeOnTheShipsClock) {
@@ -583,6 +585,25 @@ TEST_F(NorvaneSounderTest, UnregisteredCallbacksAreNotCalledAgain) {
     lib_.SetMode(2, 1);
     EXPECT_TRUE(gEvents.empty());
     EXPECT_EQ(lib_.sounder->RegisterSweepCallback(nullptr), 0);
+}
+
+std::vector<uint32_t> gSecondStarts;
+void OnSweepSecond(ZXRawSweep* raw) {
+    gSecondStarts.push_back(raw->startDepth);
+}
+
+TEST_F(NorvaneSounderTest, EveryListenerGetsTheRecordAsSentEvenIfAnEarlierOneRewroteIt) {
+    // OnSweep rewrites the record in place, as the module does when it turns
+    // depths into metres; the next listener must not see that.
+    lib_.SetMode(2, 3);
+    lib_.SetRange(100);
+    gSecondStarts.clear();
+    ASSERT_EQ(lib_.sounder->RegisterSweepCallback(OnSweepSecond), 1);
+    lib_.Environment(0.0, 40.0);
+    const std::vector<Sweep> sweeps = PingOnce();
+    lib_.sounder->UnregisterSweepCallback(OnSweepSecond);
+    ASSERT_EQ(sweeps.size(), 2u);
+    EXPECT_EQ(gSecondStarts, (std::vector<uint32_t>{0u, 150u}));
 }
 
 }  // namespace
