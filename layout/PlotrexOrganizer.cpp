@@ -547,10 +547,19 @@ void PlotrexOrganizer::FollowMainValue() {
         return;
     }
     const double value = LastValueOf(main->GetData());
-    if (!IsUndefined(value) && value != lastValue_) {
-        projection->FollowValue(lastValue_, value, GetDeviceSize().cy);
-        lastValue_ = value;
+    if (IsUndefined(value) || value == lastValue_) {
+        return;
     }
+    const int height = GetDeviceSize().cy;
+    if (IsUndefined(lastValue_)) {
+        // The first value followed: the view was opened on the surface, and
+        // the ship's depth may lie far below it. Nothing to follow yet, so it
+        // is brought into view.
+        projection->CenterIfOutside(value, height);
+    } else {
+        projection->FollowValue(lastValue_, value, height);
+    }
+    lastValue_ = value;
 }
 
 void PlotrexOrganizer::KeepOtherValuesInView() {

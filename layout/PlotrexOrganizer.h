@@ -171,7 +171,7 @@ class PlotrexOrganizer : public Commandable {
     void FollowVessel();
     bool ShipMovedWhileInView(double distance) const;
     // The axis in use jumps when the main graph's last value has just left
-    // the window.
+    // the window, and brings the first value it sees into view.
     void FollowMainValue();
     // The other axes bring their graphs' last values back into the window.
     void KeepOtherValuesInView();

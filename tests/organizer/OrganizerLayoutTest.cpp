@@ -238,6 +238,23 @@ TEST(OrganizerFollow, DataEndingAtTheShipKeepsTheShipAndItsDepthInView) {
     }
 }
 
+TEST(OrganizerFollow, TheFirstDepthFollowedIsBroughtIntoView) {
+    // Opened as the module opens it, on the surface, before any data.
+    OrganizerScene scene;
+    ASSERT_TRUE(scene.Open());
+    scene.organizer.Update();
+    scene.organizer.CenterOnVessel();
+    // Seven and a half metres over the window; no frame while the ship runs
+    // down a slope deeper than that (as a view that was not repainted).
+    scene.organizer.SetSlope(64.0);
+    scene.Sail(22);
+    scene.organizer.Update();
+    const ProfileSeries* series = scene.depth.GetSeries();
+    const double depth = scene.Y().ToPixel(series->At(series->GetCount() - 1).value);
+    EXPECT_GE(depth, 0.0);
+    EXPECT_LE(depth, 300.0 + 1e-3);
+}
+
 TEST(OrganizerFollow, TheValueAxesFollowTheLastValues) {
     OrganizerScene scene;
     ASSERT_TRUE(scene.Open());
