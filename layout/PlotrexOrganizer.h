@@ -203,11 +203,12 @@ class PlotrexOrganizer : public Commandable {
     POINT fixedPoint_ = kNoPoint;
     VerticalProjectionMap verticals_;
     LinearPixelProjectionLeveled horizontal_;
-    // The level the user chose while the data holds the view below it.
-    std::optional<std::int16_t> wantedLevel_;
     bool modified_ = false;
     std::string mainType_;
     double lastValue_;
+
+    // The level the user chose while the data holds the view below it.
+    std::optional<std::int16_t> wantedLevel_;
 
     // The graph that made each display, which takes it back at Shutdown.
     std::vector<PlotrexData*> owners_;
