@@ -337,14 +337,16 @@ void PlotrexOrganizer::Load(Serializater& s) {
     if (!slope.empty()) {
         ApplySlope(std::atof(slope.c_str()), ChosenMultiplier());
     }
+    // A damaged file ("nan", "inf") must not leave an origin no clamp can
+    // bring back: such a position is ignored.
     const std::string firstX = s.Read(kFirstXKey);
-    if (!firstX.empty()) {
+    if (!firstX.empty() && std::isfinite(std::atof(firstX.c_str()))) {
         horizontal_.origin = std::atof(firstX.c_str());
         modified_ = true;
     }
     if (LinearPixelProjection* vertical = GetYProjection()) {
         const std::string firstY = s.Read(kFirstYKey);
-        if (!firstY.empty()) {
+        if (!firstY.empty() && std::isfinite(std::atof(firstY.c_str()))) {
             vertical->origin = std::atof(firstY.c_str());
             modified_ = true;
         }

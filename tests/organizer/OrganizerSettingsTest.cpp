@@ -207,6 +207,15 @@ TEST(OrganizerSettings, MissingOrEmptyKeysChangeNothing) {
         scene.organizer.Load(settings);
     }
     ExpectSameLayout(LayoutOf(scene), before);
+    // Positions no arithmetic can bring back are not taken either.
+    for (const char* damaged : {"nan", "inf", "-inf"}) {
+        SerializaterReg settings(&profile.App(), kDisplaySection);
+        settings.Write("ORGANIZER_FIRSTPOS_X", damaged);
+        settings.Write("ORGANIZER_FIRSTPOS_Y", damaged);
+        settings.Write("ORGANIZER_SLOPE", damaged);
+        scene.organizer.Load(settings);
+        ExpectSameLayout(LayoutOf(scene), before);
+    }
     // Without an application object nothing is read either.
     SerializaterReg nowhere(nullptr, kDisplaySection);
     scene.organizer.Load(nowhere);
