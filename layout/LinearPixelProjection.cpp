@@ -2,6 +2,14 @@
 
 #include <cmath>
 
+bool LinearPixelProjection::InWindow(double pixel, int extent) {
+    return pixel >= -kPixelTolerance && pixel <= extent + kPixelTolerance;
+}
+
+double LinearPixelProjection::WholePixels(double pixels) {
+    return std::trunc(pixels + std::copysign(kPixelTolerance, pixels));
+}
+
 double LinearPixelProjection::ToPixel(double value, bool relative) const {
     const double length = relative ? value : value - origin;
     return Sign() * length / UnitsPerPixel();
@@ -35,8 +43,7 @@ bool LinearPixelProjection::FitTwoPoints(double pixelA, double pixelB, double va
 }
 
 bool LinearPixelProjection::CenterIfOutside(double value, int extent) {
-    const double pixel = ToPixel(value);
-    if (pixel >= 0.0 && pixel <= extent) {
+    if (InWindow(ToPixel(value), extent)) {
         return false;
     }
     SetOriginAt(value, extent * 0.5);
@@ -44,8 +51,9 @@ bool LinearPixelProjection::CenterIfOutside(double value, int extent) {
 }
 
 bool LinearPixelProjection::FollowValue(double previous, double current, int extent) {
-    const auto visible = [extent](double pixel) { return pixel >= 0.0 && pixel < extent; };
-    if (visible(ToPixel(previous)) && !visible(ToPixel(current))) {
+    // Both edges count as in view: the organizer puts the deepest value on
+    // the bottom edge, and a value followed there must go on being followed.
+    if (InWindow(ToPixel(previous), extent) && !InWindow(ToPixel(current), extent)) {
         CenterIfOutside(current, extent);
     }
     return false;

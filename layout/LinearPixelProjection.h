@@ -6,6 +6,16 @@ class LinearPixelProjection {
   public:
     // Marker of a field that was never given a value.
     static constexpr double kUnset = -66666.0;
+    // A pixel computed from data carries rounding errors (a value placed on
+    // the right edge may come back as 1280.0000000000005): a pixel this close
+    // to an edge is on it.
+    static constexpr double kPixelTolerance = 1e-3;
+
+    // pixel in [0, extent], give or take the tolerance.
+    static bool InWindow(double pixel, int extent);
+    // Whole pixels of a length, truncated toward zero once rounding errors
+    // are taken off: a length of 199.9999999997 pixels counts as 200.
+    static double WholePixels(double pixels);
 
     explicit LinearPixelProjection(bool inverted = false) : inverted(inverted) {}
 
@@ -24,7 +34,7 @@ class LinearPixelProjection {
     bool FitTwoPoints(double pixelA, double pixelB, double valueB, double valueA);
     // True when value lay outside pixels [0, extent] and was centred.
     bool CenterIfOutside(double value, int extent);
-    // Recentres on current only when previous was visible in [0, extent) and
+    // Recentres on current only when previous was in view in [0, extent] and
     // current has left it. Always false.
     bool FollowValue(double previous, double current, int extent);
     // Back to the unset marker; inverted is kept.

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <set>
 
+#include "direct3d/d3d9.h"
 #include "drawing/DeviceGraphics.h"
 #include "drawing/LayeredDrawing.h"
+#include "drawing/Palette.h"
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/VexanDevice.h"
 #include "drawing/VexanDeviceDX9.h"
@@ -20,8 +22,10 @@
 #include "hostfamily/Undefined.h"
 #include "layout/DecorationPainter.h"
 #include "module/CommandNames.h"
+#include "module/ModuleWideValues.h"
 #include "module/UserMessages.h"
 #include "persistence/Serializater.h"
+#include "platform/CDC.h"
 #include "platform/CWnd.h"
 #include "units/UnitConversion.h"
 
@@ -36,10 +40,24 @@ constexpr const char* kMissingProjectionText =
 
 constexpr std::int16_t kInitialLevel = 7;
 constexpr std::int16_t kHighestFitLevel = 15;
+// The level at which InitScale's value holds; a slope of 2^(level - this)
+// makes a first view with depths stretched against the distance.
+constexpr int kScaleReferenceLevel = 5;
+
+// Distances start at the left edge, depths at the surface on the top edge.
+constexpr double kFirstDistance = 0.0;
+constexpr double kSurfaceDepth = 0.0;
+// 35 degrees at the top edge, 100 pixels per degree at slope 1.
+constexpr double kTopTemperature = 35.0;
+constexpr double kDegreesPerPixel = 0.01;
+constexpr double kTemperatureMultiplier = 1.0;
 
 // Unit numbers of the converter: radians of arc along the track, metres.
 constexpr int kConverterRadianOfArc = 14;
 constexpr int kConverterMetre = 7;
+
+// Palette colour of the empty back buffer, as in the pixel view.
+constexpr unsigned kClearColour = 33;
 
 constexpr const char* kLevelKey = "ORGANIZER_LEVEL";
 constexpr const char* kSlopeKey = "ORGANIZER_SLOPE";
@@ -118,27 +136,44 @@ bool PlotrexOrganizer::Init(CWnd* view, std::unique_ptr<VexanDevice> device,
         }
     }
 
-    horizontal_.origin = 0.0;
-    horizontal_.InitScale(std::ldexp(unitsPerPixel, -(referenceLevel - 5)));
-    LinearPixelProjection depth(true);
-    depth.scale = Convert(horizontal_.scale, kConverterRadianOfArc, kConverterMetre);
-    depth.origin = 0.0;
-    depth.multiplier = horizontal_.multiplier;
-    LinearPixelProjection temperature(true);
-    temperature.scale = 0.01;
-    temperature.origin = 35.0;
-    temperature.multiplier = 1.0;
-    verticals_.clear();
-    verticals_.emplace(kUnitDist, depth);
-    verticals_.emplace(kUnitTemp, temperature);
-
+    SetUpAxes(unitsPerPixel, referenceLevel);
     mainType_ = mainType ? mainType : "";
     styles_ = styles;
     tracker_ = tracker;
+    ReportMissingAxisInUse();
 
     SetLevel(kInitialLevel);
-    SetSlope(std::ldexp(1.0, GetLevel() - 5));
+    SetSlope(std::ldexp(1.0, GetLevel() - kScaleReferenceLevel));
     return true;
+}
+
+void PlotrexOrganizer::SetUpAxes(double unitsPerPixel, std::int16_t referenceLevel) {
+    // unitsPerPixel at referenceLevel is this many at the scale's own reference.
+    horizontal_.origin = kFirstDistance;
+    horizontal_.InitScale(std::ldexp(unitsPerPixel, -(referenceLevel - kScaleReferenceLevel)));
+    wantedLevel_.reset();
+
+    // Depths in the vertical unit, as many per pixel as the distance axis.
+    LinearPixelProjection depth(true);
+    depth.scale = Convert(horizontal_.scale, kConverterRadianOfArc, kConverterMetre);
+    depth.origin = kSurfaceDepth;
+    depth.multiplier = horizontal_.multiplier;
+    LinearPixelProjection temperature(true);
+    temperature.scale = kDegreesPerPixel;
+    temperature.origin = kTopTemperature;
+    temperature.multiplier = kTemperatureMultiplier;
+    verticals_.clear();
+    verticals_.emplace(kUnitDist, depth);
+    verticals_.emplace(kUnitTemp, temperature);
+}
+
+void PlotrexOrganizer::ReportMissingAxisInUse() {
+    // Only a main graph shown here chooses an axis; without one there is
+    // nothing to complain about.
+    const std::string unit = GetYUnit();
+    if (!unit.empty()) {
+        GetProjection(unit.c_str());
+    }
 }
 
 void PlotrexOrganizer::Shutdown() {
@@ -197,7 +232,9 @@ void PlotrexOrganizer::Draw() {
     Update();
     const double vessel = tracker_ ? tracker_->GetDistance() : 0.0;
 
-    // "START", "BackGround"
+    // "START": the last frame goes, whatever this one covers.
+    ClearFrame();
+    // "BackGround"
     decorations_->DrawBackground();
 
     const std::vector<PlotrexDisplay*> visible = VisibleDisplays();
@@ -249,14 +286,35 @@ void PlotrexOrganizer::Draw() {
     modified_ = false;
 }
 
+void PlotrexOrganizer::ClearFrame() {
+    const std::uint32_t argb = PaletteColour(kClearColour, gDayNightMode);
+    if (IDirect3DDevice9* d3d = device_->GetD3DDevice()) {
+        // Direct3D may not touch the back buffer while its context is out.
+        if (auto* dx9 = dynamic_cast<VexanDeviceDX9*>(device_.get())) {
+            dx9->ReleaseDC();
+        }
+        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, argb | 0xFF000000u, 1.0f, 0);
+        return;
+    }
+    // A device without Direct3D: the same through its context.
+    if (CDC* dc = device_->GetDC()) {
+        const SIZE size = device_->GetSize();
+        dc->FillSolidRect(RECT{0, 0, size.cx, size.cy},
+                          RGB(static_cast<BYTE>(argb >> 16), static_cast<BYTE>(argb >> 8),
+                              static_cast<BYTE>(argb)));
+    }
+}
+
 void PlotrexOrganizer::Save(Serializater& s) {
     for (PlotrexDisplay* display : displays_) {
         display->Save(s);
     }
+    // The level the user chose and the slope at it, even while the data
+    // holds the view below that level.
     char level[16];
-    std::snprintf(level, sizeof level, "%d", GetLevel());
+    std::snprintf(level, sizeof level, "%d", wantedLevel_.value_or(GetLevel()));
     s.Write(kLevelKey, level);
-    s.Write(kSlopeKey, Formatted("%lf", GetSlope()));
+    s.Write(kSlopeKey, Formatted("%lf", SlopeOf(GetYProjection(), ChosenMultiplier())));
     s.Write(kFirstXKey, Formatted("%lf", horizontal_.origin));
     if (const LinearPixelProjection* vertical = GetYProjection()) {
         s.Write(kFirstYKey, Formatted("%lf", vertical->origin));
@@ -273,18 +331,22 @@ void PlotrexOrganizer::Load(Serializater& s) {
     if (!level.empty()) {
         SetLevel(LevelArgument(level.c_str()));
     }
+    // The slope was saved at the level chosen, which the data may hold down
+    // for now: the vertical scale is the saved one either way.
     const std::string slope = s.Read(kSlopeKey);
     if (!slope.empty()) {
-        SetSlope(std::atof(slope.c_str()));
+        ApplySlope(std::atof(slope.c_str()), ChosenMultiplier());
     }
+    // A damaged file ("nan", "inf") must not leave an origin no clamp can
+    // bring back: such a position is ignored.
     const std::string firstX = s.Read(kFirstXKey);
-    if (!firstX.empty()) {
+    if (!firstX.empty() && std::isfinite(std::atof(firstX.c_str()))) {
         horizontal_.origin = std::atof(firstX.c_str());
         modified_ = true;
     }
     if (LinearPixelProjection* vertical = GetYProjection()) {
         const std::string firstY = s.Read(kFirstYKey);
-        if (!firstY.empty()) {
+        if (!firstY.empty() && std::isfinite(std::atof(firstY.c_str()))) {
             vertical->origin = std::atof(firstY.c_str());
             modified_ = true;
         }
@@ -297,6 +359,8 @@ std::int16_t PlotrexOrganizer::GetLevel() const {
 }
 
 void PlotrexOrganizer::SetLevel(std::int16_t level) {
+    // A new choice replaces the one waiting for data.
+    wantedLevel_.reset();
     const POINT anchor = GetAnchorPoint();
     const double value = horizontal_.ToWorld(anchor.x);
     horizontal_.SetLevel(level);
@@ -305,18 +369,27 @@ void PlotrexOrganizer::SetLevel(std::int16_t level) {
     modified_ = true;
 }
 
-double PlotrexOrganizer::SlopeOf(const LinearPixelProjection* vertical) const {
+double PlotrexOrganizer::ChosenMultiplier() const {
+    return wantedLevel_ ? std::ldexp(1.0, *wantedLevel_) : horizontal_.multiplier;
+}
+
+double PlotrexOrganizer::SlopeOf(const LinearPixelProjection* vertical,
+                                 double horizontalMultiplier) const {
     if (vertical == nullptr || !(vertical->multiplier > 0.0)) {
         return 1.0;
     }
-    return horizontal_.multiplier / vertical->multiplier;
+    return horizontalMultiplier / vertical->multiplier;
 }
 
 double PlotrexOrganizer::GetSlope() {
-    return SlopeOf(GetYProjection());
+    return SlopeOf(GetYProjection(), horizontal_.multiplier);
 }
 
 bool PlotrexOrganizer::SetSlope(double slope) {
+    return ApplySlope(slope, horizontal_.multiplier);
+}
+
+bool PlotrexOrganizer::ApplySlope(double slope, double horizontalMultiplier) {
     if (!IsValidSlope(slope)) {
         return false;
     }
@@ -324,7 +397,7 @@ bool PlotrexOrganizer::SetSlope(double slope) {
     if (vertical == nullptr) {
         return false;
     }
-    const double multiplier = horizontal_.multiplier / slope;
+    const double multiplier = horizontalMultiplier / slope;
     if (multiplier == vertical->multiplier) {
         return false;
     }
@@ -370,8 +443,8 @@ bool PlotrexOrganizer::IsScaleLevelAllowed(const ValueRange& range, std::int16_t
     }
     LinearPixelProjectionLeveled trial(horizontal_);
     trial.SetLevel(level);
-    const double pixels =
-        std::trunc(trial.ToPixel(range.maximum, true) - trial.ToPixel(range.minimum, true));
+    const double pixels = LinearPixelProjection::WholePixels(trial.ToPixel(range.maximum, true) -
+                                                             trial.ToPixel(range.minimum, true));
     return pixels >= GetDeviceSize().cx / 2;
 }
 
@@ -379,8 +452,8 @@ bool PlotrexOrganizer::IsValidSlope(double slope) {
     return slope >= kMinSlope && slope <= kMaxSlope;
 }
 
-void PlotrexOrganizer::CollectRanges(bool withMargins, ValueRange* horizontal,
-                                     ValueRange* vertical) {
+PlotrexOrganizer::DataRanges PlotrexOrganizer::CollectRanges(bool withMargins) {
+    DataRanges ranges;
     const std::string yUnit = GetYUnit();
     const LinearPixelProjection* y = withMargins ? FindProjection(yUnit) : nullptr;
     for (PlotrexDisplay* display : VisibleDisplays()) {
@@ -400,10 +473,11 @@ void PlotrexOrganizer::CollectRanges(bool withMargins, ValueRange* horizontal,
         if (m.right != 0) {
             across.maximum += horizontal_.ToWorld(m.right, true);
         }
-        *horizontal = horizontal->Union(across);
+        ranges.across = ranges.across.Union(across);
         if (yUnit != data->GetUnit()) {
             continue;
         }
+        // On the inverted axis a positive top margin raises the top.
         ValueRange up{extent.minY, extent.maxY};
         if (y != nullptr && m.bottom != 0) {
             up.minimum -= y->ToWorld(m.bottom, true);
@@ -411,8 +485,9 @@ void PlotrexOrganizer::CollectRanges(bool withMargins, ValueRange* horizontal,
         if (y != nullptr && m.top != 0) {
             up.maximum -= y->ToWorld(m.top, true);
         }
-        *vertical = vertical->Union(up);
+        ranges.up = ranges.up.Union(up);
     }
+    return ranges;
 }
 
 void PlotrexOrganizer::Update() {
@@ -420,53 +495,80 @@ void PlotrexOrganizer::Update() {
     if (vertical == nullptr) {
         return;
     }
-    ValueRange across;
-    ValueRange up;
-    CollectRanges(true, &across, &up);
+    const DataRanges ranges = CollectRanges(true);
+    BoundLevelToData(ranges.across);
+    FollowVessel();
+    KeepDataOnScreen(ranges, *vertical);
+}
 
-    const std::int16_t level = GetLevel();
-    std::int16_t allowed = level;
+void PlotrexOrganizer::BoundLevelToData(const ValueRange& across) {
+    const std::int16_t shown = GetLevel();
+    const std::int16_t wanted = wantedLevel_.value_or(shown);
+    std::int16_t allowed = wanted;
     while (!IsScaleLevelAllowed(across, allowed, kFreeLevel)) {
         --allowed;
     }
-    if (allowed != level) {
+    if (allowed != shown) {
+        // About the left edge: a restored first position stays where it was.
         horizontal_.SetLevel(allowed);
     }
-
-    const SIZE size = GetDeviceSize();
-    FollowVessel(size.cx, size.cy);
-    KeepFirstPosition(across, up, size.cx, size.cy, *vertical);
+    if (allowed == wanted) {
+        wantedLevel_.reset();
+    } else {
+        wantedLevel_ = wanted;
+    }
 }
 
-void PlotrexOrganizer::FollowVessel(int width, int height) {
+void PlotrexOrganizer::FollowVessel() {
     if (tracker_ == nullptr) {
         return;
     }
     const double distance = tracker_->GetDistance();
-    if (lastDistance_ != -1.0 && distance != lastDistance_) {
+    if (ShipMovedWhileInView(distance)) {
         const double pixel = horizontal_.ToPixel(lastDistance_);
-        if (pixel >= 0.0 && pixel <= width) {
-            // The ship stays on its pixel; the data moves under it.
-            horizontal_.SetOriginAt(distance, pixel);
-            FollowValues(height);
-        }
+        // The ship stays on its pixel; the data moves under it.
+        horizontal_.SetOriginAt(distance, pixel);
+        FollowMainValue();
+        KeepOtherValuesInView();
     }
     lastDistance_ = distance;
 }
 
-void PlotrexOrganizer::FollowValues(int height) {
+bool PlotrexOrganizer::ShipMovedWhileInView(double distance) const {
+    if (lastDistance_ == kNoDistance || distance == lastDistance_) {
+        return false;
+    }
+    // Kept on the right edge, the ship's pixel may come out a hair beyond it.
+    return LinearPixelProjection::InWindow(horizontal_.ToPixel(lastDistance_), GetDeviceSize().cx);
+}
+
+void PlotrexOrganizer::FollowMainValue() {
+    LinearPixelProjection* projection = FindProjection(GetYUnit());
+    PlotrexDisplay* main = FindDisplayByName(mainType_.c_str());
+    if (projection == nullptr || main == nullptr || !main->IsVisible()) {
+        return;
+    }
+    const double value = LastValueOf(main->GetData());
+    if (IsUndefined(value) || value == lastValue_) {
+        return;
+    }
+    const int height = GetDeviceSize().cy;
+    if (IsUndefined(lastValue_)) {
+        // The first value followed: the view was opened on the surface, and
+        // the ship's depth may lie far below it. Nothing to follow yet, so it
+        // is brought into view.
+        projection->CenterIfOutside(value, height);
+    } else {
+        projection->FollowValue(lastValue_, value, height);
+    }
+    lastValue_ = value;
+}
+
+void PlotrexOrganizer::KeepOtherValuesInView() {
     const std::string mainUnit = GetYUnit();
+    const int height = GetDeviceSize().cy;
     for (auto& [unit, projection] : verticals_) {
         if (unit == mainUnit) {
-            PlotrexDisplay* main = FindDisplayByName(mainType_.c_str());
-            if (main == nullptr || !main->IsVisible()) {
-                continue;
-            }
-            const double value = LastValueOf(main->GetData());
-            if (!IsUndefined(value) && value != lastValue_) {
-                projection.FollowValue(lastValue_, value, height);
-                lastValue_ = value;
-            }
             continue;
         }
         for (PlotrexDisplay* display : VisibleDisplays()) {
@@ -482,47 +584,59 @@ void PlotrexOrganizer::FollowValues(int height) {
     }
 }
 
-void PlotrexOrganizer::KeepFirstPosition(const ValueRange& across, const ValueRange& up, int width,
-                                         int height, LinearPixelProjection& vertical) {
+void PlotrexOrganizer::KeepDataOnScreen(const DataRanges& ranges, LinearPixelProjection& vertical) {
+    const SIZE size = GetDeviceSize();
     const double xBefore = horizontal_.origin;
     const double yBefore = vertical.origin;
-    const double shown = horizontal_.ToWorld(width, true);
-    if (!across.IsEmpty()) {
-        if (shown > across.Length()) {
-            horizontal_.origin = across.maximum - shown;
-        } else {
-            if (horizontal_.origin < across.minimum) {
-                horizontal_.origin = across.minimum;
-            }
-            if (horizontal_.origin + shown > across.maximum) {
-                horizontal_.origin = across.maximum - shown;
-            }
-        }
-    }
-    const double tall = -vertical.ToWorld(height, true);
-    if (!up.IsEmpty()) {
-        if (up.Length() < tall) {
-            vertical.origin = up.maximum;
-        } else {
-            if (vertical.origin - tall < up.minimum) {
-                vertical.origin = up.minimum + tall;
-            }
-            if (vertical.origin > up.maximum) {
-                vertical.origin = up.maximum;
-            }
-        }
-    }
+    KeepDistancesOnData(ranges.across, size.cx);
+    KeepValuesOnData(ranges.up, size.cy, vertical);
     if (horizontal_.origin != xBefore || vertical.origin != yBefore) {
         modified_ = true;
     }
 }
 
+void PlotrexOrganizer::KeepDistancesOnData(const ValueRange& across, int width) {
+    if (across.IsEmpty()) {
+        return;
+    }
+    const double shown = horizontal_.ToWorld(width, true);
+    if (shown > across.Length()) {
+        // Less data than window: its end (the ship, as a rule) at the right edge.
+        horizontal_.origin = across.maximum - shown;
+        return;
+    }
+    if (horizontal_.origin < across.minimum) {
+        horizontal_.origin = across.minimum;
+    }
+    if (horizontal_.origin + shown > across.maximum) {
+        horizontal_.origin = across.maximum - shown;
+    }
+}
+
+void PlotrexOrganizer::KeepValuesOnData(const ValueRange& up, int height,
+                                        LinearPixelProjection& vertical) {
+    if (up.IsEmpty()) {
+        return;
+    }
+    const double shown = -vertical.ToWorld(height, true);
+    if (up.Length() < shown) {
+        // Less data than window: its top at the top edge.
+        vertical.origin = up.maximum;
+        return;
+    }
+    if (vertical.origin - shown < up.minimum) {
+        vertical.origin = up.minimum + shown;
+    }
+    if (vertical.origin > up.maximum) {
+        vertical.origin = up.maximum;
+    }
+}
+
 void PlotrexOrganizer::Fit(bool level, bool slope) {
-    ValueRange across;
-    ValueRange up;
-    CollectRanges(false, &across, &up);
+    const auto [across, up] = CollectRanges(false);
     bool changed = false;
     if (level) {
+        wantedLevel_.reset();
         std::int16_t fitted = kFreeLevel;
         for (std::int16_t trial = kHighestFitLevel; trial > kFreeLevel; --trial) {
             if (IsScaleLevelAllowed(across, trial, kFreeLevel)) {
@@ -541,8 +655,8 @@ void PlotrexOrganizer::Fit(bool level, bool slope) {
         LinearPixelProjection trial = *vertical;
         for (double s = kMaxSlope; s >= kMinSlope; s *= 0.5) {
             trial.multiplier = horizontal_.multiplier / s;
-            const double pixels =
-                std::trunc(trial.ToPixel(up.minimum, true) - trial.ToPixel(up.maximum, true));
+            const double pixels = LinearPixelProjection::WholePixels(
+                trial.ToPixel(up.minimum, true) - trial.ToPixel(up.maximum, true));
             if (pixels <= height) {
                 break;
             }
@@ -579,9 +693,7 @@ std::string PlotrexOrganizer::GetYUnit() {
 }
 
 LinearPixelProjection* PlotrexOrganizer::GetYProjection() {
-    // No main graph in this view: no axis is asked for, nothing to report.
-    const std::string unit = GetYUnit();
-    return unit.empty() ? nullptr : GetProjection(unit.c_str());
+    return FindProjection(GetYUnit());
 }
 
 PlotrexDisplay* PlotrexOrganizer::FindDisplayByName(const char* name) {
@@ -782,11 +894,8 @@ bool PlotrexOrganizer::OwnCommandState(const std::string& command, CommandState*
         state->enabled = display != nullptr;
     } else if (command == kCommandScaleValue) {
         const std::int16_t level = LevelArgument(argument);
-        ValueRange across;
-        ValueRange up;
-        CollectRanges(true, &across, &up);
         state->checked = level == GetLevel();
-        state->enabled = IsScaleLevelAllowed(across, level, kFreeLevel);
+        state->enabled = IsScaleLevelAllowed(CollectRanges(true).across, level, kFreeLevel);
     } else if (command == kCommandScalePlus || command == kCommandScaleMoins) {
         state->checked = false;
         state->enabled = LinearPixelProjectionLeveled::IsValidLevel(

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,8 +81,11 @@ class PlotrexOrganizer : public Commandable {
     void Save(Serializater& s);
     void Load(Serializater& s);
 
-    // Zoom about the anchor point; clamped to 3..15.
+    // Zoom about the anchor point; clamped to 3..15. While the data is too
+    // short for the level, a lower one is shown, and the view comes back to
+    // the chosen one as soon as the data allows it.
     void SetLevel(std::int16_t level);
+    // The level shown.
     std::int16_t GetLevel() const;
     // Horizontal multiplier over the multiplier of the vertical axis in use;
     // 1.0 without one.
@@ -103,6 +107,8 @@ class PlotrexOrganizer : public Commandable {
     LinearPixelProjection* GetProjection(const char* unitKey);
     // The unit key of the main graph, empty when it is not shown here.
     std::string GetYUnit();
+    // The axis of the main graph's unit, null without one. A plain query: a
+    // main graph without an axis is reported once, when the view is set up.
     LinearPixelProjection* GetYProjection();
     // The graph of the first display (visible or not) with that name key.
     PlotrexData* FindDataByName(const char* name);
@@ -137,29 +143,62 @@ class PlotrexOrganizer : public Commandable {
     void SetModified() { modified_ = true; }
 
   private:
+    // The tracker's distance before the first Update.
+    static constexpr double kNoDistance = -1.0;
+
+    // What the data of the visible displays covers: distances across, values
+    // of the unit in use up.
+    struct DataRanges {
+        ValueRange across;
+        ValueRange up;
+    };
+
+    void SetUpAxes(double unitsPerPixel, std::int16_t referenceLevel);
+    void ReportMissingAxisInUse();
     std::vector<PlotrexDisplay*> VisibleDisplays() const;
     // The vertical axis of a unit key, null without one; never reports.
     LinearPixelProjection* FindProjection(const std::string& unitKey);
     // Union of the extents of the visible displays, widened by their margins
     // when asked; the vertical one only over graphs of the unit in use.
-    void CollectRanges(bool withMargins, ValueRange* horizontal, ValueRange* vertical);
-    void FollowVessel(int width, int height);
-    void FollowValues(int height);
-    void KeepFirstPosition(const ValueRange& horizontal, const ValueRange& vertical, int width,
-                           int height, LinearPixelProjection& verticalInUse);
+    DataRanges CollectRanges(bool withMargins);
+
+    // The steps of Update, in order.
+    // Shows the highest level up to the chosen one at which the data fills
+    // half the window (any level up to kFreeLevel).
+    void BoundLevelToData(const ValueRange& across);
+    // While the ship is in view, it keeps its pixel and the value axes follow
+    // the last values.
+    void FollowVessel();
+    bool ShipMovedWhileInView(double distance) const;
+    // The axis in use jumps when the main graph's last value has just left
+    // the window, and brings the first value it sees into view.
+    void FollowMainValue();
+    // The other axes bring their graphs' last values back into the window.
+    void KeepOtherValuesInView();
+    // No first position beyond the data: the window stays on what there is.
+    void KeepDataOnScreen(const DataRanges& ranges, LinearPixelProjection& vertical);
+    void KeepDistancesOnData(const ValueRange& across, int width);
+    void KeepValuesOnData(const ValueRange& up, int height, LinearPixelProjection& vertical);
+
+    // Empties the back buffer before a frame is drawn into it.
+    void ClearFrame();
     // The graphs of the displays in order, until one answers non-zero.
     template <typename Ask>
     std::int32_t AskGraphs(Ask ask);
     void ExecuteOwnCommand(const std::string& command, const char* argument, bool* known);
     bool OwnCommandState(const std::string& command, CommandState* state);
     void CenterOnProfile(const char* argument);
-    double SlopeOf(const LinearPixelProjection* vertical) const;
+    // The horizontal multiplier of the level chosen, shown or not.
+    double ChosenMultiplier() const;
+    double SlopeOf(const LinearPixelProjection* vertical, double horizontalMultiplier) const;
+    // The slope against a horizontal multiplier, about the anchor point.
+    bool ApplySlope(double slope, double horizontalMultiplier);
 
     std::unique_ptr<VexanDevice> device_;
     PlotrexDisplayContainer displays_;
     StyleTable* styles_ = nullptr;
     DistanceTracker* tracker_ = nullptr;
-    double lastDistance_ = -1.0;
+    double lastDistance_ = kNoDistance;
     POINT hoverPoint_ = kNoPoint;
     POINT fixedPoint_ = kNoPoint;
     VerticalProjectionMap verticals_;
@@ -167,6 +206,9 @@ class PlotrexOrganizer : public Commandable {
     bool modified_ = false;
     std::string mainType_;
     double lastValue_;
+
+    // The level the user chose while the data holds the view below it.
+    std::optional<std::int16_t> wantedLevel_;
 
     // The graph that made each display, which takes it back at Shutdown.
     std::vector<PlotrexData*> owners_;

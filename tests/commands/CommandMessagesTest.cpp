@@ -6,12 +6,21 @@
 
 namespace {
 
+// A name registered once the program runs its tests, before any of them.
+// Whatever the tests before this one registered or asked for, the module's
+// numbers come before it only when the module registered them at load.
+class FirstNameOfTheRun : public ::testing::Environment {
+  public:
+    void SetUp() override { number = RegisterWindowMessageA("PLOTREX_TEST_FIRST_OF_THE_RUN"); }
+    static inline UINT number = 0;
+};
+[[maybe_unused]] ::testing::Environment* const firstNameOfTheRun =
+    ::testing::AddGlobalTestEnvironment(new FirstNameOfTheRun);
+
 TEST(CommandMessages, ModuleRegisteredBothMessagesWhenLoaded) {
-    // Registered before this test asked for them: a name registered now comes
-    // after both. (Run alone, as ctest does, nothing else can have asked.)
-    const UINT later = RegisterWindowMessageA("PLOTREX_TEST_REGISTERED_AFTER_LOAD");
-    EXPECT_LT(CommandMessages::Execute(), later);
-    EXPECT_LT(CommandMessages::State(), later);
+    ASSERT_GE(FirstNameOfTheRun::number, 0xC000u);
+    EXPECT_LT(CommandMessages::Execute(), FirstNameOfTheRun::number);
+    EXPECT_LT(CommandMessages::State(), FirstNameOfTheRun::number);
 }
 
 TEST(CommandMessages, NumbersAreThoseOfTheRegisteredNames) {

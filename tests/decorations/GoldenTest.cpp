@@ -8,7 +8,7 @@
 
 namespace {
 
-const CompareOptions kTolerance{4, 20};
+constexpr CompareOptions kTolerance = kTextTolerance;
 
 // The module-wide label size and day/night mode for the life of a scope.
 class ModuleLook {

@@ -10,8 +10,7 @@
 namespace {
 
 constexpr CompareOptions kExact{};
-// Anti-aliased text may differ slightly between font library versions.
-constexpr CompareOptions kText{24, 40};
+constexpr CompareOptions kText = kTextTolerance;
 
 void CrossHair(DeviceGraphics& g, double x, double y) {
     const double h[] = {x - 4, y, x + 4, y};

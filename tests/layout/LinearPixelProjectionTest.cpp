@@ -118,7 +118,8 @@ TEST(LinearPixelProjection, CenterIfOutsideKeepsVisibleValuesIncludingBothEdges)
     for (const bool inverted : {false, true}) {
         LinearPixelProjection p = Make(inverted, 1.0, inverted ? 100.0 : 0.0, 1.0);
         const double origin = p.origin;
-        for (const double pixel : {0.0, 0.5, 99.5, 100.0}) {
+        // A hair off an edge, as arithmetic leaves a value put there, is on it.
+        for (const double pixel : {0.0, 0.5, 99.5, 100.0, -1e-9, 100.0 + 1e-9}) {
             EXPECT_FALSE(p.CenterIfOutside(p.ToWorld(pixel), 100));
             EXPECT_EQ(p.origin, origin);
         }
@@ -138,13 +139,16 @@ TEST(LinearPixelProjection, FollowValueRecentresOnlyWhenTheValueJustLeft) {
         bool recentred;
     };
     const Case cases[] = {
-        {50.0, 150.0, true},     // was visible, left on the right
-        {0.0, -1.0, true},       // was on the first pixel, left on the left
-        {50.0, 99.0, false},     // still visible
-        {150.0, 5000.0, false},  // was already outside
-        {-10.0, 50.0, false},    // came back into view
-        {100.0, 200.0, false},   // the last edge pixel counts as outside
-        {50.0, 100.0, false},    // left [0, 100) but lies on the centring edge
+        {50.0, 150.0, true},          // was visible, left on the right
+        {0.0, -1.0, true},            // was on the first pixel, left on the left
+        {50.0, 99.0, false},          // still visible
+        {150.0, 5000.0, false},       // was already outside
+        {-10.0, 50.0, false},         // came back into view
+        {100.0, 200.0, true},         // on the far edge, where the data's end is kept
+        {50.0, 100.0, false},         // on the far edge: still in view
+        {50.0, 100.0 + 1e-9, false},  // a hair beyond an edge is on it
+        {100.0 + 1e-9, 200.0, true},  // so is a previous value there
+        {-1e-9, -1.0, true},          // and a hair before the first pixel
     };
     for (const auto& c : cases) {
         LinearPixelProjection p = start;

@@ -210,6 +210,51 @@ TEST(OrganizerFollow, AShipOutsideTheWindowDoesNotMoveIt) {
     EXPECT_EQ(scene.X().origin, origin);
 }
 
+TEST(OrganizerFollow, DataEndingAtTheShipKeepsTheShipAndItsDepthInView) {
+    // Only the depth and temperature profiles: the data ends at the ship,
+    // which the first Update puts on the right edge. At these widths the
+    // ship's pixel there comes out of the arithmetic a hair beyond the edge.
+    for (const int width : {417, 469, 651, 755, 1280}) {
+        OrganizerScene scene(width, 300);
+        ASSERT_TRUE(scene.Open());
+        // Fifteen metres over the window: the bottom leaves it again and again.
+        scene.organizer.SetSlope(32.0);
+        scene.Sail(2);
+        scene.organizer.Update();
+        for (int cycle = 0; cycle < 3 * width / 4; ++cycle) {
+            scene.Sail(1);
+            scene.organizer.Update();
+            const double ship = scene.X().ToPixel(scene.tracker.GetDistance());
+            ASSERT_NEAR(ship, width, 1e-3) << "width " << width << ", cycle " << cycle;
+            const ProfileSeries* series = scene.depth.GetSeries();
+            const double depth = scene.Y().ToPixel(series->At(series->GetCount() - 1).value);
+            ASSERT_GE(depth, -1e-3) << "width " << width << ", cycle " << cycle;
+            ASSERT_LE(depth, 300.0 + 1e-3) << "width " << width << ", cycle " << cycle;
+        }
+        // The data is longer than the window by now: the ship is followed,
+        // not just pushed back by the end of the data.
+        const Extent extent = scene.depth.GetExtent();
+        EXPECT_GT(PixelsAt(extent.maxX - extent.minX, scene.organizer.GetLevel()), width);
+    }
+}
+
+TEST(OrganizerFollow, TheFirstDepthFollowedIsBroughtIntoView) {
+    // Opened as the module opens it, on the surface, before any data.
+    OrganizerScene scene;
+    ASSERT_TRUE(scene.Open());
+    scene.organizer.Update();
+    scene.organizer.CenterOnVessel();
+    // Seven and a half metres over the window; no frame while the ship runs
+    // down a slope deeper than that (as a view that was not repainted).
+    scene.organizer.SetSlope(64.0);
+    scene.Sail(22);
+    scene.organizer.Update();
+    const ProfileSeries* series = scene.depth.GetSeries();
+    const double depth = scene.Y().ToPixel(series->At(series->GetCount() - 1).value);
+    EXPECT_GE(depth, 0.0);
+    EXPECT_LE(depth, 300.0 + 1e-3);
+}
+
 TEST(OrganizerFollow, TheValueAxesFollowTheLastValues) {
     OrganizerScene scene;
     ASSERT_TRUE(scene.Open());

@@ -2,15 +2,20 @@
 // missing axis, and drawing a frame into the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "FixedGraph.h"
 #include "SceneImage.h"
+#include "drawing/Palette.h"
+#include "drawing/VexanDevice.h"
 #include "module/ModuleDataPlotrex.h"
+#include "module/ModuleWideValues.h"
 #include "module/UserMessages.h"
 #include "persistence/SerializaterReg.h"
+#include "platform/CDC.h"
 #include "platform/MessageBox.h"
 #include "support/TestProfile.h"
 
@@ -101,6 +106,89 @@ TEST(OrganizerSettings, SaveAndLoadGiveTheLayoutBack) {
     }
 }
 
+TEST(OrganizerSettings, ARestoredLevelComesBackOnceTheDataAllowsIt) {
+    // Levels above 10 need data over half the window, which a view just
+    // opened does not have yet.
+    struct Case {
+        short level;
+        double slope;
+        int scrollX;
+        int scrollY;
+    };
+    const Case cases[] = {
+        {11, 4.0, 3000, 50}, {12, 16.0, 700, 0}, {13, 64.0, 0, 400},
+        {15, 1.0, 20, 20},   {9, 2.0, 5000, 10},  // needs no data: comes back at once
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        TestProfile profile;
+        FixedGraph wide("WIDE");
+        wide.extent = Extent{0.0, 0.5, -5000.0, 0.0};
+        Layout saved{};
+        {
+            OrganizerScene scene;
+            scene.graphs.Add(&wide);
+            ASSERT_TRUE(scene.Open());
+            scene.organizer.SetLevel(c.level);
+            scene.organizer.SetSlope(c.slope);
+            scene.organizer.Scroll(c.scrollX, c.scrollY);
+            scene.organizer.Update();
+            saved = LayoutOf(scene);
+            ASSERT_EQ(saved.level, c.level);
+            SerializaterReg settings(&profile.App(), kDisplaySection);
+            scene.organizer.Save(settings);
+            // The first positions come back as written (six decimals).
+            saved.x = std::atof(settings.Read("ORGANIZER_FIRSTPOS_X").c_str());
+            saved.y = std::atof(settings.Read("ORGANIZER_FIRSTPOS_Y").c_str());
+        }
+        FixedGraph late("WIDE");
+        OrganizerScene scene;
+        scene.graphs.Add(&late);
+        ASSERT_TRUE(scene.Open());
+        {
+            SerializaterReg settings(&profile.App(), kDisplaySection);
+            scene.organizer.Load(settings);
+        }
+        scene.organizer.Update();
+        EXPECT_EQ(scene.organizer.GetLevel(), std::min<short>(c.level, 10));
+        {
+            // Closed before the data came: the level chosen is what is kept.
+            TestProfile other;
+            SerializaterReg settings(&other.App(), kDisplaySection);
+            scene.organizer.Save(settings);
+            EXPECT_EQ(settings.Read("ORGANIZER_LEVEL"), std::to_string(c.level));
+            EXPECT_EQ(std::atof(settings.Read("ORGANIZER_SLOPE").c_str()), c.slope);
+        }
+        late.extent = wide.extent;
+        scene.organizer.Update();
+        ExpectSameLayout(LayoutOf(scene), saved);
+    }
+}
+
+TEST(OrganizerSettings, ANewChoiceReplacesTheLevelWaitingForData) {
+    FixedGraph late("LATE");
+    OrganizerScene scene;
+    scene.graphs.Add(&late);
+    ASSERT_TRUE(scene.Open());
+    scene.organizer.SetLevel(14);
+    EXPECT_EQ(scene.organizer.GetLevel(), 10);
+    scene.organizer.ExecuteCommand("PLOTREX_SCALE_PLUS", nullptr);
+    EXPECT_EQ(scene.organizer.GetLevel(), 9);
+    late.extent = Extent{0.0, 0.5, -100.0, 0.0};
+    scene.organizer.Update();
+    EXPECT_EQ(scene.organizer.GetLevel(), 9);
+    // The data shrinks below what a chosen level needs: the view steps down,
+    // and back up when the data grows again.
+    scene.organizer.SetLevel(13);
+    EXPECT_EQ(scene.organizer.GetLevel(), 13);
+    late.extent.maxX = 1e-6;
+    scene.organizer.Update();
+    EXPECT_EQ(scene.organizer.GetLevel(), 10);
+    late.extent.maxX = 0.5;
+    scene.organizer.Update();
+    EXPECT_EQ(scene.organizer.GetLevel(), 13);
+}
+
 TEST(OrganizerSettings, MissingOrEmptyKeysChangeNothing) {
     TestProfile profile;
     OrganizerScene scene;
@@ -119,6 +207,15 @@ TEST(OrganizerSettings, MissingOrEmptyKeysChangeNothing) {
         scene.organizer.Load(settings);
     }
     ExpectSameLayout(LayoutOf(scene), before);
+    // Positions no arithmetic can bring back are not taken either.
+    for (const char* damaged : {"nan", "inf", "-inf"}) {
+        SerializaterReg settings(&profile.App(), kDisplaySection);
+        settings.Write("ORGANIZER_FIRSTPOS_X", damaged);
+        settings.Write("ORGANIZER_FIRSTPOS_Y", damaged);
+        settings.Write("ORGANIZER_SLOPE", damaged);
+        scene.organizer.Load(settings);
+        ExpectSameLayout(LayoutOf(scene), before);
+    }
     // Without an application object nothing is read either.
     SerializaterReg nowhere(nullptr, kDisplaySection);
     scene.organizer.Load(nowhere);
@@ -152,6 +249,24 @@ TEST(OrganizerMessages, AMissingAxisIsReportedThroughTheHostLibrary) {
     EXPECT_EQ(messages.texts[0],
               "Un type de projection est demand\xC3\xA9 mais n'existe pas dans la map de "
               "l'organizer.");
+}
+
+TEST(OrganizerMessages, AMainGraphWithoutAnAxisIsReportedOnceWhenSetUp) {
+    FixedGraph odd("ODD", "SONAR");
+    OrganizerScene scene;
+    scene.graphs.Add(&odd);
+    MessageRecorder messages;
+    ASSERT_TRUE(scene.Open("ODD"));
+    EXPECT_EQ(messages.texts.size(), 1u);
+    // Frames, settings and queries only ask whether there is an axis.
+    TestProfile profile;
+    SerializaterReg settings(&profile.App(), kDisplaySection);
+    scene.organizer.Draw();
+    scene.organizer.Save(settings);
+    scene.organizer.SetHoverPoint(POINT{10, 10});
+    EXPECT_EQ(scene.organizer.GetValueAtAnchor("IMMERSION", nullptr, nullptr), kUndefined);
+    EXPECT_EQ(scene.organizer.GetYProjection(), nullptr);
+    EXPECT_EQ(messages.texts.size(), 1u);
 }
 
 TEST(OrganizerMessages, TheHostLibraryLoadsFromBesideTheProgram) {
@@ -217,6 +332,34 @@ TEST(OrganizerFrame, DrawsAndPresentsIntoTheWindow) {
     EXPECT_TRUE(scene.organizer.NeedsRedraw());
     EXPECT_TRUE(scene.organizer.Resize(SIZE{300, 200}));
     EXPECT_EQ(scene.Size().cx, 300);
+}
+
+TEST(OrganizerFrame, EachFrameStartsOnAnEmptyBackBuffer) {
+    // The forecast is the main graph, and it is not shown: no axis is in
+    // use, so no background covers the window. Nothing of an earlier frame
+    // may show through.
+    for (const short mode : {0, 2}) {
+        gDayNightMode = mode;
+        OrganizerScene scene;
+        ASSERT_TRUE(scene.Open(kGraphPrevision));
+        scene.Sail(150);
+        CDC* dc = scene.organizer.GetDevice()->GetDC();
+        ASSERT_NE(dc, nullptr);
+        dc->FillSolidRect(RECT{0, 0, 400, 300}, RGB(255, 0, 255));
+        scene.organizer.Draw();
+        ASSERT_TRUE(scene.organizer.Present());
+        const Image shown = Shown(scene);
+        const std::uint32_t empty = PaletteColour(33, mode);
+        std::size_t emptyPixels = 0;
+        for (const std::uint32_t pixel : shown.pixels) {
+            ASSERT_NE(pixel, 0xFFFF00FFu);
+            emptyPixels += pixel == empty;
+        }
+        // Most of the window is empty; the depth curve is still drawn.
+        EXPECT_GT(emptyPixels, shown.pixels.size() / 2);
+        EXPECT_LT(emptyPixels, shown.pixels.size());
+    }
+    gDayNightMode = 0;
 }
 
 TEST(OrganizerFrame, EveryLayerOfEveryVisibleDisplayInOrder) {

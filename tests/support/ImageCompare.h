@@ -37,6 +37,16 @@ struct CompareOptions {
     std::size_t maxDifferentPixels = 0;
 };
 
+// Pictures of our own drawing without anti-aliasing (the Direct3D stand-in,
+// filled shapes, cursors) compare exactly.
+inline constexpr CompareOptions kExactComparison{};
+// Pictures with text: the tests pin the fonts and their rendering
+// (tests/fonts.conf), so only another build of the font rasteriser may move a
+// glyph's edge pixels by a few levels. A digit changed in the smallest label,
+// even in the dim night colours, moves at least nine pixels by more than four
+// levels (TextTolerance.OneDigitChangedInALabelFails).
+inline constexpr CompareOptions kTextTolerance{4, 4};
+
 struct CompareResult {
     bool sameSize = false;
     std::size_t differentPixels = 0;  // beyond the tolerance

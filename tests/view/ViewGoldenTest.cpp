@@ -16,7 +16,7 @@ using namespace viewtest;
 
 namespace {
 
-constexpr CompareOptions kFrame{24, 80};
+constexpr CompareOptions kFrame = kTextTolerance;
 
 // Stands in for the own-vessel graph, which is not part of the module yet:
 // the ship on the surface at the distance run. Its extent reaches the
