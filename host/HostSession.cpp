@@ -19,9 +19,9 @@
 #include "host/ModuleLibrary.h"
 #include "host/NmeaSummary.h"
 #include "host/SdlDesktop.h"
+#include "host/SounderFeed.h"
 #include "module/CommandNames.h"
 #include "module/ModuleDataPlotrexInterface.h"
-#include "host/SounderFeed.h"
 #include "module/ModuleDisplay.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/WinApp.h"
@@ -41,6 +41,8 @@ constexpr DWORD kRepaintMilliseconds = 250;
 // level 7, 1:2 500.
 constexpr double kMetresPerPixelAtLevel7 = 0.0002646 * 2500.0;
 constexpr short kReferenceLevel = 7;
+// The host has the echo-sounder: the module records its sweeps.
+constexpr int kWithEchogram = 1;
 
 // A progress bar on a terminal, for long replays.
 class ProgressBar {
@@ -237,8 +239,13 @@ int HostSession::Run() {
     module.vesselSource = std::make_unique<FeedVesselSource>(module.now, feed_->DraughtMetres());
     module.sounder = std::make_unique<SounderFeed>(ExecutableFolder());
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
-                     module.vesselSource.get(), 0);
+                     module.vesselSource.get(), kWithEchogram);
     data->LoadSettings();
+    if (data->GetMode() == 1) {
+        // The echogram's own window is not built yet: its graphs go to the
+        // profile view meanwhile.
+        data->SetMode(0);
+    }
     module.chartDisplay = data->CreateDisplay();
     module.chartDisplay->LoadSettings(0);
 

@@ -7,8 +7,12 @@
 #include <cstdio>
 
 #include "hostfamily/Undefined.h"
+#include "hostfamily/ZXNorvaneApi.h"
 
 namespace {
+
+constexpr int16_t kDualFrequency = 5;
+constexpr int16_t kNoZoom = 1;
 
 // Long enough for the pings of one cycle on a slow machine under sanitizers.
 constexpr uint32_t kSettleMilliseconds = 60000;
@@ -42,6 +46,12 @@ SounderFeed::SounderFeed(const std::string& executableFolder) {
     }
     const ZXNorvaneOptions options{1, 1, 0.0, 1};
     reset_(&options);
+    // The trawler's sounder runs both frequencies, HF over LF, as its skipper
+    // left it; the user changes that through the module's commands.
+    const auto getApi = Resolve<GetZXNorvaneAPIFunction>(handle_, "GetZXNorvaneAPI");
+    if (ZXNorvaneAPI* api = getApi != nullptr ? getApi() : nullptr; api != nullptr) {
+        api->GetSounder()->SetMode(api->GetModeEncoder()->Encode(kDualFrequency, kNoZoom));
+    }
 }
 
 SounderFeed::~SounderFeed() {

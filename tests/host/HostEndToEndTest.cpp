@@ -113,7 +113,6 @@ std::string ReadFile(const std::string& path) {
 // A run refused before the voyage leaves the profile as it was and draws nothing.
 TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
     const std::string kept = "[Keep]\nValue = 1\n";
-    const std::string noView = "[ModuleData\\PlotrexData]\nNorvaneMode = 7\n";
     const struct {
         const char* what;
         std::string arguments;  // after --profile and --out
@@ -127,7 +126,6 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
-        {"no view", "", noView, 1, "the module opened no view (display mode 7)"},
         {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},
     };
     for (const auto& c : cases) {
