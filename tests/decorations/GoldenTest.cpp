@@ -2,9 +2,9 @@
 // committed pictures: the furniture around the graphs.
 #include <gtest/gtest.h>
 
-#include "../organizer/FixedGraph.h"
-#include "../organizer/SceneImage.h"
 #include "module/ModuleWideValues.h"
+#include "tests/organizer/FixedGraph.h"
+#include "tests/organizer/SceneImage.h"
 
 namespace {
 

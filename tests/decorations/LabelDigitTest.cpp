@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "../drawing/PixelDevice.h"
 #include "drawing/StyleTable.h"
 #include "layout/LabelBatch.h"
 #include "module/ModuleWideValues.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // What each decoration puts on the device, drawn alone over a profile view.
 #include <gtest/gtest.h>
 
-#include "../organizer/OrganizerScene.h"
 #include "drawing/DeviceGraphics.h"
 #include "drawing/VexanDevice.h"
 #include "layout/DecorationPainter.h"
 #include "platform/CDC.h"
+#include "tests/organizer/OrganizerScene.h"
 
 namespace {
 

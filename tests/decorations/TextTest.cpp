@@ -2,12 +2,12 @@
 // warnings and scale line, and the code page of the host's texts.
 #include <gtest/gtest.h>
 
-#include "../organizer/OrganizerScene.h"
 #include "hostfamily/GenData.h"
 #include "layout/DecorationPainter.h"
 #include "layout/FormatSlope.h"
 #include "layout/GenDataText.h"
 #include "layout/TrimNumberText.h"
+#include "tests/organizer/OrganizerScene.h"
 
 TEST(TrimNumberText, DropsIdleZerosThePointAndThePlus) {
     EXPECT_EQ(TrimNumberText("12.500"), "12.5");

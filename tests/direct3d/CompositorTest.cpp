@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "RasterTestSupport.h"
 #include "direct3d/QuadCompositor.h"
+#include "tests/direct3d/RasterTestSupport.h"
 
 namespace {
 

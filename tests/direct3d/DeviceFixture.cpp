@@ -1,4 +1,4 @@
-#include "DeviceFixture.h"
+#include "tests/direct3d/DeviceFixture.h"
 
 #include <cstring>
 

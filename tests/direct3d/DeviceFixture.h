@@ -10,7 +10,7 @@
 #include "direct3d/d3d9.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/WinUser.h"
-#include "support/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 namespace d3d9test {
 

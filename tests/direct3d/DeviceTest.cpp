@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "DeviceFixture.h"
 #include "direct3d/DrawState.h"
+#include "tests/direct3d/DeviceFixture.h"
 
 namespace {
 

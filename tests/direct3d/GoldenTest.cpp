@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "DeviceFixture.h"
 #include "direct3d/DrawState.h"
 #include "platform/CDC.h"
+#include "tests/direct3d/DeviceFixture.h"
 
 namespace {
 

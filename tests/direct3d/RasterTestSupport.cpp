@@ -1,4 +1,4 @@
-#include "RasterTestSupport.h"
+#include "tests/direct3d/RasterTestSupport.h"
 
 #include <cstring>
 

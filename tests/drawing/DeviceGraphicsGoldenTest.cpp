@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "PixelDevice.h"
 #include "drawing/DeviceGraphics.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

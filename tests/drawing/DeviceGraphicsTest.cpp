@@ -5,8 +5,8 @@
 #include <cmath>
 #include <set>
 
-#include "PixelDevice.h"
 #include "drawing/DeviceGraphicsSaver.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "PixelDevice.h"
 #include "drawing/DeviceGraphics.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "support/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 #include <gtest/gtest.h>
 
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 TEST(ImageCompare, CountsPixelsBeyondTheTolerance) {
     Image expected(3, 2, 0xFF102030);

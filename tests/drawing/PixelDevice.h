@@ -7,7 +7,7 @@
 
 #include "drawing/VexanDevice.h"
 #include "platform/CDC.h"
-#include "support/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 class PixelDevice final : public VexanDevice {
   public:

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "PixelDevice.h"
 #include "drawing/DeviceGraphics.h"
 #include "drawing/LayeredDrawing.h"
 #include "drawing/StyleTable.h"
 #include "graphdata/PlotrexData.h"
 #include "persistence/Serializater.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

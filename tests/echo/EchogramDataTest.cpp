@@ -7,9 +7,9 @@
 #include "echo/PlotrexDataETR.h"
 #include "module/LayerKey.h"
 #include "module/ModuleDataPlotrex.h"
-#include "support/FakeHostObjects.h"
-#include "support/FakeSounder.h"
-#include "support/TestProfile.h"
+#include "tests/support/FakeHostObjects.h"
+#include "tests/support/FakeSounder.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "echo/CEtrModeManager.h"
 #include "echo/PlotrexDataETR.h"
-#include "support/FakeSounder.h"
+#include "tests/support/FakeSounder.h"
 
 namespace {
 

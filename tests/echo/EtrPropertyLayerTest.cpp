@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "echo/ETROGRDataSource.h"
-#include "support/FakeSounder.h"
+#include "tests/support/FakeSounder.h"
 
 namespace {
 

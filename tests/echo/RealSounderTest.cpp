@@ -8,8 +8,8 @@
 #include "echo/EtrSweepRecorder.h"
 #include "echo/PlotrexDataETR.h"
 #include "module/LayerKey.h"
-#include "support/RealSounder.h"
-#include "support/TestProfile.h"
+#include "tests/support/RealSounder.h"
+#include "tests/support/TestProfile.h"
 #include "units/UnitConversion.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "echo/EtrSweepRecorder.h"
 #include "hostfamily/Undefined.h"
 #include "platform/TickCount.h"
-#include "support/FakeSounder.h"
+#include "tests/support/FakeSounder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
 #include "persistence/Serializater.h"
-#include "support/FakeHostObjects.h"
+#include "tests/support/FakeHostObjects.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <regex>
 #include <sstream>
 
-#include "support/ImageCompare.h"
-#include "support/TestProfile.h"
+#include "tests/support/ImageCompare.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "module/ModuleData.h"
 #include "module/ModuleDisplay.h"
 #include "module/ProfileHelpers.h"
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "module/ModuleDataPlotrex.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
-#include "support/FakeHostObjects.h"
-#include "support/TestProfile.h"
+#include "tests/support/FakeHostObjects.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

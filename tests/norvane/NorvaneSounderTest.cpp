@@ -14,7 +14,7 @@
 #include <ogr_feature.h>
 #pragma GCC diagnostic pop
 
-#include "support/NorvaneLibrary.h"
+#include "tests/support/NorvaneLibrary.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // them over, and the commands passed on to the graphs.
 #include <gtest/gtest.h>
 
-#include "FixedGraph.h"
-#include "OrganizerScene.h"
 #include "module/CommandDispatch.h"
 #include "module/CommandVocabulary.h"
+#include "tests/organizer/FixedGraph.h"
+#include "tests/organizer/OrganizerScene.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "FixedGraph.h"
-#include "OrganizerScene.h"
+#include "tests/organizer/FixedGraph.h"
+#include "tests/organizer/OrganizerScene.h"
 
 namespace {
 

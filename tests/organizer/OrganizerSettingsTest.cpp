@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "FixedGraph.h"
-#include "SceneImage.h"
 #include "drawing/Palette.h"
 #include "drawing/VexanDevice.h"
 #include "module/ModuleDataPlotrex.h"
@@ -17,7 +15,9 @@
 #include "persistence/SerializaterReg.h"
 #include "platform/CDC.h"
 #include "platform/MessageBox.h"
-#include "support/TestProfile.h"
+#include "tests/organizer/FixedGraph.h"
+#include "tests/organizer/SceneImage.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the window of an organizer scene shows, for pictures and pixels.
-#include "OrganizerScene.h"
-#include "support/ImageCompare.h"
+#include "tests/organizer/OrganizerScene.h"
+#include "tests/support/ImageCompare.h"
 
 inline Image Shown(const OrganizerScene& scene) {
     const PixelImage shown = scene.desktop.CaptureWindow(scene.window.GetSafeHwnd());

@@ -2,8 +2,8 @@
 
 #include "echo/ETROGRDataSource.h"
 #include "persistence/OGRableMonoDataSource.h"
-#include "support/FakeSounder.h"
-#include "support/TestProfile.h"
+#include "tests/support/FakeSounder.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // leaving a window.
 #include <gtest/gtest.h>
 
-#include "RecordingWindow.h"
+#include "tests/platform/RecordingWindow.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Invalidation, erasing and painting.
 #include <gtest/gtest.h>
 
-#include "RecordingWindow.h"
+#include "tests/platform/RecordingWindow.h"
 
 namespace {
 

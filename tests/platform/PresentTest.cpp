@@ -10,8 +10,8 @@
 #include <cairo.h>
 #pragma GCC diagnostic pop
 
-#include "RecordingWindow.h"
-#include "support/TestProfile.h"
+#include "tests/platform/RecordingWindow.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "RecordingWindow.h"
+#include "tests/platform/RecordingWindow.h"
 
 #include <algorithm>
 #include <map>

@@ -3,7 +3,7 @@
 // through a registered message. The exact sequence of messages is checked.
 #include <gtest/gtest.h>
 
-#include "RecordingWindow.h"
+#include "tests/platform/RecordingWindow.h"
 
 namespace {
 

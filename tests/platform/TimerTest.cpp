@@ -1,8 +1,8 @@
 // Timers on the virtual clock.
 #include <gtest/gtest.h>
 
-#include "RecordingWindow.h"
 #include "platform/TickCount.h"
+#include "tests/platform/RecordingWindow.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // message reaches a window procedure or the default one.
 #include <gtest/gtest.h>
 
-#include "RecordingWindow.h"
+#include "tests/platform/RecordingWindow.h"
 
 TEST(WindowMessages, ClientPointsPackAsSigned16BitPairs) {
     const LPARAM packed = MAKELPARAM(-5, 300);

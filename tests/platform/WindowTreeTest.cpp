@@ -2,7 +2,7 @@
 // and creation by run-time class name.
 #include <gtest/gtest.h>
 
-#include "RecordingWindow.h"
+#include "tests/platform/RecordingWindow.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "drawing/CurvePainter.h"
 #include "drawing/DeviceGraphics.h"
-#include "drawing/PixelDevice.h"
 #include "graphdata/ProfileSeries.h"
 #include "layout/LinearPixelProjection.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "layout/LinearPixelProjection.h"
 #include "module/ModuleDataPlotrex.h"
 #include "resources/ModuleStrings.h"
-#include "support/FakeHostObjects.h"
+#include "tests/support/FakeHostObjects.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "drawing/LayeredDrawing.h"
-#include "drawing/PixelDevice.h"
 #include "drawing/PlotrexDisplayProfile.h"
 #include "drawing/StyleTable.h"
 #include "graphdata/PlotrexDataProfile.h"
+#include "tests/drawing/PixelDevice.h"
 
 namespace {
 

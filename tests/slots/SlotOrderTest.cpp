@@ -17,7 +17,7 @@
 #include "platform/WinApp.h"
 #include "platform/WinUser.h"
 #include "platform/WindowMessages.h"
-#include "slots/HostSideDeclarations.h"
+#include "tests/slots/HostSideDeclarations.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "support/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 #include <cairo.h>
 

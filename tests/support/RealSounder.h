@@ -3,7 +3,7 @@
 // loader, from ../NORVANE/ beside the tests), with the library's control entry
 // points for tests.
 #include "echo/SounderLibrary.h"
-#include "support/NorvaneLibrary.h"
+#include "tests/support/NorvaneLibrary.h"
 
 struct RealSounder : NorvaneLibrary {
     RealSounder() {

@@ -1,4 +1,4 @@
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 #include <fstream>
 #include <random>

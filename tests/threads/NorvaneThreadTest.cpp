@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/NorvaneLibrary.h"
+#include "tests/support/NorvaneLibrary.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "echo/EtrSweepRecorder.h"
 #include "echo/PlotrexDataETR.h"
-#include "support/RealSounder.h"
+#include "tests/support/RealSounder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "echo/EtrSweepRecorder.h"
 #include "echo/PlotrexDataETR.h"
 #include "module/LayerKey.h"
-#include "support/FakeSounder.h"
+#include "tests/support/FakeSounder.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "hostfamily/Undefined.h"
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 #include "units/UnitConversion.h"
 
 TEST(UnitConversion, ConverterBesideTheProgramConvertsTheModulesUnits) {

@@ -6,7 +6,7 @@
 
 #include "platform/HeadlessDesktop.h"
 #include "resources/ModuleCursors.h"
-#include "support/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <tuple>
 
-#include "ViewHost.h"
 #include "drawing/PlotrexDisplay.h"
 #include "graphdata/PlotrexData.h"
 #include "module/ModuleDisplay.h"
+#include "tests/view/ViewHost.h"
 
 using namespace viewtest;
 

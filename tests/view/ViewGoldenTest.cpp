@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "ViewHost.h"
 #include "drawing/DeviceGraphics.h"
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/StyleTable.h"
 #include "graphdata/PlotrexData.h"
 #include "layout/LinearPixelProjection.h"
-#include "support/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
+#include "tests/view/ViewHost.h"
 
 using namespace viewtest;
 

@@ -13,8 +13,8 @@
 #include "module/ModuleWideValues.h"
 #include "platform/HeadlessDesktop.h"
 #include "resources/ModuleCursors.h"
-#include "support/FakeHostObjects.h"
-#include "support/TestProfile.h"
+#include "tests/support/FakeHostObjects.h"
+#include "tests/support/TestProfile.h"
 
 namespace viewtest {
 

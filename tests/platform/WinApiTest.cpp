@@ -37,7 +37,7 @@ TEST(DynamicLibrary, ExecutablePathIsTruncatedSafely) {
     char path[4096];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     ASSERT_GT(length, 0U);
-    EXPECT_NE(std::strstr(path, "test_winapi"), nullptr) << path;
+    EXPECT_NE(std::strstr(path, "test_platform"), nullptr) << path;
     char tiny[5];
     EXPECT_EQ(GetModuleFileNameA(nullptr, tiny, sizeof tiny), 4U);
     EXPECT_EQ(tiny[4], '\0');

@@ -6,7 +6,7 @@
 #include "hostfamily/GenDataSampler.h"
 #include "hostfamily/GenDataUnits.h"
 #include "hostfamily/Undefined.h"
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 using namespace GenData;
 

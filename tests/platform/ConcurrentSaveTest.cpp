@@ -7,7 +7,7 @@
 
 #include <fstream>
 
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

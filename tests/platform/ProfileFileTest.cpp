@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <fstream>
 
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "hostfamily/GenData.h"
 #include "hostfamily/Undefined.h"
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 using namespace GenData;
 

@@ -14,7 +14,7 @@
 #include <set>
 
 #include "platform/IniProfile.h"
-#include "support/TestProfile.h"
+#include "tests/support/TestProfile.h"
 
 namespace fs = std::filesystem;
 
