@@ -8,6 +8,8 @@ build=${BUILD_DIR:-build}
 launcher=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
+  # Objects of another work tree are as good: paths are hashed from the base.
+  export CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null

@@ -1,23 +1,28 @@
-# A copy of the programs without the unit converter: the host must stop with
-# the missing-library message and exit code 1, and leave its profile alone.
+# A copy of the programs without one run-time library (MISSING: Converter.so
+# beside the host, or ZXNorvane.so in ../NORVANE/): the host must stop with the
+# missing-library message naming it and exit code 1, and leave its profile alone.
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/bin)
+file(MAKE_DIRECTORY ${WORK}/bin ${WORK}/NORVANE)
 file(GLOB programs ${BIN}/plotrex-host ${BIN}/*.so)
 file(COPY ${programs} DESTINATION ${WORK}/bin)
-file(REMOVE ${WORK}/bin/Converter.so)
+file(COPY ${BIN}/../NORVANE/ZXNorvane.so DESTINATION ${WORK}/NORVANE)
+file(REMOVE ${WORK}/bin/${MISSING} ${WORK}/NORVANE/${MISSING})
 file(WRITE ${WORK}/profile.ini "[Keep]\nValue=1\n")
-execute_process(COMMAND ${WORK}/bin/plotrex-host --profile ${WORK}/profile.ini
+execute_process(COMMAND ${WORK}/bin/plotrex-host --profile ${WORK}/profile.ini --out ${WORK}/out
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("${out}${err}")
 if(NOT rc EQUAL 1)
   message(FATAL_ERROR "expected exit code 1, got ${rc}")
 endif()
 string(FIND "${err}" "One of the library files needed to run this application cannot be found" at)
-string(FIND "${err}" "(Converter.so)" name)
+string(FIND "${err}" "(${MISSING})" name)
 if(at EQUAL -1 OR name EQUAL -1)
   message(FATAL_ERROR "the missing-library message was not shown")
 endif()
 file(READ ${WORK}/profile.ini ini)
 if(NOT ini STREQUAL "[Keep]\nValue=1\n")
   message(FATAL_ERROR "the profile was touched")
+endif()
+if(EXISTS ${WORK}/out/view.png)
+  message(FATAL_ERROR "a picture was written")
 endif()
