@@ -17,8 +17,8 @@ plotrex_warnings(plotrex_framework)
 # The desktop device manager: the host owns it, initialises it and hands it
 # to the module when it opens a view; the module's windows borrow its devices.
 add_library(plotrex_desktop SHARED
-            ${PROJECT_SOURCE_DIR}/drawing/DXDesktopDeviceManager.cpp
-            ${PROJECT_SOURCE_DIR}/drawing/AdapterDevice.cpp)
+            ${PROJECT_SOURCE_DIR}/desktop/DXDesktopDeviceManager.cpp
+            ${PROJECT_SOURCE_DIR}/desktop/AdapterDevice.cpp)
 target_include_directories(plotrex_desktop PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(plotrex_desktop PUBLIC plotrex_platform plotrex_d3d9)
 plotrex_warnings(plotrex_desktop)

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "drawing/AdapterDevice.h"
-#include "drawing/DXDesktopDeviceManager.h"
+#include "desktop/AdapterDevice.h"
+#include "desktop/DXDesktopDeviceManager.h"
 #include "platform/CWnd.h"
 
 VexanDeviceDX9::VexanDeviceDX9(DXDesktopDeviceManager* manager) : manager_(manager) {}

@@ -3,7 +3,7 @@
 // whether it applies (enabled) and is on (checked).
 #include <cstdint>
 
-#include "graphdata/CommandState.h"
+#include "module/CommandState.h"
 
 class Commandable {
   public:

@@ -12,8 +12,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "drawing/DXDesktopDeviceManager.h"
-#include "graphdata/CommandState.h"
+#include "desktop/DXDesktopDeviceManager.h"
 #include "host/HostFrame.h"
 #include "host/HostObjectsImpl.h"
 #include "host/ModuleLibrary.h"
@@ -21,6 +20,7 @@
 #include "host/SdlDesktop.h"
 #include "host/SounderFeed.h"
 #include "module/CommandNames.h"
+#include "module/CommandState.h"
 #include "module/ModuleDataPlotrexInterface.h"
 #include "module/ModuleDisplay.h"
 #include "platform/HeadlessDesktop.h"

@@ -4,9 +4,9 @@
 
 #include <array>
 
+#include "desktop/DXDesktopDeviceManager.h"
 #include "direct3d/D3D9Sim.h"
 #include "drawing/ConvertTexels.h"
-#include "drawing/DXDesktopDeviceManager.h"
 #include "platform/HeadlessDesktop.h"
 
 namespace {

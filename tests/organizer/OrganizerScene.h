@@ -5,7 +5,7 @@
 // east along the equator. Tests and benchmarks share it.
 #include <cmath>
 
-#include "drawing/DXDesktopDeviceManager.h"
+#include "desktop/DXDesktopDeviceManager.h"
 #include "drawing/StyleTable.h"
 #include "graphdata/DistanceTracker.h"
 #include "graphdata/PlotrexDataContainer.h"

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "drawing/DXDesktopDeviceManager.h"
+#include "desktop/DXDesktopDeviceManager.h"
 #include "layout/PlotrexOrganizer.h"
 #include "layout/PlotrexView.h"
 #include "module/CommandMessages.h"

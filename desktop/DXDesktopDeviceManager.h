@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "desktop/AdapterDevice.h"
 #include "direct3d/d3d9.h"
-#include "drawing/AdapterDevice.h"
 #include "platform/WinTypes.h"
 
 class DXDesktopDeviceManager {

@@ -1,4 +1,4 @@
-#include "drawing/DXDesktopDeviceManager.h"
+#include "desktop/DXDesktopDeviceManager.h"
 
 #include <algorithm>
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
+#include "desktop/AdapterDevice.h"
+#include "desktop/DXDesktopDeviceManager.h"
 #include "direct3d/D3D9Sim.h"
-#include "drawing/AdapterDevice.h"
-#include "drawing/DXDesktopDeviceManager.h"
 #include "drawing/VexanDeviceDX9.h"
 #include "platform/CDC.h"
 #include "platform/CWnd.h"

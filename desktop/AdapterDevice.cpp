@@ -1,4 +1,4 @@
-#include "drawing/AdapterDevice.h"
+#include "desktop/AdapterDevice.h"
 
 #include "platform/CDC.h"
 #include "platform/WinUser.h"
