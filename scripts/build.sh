@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds into a build folder (default build/; BUILD_DIR and
-# extra CMake arguments may be given). Uses ccache when the machine has it, so
+# extra CMake arguments may be given; BUILD_TARGETS limits what is built). Uses ccache when the machine has it, so
 # several work trees of one machine share their objects.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,4 +13,4 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$build" -G Ninja "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build"
+cmake --build "$build" ${BUILD_TARGETS:+--target $BUILD_TARGETS}

@@ -20,7 +20,7 @@ scripts/fuzz.sh
 
 # The tests of code that crosses threads live in tests/threads (label "threads").
 if [ -n "$(ls tests/threads/*.cpp 2>/dev/null)" ]; then
-  BUILD_DIR=build-tsan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
-    -DPLOTREX_SANITIZE=thread
+  BUILD_DIR=build-tsan BUILD_TARGETS=test_threads scripts/build.sh -DCMAKE_BUILD_TYPE=Debug \
+    -DPLOTREX_BENCHMARKS=OFF -DPLOTREX_SANITIZE=thread
   (cd build-tsan && ctest --output-on-failure -j "$jobs" -L threads)
 fi
