@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "desktop/DXDesktopDeviceManager.h"
 #include "direct3d/D3D9Sim.h"
@@ -11,29 +12,29 @@
 
 namespace {
 
-TEST(ConvertTexels, FourBitChannelsKeepTheHighNibbles) {
-    const BYTE texel[4] = {0xFF, 0x80, 0x40, 0xC0};  // blue, green, red, alpha
-    std::array<BYTE, 4> out{0x11, 0x11, 0x11, 0x11};
-    EXPECT_EQ(ConvertTexels(texel, out.data(), 1, D3DFMT_A4R4G4B4), 2);
-    EXPECT_EQ(out, (std::array<BYTE, 4>{0x8F, 0xC4, 0x11, 0x11}));
-}
-
-TEST(ConvertTexels, FiveSixFivePacksRedGreenBlueLittleEndian) {
-    // red 0xCD -> 11001, green 0x9A -> 100110, blue 0x47 -> 01000.
-    const BYTE texels[8] = {0x47, 0x9A, 0xCD, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
-    std::array<BYTE, 4> out{};
-    EXPECT_EQ(ConvertTexels(texels, out.data(), 2, D3DFMT_R5G6B5), 4);
-    const unsigned first = out[0] | out[1] << 8;
-    EXPECT_EQ(first, 0b11001'100110'01000u);
-    EXPECT_EQ(out[2], 0xFF);
-    EXPECT_EQ(out[3], 0xFF);
-}
-
-TEST(ConvertTexels, ThirtyTwoBitsAreCopied) {
-    const BYTE texels[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    std::array<BYTE, 8> out{};
-    EXPECT_EQ(ConvertTexels(texels, out.data(), 2, D3DFMT_A8R8G8B8), 8);
-    EXPECT_EQ(out, (std::array<BYTE, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+TEST(ConvertTexels, EachFormatPacksItsChannelsAndWritesNoFurther) {
+    struct Case {
+        D3DFORMAT format;
+        std::vector<BYTE> texels;  // blue, green, red, alpha
+        std::vector<BYTE> expected;
+    };
+    const Case cases[] = {
+        // Four-bit channels keep the high nibbles.
+        {D3DFMT_A4R4G4B4, {0xFF, 0x80, 0x40, 0xC0}, {0x8F, 0xC4}},
+        // red 0xCD -> 11001, green 0x9A -> 100110, blue 0x47 -> 01000, little-endian.
+        {D3DFMT_R5G6B5, {0x47, 0x9A, 0xCD, 0x00, 0xFF, 0xFF, 0xFF, 0xFF}, {0xC8, 0xCC, 0xFF, 0xFF}},
+        {D3DFMT_A8R8G8B8, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 2, 3, 4, 5, 6, 7, 8}},
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> out(c.expected.size() + 2, 0x11);
+        EXPECT_EQ(ConvertTexels(c.texels.data(), out.data(), static_cast<int>(c.texels.size() / 4),
+                                c.format),
+                  static_cast<int>(c.expected.size()))
+            << c.format;
+        std::vector<BYTE> expected = c.expected;
+        expected.insert(expected.end(), {0x11, 0x11});
+        EXPECT_EQ(out, expected) << c.format;
+    }
 }
 
 TEST(ConvertTexels, RefusesWhatItCannotConvert) {

@@ -31,21 +31,6 @@ std::string Text(int kind, double value, int unitProperty = CFormat::kWithSymbol
 
 }  // namespace
 
-TEST(GenDataFactory, MakesFloatDataOfTheKnownKindsOnly) {
-    EXPECT_EQ(CFactory::New(3, 1.0), nullptr);
-    EXPECT_EQ(CFactory::New(99, 1.0), nullptr);
-    for (int kind : {kKindHorizontalDistance, kKindDepth, kKindTemperature}) {
-        auto datum = CFactory::New(kind, 2.0);
-        ASSERT_NE(datum, nullptr);
-        EXPECT_EQ(datum->GetKind(), kind);
-        auto* number = dynamic_cast<CFloatGenData*>(datum.get());
-        ASSERT_NE(number, nullptr);
-        EXPECT_EQ(number->GetValue(), 2.0);
-    }
-    EXPECT_NE(dynamic_cast<CDistHorizontaleRad*>(CFactory::New(kKindHorizontalDistance, 0).get()),
-              nullptr);
-}
-
 TEST(GenDataText, DefaultUnitsWithTheirSymbols) {
     // Depths are held negative below the surface and read positive downwards.
     EXPECT_EQ(Text(kKindDepth, -12.5), "12.5 m");
@@ -64,6 +49,9 @@ TEST(GenDataText, DefaultUnitsWithTheirSymbols) {
     EXPECT_EQ(ToString("Distance", Miles(2.0)), "2.00 NM");
     EXPECT_EQ(ToString("Depth", -3.0), "3.0 m");
     EXPECT_EQ(ToString("Speed", 3.0), "");
+    // Kinds without a unit make no datum at all.
+    EXPECT_EQ(CFactory::New(3, 1.0), nullptr);
+    EXPECT_EQ(CFactory::New(99, 1.0), nullptr);
     EXPECT_EQ(CFactory::New(kKindDepth, -7.0)->ToString(), "7.0 m");
 }
 
@@ -75,7 +63,6 @@ TEST(GenDataText, UnitProperties) {
     EXPECT_EQ(Text(kKindHorizontalDistance, Miles(0.5), CFormat::kUserUnit), "0.5 NM");
     EXPECT_EQ(Text(kKindHorizontalDistance, Miles(3.0), CFormat::kUserUnit), "3 NM");
     EXPECT_EQ(Text(kKindHorizontalDistance, Miles(0.05), CFormat::kUserUnit), "93 m");
-    EXPECT_EQ(g_DefaultGenDataFormat.GetProprieteUnite(), CFormat::kWithSymbol);
 }
 
 TEST(GenDataText, UndefinedValuesGiveTheInvalidText) {

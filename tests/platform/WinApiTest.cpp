@@ -8,7 +8,6 @@
 #include "platform/CriticalSection.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/MessageBox.h"
-#include "platform/TickCount.h"
 
 TEST(DynamicLibrary, LoadsBesideTheProgramAndReportsFailuresByNumber) {
     EXPECT_EQ(PlatformLibraryName("Converter.dll"), "Converter.so");
@@ -73,19 +72,6 @@ TEST(MessageBox, GoesToStandardErrorUnlessTheHostHandlesIt) {
     EXPECT_EQ(MessageBoxA(nullptr, "x", "y", MB_OK), 7);
     EXPECT_EQ(seen, "y|x");
     SetMessageBoxHandler({});
-}
-
-TEST(TickCount, TestsCanDriveTheClock) {
-    const DWORD a = GetTickCount();
-    const DWORD b = GetTickCount();
-    EXPECT_LE(a, b);
-    DWORD now = 1000;
-    SetTickCountSource([&] { return now; });
-    EXPECT_EQ(GetTickCount(), 1000U);
-    now = 0xFFFFFFFFU;
-    EXPECT_EQ(GetTickCount(), 0xFFFFFFFFU);
-    SetTickCountSource({});
-    EXPECT_GE(GetTickCount(), b);
 }
 
 TEST(CriticalSection, IsRecursiveAndExcludesOtherThreads) {
