@@ -8,32 +8,11 @@
 #include <regex>
 #include <sstream>
 
+#include "tests/support/HostRun.h"
 #include "tests/support/ImageCompare.h"
 #include "tests/support/TestProfile.h"
 
 namespace {
-
-struct HostRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-HostRun RunHost(const std::string& arguments) {
-    const std::string command =
-        std::string(PLOTREX_BIN_DIR) + "/plotrex-host " + arguments + " 2>&1";
-    HostRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 std::string ViewLine(const std::string& output) {
     std::smatch match;
@@ -100,13 +79,6 @@ TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
     const auto picture = LoadPng(folder.File("pictures") + "/view.png");
     ASSERT_TRUE(picture.has_value());
     EXPECT_GT(CountProfilePixels(*picture).line, 200);
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // Every way a run ends, as the exit code and the one message that says why.

@@ -14,20 +14,12 @@
 #include <set>
 
 #include "platform/IniProfile.h"
+#include "tests/support/HostRun.h"
 #include "tests/support/TestProfile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 enum class Outcome { kLoaded, kKeptAside, kRefused };
 
@@ -169,28 +161,6 @@ const FileKind kKinds[] = {
      },
      Outcome::kRefused},
 };
-
-struct HostRun {
-    int exitCode = -1;
-    std::string output;
-};
-
-HostRun RunHost(const std::string& arguments) {
-    const std::string command =
-        std::string(PLOTREX_BIN_DIR) + "/plotrex-host " + arguments + " 2>&1";
-    HostRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 }  // namespace
 

@@ -3,20 +3,8 @@
 #include <sys/stat.h>
 #include <fstream>
 
+#include "tests/support/HostRun.h"
 #include "tests/support/TestProfile.h"
-
-namespace {
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-}  // namespace
 
 TEST(IniProfile, ValuesSurviveASaveAndAReload) {
     TestProfile profile;
