@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "echo/PlotrexDataETR.h"
+#include "echo/PlotrexDisplayETR.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/Undefined.h"
@@ -271,6 +272,13 @@ void ModuleDataPlotrex::SetDayNightMode(short mode) {
     styles_.SetLightMode(mode);
     styles_.SetViewLightMode(mode);
     gDayNightMode = mode;
+    // The echogram's texture holds colours: they are made again.
+    if (PlotrexView* view = ProfileView()) {
+        if (auto* echogram = dynamic_cast<PlotrexDisplayETR*>(
+                view->GetOrganizer().FindDisplayByName(kGraphEtr))) {
+            echogram->RebuildColours();
+        }
+    }
 }
 
 void ModuleDataPlotrex::SetLabelSize(short level) {
