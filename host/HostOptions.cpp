@@ -54,6 +54,20 @@ class Checks {
         });
     }
 
+    // One of the names given.
+    CLI::Validator OneOf(const std::string& option, std::vector<std::string> names) {
+        return Check(option, [option, names](const std::string& text) -> std::string {
+            if (std::find(names.begin(), names.end(), text) != names.end()) {
+                return {};
+            }
+            std::string list;
+            for (const std::string& name : names) {
+                list += (list.empty() ? "" : ", ") + name;
+            }
+            return option + " needs one of " + list + ", not '" + text + "'";
+        });
+    }
+
     const std::string& Failure() const { return *failure_; }
 
   private:
@@ -101,6 +115,16 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "end a window session after that long (real time)")
         ->type_name("SECONDS")
         ->check(checks.Positive("--duration"));
+    static const std::vector<std::string> kLights = {"day", "dusk", "night"};
+    app.add_option_function<std::string>(
+           "--light",
+           [&options](const std::string& name) {
+               options.light = static_cast<short>(std::find(kLights.begin(), kLights.end(), name) -
+                                                  kLights.begin());
+           },
+           "light of the colours: day, dusk or night (default: day)")
+        ->type_name("LIGHT")
+        ->check(checks.OneOf("--light", kLights));
     app.add_option("--command", commandTexts,
                    "send a command to the view before the pictures; repeatable")
         ->type_name("NAME[=ARG]")

@@ -17,6 +17,7 @@ struct HostOptions {
     bool window = false;         // a real window instead of headless pictures
     double durationSeconds = 0;  // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
+    short light = 0;  // 0 day, 1 dusk, 2 night
     bool help = false;
 };
 

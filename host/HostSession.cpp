@@ -261,6 +261,8 @@ int HostSession::Run() {
     }
     // The view fills the frame.
     module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
+    module.dayNight = options_.light;
+    data->SetDayNightMode(module.dayNight);
 
     bool sailed = true;
     if (options_.window) {
@@ -347,19 +349,50 @@ void HostSession::SailHeadless(Module& module) {
     if (!module.hadLayout) {
         SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
     }
+    SendUserCommands(module);
+    TakePicture(module, "view.png");
+}
+
+void HostSession::SendUserCommands(Module& module) {
     for (const HostCommand& command : options_.commands) {
         if (SendCommand(module, command.name,
                         command.hasArgument ? command.argument.c_str() : nullptr) == 0) {
             unhandledCommands_.push_back(command.name);
+        } else if (command.name.rfind("PLOTREX_ETR_", 0) == 0) {
+            echoCommandsHandled_.push_back(command.name +
+                                           (command.hasArgument ? "=" + command.argument : ""));
         }
     }
-    TakePicture(module, "view.png");
+}
+
+std::string HostSession::EchoSounderDisplay(Module& module) {
+    static const char* const kDisplays[][2] = {
+        {"PLOTREX_ETR_DUALFREQ_PARAM", "dual frequency"},
+        {"PLOTREX_ETR_SINGLEFREQ_PARAM", "single frequency"},
+        {"PLOTREX_ETR_MARKERZOOM_PARAM", "marker zoom"},
+        {"PLOTREX_ETR_BOTTOMZOOM_PARAM", "bottom zoom"},
+        {"PLOTREX_ETR_BOTTOMLOCK_PARAM", "bottom lock"},
+        {"PLOTREX_ETR_BOTTOMDISCR_PARAM", "bottom discrimination"},
+    };
+    std::string shown;
+    for (const auto& display : kDisplays) {
+        if (CommandChecked(module, "PLOTREX_ETR_DISPLAY", display[0])) {
+            shown += (shown.empty() ? "" : ", ") + std::string(display[1]);
+        }
+    }
+    if (shown.empty()) {
+        return shown;
+    }
+    if (CommandChecked(module, "PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_HF_PARAM")) {
+        shown += ", HF";
+    } else if (CommandChecked(module, "PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_LF_PARAM")) {
+        shown += ", LF";
+    }
+    return shown;
 }
 
 void HostSession::SailInWindow(Module& module) {
-    for (const HostCommand& command : options_.commands) {
-        SendCommand(module, command.name, command.hasArgument ? command.argument.c_str() : nullptr);
-    }
+    SendUserCommands(module);
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     auto last = start;
@@ -553,6 +586,15 @@ std::string HostSession::Summary(Module& module) {
         }
     }
     text += module.sounder->Summary();
+    if (module.viewOpen) {
+        const std::string echo = EchoSounderDisplay(module);
+        if (!echo.empty()) {
+            add("  Echo-sounder display: %s\n", echo.c_str());
+        }
+    }
+    for (const std::string& command : echoCommandsHandled_) {
+        add("  Echo-sounder command handled: %s\n", command.c_str());
+    }
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),
             pictures_.back().c_str());
