@@ -99,6 +99,9 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
         {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},
+        {"echo-sounder command", "--light night --command PLOTREX_ETR_FREQUENCY", kept, 0,
+         "Echo-sounder display: dual frequency, LF\n"
+         "  Echo-sounder command handled: PLOTREX_ETR_FREQUENCY\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

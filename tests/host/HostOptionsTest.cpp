@@ -14,7 +14,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     HostOptions options;
     std::string error;
     ASSERT_TRUE(Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile",
-                       "p.ini", "--window", "--duration", "2.5", "--command",
+                       "p.ini", "--window", "--duration", "2.5", "--light", "dusk", "--command",
                        "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_FIT_TO_WINDOW"},
                       options, error))
         << error;
@@ -24,6 +24,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_EQ(options.profilePath, "p.ini");
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.durationSeconds, 2.5);
+    EXPECT_EQ(options.light, 1);
     ASSERT_EQ(options.commands.size(), 2U);
     EXPECT_EQ(options.commands[0].name, "PLOTREX_SCALE_VALUE");
     EXPECT_EQ(options.commands[0].argument, "9");
@@ -58,6 +59,7 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
         {{"--command", "=3"}, "--command needs a command name"},
         {{"--profile", ""}, "--profile needs a value"},
         {{"--out", ""}, "--out needs a value"},
+        {{"--light", "evening"}, "--light needs one of day, dusk, night, not 'evening'"},
         {{"--command", "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_ZOOM"},
          "unknown command 'PLOTREX_ZOOM'"},
         // Command names are compared exactly, as the module compares them.
