@@ -15,15 +15,6 @@ namespace {
 
 constexpr double kMetresPerRadian = 1852.0 * 10800.0 / M_PI;
 
-class Vessel : public HostVesselSource {
-  public:
-    explicit Vessel(double d) : draught(d) {}
-    double GetLength() override { return 20.0; }
-    float GetCorrection() override { return kUndefinedFloat; }
-    double GetDraught() override { return draught; }
-    double draught;
-};
-
 class StoredVisibility : public Serializater {
   public:
     std::string Read(const std::string&) override { return "1"; }
@@ -56,7 +47,7 @@ TEST(Mobile, TheHullReachesFromTheSurfaceToTheDraught) {
     };
     // A draught the host does not know, or that is not one, counts as none.
     for (const Case c : {Case{4.5, -4.5}, Case{kUndefined, 0.0}, Case{NAN, 0.0}, Case{-3, 0.0}}) {
-        Vessel vessel(c.draught);
+        FakeVesselSource vessel(c.draught);
         PlotrexDataMobile mobile(&tracker, kGraphMobile, kUnitDist);
         ASSERT_TRUE(mobile.Init(&vessel));
         EXPECT_EQ(mobile.GetExtent(), (Extent{d, d, c.bottom, 0.0})) << c.draught;
