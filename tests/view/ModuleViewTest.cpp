@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -313,4 +314,32 @@ TEST_F(ModuleViewTest, TheHistoricModeShowsTheProfileAloneInAProfileView) {
     ASSERT_TRUE(host.Open());
     EXPECT_EQ(host.Organizer().GetDisplays().size(), 6U);
     EXPECT_EQ(historic->GetMode(), 0);
+}
+
+// The host centres the view on a place of the earlier survey: where the
+// survey is drawn, laid under the track or alone.
+TEST_F(ModuleViewTest, CentringOnAPlaceOfTheSurveyFindsItWhereItIsDrawn) {
+    // Surveyed north along the voyage's meridian, from 100 m to 9.9 km of the
+    // voyage's run; the place is at 5 km.
+    std::vector<double> survey;
+    for (double run = 100.0; run <= 9900.0; run += 100.0) {
+        survey.insert(survey.end(),
+                      {host.voyage.longitude, host.voyage.startLatitude + Radians(run), 40.0});
+    }
+    const double place = host.voyage.startLatitude + Radians(5000.0);
+    char argument[64];
+    std::snprintf(argument, sizeof argument, "%.9f %.9f", place, host.voyage.longitude);
+    host.data.SetHistoricProfile(survey, place, host.voyage.longitude);
+    host.Sail(360);  // 9 km north, on the survey
+    for (const int mode : {0, 2}) {
+        SCOPED_TRACE(mode);
+        host.data.SetMode(mode);
+        ASSERT_TRUE(host.Open());
+        ASSERT_EQ(host.Execute("PLOTREX_CENTER_ON_PROFILE", argument), 1);
+        // Laid under the track the place is where the ship passed it; alone,
+        // 4.9 km from the survey's start.
+        EXPECT_NEAR(host.PixelOf(Radians(mode == 0 ? 5000.0 : 4900.0)),
+                    host.ViewClient().right / 2.0, 1.0);
+        host.data.CloseView();
+    }
 }
