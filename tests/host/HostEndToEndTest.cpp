@@ -67,6 +67,16 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     EXPECT_GT(pixels.fill, picture->width * picture->height / 20) << "no depth fill";
     EXPECT_GT(pixels.line, 300) << "no depth line";
 
+    // Three quarters through, the forecast fills the water ahead of the ship
+    // (its brush over the sky's colour).
+    const auto towing = LoadPng(out + "/view-075.png");
+    ASSERT_TRUE(towing.has_value());
+    int ahead = 0;
+    for (std::uint32_t pixel : towing->pixels) {
+        ahead += (pixel & 0xFFFFFF) == 0x8483FF;
+    }
+    EXPECT_GT(ahead, towing->width * towing->height / 10) << "no forecast";
+
     const HostRun second = RunHost("--profile " + profile + " --out " + out);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_EQ(ViewLine(second.output), ViewLine(first.output)) << second.output;
