@@ -15,21 +15,24 @@ namespace {
 
 constexpr double kMetresPerRadian = 1852.0 * 10800.0 / M_PI;
 
-// A tracker that has run `metres` along the track.
-void RunAlongTrack(DistanceTracker& tracker, FakeDataSource& source, double metres) {
-    tracker.Initialize(&source);
-    source.position = PosType(0.8, 0.01);
-    tracker.AdvanceDistance();
-    source.position = PosType(0.8 + metres / kMetresPerRadian, 0.01);
-    tracker.AdvanceDistance();
-}
+// The ship's distance run: `metres` north along a meridian.
+struct ShipRun {
+    explicit ShipRun(double metres) {
+        tracker.Initialize(&source);
+        source.position = PosType(0.8, 0.01);
+        tracker.AdvanceDistance();
+        source.position = PosType(0.8 + metres / kMetresPerRadian, 0.01);
+        tracker.AdvanceDistance();
+    }
+    FakeDataSource source;
+    DistanceTracker tracker;
+};
 
 }  // namespace
 
 TEST(Mobile, TheHullReachesFromTheSurfaceToTheDraught) {
-    FakeDataSource source;
-    DistanceTracker tracker;
-    RunAlongTrack(tracker, source, 1000.0);
+    ShipRun run(1000.0);
+    DistanceTracker& tracker = run.tracker;
     const double d = tracker.GetDistance();
     struct Case {
         double draught;
@@ -49,9 +52,8 @@ TEST(Mobile, TheHullReachesFromTheSurfaceToTheDraught) {
 }
 
 TEST(Trawl, TheNetLiesBehindTheShipByTheCablesHorizontalLength) {
-    FakeDataSource source;
-    DistanceTracker tracker;
-    RunAlongTrack(tracker, source, 3000.0);
+    ShipRun run(3000.0);
+    DistanceTracker& tracker = run.tracker;
     const double d = tracker.GetDistance();
     struct Case {
         const char* what;
