@@ -1,7 +1,10 @@
 #pragma once
 // The command line of plotrex-host.
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "module/TrawlParameters.h"
 
 struct HostCommand {
     std::string name;
@@ -18,6 +21,9 @@ struct HostOptions {
     double durationSeconds = 0;  // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
     short light = 0;  // 0 day, 1 dusk, 2 night
+    // The trawl for the whole run; none: the built-in voyage shoots its own
+    // on its fishing legs, a replay has none.
+    std::optional<TrawlParameters> trawl;
     bool help = false;
 };
 
@@ -28,6 +34,11 @@ std::string HostUsage();
 // names the module does not know.
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
                       std::string& error);
+
+// "CABLE:DEPTH[:FACTOR]" (or with commas): metres of cable out, metres from
+// the surface down to the net, the share of the cable between ship and net
+// (default 0.7). False with a message for values that place no net.
+bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& error);
 
 // $XDG_CONFIG_HOME/plotrex/profile.ini, else ~/.config/plotrex/profile.ini.
 std::string DefaultProfilePath();

@@ -23,6 +23,7 @@ struct ShipSnapshot {
     double speedKnots = kUndefined;
     double depthMetres = kUndefined;
     double temperatureCelsius = kUndefined;
+    bool towing = false;  // the ship has its net out
 };
 
 // Charted depths around the track, for the host's depth source.

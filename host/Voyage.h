@@ -7,6 +7,7 @@ struct VoyageLeg {
     double courseDegrees;
     double speedKnots;
     double minutes;
+    bool towing = false;  // the net is out on this leg
 };
 
 struct ShipState {
@@ -15,6 +16,7 @@ struct ShipState {
     double longitude = 0.0;
     double headingRadians = 0.0;
     double speedKnots = 0.0;
+    bool towing = false;
 };
 
 class SeaModel {

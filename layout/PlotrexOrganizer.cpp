@@ -19,6 +19,7 @@
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
 #include "graphdata/PlotrexDataProfile.h"
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "hostfamily/Undefined.h"
 #include "layout/DecorationPainter.h"
 #include "module/CommandNames.h"
@@ -852,7 +853,7 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
     if (std::sscanf(argument, "%lf %lf", &first, &second) != 2) {
         return;
     }
-    auto* historic = dynamic_cast<PlotrexDataProfile*>(FindDataByName(kGraphHistoric));
+    auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(FindDataByName(kGraphHistoric));
     if (historic == nullptr) {
         return;
     }
@@ -868,7 +869,8 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
         const LinearPixelProjection* vertical = GetYProjection();
         value = vertical ? vertical->ToWorld(GetDeviceSize().cy * 0.5) : 0.0;
     }
-    CenterOn(distance, value);
+    // Laid under the own track, the profile is drawn shifted by its offset.
+    CenterOn(distance - historic->GetOffset(), value);
 }
 
 std::int32_t PlotrexOrganizer::GetCommandState(const char* command, CommandState* state) {

@@ -54,6 +54,10 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     EXPECT_NE(first.output.find("Pictures: 4 in " + out), std::string::npos) << first.output;
     EXPECT_NE(ViewLine(first.output).find("level 10 - slope x "), std::string::npos)
         << first.output;
+    EXPECT_NE(first.output.find("Trawl: 1200 m of cable (factor 0.7), net 40 m above the floor, "
+                                "shot 2 times on the fishing legs; hauled at the end"),
+              std::string::npos)
+        << first.output;
 
     const auto picture = LoadPng(out + "/view.png");
     ASSERT_TRUE(picture.has_value());
@@ -63,6 +67,16 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     EXPECT_GT(pixels.fill, picture->width * picture->height / 20) << "no depth fill";
     EXPECT_GT(pixels.line, 300) << "no depth line";
 
+    // Three quarters through, the forecast fills the water ahead of the ship
+    // (its brush over the sky's colour).
+    const auto towing = LoadPng(out + "/view-075.png");
+    ASSERT_TRUE(towing.has_value());
+    int ahead = 0;
+    for (std::uint32_t pixel : towing->pixels) {
+        ahead += (pixel & 0xFFFFFF) == 0x8483FF;
+    }
+    EXPECT_GT(ahead, towing->width * towing->height / 10) << "no forecast";
+
     const HostRun second = RunHost("--profile " + profile + " --out " + out);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_EQ(ViewLine(second.output), ViewLine(first.output)) << second.output;
@@ -70,11 +84,16 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
 
 TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
     TempFolder folder;
-    const HostRun run =
-        RunHost("--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --profile " +
-                folder.File("profile.ini") + " --out " + folder.File("pictures"));
+    const HostRun run = RunHost(
+        "--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --profile " +
+        folder.File("profile.ini") + " --out " + folder.File("pictures") + " --trawl 300,20");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("4 malformed, 4 failed the checksum"), std::string::npos)
+        << run.output;
+    // 210 m of the cable between ship and net.
+    EXPECT_NE(run.output.find("Trawl: 300 m of cable (factor 0.7), net at 20 m; at the end 209 m "
+                              "behind the ship at 20 m"),
+              std::string::npos)
         << run.output;
     const auto picture = LoadPng(folder.File("pictures") + "/view.png");
     ASSERT_TRUE(picture.has_value());
@@ -96,6 +115,8 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
         {"bad range", "--speed 0", kept, 2, "--speed needs a positive number, not '0'"},
         {"unknown command", "--command PLOTREX_NO_SUCH_THING", kept, 2,
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
+        {"net out of reach", "--trawl 100:80", kept, 2,
+         "--trawl: the net at 80 m is out of reach of 70 m of cable"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
         {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},

@@ -50,6 +50,24 @@ struct Voyage {
     }
 };
 
+// The sea floor of the voyage as a chart knows it, for the depth forecast.
+class VoyageChart : public HostDepthSource {
+  public:
+    explicit VoyageChart(const Voyage& voyage) : voyage_(voyage) {}
+    bool IsAvailable() override { return true; }
+    double GetMaximumDepth() override { return kUndefined; }
+    bool QueryDepths(std::vector<DepthQueryPoint>& points, double, double, double, double,
+                     const int&) override {
+        for (DepthQueryPoint& point : points) {
+            point.depth = Voyage::Depth(Metres(point.first - voyage_.startLatitude));
+        }
+        return true;
+    }
+
+  private:
+    const Voyage& voyage_;
+};
+
 class ViewHost {
   public:
     // The main window's client area, in screen coordinates.
@@ -69,7 +87,7 @@ class ViewHost {
         if (withEchogram) {
             sounder.emplace();
         }
-        data.Initialize(&source, nullptr, nullptr, nullptr, withEchogram ? 1 : 0);
+        data.Initialize(&source, nullptr, &chart, &vessel, withEchogram ? 1 : 0);
         if (withEchogram) {
             data.SetMode(0);
         }
@@ -141,6 +159,8 @@ class ViewHost {
     FakeDataSource source;
     Voyage voyage;
     std::optional<FakeSounder> sounder;
+    VoyageChart chart{voyage};
+    FakeVesselSource vessel{4.5};
     ModuleDataPlotrex data;
 
   private:
