@@ -54,6 +54,20 @@ class Checks {
         });
     }
 
+    // One of the words of a list.
+    CLI::Validator OneOf(const std::string& option, std::vector<std::string> words) {
+        return Check(option, [option, words](const std::string& text) -> std::string {
+            if (std::find(words.begin(), words.end(), text) != words.end()) {
+                return {};
+            }
+            std::string list;
+            for (const std::string& word : words) {
+                list += (list.empty() ? "" : ", ") + word;
+            }
+            return option + " takes one of " + list + ", not '" + text + "'";
+        });
+    }
+
     const std::string& Failure() const { return *failure_; }
 
   private:
@@ -85,6 +99,14 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "replay an NMEA 0183 log instead of the built-in voyage")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--nmea"));
+    app.add_option("--sonar", options.sonarPath,
+                   "replay an SL2 or SL3 sonar recording (its track and its echoes)")
+        ->type_name("FILE")
+        ->check(checks.NotEmpty("--sonar"));
+    app.add_option("--echo-gain", options.echoGain,
+                   "recorded echoes shown: low, normal (default), high or linear")
+        ->type_name("CURVE")
+        ->check(checks.OneOf("--echo-gain", {"low", "normal", "high", "linear"}));
     app.add_option("--speed", options.speed,
                    "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
@@ -172,6 +194,10 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
         return false;
     } catch (const CLI::ParseError& e) {
         error = e.what();
+        return false;
+    }
+    if (!options.nmeaPath.empty() && !options.sonarPath.empty()) {
+        error = "--nmea and --sonar cannot be given together: one log is replayed at a time";
         return false;
     }
     if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
