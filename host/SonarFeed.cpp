@@ -10,8 +10,14 @@ constexpr double kEarthRadiusMetres = 6371000.0;
 // The host's cycle while a recording plays: the ship's state once a second
 // of the recording, the echoes of every frame in between.
 constexpr double kStateSeconds = 1.0;
+// Frames of two channels may come a little out of order; further back, or
+// further ahead than a recorder pauses between frames, the time is damaged.
+constexpr double kJitterSeconds = 2.0;
+constexpr double kLongestGapSeconds = 60.0;
+// Frames that must agree before a leap in the time is believed.
+constexpr int kLeapFrames = 8;
 
-std::string Clock(double seconds) {
+std::string HoursMinutesSeconds(double seconds) {
     const long whole = std::lround(std::max(seconds, 0.0));
     char text[32];
     std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", whole / 3600, whole / 60 % 60,
@@ -50,19 +56,44 @@ std::unique_ptr<SonarFeed> SonarFeed::Open(const std::string& path, EchoGain gai
     return feed;
 }
 
-double SonarFeed::Monotonic(Latest& latest, double time) {
-    if (latest.timed && time < latest.time) {
-        time = latest.time;
+double SonarFeed::Clock::Next(double recorded) {
+    if (!started) {
+        started = true;
+        lastRecorded = recorded;
+        time = recorded;
+        return time;
     }
-    latest.time = time;
-    latest.timed = true;
+    const double step = recorded - lastRecorded;
+    if (step >= 0.0 && step <= kLongestGapSeconds) {
+        lastRecorded = recorded;
+        time = std::max(time, recorded + offset);
+        leap.reset();
+        return time;
+    }
+    if (step < 0.0 && step >= -kJitterSeconds) {
+        return time;
+    }
+    // Out of line: held at the last time until the frames show whether the
+    // recording really went on from there.
+    if (leap && recorded >= *leap && recorded - *leap <= kLongestGapSeconds) {
+        if (++leapFrames >= kLeapFrames) {
+            offset = time - recorded;
+            lastRecorded = recorded;
+            leap.reset();
+            return time;
+        }
+    } else {
+        ++jumps;
+        leapFrames = 1;
+    }
+    leap = recorded;
     return time;
 }
 
 bool SonarFeed::ReadState(NmeaState& state) {
     SonarFrame frame;
     while (states_.Next(frame)) {
-        const double time = Monotonic(stateLatest_, frame.timeSeconds);
+        const double time = stateLatest_.clock.Next(frame.timeSeconds);
         if (!firstFrameTime_) {
             firstFrameTime_ = time;
         }
@@ -147,7 +178,7 @@ bool SonarFeed::NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) {
             if (!sweeps_.Next(frame)) {
                 return false;
             }
-            pendingTime_ = Monotonic(sweepLatest_, frame.timeSeconds);
+            pendingTime_ = sweepLatest_.clock.Next(frame.timeSeconds);
             // Down-scan and side-scan images are not soundings of the sounder.
             if (frame.channel != kSonarPrimary && frame.channel != kSonarSecondary) {
                 continue;
@@ -209,19 +240,20 @@ std::string SonarFeed::Summary() const {
                   "Sonar frames skipped: %lld down-scan and side-scan, %lld of an unknown "
                   "channel, %lld of size 0, %lld smaller than their header, %lld reaching past "
                   "the end of the file, %lld truncated, %lld out of place, %lld with fewer "
-                  "samples than announced (%lld bytes passed over)\n",
+                  "samples than announced (%lld bytes passed over); %lld time jumps set aside\n",
                   n(s.frames[kSonarDownScan] + s.frames[kSonarSideLeft] +
                     s.frames[kSonarSideRight] + s.frames[kSonarSideComposite]),
                   n(s.unknownChannel), n(s.zeroSize), n(s.undersized), n(s.beyondFile),
-                  n(s.truncated), n(s.misplaced), n(s.shortSamples), n(s.bytesSkipped));
+                  n(s.truncated), n(s.misplaced), n(s.shortSamples), n(s.bytesSkipped),
+                  n(TimeJumps()));
     text += line;
     std::snprintf(line, sizeof line, "Sonar sweeps to the sounder: %lld HF, %lld LF\n",
                   n(given_[0]), n(given_[1]));
     text += line;
     if (firstFrameTime_) {
         std::snprintf(line, sizeof line, "Sonar time span: %s (%.1f s to %.1f s)\n",
-                      Clock(lastFrameTime_ - *firstFrameTime_).c_str(), *firstFrameTime_,
-                      lastFrameTime_);
+                      HoursMinutesSeconds(lastFrameTime_ - *firstFrameTime_).c_str(),
+                      *firstFrameTime_, lastFrameTime_);
         text += line;
     }
     std::snprintf(line, sizeof line, "Sonar distance run: %.2f NM\n", distanceMetres_ / 1852.0);

@@ -37,11 +37,26 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     // Sweeps handed on, HF and LF.
     std::int64_t SweepsGiven(bool lowFrequency) const { return given_[lowFrequency ? 1 : 0]; }
 
+    // Times that went back or leapt ahead, set aside.
+    std::int64_t TimeJumps() const { return stateLatest_.clock.jumps; }
+
   private:
+    // The recording's time made a timeline: never backwards, a leap ahead
+    // taken only once the frames after it confirm it (a damaged time field
+    // is a leap that the next frame takes back), and then joined on.
+    struct Clock {
+        double Next(double recorded);
+        bool started = false;
+        double lastRecorded = 0.0;
+        double time = 0.0;
+        double offset = 0.0;
+        std::optional<double> leap;  // recorded time of frames beyond a leap
+        int leapFrames = 0;
+        std::int64_t jumps = 0;
+    };
     // What the recording has said so far, frame after frame.
     struct Latest {
-        double time = 0.0;
-        bool timed = false;
+        Clock clock;
         std::optional<double> heading;
         std::optional<double> course;
         std::optional<double> speedKnots;
@@ -58,8 +73,6 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     bool ReadState(NmeaState& state) override;
     std::uint64_t ReadOffset() const override { return states_.Offset(); }
     std::uint64_t LogSize() const override { return states_.Size(); }
-    // A frame's time, never before the frame's before it.
-    static double Monotonic(Latest& latest, double time);
     // Whether the frame's echoes are the LF transducer's.
     bool LowFrequency(const SonarFrame& frame);
 

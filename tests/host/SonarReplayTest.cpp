@@ -210,3 +210,52 @@ TEST(SonarReplay, TheProgramReplaysARecordingAndRefusesWhatIsNotOne) {
         EXPECT_EQ(ReadFile(profile), before);
     }
 }
+
+TEST(SonarReplay, DamagedTimesNeitherStallNorStretchTheReplay) {
+    struct Case {
+        const char* name;
+        int frame;           // the frame whose time is damaged (or from which on)
+        std::uint32_t time;  // its time, milliseconds
+        bool fromThereOn;    // the times after it follow on from it
+        double duration;     // seconds of the replay
+        std::int64_t jumps;
+    };
+    const Case cases[] = {
+        {"steady", 0, 0, false, 9.75, 0},
+        {"a time far ahead", 20, 4000000000u, false, 9.75, 1},
+        {"a time far back", 20, 0, false, 9.75, 1},
+        // Held for the frames that confirm it, then joined on.
+        {"a recorder paused for an hour", 20, 3605000, true, 7.75, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SonarWriter writer;
+        for (int i = 0; i < 40; ++i) {
+            SonarFrameSpec f;
+            f.latitudeDegrees = 50.0;
+            f.longitudeDegrees = 1.0 + i * 1e-5;
+            f.samples.assign(100, 1);
+            f.timeMilliseconds = 250u * static_cast<std::uint32_t>(i);
+            if (i == c.frame && c.frame > 0) {
+                f.timeMilliseconds = c.time;
+            } else if (c.fromThereOn && i > c.frame) {
+                f.timeMilliseconds = c.time + 250u * static_cast<std::uint32_t>(i - c.frame);
+            }
+            writer.Add(f);
+        }
+        TempFolder folder;
+        WriteFile(folder.File("trip.sl2"), writer.Bytes());
+        std::string error;
+        auto feed = SonarFeed::Open(folder.File("trip.sl2"), EchoGain::kNormal, error);
+        ASSERT_NE(feed, nullptr) << error;
+        ShipSnapshot snapshot;
+        double last = -1.0;
+        while (feed->Next(snapshot)) {
+            EXPECT_GE(snapshot.time, last);
+            EXPECT_LE(snapshot.time - last, 1.5) << "no leap between cycles";
+            last = snapshot.time;
+        }
+        EXPECT_DOUBLE_EQ(feed->DurationSeconds(), c.duration);
+        EXPECT_EQ(feed->TimeJumps(), c.jumps);
+    }
+}
