@@ -99,12 +99,18 @@ bool SonarFeed::ReadState(NmeaState& state) {
         }
         lastFrameTime_ = time;
         Latest& latest = stateLatest_;
-        if (frame.heading)
+        if (frame.heading) {
             latest.heading = frame.heading;
-        if (frame.course)
+        }
+        if (frame.course) {
             latest.course = frame.course;
-        if (frame.speedKnots)
+        }
+        // The speed through the water stands in for a receiver without one.
+        if (frame.speedKnots) {
             latest.speedKnots = frame.speedKnots;
+        } else if (frame.waterSpeedKnots) {
+            latest.speedKnots = frame.waterSpeedKnots;
+        }
         if (frame.depthMetres) {
             latest.depthMetres = frame.depthMetres;
             depths_.Widen(*frame.depthMetres);

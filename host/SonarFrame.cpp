@@ -140,23 +140,28 @@ bool ParseSonarFrameHeader(SonarFormat format, const std::uint8_t* data, std::si
     if (at.keel != kNone) {
         frame.keelMetres = Within(F32(data + at.keel) * kMetresPerFoot, 0.0, 30.0);
     }
+    // A recorder that writes no flags at all is taken at its word where it
+    // wrote anything but zero.
     const std::uint16_t flags = frame.flags;
-    if (flags & kSpeedValid) {
+    const auto valid = [flags, data](std::uint16_t bit, std::size_t at) {
+        return flags != 0 ? (flags & bit) != 0 : F32(data + at) != 0.0;
+    };
+    if (valid(kSpeedValid, at.speed)) {
         frame.speedKnots = Within(F32(data + at.speed), 0.0, 100.0);
     }
-    if (flags & kWaterSpeedValid) {
+    if (valid(kWaterSpeedValid, at.waterSpeed)) {
         frame.waterSpeedKnots = Within(F32(data + at.waterSpeed), 0.0, 100.0);
     }
-    if (flags & kTemperatureValid) {
+    if (valid(kTemperatureValid, at.temperature)) {
         frame.temperatureCelsius = Within(F32(data + at.temperature), -5.0, 45.0);
     }
-    if (flags & kCourseValid) {
+    if (valid(kCourseValid, at.course)) {
         frame.course = Bearing(F32(data + at.course));
     }
-    if (flags & kHeadingValid) {
+    if (valid(kHeadingValid, at.heading)) {
         frame.heading = Bearing(F32(data + at.heading));
     }
-    if (flags & kPositionValid) {
+    if (flags == 0 || (flags & kPositionValid) != 0) {
         const auto easting = static_cast<std::int32_t>(U32(data + at.easting));
         const auto northing = static_cast<std::int32_t>(U32(data + at.northing));
         const double latitude = SonarLatitude(northing);

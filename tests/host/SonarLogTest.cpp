@@ -116,16 +116,42 @@ TEST(SonarLog, ReadsTheFieldsOfBothFormatsInMetresAndRadians) {
     }
 }
 
-TEST(SonarLog, ValuesTheRecorderMarkedInvalidAreLeftUnset) {
-    SonarWriter writer;
-    SonarFrameSpec f = Ping(0, 0);
-    f.depthFeet = 0.0;  // no bottom found
-    writer.Add(f);
-    const Read read = ReadAll(writer.Bytes());
-    ASSERT_EQ(read.frames.size(), 1u);
-    const SonarFrame& frame = read.frames[0];
-    EXPECT_FALSE(frame.depthMetres || frame.speedKnots || frame.temperatureCelsius ||
-                 frame.course || frame.heading || frame.HasPosition());
+TEST(SonarLog, ValuesAreReadAsTheirValidityFlagsSay) {
+    struct Case {
+        const char* name;
+        std::optional<std::uint16_t> flags;
+        bool values;    // the fields hold values (else zeros)
+        bool expected;  // speed, course, heading and position read
+    };
+    const Case cases[] = {
+        {"values marked invalid", std::uint16_t{0x0200}, true, false},  // altitude only
+        {"nothing recorded", std::nullopt, false, false},
+        // A recorder that writes no flags: its non-zero values stand.
+        {"no flags at all", std::uint16_t{0}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SonarWriter writer;
+        SonarFrameSpec f = Ping(0, 0);
+        f.depthFeet = 0.0;  // no bottom found
+        if (c.values) {
+            f.speedKnots = 4.0;
+            f.courseRadians = 1.0;
+            f.headingRadians = 1.1;
+            f.latitudeDegrees = 10.0;
+            f.longitudeDegrees = 20.0;
+        }
+        f.flags = c.flags;
+        writer.Add(f);
+        const Read read = ReadAll(writer.Bytes());
+        ASSERT_EQ(read.frames.size(), 1u);
+        const SonarFrame& frame = read.frames[0];
+        EXPECT_FALSE(frame.depthMetres || frame.temperatureCelsius);
+        EXPECT_EQ(frame.speedKnots.has_value(), c.expected);
+        EXPECT_EQ(frame.course.has_value(), c.expected);
+        EXPECT_EQ(frame.heading.has_value(), c.expected);
+        EXPECT_EQ(frame.HasPosition(), c.expected);
+    }
 }
 
 TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {

@@ -59,6 +59,7 @@ void SonarWriter::Add(const SonarFrameSpec& f) {
         flags |= 0x0080;
     if (std::isfinite(f.headingRadians))
         flags |= 0x0100;
+    flags = f.flags.value_or(flags);
     auto finite = [](double value) { return std::isfinite(value) ? value : 0.0; };
 
     Put32(frame, 0, f.offset.value_or(start));

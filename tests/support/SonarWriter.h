@@ -29,6 +29,7 @@ struct SonarFrameSpec {
     std::optional<std::uint32_t> frameSize;
     std::optional<std::uint32_t> sampleCount;
     std::optional<std::uint32_t> offset;
+    std::optional<std::uint16_t> flags;  // instead of the validity of the values given
 };
 
 class SonarWriter {
