@@ -53,13 +53,14 @@ struct Trip {
     static double Longitude(int ping) { return 5.375 - ping * 2e-5; }
     static double Temperature(int ping) { return 18.5 - ping * 0.05; }
 
-    static std::string Write(int format) {
+    // swapped: the primary channel at 50 kHz, the secondary at 200 kHz.
+    static std::string Write(int format, bool swapped) {
         SonarWriter writer(format);
         for (int ping = 0; ping < kPings; ++ping) {
             for (int channel = 0; channel < 2; ++channel) {
                 SonarFrameSpec f;
                 f.channel = static_cast<std::uint16_t>(channel);
-                f.frequency = channel == 0 ? 0 : 1;
+                f.frequency = (channel == 0) != swapped ? 0 : 1;
                 f.upperFeet = 0.0;
                 f.lowerFeet = channel == 0 ? 100.0 : 200.0;
                 f.depthFeet = Depth(ping);
@@ -93,11 +94,16 @@ struct Trip {
 }  // namespace
 
 TEST(SonarReplay, TheModuleReceivesTheRecordingsTrackAndEchoes) {
-    for (const int format : {2, 3}) {
-        SCOPED_TRACE("format " + std::to_string(format));
+    struct Case {
+        int format;
+        bool swapped;
+    };
+    for (const Case c : {Case{2, false}, Case{3, false}, Case{2, true}}) {
+        const int format = c.format;
+        SCOPED_TRACE("format " + std::to_string(format) + (c.swapped ? ", LF primary" : ""));
         TempFolder folder;
         const std::string path = folder.File("trip.sl" + std::to_string(format));
-        WriteFile(path, Trip::Write(format));
+        WriteFile(path, Trip::Write(format, c.swapped));
 
         RealSounder library;
         ASSERT_TRUE(library.Ready());
@@ -138,7 +144,7 @@ TEST(SonarReplay, TheModuleReceivesTheRecordingsTrackAndEchoes) {
         }
         EXPECT_DOUBLE_EQ(feed->DraughtMetres(), format == 2 ? 2.5 * kFoot : 4.5);
 
-        // Every ping, HF on channel 0 and LF on 1,
+        // Every ping, HF on channel 0 and LF on 1 (as their frequencies say),
         // nothing simulated; down-scan and side-scan counted, not played.
         const ZXNorvaneStatistics statistics = library.Statistics();
         EXPECT_EQ(statistics.pings, 0u);
@@ -153,16 +159,18 @@ TEST(SonarReplay, TheModuleReceivesTheRecordingsTrackAndEchoes) {
         for (std::size_t k = 0; k < gReceived.size(); ++k) {
             const Received& r = gReceived[k];
             const int ping = static_cast<int>(k / 2);
-            const bool low = r.channel == 1;
+            // The secondary's frames: 600 samples over 200 ft.
+            const bool secondary = (r.channel == 1) != c.swapped;
+            EXPECT_EQ(r.channel, (k % 2 == 1) != c.swapped ? 1 : 0) << "primary first";
             SCOPED_TRACE("sweep " + std::to_string(k));
             // 2048 samples averaged down to 1024; 600 kept.
-            EXPECT_EQ(r.count, low ? 600u : 1024u);
+            EXPECT_EQ(r.count, secondary ? 600u : 1024u);
             EXPECT_NEAR(r.window.top, 0.0, 1e-9);
-            EXPECT_NEAR(r.window.bottom, -(low ? 200.0 : 100.0) * kFoot, 0.051);
+            EXPECT_NEAR(r.window.bottom, -(secondary ? 200.0 : 100.0) * kFoot, 0.051);
             EXPECT_NEAR(r.window.referenceDepth, Trip::Depth(ping) * kFoot, 0.051);
             // The bottom where the recording has it, and strong.
-            EXPECT_NEAR((r.strongest + 0.5) / r.count, Trip::Depth(ping) / (low ? 200.0 : 100.0),
-                        1.5 / r.count);
+            EXPECT_NEAR((r.strongest + 0.5) / r.count,
+                        Trip::Depth(ping) / (secondary ? 200.0 : 100.0), 1.5 / r.count);
             EXPECT_GE(r.strongestLevel, 11);
         }
     }
