@@ -138,6 +138,13 @@ bool SonarLog::Next(SonarFrame& frame) {
             placed_ = read.offset == at;
         }
         if (placed_ && read.offset != static_cast<std::uint32_t>(at)) {
+            // Some recorders give a frame size other than that of its header
+            // and samples: the next frame may lie right after those.
+            if (alternate_ != 0 && alternate_ != at && FrameAt(alternate_)) {
+                position_ = alternate_;
+                alternate_ = 0;
+                continue;
+            }
             // The walk from frame to frame went astray (a size that was wrong
             // but fitted): back to the next frame that knows its place.
             ++stats_.misplaced;
@@ -165,6 +172,7 @@ bool SonarLog::Next(SonarFrame& frame) {
             continue;
         }
         position_ = at + read.frameSize;
+        alternate_ = at + headerBytes_ + read.sampleCount;
         if (read.channel >= kSonarChannelCount) {
             ++stats_.unknownChannel;
             continue;

@@ -69,7 +69,8 @@ class SonarLog {
     SonarFileHeader header_;
     std::size_t headerBytes_ = 0;
     std::uint64_t size_ = 0;
-    std::uint64_t position_ = 0;  // where the next frame is looked for
+    std::uint64_t position_ = 0;   // where the next frame is looked for
+    std::uint64_t alternate_ = 0;  // after the last frame's header and samples
     std::vector<std::uint8_t> buffer_;
     SonarFrame current_;
     std::uint64_t currentAt_ = 0;

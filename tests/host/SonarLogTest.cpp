@@ -196,11 +196,13 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
              good(w, 2, 300);
          },
          4, &SonarStats::beyondFile, 0},
-        {"a frame size that fits but is wrong",
+        {"a frame size and a sample count that fit but are wrong",
          [&](SonarWriter& w) {
              good(w, 2, 0);
              SonarFrameSpec bad = Ping(0, 200);
-             bad.frameSize = 144 + 300 + 50;  // lands inside the next frame
+             // Both land inside the next frame, which is lost.
+             bad.frameSize = 144 + 300 + 50;
+             bad.sampleCount = 300 + 50;
              w.Add(bad);
              good(w, 3, 300);
          },
@@ -231,9 +233,26 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
         EXPECT_EQ(read.stats.*(c.kind), 1);
         EXPECT_EQ(read.stats.Damaged(), 1);
         for (const auto& samples : read.samples) {
-            EXPECT_LE(samples.size(), 300u);
+            EXPECT_LE(samples.size(), 350u);
         }
     }
+    // A frame size that is not the header and the samples, as some recorders
+    // write it, is no damage when the next frame follows the samples.
+    SonarWriter loose(3);
+    SonarFrameSpec first = Ping(0, 0);
+    first.frameSize = 168 + 300 + 16;
+    loose.Add(first);
+    const auto place = static_cast<std::uint32_t>(loose.Size());
+    SonarWriter rest(3);
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        SonarFrameSpec next = Ping(0, 100 * (i + 1));
+        next.offset = place + i * (168 + 300);
+        rest.Add(next);
+    }
+    const Read read = ReadAll(loose.Bytes() + rest.Bytes().substr(8));
+    EXPECT_EQ(read.frames.size(), 3u);
+    EXPECT_EQ(read.stats.Damaged(), 0);
+
     // Nothing but garbage after a recording's header: no frame, and an end.
     const Read garbage = ReadAll(SonarWriter(3).Bytes() + std::string(5000, '\x5A'));
     EXPECT_TRUE(garbage.frames.empty());
