@@ -55,8 +55,8 @@ Read ReadAll(const std::string& bytes) {
     return read;
 }
 
-SonarFrameSpec Ping(std::uint16_t channel, std::uint32_t time, std::size_t samples = 300) {
-    SonarFrameSpec f;
+RecordedFrame Ping(std::uint16_t channel, std::uint32_t time, std::size_t samples = 300) {
+    RecordedFrame f;
     f.channel = channel;
     f.timeMilliseconds = time;
     f.samples.assign(samples, static_cast<std::uint8_t>(channel * 40 + 7));
@@ -73,7 +73,7 @@ TEST(SonarLog, ReadsTheFieldsOfBothFormatsInMetresAndRadians) {
     for (const int format : {2, 3}) {
         SonarWriter writer(format);
         for (int i = 0; i < 4; ++i) {
-            SonarFrameSpec f = Ping(static_cast<std::uint16_t>(i % 2), 1000u * i + 250u, 50 + i);
+            RecordedFrame f = Ping(static_cast<std::uint16_t>(i % 2), 1000u * i + 250u, 50 + i);
             f.frequency = static_cast<std::uint8_t>(i);
             f.upperFeet = 10.0 * i;
             f.lowerFeet = 100.0 + 10.0 * i;
@@ -132,7 +132,7 @@ TEST(SonarLog, ValuesAreReadAsTheirValidityFlagsSay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SonarWriter writer;
-        SonarFrameSpec f = Ping(0, 0);
+        RecordedFrame f = Ping(0, 0);
         f.depthFeet = 0.0;  // no bottom found
         if (c.values) {
             f.speedKnots = 4.0;
@@ -172,7 +172,7 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
         {"a frame size of 0",
          [&](SonarWriter& w) {
              good(w, 2, 0);
-             SonarFrameSpec bad = Ping(0, 200);
+             RecordedFrame bad = Ping(0, 200);
              bad.frameSize = 0;
              w.Add(bad);
              good(w, 2, 300);
@@ -181,7 +181,7 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
         {"a frame size smaller than the header",
          [&](SonarWriter& w) {
              good(w, 2, 0);
-             SonarFrameSpec bad = Ping(0, 200);
+             RecordedFrame bad = Ping(0, 200);
              bad.frameSize = 20;
              w.Add(bad);
              good(w, 2, 300);
@@ -190,7 +190,7 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
         {"a frame size beyond the file",
          [&](SonarWriter& w) {
              good(w, 2, 0);
-             SonarFrameSpec bad = Ping(0, 200);
+             RecordedFrame bad = Ping(0, 200);
              bad.frameSize = 60000;
              w.Add(bad);
              good(w, 2, 300);
@@ -199,7 +199,7 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
         {"a frame size and a sample count that fit but are wrong",
          [&](SonarWriter& w) {
              good(w, 2, 0);
-             SonarFrameSpec bad = Ping(0, 200);
+             RecordedFrame bad = Ping(0, 200);
              // Both land inside the next frame, which is lost.
              bad.frameSize = 144 + 300 + 50;
              bad.sampleCount = 300 + 50;
@@ -216,7 +216,7 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
          4, &SonarStats::unknownChannel, 0},
         {"more samples announced than the frame holds",
          [&](SonarWriter& w) {
-             SonarFrameSpec bad = Ping(1, 0);
+             RecordedFrame bad = Ping(1, 0);
              bad.sampleCount = 5000;
              w.Add(bad);
              good(w, 2, 100);
@@ -239,13 +239,13 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
     // A frame size that is not the header and the samples, as some recorders
     // write it, is no damage when the next frame follows the samples.
     SonarWriter loose(3);
-    SonarFrameSpec first = Ping(0, 0);
+    RecordedFrame first = Ping(0, 0);
     first.frameSize = 168 + 300 + 16;
     loose.Add(first);
     const auto place = static_cast<std::uint32_t>(loose.Size());
     SonarWriter rest(3);
     for (std::uint32_t i = 0; i < 2; ++i) {
-        SonarFrameSpec next = Ping(0, 100 * (i + 1));
+        RecordedFrame next = Ping(0, 100 * (i + 1));
         next.offset = place + i * (168 + 300);
         rest.Add(next);
     }

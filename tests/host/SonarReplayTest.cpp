@@ -58,7 +58,7 @@ struct Trip {
         SonarWriter writer(format);
         for (int ping = 0; ping < kPings; ++ping) {
             for (int channel = 0; channel < 2; ++channel) {
-                SonarFrameSpec f;
+                RecordedFrame f;
                 f.channel = static_cast<std::uint16_t>(channel);
                 f.frequency = (channel == 0) != swapped ? 0 : 1;
                 f.upperFeet = 0.0;
@@ -79,7 +79,7 @@ struct Trip {
             }
             if (ping % 4 == 0) {
                 for (std::uint16_t other : {2, 5}) {
-                    SonarFrameSpec image;
+                    RecordedFrame image;
                     image.channel = other;
                     image.timeMilliseconds = 5000u + 250u * static_cast<std::uint32_t>(ping) + 1;
                     image.samples.assign(800, 90);
@@ -239,7 +239,7 @@ TEST(SonarReplay, DamagedTimesNeitherStallNorStretchTheReplay) {
         SCOPED_TRACE(c.name);
         SonarWriter writer;
         for (int i = 0; i < 40; ++i) {
-            SonarFrameSpec f;
+            RecordedFrame f;
             f.latitudeDegrees = 50.0;
             f.longitudeDegrees = 1.0 + i * 1e-5;
             f.samples.assign(100, 1);

@@ -32,7 +32,7 @@ SonarWriter::SonarWriter(int format, std::uint16_t version) : format_(format), b
     Put16(bytes_, 4, format == 3 ? 3200 : 1970);
 }
 
-void SonarWriter::Add(const SonarFrameSpec& f) {
+void SonarWriter::Add(const RecordedFrame& f) {
     const bool sl3 = format_ == 3;
     const std::size_t header = sl3 ? 168 : 144;
     std::string frame(header, '\0');
@@ -125,7 +125,7 @@ std::string DemoSonarRecording(int frames, int format) {
         const double depth = 8.0 + 37.0 * ping / std::max(pings - 1, 1) + 1.5 * std::sin(t / 9.0);
         const double range = depth < 18.0 ? 30.0 : depth < 36.0 ? 60.0 : 90.0;  // metres
         for (int channel = 0; channel < 2; ++channel) {
-            SonarFrameSpec f;
+            RecordedFrame f;
             f.channel = static_cast<std::uint16_t>(channel);
             f.frequency = channel == 0 ? 0 : 2;
             f.lowerFeet = range * kFeetPerMetre;
@@ -164,7 +164,7 @@ std::string DemoSonarRecording(int frames, int format) {
             writer.Add(f);
         }
         if (ping % 10 == 0) {
-            SonarFrameSpec downScan;
+            RecordedFrame downScan;
             downScan.channel = 2;
             downScan.frequency = 4;
             downScan.timeMilliseconds = static_cast<std::uint32_t>(ping * 100 + 8);

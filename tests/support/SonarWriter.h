@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-struct SonarFrameSpec {
+struct RecordedFrame {
     std::uint16_t channel = 0;
     std::uint8_t frequency = 0;  // 0 200 kHz, 1 50 kHz, 2 83 kHz...
     double upperFeet = 0.0;
@@ -35,7 +35,7 @@ struct SonarFrameSpec {
 class SonarWriter {
   public:
     explicit SonarWriter(int format = 2, std::uint16_t version = 0);
-    void Add(const SonarFrameSpec& frame);
+    void Add(const RecordedFrame& frame);
     const std::string& Bytes() const { return bytes_; }
     void Save(const std::string& path) const;
     // Where the next frame will start.
