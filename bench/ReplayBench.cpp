@@ -15,10 +15,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/ShipFeed.h"
+#include "host/SonarLog.h"
+#include "host/SweepReducer.h"
+#include "tests/support/SonarWriter.h"
 
 namespace {
 
@@ -194,6 +198,50 @@ void BM_NmeaReplayDay(benchmark::State& state) {
     state.counters["replay_MB"] = added;
 }
 BENCHMARK(BM_NmeaReplayDay)->Unit(benchmark::kSecond)->Iterations(1);
+
+// A sonar recording read from memory as the replay reads it for the sounder:
+// every frame's header, and the samples of the sounding channels reduced to
+// levels. 20 000 frames: 2048-sample primaries, 900-sample secondaries and a
+// down-scan frame every tenth ping.
+void BM_SonarReadFrames(benchmark::State& state) {
+    static const std::string recording = DemoSonarRecording(20000);
+    const double frameMs = FrameCopyMilliseconds();
+    const SweepReducer reducer;
+    std::vector<std::uint8_t> samples;
+    std::vector<std::uint8_t> levels;
+    long frames = 0;
+    double seconds = 0.0;
+    for (auto _ : state) {
+        std::istringstream in(recording);
+        SonarLog log;
+        std::string error;
+        if (!log.Attach(in, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        const double start = CpuSeconds();
+        SonarFrame frame;
+        frames = 0;
+        while (log.Next(frame)) {
+            if (frame.channel <= kSonarSecondary) {
+                log.ReadSamples(samples);
+                reducer.Reduce(samples.data(), samples.size(), levels);
+                benchmark::DoNotOptimize(levels.data());
+            }
+            ++frames;
+        }
+        seconds += CpuSeconds() - start;
+    }
+    const double framesPerSecond = static_cast<double>(state.iterations()) * frames / seconds;
+    state.counters["frames"] = static_cast<double>(frames);
+    state.counters["MB"] = recording.size() / 1e6;
+    state.counters["frames_per_second"] = framesPerSecond;
+    state.counters["frame_copy_ms"] = frameMs;
+    // Frames read in the time of one frame copy: a view draws at most one
+    // picture per sweep, each costing several copies' worth.
+    state.counters["frames_per_frame_copy"] = framesPerSecond * frameMs / 1000.0;
+}
+BENCHMARK(BM_SonarReadFrames)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -116,6 +116,14 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "replay an NMEA 0183 log instead of the built-in voyage")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--nmea"));
+    app.add_option("--sonar", options.sonarPath,
+                   "replay an SL2 or SL3 sonar recording (its track and its echoes)")
+        ->type_name("FILE")
+        ->check(checks.NotEmpty("--sonar"));
+    app.add_option("--echo-gain", options.echoGain,
+                   "recorded echoes shown: low, normal (default), high or linear")
+        ->type_name("CURVE")
+        ->check(checks.OneOf("--echo-gain", {"low", "normal", "high", "linear"}));
     app.add_option("--speed", options.speed,
                    "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
@@ -258,6 +266,10 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
         return false;
     } catch (const CLI::ParseError& e) {
         error = e.what();
+        return false;
+    }
+    if (!options.nmeaPath.empty() && !options.sonarPath.empty()) {
+        error = "--nmea and --sonar cannot be given together: one log is replayed at a time";
         return false;
     }
     if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {

@@ -13,12 +13,14 @@ struct HostCommand {
 };
 
 struct HostOptions {
-    std::string nmeaPath;        // empty: the built-in voyage
-    double speed = 60.0;         // ship seconds per real second, for --window
-    std::string outDir;          // where pictures go
-    std::string profilePath;     // the settings profile
-    bool window = false;         // a real window instead of headless pictures
-    double durationSeconds = 0;  // 0: until the voyage ends (or the window is closed)
+    std::string nmeaPath;             // empty: the built-in voyage
+    std::string sonarPath;            // an SL2 or SL3 sonar recording instead
+    std::string echoGain = "normal";  // how recorded echo strengths become levels
+    double speed = 60.0;              // ship seconds per real second, for --window
+    std::string outDir;               // where pictures go
+    std::string profilePath;          // the settings profile
+    bool window = false;              // a real window instead of headless pictures
+    double durationSeconds = 0;       // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
     short light = 0;  // 0 day, 1 dusk, 2 night
     // The trawl for the whole run; none: the built-in voyage shoots its own

@@ -19,6 +19,7 @@
 #include "host/ModuleLibrary.h"
 #include "host/NmeaSummary.h"
 #include "host/SdlDesktop.h"
+#include "host/SonarFeed.h"
 #include "host/SounderFeed.h"
 #include "module/CommandNames.h"
 #include "module/CommandState.h"
@@ -160,6 +161,14 @@ HostSession::HostSession(HostOptions options) : options_(std::move(options)) {}
 HostSession::~HostSession() = default;
 
 bool HostSession::OpenFeed(std::string& error) {
+    if (!options_.sonarPath.empty()) {
+        auto sonar =
+            SonarFeed::Open(options_.sonarPath,
+                            ParseEchoGain(options_.echoGain).value_or(EchoGain::kNormal), error);
+        sonar_ = sonar.get();
+        feed_ = std::move(sonar);
+        return sonar_ != nullptr;
+    }
     if (options_.nmeaPath.empty()) {
         feed_ = std::make_unique<BuiltInFeed>();
         return true;
@@ -247,6 +256,9 @@ int HostSession::Run() {
     module.depthSource = std::make_unique<ModelDepthSource>(feed_->Depths());
     module.vesselSource = std::make_unique<FeedVesselSource>(module.now, feed_->DraughtMetres());
     module.sounder = std::make_unique<SounderFeed>(ExecutableFolder());
+    if (sonar_ != nullptr) {
+        module.sounder->Play(*sonar_);
+    }
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
                      module.vesselSource.get(), kWithEchogram);
     data->LoadSettings();
@@ -296,6 +308,11 @@ int HostSession::Run() {
     const bool saved = module.app.SaveProfile();
     std::fputs(summary.c_str(), stdout);
     std::printf("Settings: %s%s\n", options_.profilePath.c_str(), saved ? "" : " (NOT saved)");
+    if (sonar_ != nullptr && sonar_->ReadFailed()) {
+        std::cerr << "plotrex-host: the sonar recording " << options_.sonarPath
+                  << " could not be read to its end\n";
+        return 1;
+    }
     if (nmea_ != nullptr && nmea_->Log().ReadFailed()) {
         std::cerr << "plotrex-host: the NMEA log " << options_.nmeaPath
                   << " could not be read to its end\n";
@@ -389,7 +406,7 @@ std::string HostSession::TrawlSummary() const {
 }
 
 void HostSession::SailHeadless(Module& module) {
-    ProgressBar progress(nmea_ != nullptr);
+    ProgressBar progress(nmea_ != nullptr || sonar_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
         module.sounder->Sail(module.now);
@@ -616,6 +633,9 @@ std::string HostSession::Summary(Module& module) {
         cycles_, feed_->DurationSeconds() / 60.0);
     if (nmea_ != nullptr) {
         text += NmeaSummary(nmea_->Log());
+    }
+    if (sonar_ != nullptr) {
+        text += sonar_->Summary();
     }
     // The run along the track as the module measures it: rhumb lines between
     // the positions it was given.

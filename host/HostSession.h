@@ -14,6 +14,7 @@ class Desktop;
 class HeadlessDesktop;
 class SdlDesktop;
 class HostFrame;
+class SonarFeed;
 struct CommandState;
 
 class HostSession {
@@ -60,6 +61,7 @@ class HostSession {
     HostOptions options_;
     std::unique_ptr<ShipFeed> feed_;
     const NmeaFeed* nmea_ = nullptr;
+    SonarFeed* sonar_ = nullptr;
     std::unique_ptr<HeadlessDesktop> desktop_;  // headless or the SDL one
     SdlDesktop* sdl_ = nullptr;
     std::vector<std::string> pictures_;

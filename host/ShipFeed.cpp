@@ -100,7 +100,7 @@ std::unique_ptr<NmeaFeed> NmeaFeed::Open(const std::string& path, std::string& e
         return nullptr;
     }
     feed->ReadAhead();
-    if (feed->ahead_.empty()) {
+    if (!feed->HasStates()) {
         const NmeaStats& stats = feed->log_.Stats();
         error = "no position fix in the NMEA log " + path +
                 " (lines read: " + std::to_string(stats.lines) +
@@ -113,12 +113,12 @@ std::unique_ptr<NmeaFeed> NmeaFeed::Open(const std::string& path, std::string& e
     return feed;
 }
 
-void NmeaFeed::ReadAhead() {
+void LogFeed::ReadAhead() {
     while (!logEnded_ &&
            (ahead_.empty() || (ahead_.size() < kMostAhead &&
                                trackMetres_ - ahead_.front().trackMetres < kLookAheadMetres))) {
         NmeaState state;
-        if (!log_.Next(state)) {
+        if (!ReadState(state)) {
             logEnded_ = true;
             break;
         }
@@ -131,11 +131,11 @@ void NmeaFeed::ReadAhead() {
         if (state.depthMetres) {
             soundings_.Add(state.latitude, state.longitude, *state.depthMetres);
         }
-        ahead_.push_back({state, trackMetres_, log_.Offset()});
+        ahead_.push_back({state, trackMetres_, ReadOffset()});
     }
 }
 
-bool NmeaFeed::Next(ShipSnapshot& snapshot) {
+bool LogFeed::Next(ShipSnapshot& snapshot) {
     ReadAhead();
     if (ahead_.empty()) {
         progress_ = 1.0;
@@ -148,7 +148,7 @@ bool NmeaFeed::Next(ShipSnapshot& snapshot) {
         firstTime_ = state.time;
     }
     lastTime_ = state.time;
-    const std::uint64_t size = log_.Size();
+    const std::uint64_t size = LogSize();
     progress_ = size > 0
                     ? std::min(1.0, static_cast<double>(next.offset) / static_cast<double>(size))
                     : 0.0;
@@ -162,11 +162,11 @@ bool NmeaFeed::Next(ShipSnapshot& snapshot) {
     return true;
 }
 
-double NmeaFeed::Progress() const {
+double LogFeed::Progress() const {
     return progress_;
 }
 
-double NmeaFeed::DurationSeconds() const {
+double LogFeed::DurationSeconds() const {
     return firstTime_ ? lastTime_ - *firstTime_ : 0.0;
 }
 

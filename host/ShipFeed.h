@@ -89,10 +89,46 @@ class SoundingIndex final : public DepthModel {
     std::size_t count_ = 0;
 };
 
-// A replayed NMEA 0183 log, read as it is sailed. The states of the next
-// couple of kilometres are read ahead, so that the depths ahead of the ship
-// are known as a chart would know them.
-class NmeaFeed final : public ShipFeed {
+// A replayed log of the ship's states, read as it is sailed. The states of
+// the next couple of kilometres are read ahead, so that the depths ahead of
+// the ship are known as a chart would know them.
+class LogFeed : public ShipFeed {
+  public:
+    bool Next(ShipSnapshot& snapshot) override;
+    double Progress() const override;
+    double DurationSeconds() const override;
+    const DepthModel& Depths() const override { return soundings_; }
+
+  protected:
+    // The log's next state; false at its end.
+    virtual bool ReadState(NmeaState& state) = 0;
+    // Bytes of the log read so far, and its size (0 when unknown).
+    virtual std::uint64_t ReadOffset() const = 0;
+    virtual std::uint64_t LogSize() const = 0;
+
+    void ReadAhead();
+    bool HasStates() const { return !ahead_.empty(); }
+    // The log's time of the first snapshot given: snapshot times count from it.
+    std::optional<double> FirstTime() const { return firstTime_; }
+
+  private:
+    struct Ahead {
+        NmeaState state;
+        double trackMetres;    // along the track from the first state
+        std::uint64_t offset;  // bytes of the log read up to it
+    };
+
+    SoundingIndex soundings_;
+    std::deque<Ahead> ahead_;
+    double trackMetres_ = 0.0;
+    bool logEnded_ = false;
+    std::optional<double> firstTime_;
+    double lastTime_ = 0.0;
+    double progress_ = 0.0;
+};
+
+// A replayed NMEA 0183 log.
+class NmeaFeed final : public LogFeed {
     struct OpenOnly {
         explicit OpenOnly() = default;
     };
@@ -103,29 +139,14 @@ class NmeaFeed final : public ShipFeed {
     // the file cannot be read or holds no position.
     static std::unique_ptr<NmeaFeed> Open(const std::string& path, std::string& error);
 
-    bool Next(ShipSnapshot& snapshot) override;
-    double Progress() const override;
-    double DurationSeconds() const override;
-    const DepthModel& Depths() const override { return soundings_; }
     std::string Describe() const override;
     const NmeaLog& Log() const { return log_; }
 
   private:
-    struct Ahead {
-        NmeaState state;
-        double trackMetres;    // along the track from the first state
-        std::uint64_t offset;  // bytes of the log read up to it
-    };
-
-    void ReadAhead();
+    bool ReadState(NmeaState& state) override { return log_.Next(state); }
+    std::uint64_t ReadOffset() const override { return log_.Offset(); }
+    std::uint64_t LogSize() const override { return log_.Size(); }
 
     NmeaLog log_;
     std::string path_;
-    SoundingIndex soundings_;
-    std::deque<Ahead> ahead_;
-    double trackMetres_ = 0.0;
-    bool logEnded_ = false;
-    std::optional<double> firstTime_;
-    double lastTime_ = 0.0;
-    double progress_ = 0.0;
 };

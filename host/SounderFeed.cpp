@@ -37,6 +37,8 @@ SounderFeed::SounderFeed(const std::string& executableFolder) {
     setShipTime_ = Resolve<ZXNorvaneSetShipTimeFunction>(handle_, "ZXNorvaneSetShipTime");
     waitIdle_ = Resolve<ZXNorvaneWaitIdleFunction>(handle_, "ZXNorvaneWaitIdle");
     getStatistics_ = Resolve<ZXNorvaneGetStatisticsFunction>(handle_, "ZXNorvaneGetStatistics");
+    playback_ = Resolve<ZXNorvanePlaybackFunction>(handle_, "ZXNorvanePlayback");
+    playSweep_ = Resolve<ZXNorvanePlaySweepFunction>(handle_, "ZXNorvanePlaySweep");
     if (reset_ == nullptr || setEnvironment_ == nullptr || forecast_ == nullptr ||
         setShipTime_ == nullptr || waitIdle_ == nullptr || getStatistics_ == nullptr) {
         // Another sounder library: the host has nothing to tell it.
@@ -80,8 +82,27 @@ ZXNorvaneEnvironment SounderFeed::EnvironmentOf(const ShipSnapshot& snapshot) {
     return {snapshot.time, lastDepth_, HardnessFor(snapshot, lastDepth_), speed};
 }
 
+bool SounderFeed::Play(RecordedSweeps& recording) {
+    if (handle_ == nullptr || playback_ == nullptr || playSweep_ == nullptr || playback_(1) == 0) {
+        return false;
+    }
+    recording_ = &recording;
+    return true;
+}
+
+void SounderFeed::HandRecorded(double shipSeconds) {
+    if (recording_ == nullptr) {
+        return;
+    }
+    ZXNorvaneRecordedSweep sweep{};
+    while (recording_->NextSweep(shipSeconds, sweep)) {
+        playSweep_(&sweep);
+    }
+}
+
 void SounderFeed::Sail(const ShipSnapshot& snapshot) {
     if (handle_ != nullptr) {
+        HandRecorded(snapshot.time);
         const ZXNorvaneEnvironment environment = EnvironmentOf(snapshot);
         setEnvironment_(&environment);
     }
@@ -89,6 +110,7 @@ void SounderFeed::Sail(const ShipSnapshot& snapshot) {
 
 void SounderFeed::Forecast(const ShipSnapshot& snapshot) {
     if (handle_ != nullptr) {
+        HandRecorded(snapshot.time);
         const double last = lastDepth_;
         const ZXNorvaneEnvironment environment = EnvironmentOf(snapshot);
         lastDepth_ = last;
@@ -131,6 +153,12 @@ std::string SounderFeed::Summary() const {
         static_cast<unsigned long long>(statistics->sweeps[1]),
         static_cast<unsigned long long>(statistics->events));
     text += line;
+    if (recording_ != nullptr) {
+        std::snprintf(line, sizeof line, "  Recorded sweeps played: %llu (%llu refused)\n",
+                      static_cast<unsigned long long>(statistics->played),
+                      static_cast<unsigned long long>(statistics->playRefused));
+        text += line;
+    }
     if (statistics->referenceValid != 0) {
         std::snprintf(line, sizeof line,
                       "  Last reference depth: %.1f (tenths of the sounder's unit: %d)\n",

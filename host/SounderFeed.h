@@ -10,6 +10,16 @@
 #include "host/ShipFeed.h"
 #include "runtime/norvane/ZXNorvaneControl.h"
 
+// Where recorded sweeps come from while a recording plays.
+class RecordedSweeps {
+  public:
+    virtual ~RecordedSweeps() = default;
+    // The next recorded sweep due by the ship's time shipSeconds; false when
+    // none is due yet or the recording is over. Its levels stay valid until
+    // the next call.
+    virtual bool NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) = 0;
+};
+
 class SounderFeed {
   public:
     // Opens the library and starts the sounder afresh on the ship's clock:
@@ -20,6 +30,10 @@ class SounderFeed {
     SounderFeed& operator=(const SounderFeed&) = delete;
 
     bool Loaded() const { return handle_ != nullptr; }
+    // From now on the sounder plays the recording's sweeps instead of
+    // pinging, each at its time on the ship's clock. False when the library
+    // cannot play recordings.
+    bool Play(RecordedSweeps& recording);
     // The ship at this cycle: the environment, and the clock set to its time.
     void Sail(const ShipSnapshot& snapshot);
     // The ship at a later cycle, known ahead; the clock stays.
@@ -39,6 +53,8 @@ class SounderFeed {
 
   private:
     ZXNorvaneEnvironment EnvironmentOf(const ShipSnapshot& snapshot);
+    // Hands the sounder the recorded sweeps due by shipSeconds.
+    void HandRecorded(double shipSeconds);
 
     void* handle_ = nullptr;
     ZXNorvaneResetFunction reset_ = nullptr;
@@ -47,6 +63,9 @@ class SounderFeed {
     ZXNorvaneSetShipTimeFunction setShipTime_ = nullptr;
     ZXNorvaneWaitIdleFunction waitIdle_ = nullptr;
     ZXNorvaneGetStatisticsFunction getStatistics_ = nullptr;
+    ZXNorvanePlaybackFunction playback_ = nullptr;
+    ZXNorvanePlaySweepFunction playSweep_ = nullptr;
+    RecordedSweeps* recording_ = nullptr;
     double lastDepth_ = 0.0;
     bool settleTimedOut_ = false;
 };

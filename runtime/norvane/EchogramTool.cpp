@@ -1,6 +1,7 @@
 // norvane-echogram: stacks synchronous pings of the sounder library into a
-// picture, over a sea floor that changes as the ship goes, to see what the
-// sounder draws. Loads the library as the module does, from ../NORVANE/.
+// picture, over a sea floor that changes as the ship goes, or a sonar
+// recording played by it, to see what the sounder draws. Loads the library as
+// the module does, from ../NORVANE/.
 #include <cairo.h>
 #include <dlfcn.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,8 @@
 #include <ogr_feature.h>
 #pragma GCC diagnostic pop
 
+#include "host/SonarLog.h"
+#include "host/SweepReducer.h"
 #include "hostfamily/ZXNorvaneApi.h"
 #include "runtime/norvane/ZXNorvaneControl.h"
 
@@ -61,7 +65,9 @@ int Usage() {
     std::fprintf(
         stderr,
         "usage: norvane-echogram [--out FILE.png] [--pings N] [--seed N] [--mode F,Z] [--range M]\n"
-        "                        [--gain DB] [--hardness H] [--speed KNOTS]\n");
+        "                        [--gain DB] [--hardness H] [--speed KNOTS]\n"
+        "       norvane-echogram --sonar FILE.sl2 [--echo-gain CURVE] [--out FILE.png] [--mode "
+        "F,Z]\n");
     return 2;
 }
 
@@ -77,6 +83,8 @@ int main(int argc, char** argv) {
     double gain = 0.0;
     double hardness = -1.0;
     double speed = 6.0;
+    std::string sonar;
+    EchoGain echoGain = EchoGain::kNormal;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -102,11 +110,19 @@ int main(int argc, char** argv) {
             hardness = std::atof(value);
         } else if (arg == "--speed") {
             speed = std::atof(value);
+        } else if (arg == "--sonar") {
+            sonar = value;
+        } else if (arg == "--echo-gain") {
+            const std::optional<EchoGain> parsed = ParseEchoGain(value);
+            if (!parsed) {
+                return Usage();
+            }
+            echoGain = *parsed;
         } else {
             return Usage();
         }
     }
-    if (pings <= 0 || pings > 20000) {
+    if ((pings <= 0 && sonar.empty()) || pings > 20000) {
         return Usage();
     }
 
@@ -155,6 +171,49 @@ int main(int argc, char** argv) {
         }
     }
     sounder->RegisterSweepCallback(OnSweep);
+    if (!sonar.empty()) {
+        // Every sounding frame of the recording, played at once: primary as
+        // HF, secondary as LF.
+        auto playback =
+            reinterpret_cast<ZXNorvanePlaybackFunction>(dlsym(library, "ZXNorvanePlayback"));
+        auto playSweep =
+            reinterpret_cast<ZXNorvanePlaySweepFunction>(dlsym(library, "ZXNorvanePlaySweep"));
+        auto setShipTime =
+            reinterpret_cast<ZXNorvaneSetShipTimeFunction>(dlsym(library, "ZXNorvaneSetShipTime"));
+        auto catchUp =
+            reinterpret_cast<ZXNorvaneCatchUpFunction>(dlsym(library, "ZXNorvaneCatchUp"));
+        SonarLog log;
+        std::string error;
+        if (playback == nullptr || playSweep == nullptr || setShipTime == nullptr ||
+            catchUp == nullptr || !log.Open(sonar, error)) {
+            std::fprintf(stderr, "norvane-echogram: %s\n",
+                         error.empty() ? "the library cannot play recordings" : error.c_str());
+            return 1;
+        }
+        playback(1);
+        setShipTime(0.0);
+        const SweepReducer reducer(echoGain);
+        SonarFrame frame;
+        std::vector<uint8_t> samples;
+        std::vector<uint8_t> levels;
+        while (log.Next(frame) && gColumns[0].size() < 20000) {
+            if (frame.channel > kSonarSecondary || !log.ReadSamples(samples)) {
+                continue;
+            }
+            reducer.Reduce(samples.data(), samples.size(), levels);
+            const ZXNorvaneRecordedSweep sweep{0.0,
+                                               frame.channel == kSonarSecondary ? 1 : 0,
+                                               frame.upperMetres,
+                                               frame.lowerMetres,
+                                               frame.depthMetres.value_or(0.0),
+                                               levels.data(),
+                                               static_cast<uint32_t>(levels.size())};
+            if (playSweep(&sweep) != 0) {
+                catchUp();
+            }
+        }
+        pings = 0;
+    }
 
     // A floor that climbs a bank, drops into a hollow and changes from mud
     // to rock and back.
@@ -191,10 +250,12 @@ int main(int argc, char** argv) {
     int top = 0;
     for (int c = 0; c < panes; ++c) {
         for (int x = 0; x < width && x < static_cast<int>(gColumns[c].size()); ++x) {
+            // Columns of another count than the first are fitted to the pane.
             const auto& samples = gColumns[c][x].samples;
-            for (int y = 0; y < static_cast<int>(samples.size()); ++y) {
+            const int pane = static_cast<int>(gColumns[c][0].samples.size());
+            for (int y = 0; y < pane && !samples.empty(); ++y) {
                 uint8_t rgb[3];
-                Colour(samples[y], rgb);
+                Colour(samples[static_cast<size_t>(y) * samples.size() / pane], rgb);
                 unsigned char* pixel = data + static_cast<size_t>(top + y) * stride + 4 * x;
                 pixel[0] = rgb[2];
                 pixel[1] = rgb[1];

@@ -71,4 +71,12 @@ NORVANE_EXPORT int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics) {
     *statistics = Api().Sounder().Statistics();
     return 1;
 }
+
+NORVANE_EXPORT int32_t ZXNorvanePlayback(int32_t on) {
+    return Api().Sounder().SetPlayback(on != 0);
+}
+
+NORVANE_EXPORT int32_t ZXNorvanePlaySweep(const ZXNorvaneRecordedSweep* sweep) {
+    return sweep == nullptr ? 0 : Api().Sounder().PlaySweep(*sweep);
+}
 }

@@ -23,6 +23,9 @@ constexpr double kLongestCatchUpSeconds = 600.0;
 constexpr std::size_t kMostEnvironments = 100000;
 constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 constexpr double kFractionOne = 2097152.0;  // 2^21
+constexpr uint32_t kMostSamples = 1024;
+// Recorded sweeps waiting for their time: far more than a host hands ahead.
+constexpr std::size_t kMostRecorded = 100000;
 
 thread_local const void* tCurrentPing = nullptr;
 
@@ -117,6 +120,25 @@ ZXRawSweep RawSweep(const ChannelPlan& plan) {
     sweep.sampleStep = plan.stepFixed;
     sweep.startDepth = plan.startTenths;
     sweep.furtherDepth = plan.startTenths + plan.spanTenths;
+    return sweep;
+}
+
+// A recorded sweep as the sounder's record: the window in tenths of the unit,
+// and the step such that a reader, who measures the window as a tenth of the
+// count in the unit truncated to whole metres times the step, finds its span.
+ZXRawSweep RecordedRawSweep(uint16_t channel, int unit, double top, double bottom, uint32_t count) {
+    const double metres = MetresPerUnit(unit);
+    ZXRawSweep sweep{};
+    sweep.channel = channel;
+    sweep.sampleCount = count;
+    sweep.startDepth = static_cast<uint32_t>(std::max(0.0, std::round(top / metres * 10.0)));
+    const uint32_t spanTenths = static_cast<uint32_t>(
+        std::max(1.0, std::round((bottom - std::max(top, 0.0)) / metres * 10.0)));
+    const double countRead = std::trunc(count * 0.1 * metres);
+    const double step = countRead >= 1.0 ? spanTenths * 0.1 * metres * kFractionOne / countRead
+                                         : spanTenths * kFractionOne / count;
+    sweep.sampleStep = static_cast<uint32_t>(std::min(std::round(step), 4294967295.0));
+    sweep.furtherDepth = sweep.startDepth + spanTenths;
     return sweep;
 }
 
@@ -439,6 +461,8 @@ void NorvaneSounder::Reset(const ZXNorvaneOptions& options) {
         reference_ = {};
         lostPings_ = 0;
         statistics_ = {};
+        playback_ = false;
+        recorded_.clear();
     }
     wake_.notify_all();
 }
@@ -451,7 +475,7 @@ int32_t NorvaneSounder::PingNow() {
         }
     }
     int32_t sweeps = 0;
-    Ping(false, &sweeps);
+    Step(false, &sweeps);
     return sweeps;
 }
 
@@ -463,7 +487,7 @@ int32_t NorvaneSounder::CatchUp() {
         }
     }
     int32_t pings = 0;
-    while (Ping(true, nullptr)) {
+    while (Step(true, nullptr)) {
         ++pings;
     }
     return pings;
@@ -471,9 +495,8 @@ int32_t NorvaneSounder::CatchUp() {
 
 bool NorvaneSounder::WaitIdle(uint32_t timeoutMilliseconds) {
     std::unique_lock lock(mutex_);
-    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds), [this] {
-        return !options_.threaded || (!pinging_ && nextPing_ > ClockLocked());
-    });
+    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
+                          [this] { return !options_.threaded || (!pinging_ && !DueLocked()); });
 }
 
 ZXNorvaneStatistics NorvaneSounder::Statistics() {
@@ -562,16 +585,18 @@ std::optional<int> NorvaneSounder::AutoRangeLocked(const std::optional<double>& 
 void NorvaneSounder::Run() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
-        const bool due = options_.threaded && nextPing_ <= ClockLocked();
-        if (due) {
+        if (options_.threaded && DueLocked()) {
             lock.unlock();
-            Ping(true, nullptr);
+            Step(true, nullptr);
             lock.lock();
             continue;
         }
         idle_.notify_all();
         if (!options_.threaded || hostClock_) {
             wake_.wait(lock);
+        } else if (playback_) {
+            // A recording on the wall clock: its next sweep is looked at often.
+            wake_.wait_for(lock, std::chrono::milliseconds(20));
         } else {
             wake_.wait_until(
                 lock, wallOrigin_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
@@ -675,32 +700,13 @@ bool NorvaneSounder::Ping(bool onlyWhenDue, int32_t* sweeps) {
         rangeStepped = AutoRangeLocked(bottom).has_value();
     }
 
-    int32_t delivered[2] = {0, 0};
-    tCurrentPing = &record;
+    std::vector<Outgoing> outgoing;
     for (const ChannelPlan& plan : plans) {
-        ZXRawSweep sweep = RawSweep(plan);
-        std::vector<uint8_t>& samples = levels[plan.channel];
-        std::lock_guard callbacks(callbackMutex_);
-        const std::vector<ZXSweepCallback> listeners = sweepCallbacks_;
-        for (ZXSweepCallback callback : listeners) {
-            // One that went away during an earlier call is not called.
-            if (std::find(sweepCallbacks_.begin(), sweepCallbacks_.end(), callback) ==
-                sweepCallbacks_.end()) {
-                continue;
-            }
-            // Every listener gets its own record: a reader may rewrite it.
-            std::vector<uint8_t> copy = samples;
-            ZXRawSweep handed = sweep;
-            handed.samples = copy.data();
-            callback(&handed);
-            delivered[plan.channel] = 1;
-        }
+        outgoing.push_back({RawSweep(plan), std::move(levels[plan.channel])});
     }
-    tCurrentPing = nullptr;
+    HandOver(record, outgoing);
     {
         std::lock_guard lock(mutex_);
-        statistics_.sweeps[0] += delivered[0];
-        statistics_.sweeps[1] += delivered[1];
         pinging_ = false;
     }
     idle_.notify_all();
@@ -726,6 +732,164 @@ void NorvaneSounder::RaiseEvent(int16_t code) {
             callback(code);
         }
     }
+}
+
+}  // namespace norvane
+
+namespace norvane {
+
+bool NorvaneSounder::DueLocked() const {
+    if (playback_) {
+        return !recorded_.empty() && recorded_.front().time <= ClockLocked();
+    }
+    return nextPing_ <= ClockLocked();
+}
+
+bool NorvaneSounder::Step(bool onlyWhenDue, int32_t* sweeps) {
+    bool playing = false;
+    {
+        std::lock_guard lock(mutex_);
+        playing = playback_;
+    }
+    return playing ? Play(onlyWhenDue, sweeps) : Ping(onlyWhenDue, sweeps);
+}
+
+int32_t NorvaneSounder::SetPlayback(bool on) {
+    {
+        std::lock_guard lock(mutex_);
+        playback_ = on;
+        recorded_.clear();
+    }
+    wake_.notify_all();
+    return 1;
+}
+
+int32_t NorvaneSounder::PlaySweep(const ZXNorvaneRecordedSweep& given) {
+    const bool sound = given.levels != nullptr && given.count >= 1 && given.count <= kMostSamples &&
+                       std::isfinite(given.shipTimeSeconds) && std::isfinite(given.topMetres) &&
+                       std::isfinite(given.bottomMetres) &&
+                       given.bottomMetres > std::max(given.topMetres, 0.0);
+    {
+        std::lock_guard lock(mutex_);
+        if (!playback_) {
+            return 0;
+        }
+        if (!sound || recorded_.size() >= kMostRecorded) {
+            ++statistics_.playRefused;
+            return 0;
+        }
+        Recorded recorded;
+        recorded.time = given.shipTimeSeconds;
+        recorded.lowFrequency = given.lowFrequency != 0;
+        recorded.top = given.topMetres;
+        recorded.bottom = given.bottomMetres;
+        recorded.depth = std::isfinite(given.depthMetres) ? given.depthMetres : 0.0;
+        recorded.levels.assign(given.levels, given.levels + given.count);
+        for (uint8_t& level : recorded.levels) {
+            level = std::min<uint8_t>(level, 15);
+        }
+        recorded_.push_back(std::move(recorded));
+    }
+    wake_.notify_all();
+    return 1;
+}
+
+bool NorvaneSounder::Play(bool onlyWhenDue, int32_t* sweeps) {
+    std::lock_guard pingLock(pingMutex_);
+    PingRecord record{this, {}, {}};
+    Recorded recorded;
+    {
+        std::lock_guard lock(mutex_);
+        if (!playback_ || recorded_.empty() ||
+            (onlyWhenDue && recorded_.front().time > ClockLocked())) {
+            return false;
+        }
+        recorded = std::move(recorded_.front());
+        recorded_.pop_front();
+        record.settings = settings_;
+        // The recording's own bottom is the reference depth.
+        if (recorded.depth > 0.0) {
+            const double metres = MetresPerUnit(settings_.unit);
+            record.reference.tenths =
+                static_cast<int32_t>(std::lround(std::min(recorded.depth, 1.0e6) / metres * 10.0));
+            record.reference.valid = true;
+        }
+        reference_ = record.reference;
+        ++statistics_.played;
+        statistics_.lastPingSeconds = recorded.time;
+        statistics_.referenceDepth = reference_.tenths;
+        statistics_.referenceValid = reference_.valid ? 1 : 0;
+        pinging_ = true;
+    }
+
+    const SounderSettings& settings = record.settings;
+    const int unit = settings.unit;
+    const auto count = static_cast<uint32_t>(recorded.levels.size());
+    std::vector<Outgoing> outgoing;
+    if (settings.frequencyMode == 5) {
+        // Both frequencies, each on its own channel.
+        outgoing.push_back({RecordedRawSweep(recorded.lowFrequency ? 1 : 0, unit, recorded.top,
+                                             recorded.bottom, count),
+                            recorded.levels});
+    } else if (recorded.lowFrequency ==
+               (settings.frequencyMode == 3 || settings.frequencyMode == 4)) {
+        // The frequency shown, and the zoom pane carved out of it.
+        std::optional<double> bottom;
+        if (record.reference.valid) {
+            bottom = record.reference.tenths * 0.1 * MetresPerUnit(unit);
+        }
+        if (const std::optional<ChannelPlan> zoom = SecondPlan(settings, bottom)) {
+            std::vector<uint8_t> samples(zoom->window.count, 0);
+            const double step = (recorded.bottom - recorded.top) / count;
+            for (uint32_t i = 0; !zoom->blank && i < zoom->window.count; ++i) {
+                const double depth = zoom->window.topMetres + (i + 0.5) * zoom->window.stepMetres;
+                const double at = std::floor((depth - recorded.top) / step);
+                if (at >= 0.0 && at < count) {
+                    samples[i] = recorded.levels[static_cast<std::size_t>(at)];
+                }
+            }
+            outgoing.push_back({RawSweep(*zoom), std::move(samples)});
+        }
+        outgoing.insert(outgoing.begin(),
+                        Outgoing{RecordedRawSweep(0, unit, recorded.top, recorded.bottom, count),
+                                 std::move(recorded.levels)});
+    }
+    HandOver(record, outgoing);
+    {
+        std::lock_guard lock(mutex_);
+        pinging_ = false;
+    }
+    idle_.notify_all();
+    if (sweeps != nullptr) {
+        *sweeps += static_cast<int32_t>(outgoing.size());
+    }
+    return true;
+}
+
+void NorvaneSounder::HandOver(const PingRecord& record, std::vector<Outgoing>& outgoing) {
+    int32_t delivered[2] = {0, 0};
+    tCurrentPing = &record;
+    for (Outgoing& out : outgoing) {
+        std::lock_guard callbacks(callbackMutex_);
+        const std::vector<ZXSweepCallback> listeners = sweepCallbacks_;
+        for (ZXSweepCallback callback : listeners) {
+            // One that went away during an earlier call is not called.
+            if (std::find(sweepCallbacks_.begin(), sweepCallbacks_.end(), callback) ==
+                sweepCallbacks_.end()) {
+                continue;
+            }
+            // Every listener gets its own record: a reader may rewrite it.
+            std::vector<uint8_t> copy = out.samples;
+            ZXRawSweep handed = out.sweep;
+            handed.samples = copy.data();
+            callback(&handed);
+            delivered[out.sweep.channel] = 1;
+        }
+    }
+    tCurrentPing = nullptr;
+    std::lock_guard lock(mutex_);
+    statistics_.sweeps[0] += delivered[0];
+    statistics_.sweeps[1] += delivered[1];
 }
 
 }  // namespace norvane

@@ -51,6 +51,8 @@ class NorvaneSounder final : public ZXSounder {
     int32_t CatchUp();
     bool WaitIdle(uint32_t timeoutMilliseconds);
     ZXNorvaneStatistics Statistics();
+    int32_t SetPlayback(bool on);
+    int32_t PlaySweep(const ZXNorvaneRecordedSweep& sweep);
 
   private:
     struct Reference {
@@ -64,7 +66,30 @@ class NorvaneSounder final : public ZXSounder {
         Reference reference;
     };
 
+    // A recorded sweep waiting for its time.
+    struct Recorded {
+        double time = 0.0;
+        bool lowFrequency = false;
+        double top = 0.0;
+        double bottom = 0.0;
+        double depth = 0.0;
+        std::vector<uint8_t> levels;
+    };
+    // One channel's sweep as it goes out, with its samples.
+    struct Outgoing {
+        ZXRawSweep sweep;
+        std::vector<uint8_t> samples;
+    };
+
     void Run();
+    // Whether a ping or a recorded sweep falls due by the clock.
+    bool DueLocked() const;
+    // One ping, or the next recorded sweep while playing.
+    bool Step(bool onlyWhenDue, int32_t* sweeps);
+    // The front recorded sweep at its due time; false when there is none due.
+    bool Play(bool onlyWhenDue, int32_t* sweeps);
+    // Hands the sweeps to every registered callback, as made under record.
+    void HandOver(const PingRecord& record, std::vector<Outgoing>& outgoing);
     static bool Clean(const ZXNorvaneEnvironment& given, ZXNorvaneEnvironment& environment);
     void AddEnvironmentLocked(const ZXNorvaneEnvironment& environment);
     void SetShipTimeLocked(double time);
@@ -110,6 +135,8 @@ class NorvaneSounder final : public ZXSounder {
     int lostPings_ = 0;
     ZXNorvaneStatistics statistics_{};
     bool stopping_ = false;
+    bool playback_ = false;
+    std::deque<Recorded> recorded_;
 
     std::thread thread_;
 };

@@ -30,6 +30,20 @@ struct ZXNorvaneStatistics {
     int32_t referenceDepth;  // last bottom detection, tenths of the depth unit
     int32_t referenceValid;  // non-zero when the last ping found the bottom
     double lastPingSeconds;  // ship time of the last ping
+    uint64_t played;         // recorded sweeps handed on while playing a recording
+    uint64_t playRefused;    // recorded sweeps refused (no room, bad window or samples)
+};
+
+// One sweep of a recording, handed to the sounder to play back. The library
+// copies it: the caller's buffers may go as soon as the call returns.
+struct ZXNorvaneRecordedSweep {
+    double shipTimeSeconds;  // when the sounder hands it on, on the ship's clock
+    int32_t lowFrequency;    // non-zero: the LF transducer's, else HF's
+    double topMetres;        // window of the samples, downwards from the surface
+    double bottomMetres;
+    double depthMetres;     // the bottom the recording found there; <= 0 or NaN: none
+    const uint8_t* levels;  // echo levels 0 to 15, the first at the window top
+    uint32_t count;         // 1 to 1024
 };
 
 // Event codes handed to the event callbacks.
@@ -69,6 +83,18 @@ int32_t ZXNorvaneCatchUp();
 int32_t ZXNorvaneWaitIdle(uint32_t timeoutMilliseconds);
 // 1 and the figures so far; 0 for a null pointer.
 int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics);
+// Non-zero: the sounder plays recorded sweeps instead of pinging (modes,
+// ranges and properties still answer and change as before; the modes choose
+// which recorded frequency goes to which channel). 0: back to pinging, the
+// sweeps not yet played dropped. 1 when taken.
+int32_t ZXNorvanePlayback(int32_t on);
+// Queues a recorded sweep while playing. The sounder's thread (or
+// ZXNorvaneCatchUp without it) hands it to the sweep callbacks once the
+// ship's clock reaches its time, in the order given; its depth becomes the
+// reference depth. 1 when queued; 0 when not playing, for a null pointer, a
+// count of 0 or above 1024, a window that is not finite or not downwards, or
+// a full queue.
+int32_t ZXNorvanePlaySweep(const ZXNorvaneRecordedSweep* sweep);
 }
 
 using ZXNorvaneSetEnvironmentFunction = int32_t (*)(const ZXNorvaneEnvironment*);
@@ -79,3 +105,5 @@ using ZXNorvanePingFunction = int32_t (*)();
 using ZXNorvaneCatchUpFunction = int32_t (*)();
 using ZXNorvaneWaitIdleFunction = int32_t (*)(uint32_t);
 using ZXNorvaneGetStatisticsFunction = int32_t (*)(ZXNorvaneStatistics*);
+using ZXNorvanePlaybackFunction = int32_t (*)(int32_t);
+using ZXNorvanePlaySweepFunction = int32_t (*)(const ZXNorvaneRecordedSweep*);

@@ -28,6 +28,8 @@ class NorvaneLibrary {
         Resolve(catchUp, "ZXNorvaneCatchUp");
         Resolve(waitIdle, "ZXNorvaneWaitIdle");
         Resolve(getStatistics, "ZXNorvaneGetStatistics");
+        Resolve(playback, "ZXNorvanePlayback");
+        Resolve(playSweep, "ZXNorvanePlaySweep");
         if (getApi != nullptr) {
             api = getApi();
             sounder = api->GetSounder();
@@ -71,6 +73,8 @@ class NorvaneLibrary {
     ZXNorvaneCatchUpFunction catchUp = nullptr;
     ZXNorvaneWaitIdleFunction waitIdle = nullptr;
     ZXNorvaneGetStatisticsFunction getStatistics = nullptr;
+    ZXNorvanePlaybackFunction playback = nullptr;
+    ZXNorvanePlaySweepFunction playSweep = nullptr;
     ZXNorvaneAPI* api = nullptr;
     ZXSounder* sounder = nullptr;
     ZXModeEncoder* encoder = nullptr;
