@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/DepthModel.h"
 #include "host/NmeaLog.h"
 #include "host/Voyage.h"
 #include "hostfamily/PosType.h"
@@ -23,13 +24,6 @@ struct ShipSnapshot {
     double speedKnots = kUndefined;
     double depthMetres = kUndefined;
     double temperatureCelsius = kUndefined;
-};
-
-// Charted depths around the track, for the host's depth source.
-class DepthModel {
-  public:
-    virtual ~DepthModel() = default;
-    virtual std::optional<double> DepthAt(double latitude, double longitude) const = 0;
 };
 
 class ShipFeed {
