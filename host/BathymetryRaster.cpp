@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <sstream>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -38,6 +39,12 @@ class QuietErrors {
         return message != nullptr && *message != '\0' ? std::string(": ") + message : std::string();
     }
 };
+
+std::string Number(double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
 
 void RegisterDrivers() {
     static std::once_flag once;
@@ -176,8 +183,8 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     raster->shallowest_ = std::max(0.0, raster->elevations_ ? -high : low);
     if (raster->deepest_ <= 0.0) {
         error = "the raster " + path + " holds no depth below the sea (its values, read as " +
-                (raster->elevations_ ? "elevations" : "depths") + ", run from " +
-                std::to_string(low) + " to " + std::to_string(high) + ")";
+                (raster->elevations_ ? "elevations" : "depths") + ", run from " + Number(low) +
+                " to " + Number(high) + ")";
         return nullptr;
     }
     return raster;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -41,10 +42,19 @@ bool ParseNumber(std::string_view field, double& value) {
     return error == std::errc() && end == field.data() + field.size();
 }
 
+// A field as it can be shown on a terminal: the first few characters, those
+// that are not printable ASCII as '?'.
 std::string Quoted(std::string_view field) {
     field = Trim(field);
     constexpr std::size_t kShown = 24;
-    return "'" + std::string(field.substr(0, kShown)) + (field.size() > kShown ? "...'" : "'");
+    std::string shown(field.substr(0, kShown));
+    for (char& ch : shown) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte >= 0x7F) {
+            ch = '?';
+        }
+    }
+    return "'" + shown + (field.size() > kShown ? "...'" : "'");
 }
 
 }  // namespace
@@ -127,6 +137,11 @@ void HistoricProfileCsv::Bad(std::string reason) {
 }
 
 bool HistoricProfileCsv::AddFile(const std::string& path, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "the historic profile " + path + " is a folder";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot read the historic profile " + path;

@@ -149,6 +149,14 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
     names += line;
     app.footer(
         "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
+        "\nWith --bathymetry, positions outside the raster, next to a no-data cell or above\n"
+        "the sea get no depth; a grid without a coordinate system is read as WGS84\n"
+        "degrees. Without it, the built-in voyage answers from its modelled sea floor\n"
+        "and a replayed log has no depths to give.\n"
+        "\nA --historic file has one sounding a line, separated by commas, semicolons or\n"
+        "tabs, with a decimal point; a header line, blank lines and # comments are passed\n"
+        "over, bad lines are named and set aside. Without it, the built-in voyage hands\n"
+        "over an earlier survey of its last stretch, run the other way.\n"
         "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
         names + "\n");
 }

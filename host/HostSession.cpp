@@ -202,8 +202,11 @@ bool HostSession::OpenSeaFloor(std::string& error) {
         return false;
     }
     historic_ = csv.Points();
-    historicOrigin_ = options_.historicPath + ", " + std::to_string(csv.BadLineCount()) +
-                      (csv.BadLineCount() == 1 ? " bad line" : " bad lines") + " set aside";
+    historicOrigin_ =
+        options_.historicPath + ", " +
+        (csv.BadLineCount() == 0   ? std::string("no bad line")
+         : csv.BadLineCount() == 1 ? std::string("1 bad line set aside")
+                                   : std::to_string(csv.BadLineCount()) + " bad lines set aside");
     return true;
 }
 
