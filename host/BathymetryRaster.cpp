@@ -22,6 +22,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The most cells read at once: 32 MB of doubles. Positions spread wider than
 // that are read cell by cell.
 constexpr long long kMostCellsAtOnce = 4LL * 1024 * 1024;
+// The most cells looked at when a raster is opened.
+constexpr long long kMostCellsScanned = 64LL * 1024 * 1024;
 
 // GDAL's own errors, kept quiet while a raster is opened and read, with the
 // last one at hand for the message.
@@ -149,17 +151,24 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     raster->offset_ = hasOffset && std::isfinite(offset) ? offset : 0.0;
 
     // One pass over the values, a few rows at a time: the range, and the sign
-    // of most of them when the caller leaves it open.
+    // of most of them when the caller leaves it open. A raster too large to
+    // read through at start (a world grid) is read one cell in step each way.
+    const long long cellCount = static_cast<long long>(raster->width_) * raster->height_;
+    const int step = static_cast<int>(std::ceil(std::sqrt(
+        static_cast<double>(std::max(cellCount, kMostCellsScanned)) / kMostCellsScanned)));
+    const int outWidth = (raster->width_ + step - 1) / step;
+    const int outHeight = (raster->height_ + step - 1) / step;
+    const int rowsAtOnce = static_cast<int>(std::max<long long>(1, kMostCellsAtOnce / outWidth));
     long long negative = 0;
     long long positive = 0;
     double low = std::numeric_limits<double>::infinity();
     double high = -std::numeric_limits<double>::infinity();
-    const int rowsAtOnce =
-        static_cast<int>(std::max<long long>(1, kMostCellsAtOnce / raster->width_));
     std::vector<double> cells;
-    for (int row = 0; row < raster->height_; row += rowsAtOnce) {
-        const int rows = std::min(rowsAtOnce, raster->height_ - row);
-        if (!raster->Read(0, row, raster->width_, rows, cells)) {
+    for (int outRow = 0; outRow < outHeight; outRow += rowsAtOnce) {
+        const int rows = std::min(rowsAtOnce, outHeight - outRow);
+        const int row = outRow * step;
+        if (!raster->Read(0, row, raster->width_, std::min(rows * step, raster->height_ - row),
+                          cells, outWidth, rows)) {
             error = "cannot read band 1 of the raster " + path + quiet.Last();
             return nullptr;
         }
@@ -190,10 +199,12 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     return raster;
 }
 
-bool BathymetryRaster::Read(int column, int row, int columns, int rows,
-                            std::vector<double>& values) const {
-    values.resize(static_cast<std::size_t>(columns) * rows);
-    if (band_->RasterIO(GF_Read, column, row, columns, rows, values.data(), columns, rows,
+bool BathymetryRaster::Read(int column, int row, int columns, int rows, std::vector<double>& values,
+                            int outColumns, int outRows) const {
+    outColumns = outColumns > 0 ? outColumns : columns;
+    outRows = outRows > 0 ? outRows : rows;
+    values.resize(static_cast<std::size_t>(outColumns) * outRows);
+    if (band_->RasterIO(GF_Read, column, row, columns, rows, values.data(), outColumns, outRows,
                         GDT_Float64, 0, 0, nullptr) != CE_None) {
         return false;
     }
