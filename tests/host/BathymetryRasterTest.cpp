@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "host/HostObjectsImpl.h"
 #include "tests/support/HostRun.h"
 #include "tests/support/TestRaster.h"
 
@@ -204,4 +205,34 @@ TEST_F(BathymetryRasterTest, RefusesWhatHoldsNoDepth) {
     }
     std::filesystem::remove(text);
     std::filesystem::remove(empty);
+}
+
+// The host's depth source over the raster, as the module asks it: every
+// point filled, the undefined marker where the raster has no depth, false
+// when none has one or for another kind of data.
+TEST_F(BathymetryRasterTest, DepthSourceAnswersTheModulesQueries) {
+    const auto grid = Open(gridPath_);
+    ASSERT_TRUE(grid);
+    ModelDepthSource source(grid.get(), grid->DeepestDepth());
+    ModelDepthSource none(nullptr);
+    EXPECT_TRUE(source.IsAvailable());
+    EXPECT_FALSE(none.IsAvailable());
+    EXPECT_DOUBLE_EQ(source.GetMaximumDepth(), 140.0);
+
+    auto at = [](double latitude, double longitude) {
+        return DepthQueryPoint{latitude * kDeg, longitude * kDeg, 0.0};
+    };
+    std::vector<DepthQueryPoint> points = {at(47.525, -5.175), at(47.53, -5.16), at(47.8, -5.2)};
+    const double south = 47.5 * kDeg, west = -5.3 * kDeg, north = 47.7 * kDeg, east = -5.1 * kDeg;
+    ASSERT_TRUE(source.QueryDepths(points, south, west, north, east, kDataKindDepth));
+    EXPECT_NEAR(points[0].depth, 135.0, 1e-6);
+    EXPECT_EQ(points[1].depth, kUndefined);
+    EXPECT_EQ(points[2].depth, kUndefined);
+
+    std::vector<DepthQueryPoint> outside = {at(47.8, -5.2)};
+    EXPECT_FALSE(source.QueryDepths(outside, south, west, north, east, kDataKindDepth));
+    EXPECT_FALSE(source.QueryDepths(points, south, west, north, east, kDataKindTemperature));
+    EXPECT_FALSE(none.QueryDepths(points, south, west, north, east, kDataKindDepth));
+    EXPECT_EQ(source.Queries(), 3);
+    EXPECT_EQ(source.Answered(), 1);
 }
