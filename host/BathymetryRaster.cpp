@@ -11,6 +11,7 @@
 #pragma GCC diagnostic ignored "-Wshadow"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #include <cpl_error.h>
+#include <cpl_string.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #pragma GCC diagnostic pop
@@ -80,6 +81,11 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     GDALDataset& dataset = *raster->dataset_;
     if (dataset.GetRasterCount() < 1) {
         error = "the raster " + path + " has no band";
+        // A NetCDF or HDF file of several variables: name one of them.
+        if (const char* first =
+                CSLFetchNameValue(dataset.GetMetadata("SUBDATASETS"), "SUBDATASET_1_NAME")) {
+            error += " of its own; give one of its variables, such as " + std::string(first);
+        }
         return nullptr;
     }
     raster->band_ = dataset.GetRasterBand(1);
