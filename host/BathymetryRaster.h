@@ -74,7 +74,12 @@ class BathymetryRaster final : public DepthModel {
     std::string Describe() const;
 
   private:
-    bool Scan(std::string& error);
+    // Positions (latitude, longitude) in the raster's cells, counted from its
+    // north-west corner; NaN where they cannot be placed.
+    void ToPixels(const std::vector<std::pair<double, double>>& positions, std::vector<double>& px,
+                  std::vector<double>& py) const;
+    std::vector<double> SampleAtPixels(const std::vector<double>& px,
+                                       const std::vector<double>& py) const;
     // The raster's values (scale and offset applied) in a window of cells,
     // read into outColumns by outRows when given; NaN for no-data.
     bool Read(int column, int row, int columns, int rows, std::vector<double>& values,

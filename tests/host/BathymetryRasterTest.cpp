@@ -154,10 +154,32 @@ TEST_F(BathymetryRasterTest, SamplesBilinearlyInTheRastersOwnCoordinates) {
     EXPECT_DOUBLE_EQ(grid->DeepestDepth(), 140.0);
 }
 
-// A grid over the raster's own bounds samples the centres of its cells.
+// A grid over the raster's own bounds samples the centres of its cells; over
+// a projected raster it agrees with the positions sampled one by one.
 TEST_F(BathymetryRasterTest, SamplesAGridOverItsBounds) {
     const auto grid = Open(gridPath_);
-    ASSERT_TRUE(grid);
+    const auto utm = Open(utmPath_);
+    ASSERT_TRUE(grid && utm);
+    const GeoBox around{47.4995 * kDeg, -3.0035 * kDeg, 47.5035 * kDeg, -2.9985 * kDeg};
+    const DepthGrid sampled = utm->SampleGrid(around, 70, 45);
+    int inside = 0;
+    for (int row = 0; row < sampled.rows; ++row) {
+        const double latitude = around.north - (row + 0.5) * (around.north - around.south) / 45;
+        for (int column = 0; column < sampled.columns; ++column) {
+            const double longitude =
+                around.west + (column + 0.5) * (around.east - around.west) / 70;
+            const auto one = utm->DepthAt(latitude, longitude);
+            const double many = sampled.At(column, row);
+            SCOPED_TRACE(testing::Message() << "column " << column << ", row " << row);
+            ASSERT_EQ(one.has_value(), !std::isnan(many));
+            if (one) {
+                EXPECT_NEAR(many, *one, 1e-3);
+                ++inside;
+            }
+        }
+    }
+    EXPECT_GT(inside, 70 * 45 / 4);
+
     const GeoBox& bounds = grid->Bounds();
     EXPECT_NEAR(bounds.south, 47.5 * kDeg, 1e-9);
     EXPECT_NEAR(bounds.north, 47.7 * kDeg, 1e-9);
