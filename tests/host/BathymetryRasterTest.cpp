@@ -206,6 +206,12 @@ TEST_F(BathymetryRasterTest, RefusesWhatHoldsNoDepth) {
     TestRaster nothing = UtmElevations();
     std::fill(nothing.values.begin(), nothing.values.end(), -32768.0);
     ASSERT_TRUE(WriteTestRaster(empty, nothing));
+    // Two variables in one file: neither is the raster until named.
+    const std::string variables = TempPath("variables.nc");
+    TestRaster two = GeographicDepths();
+    two.driver = "netCDF";
+    two.bands = 2;
+    ASSERT_TRUE(WriteTestRaster(variables, two));
     struct Case {
         std::string path;
         RasterValues values;
@@ -215,6 +221,7 @@ TEST_F(BathymetryRasterTest, RefusesWhatHoldsNoDepth) {
         {TempPath("missing.tif"), RasterValues::Auto, "cannot open"},
         {text, RasterValues::Auto, "cannot open"},
         {empty, RasterValues::Auto, "no valid value"},
+        {variables, RasterValues::Auto, "give one of its variables, such as NETCDF:"},
         // Elevations below the sea read as depths are all above it.
         {utmPath_, RasterValues::Depths, "no depth below the sea"},
     };
@@ -225,8 +232,14 @@ TEST_F(BathymetryRasterTest, RefusesWhatHoldsNoDepth) {
         EXPECT_NE(error.find(c.path), std::string::npos) << error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
     }
+    // The variable named in the refusal opens.
+    std::string error;
+    BathymetryRaster::Open(variables, RasterValues::Auto, error);
+    const std::string named = error.substr(error.find("such as ") + 8);
+    EXPECT_NE(BathymetryRaster::Open(named, RasterValues::Auto, error), nullptr) << named;
     std::filesystem::remove(text);
     std::filesystem::remove(empty);
+    std::filesystem::remove(variables);
 }
 
 // The host's depth source over the raster, as the module asks it: every

@@ -17,7 +17,7 @@ bool WriteTestRaster(const std::string& path, const TestRaster& raster) {
         return false;
     }
     GDALDatasetUniquePtr source(
-        memory->Create("", raster.width, raster.height, 1, GDT_Float32, nullptr));
+        memory->Create("", raster.width, raster.height, raster.bands, GDT_Float32, nullptr));
     std::array<double, 6> transform = raster.geoTransform;
     source->SetGeoTransform(transform.data());
     if (raster.epsg != 0) {
@@ -25,14 +25,16 @@ bool WriteTestRaster(const std::string& path, const TestRaster& raster) {
         srs.importFromEPSG(raster.epsg);
         source->SetSpatialRef(&srs);
     }
-    GDALRasterBand* band = source->GetRasterBand(1);
-    if (raster.noData) {
-        band->SetNoDataValue(*raster.noData);
-    }
-    std::vector<double> values = raster.values;
-    if (band->RasterIO(GF_Write, 0, 0, raster.width, raster.height, values.data(), raster.width,
-                       raster.height, GDT_Float64, 0, 0, nullptr) != CE_None) {
-        return false;
+    for (int index = 1; index <= raster.bands; ++index) {
+        GDALRasterBand* band = source->GetRasterBand(index);
+        if (raster.noData) {
+            band->SetNoDataValue(*raster.noData);
+        }
+        std::vector<double> values = raster.values;
+        if (band->RasterIO(GF_Write, 0, 0, raster.width, raster.height, values.data(), raster.width,
+                           raster.height, GDT_Float64, 0, 0, nullptr) != CE_None) {
+            return false;
+        }
     }
     GDALDatasetUniquePtr copy(
         target->CreateCopy(path.c_str(), source.get(), FALSE, nullptr, nullptr, nullptr));

@@ -13,6 +13,7 @@ struct TestRaster {
     int epsg = 0;                // 0: no coordinate system
     std::vector<double> values;  // row by row from the top
     std::optional<double> noData;
+    int bands = 1;  // each with the same values
 };
 
 // False when GDAL could not write it.
