@@ -23,6 +23,9 @@ struct HostOptions {
     double durationSeconds = 0;       // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
     short light = 0;  // 0 day, 1 dusk, 2 night
+    std::string bathymetryPath;             // empty: the feed's own sea floor, if any
+    std::string bathymetryValues = "auto";  // auto, depths or elevations
+    std::string historicPath;               // empty: the feed's earlier survey, if any
     // The trawl for the whole run; none: the built-in voyage shoots its own
     // on its fishing legs, a replay has none.
     std::optional<TrawlParameters> trawl;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/DepthModel.h"
 #include "host/NmeaLog.h"
 #include "host/Voyage.h"
 #include "hostfamily/PosType.h"
@@ -26,13 +27,6 @@ struct ShipSnapshot {
     bool towing = false;  // the ship has its net out
 };
 
-// Charted depths around the track, for the host's depth source.
-class DepthModel {
-  public:
-    virtual ~DepthModel() = default;
-    virtual std::optional<double> DepthAt(double latitude, double longitude) const = 0;
-};
-
 class ShipFeed {
   public:
     virtual ~ShipFeed() = default;
@@ -45,6 +39,8 @@ class ShipFeed {
     virtual const DepthModel& Depths() const = 0;
     virtual std::string Describe() const = 0;
     virtual double DraughtMetres() const { return 4.5; }
+    // A profile surveyed earlier along part of the track, if the feed has one.
+    virtual std::vector<HistoricPoint> EarlierSurvey() const { return {}; }
 };
 
 // The built-in trawler voyage, one snapshot every cycleSeconds of ship time (the whole
@@ -58,6 +54,7 @@ class BuiltInFeed final : public ShipFeed, private DepthModel {
     const DepthModel& Depths() const override { return *this; }
     std::string Describe() const override;
     double DraughtMetres() const override { return voyage_.DraughtMetres(); }
+    std::vector<HistoricPoint> EarlierSurvey() const override { return Voyage::EarlierSurvey(); }
 
   private:
     std::optional<double> DepthAt(double latitude, double longitude) const override;
