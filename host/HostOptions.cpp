@@ -55,19 +55,6 @@ class Checks {
         });
     }
 
-    CLI::Validator OneOf(const std::string& option, std::vector<std::string> words) {
-        return Check(option, [option, words](const std::string& text) -> std::string {
-            if (std::find(words.begin(), words.end(), text) != words.end()) {
-                return {};
-            }
-            std::string list;
-            for (const std::string& word : words) {
-                list += (list.empty() ? "" : ", ") + word;
-            }
-            return option + " needs one of " + list + ", not '" + text + "'";
-        });
-    }
-
     // NAME or NAME=ARG, NAME one of the module's commands.
     CLI::Validator Command(const std::string& option) {
         return Check(option, [option](const std::string& text) -> std::string {
