@@ -54,6 +54,15 @@ class Checks {
         });
     }
 
+    // One of the display modes' names.
+    CLI::Validator Mode(const std::string& option) {
+        return Check(option, [option](const std::string& text) -> std::string {
+            return DisplayModeNamed(text) < 0
+                       ? option + " needs profile, echogram or historic, not '" + text + "'"
+                       : std::string();
+        });
+    }
+
     const std::string& Failure() const { return *failure_; }
 
   private:
@@ -76,7 +85,7 @@ class Checks {
 
 // One declaration per option; commandTexts receives the --command values.
 void Declare(CLI::App& app, Checks& checks, HostOptions& options,
-             std::vector<std::string>& commandTexts) {
+             std::vector<std::string>& commandTexts, std::string& modeText) {
     app.description(
         "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
         "shows what it draws.");
@@ -95,6 +104,11 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
     app.add_option("--profile", options.profilePath, "settings profile (default: below)")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--profile"));
+    app.add_option("--mode", modeText,
+                   "display mode at start: profile, echogram (the sounder's pixel view) or\n"
+                   "historic (default: the profile's, else the module's own)")
+        ->type_name("MODE")
+        ->check(checks.Mode("--mode"));
     app.add_flag("--window", options.window,
                  "show the view in a window instead of writing pictures");
     app.add_option("--duration", options.durationSeconds,
@@ -126,6 +140,16 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
 
 }  // namespace
 
+int DisplayModeNamed(const std::string& name) {
+    const char* const names[] = {"profile", "echogram", "historic"};
+    for (int mode = 0; mode < 3; ++mode) {
+        if (name == names[mode]) {
+            return mode;
+        }
+    }
+    return -1;
+}
+
 std::string DefaultProfilePath() {
     std::filesystem::path base;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
@@ -143,7 +167,8 @@ std::string HostUsage() {
     Checks checks;
     HostOptions options;
     std::vector<std::string> commandTexts;
-    Declare(app, checks, options, commandTexts);
+    std::string modeText;
+    Declare(app, checks, options, commandTexts, modeText);
     return app.help();
 }
 
@@ -152,7 +177,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
     CLI::App app("", "plotrex-host");
     Checks checks;
     std::vector<std::string> commandTexts;
-    Declare(app, checks, options, commandTexts);
+    std::string modeText;
+    Declare(app, checks, options, commandTexts, modeText);
     app.allow_extras();
     try {
         // CLI11 takes the arguments last first.
@@ -188,6 +214,9 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
             command.hasArgument = true;
         }
         options.commands.push_back(command);
+    }
+    if (!modeText.empty()) {
+        options.displayMode = DisplayModeNamed(modeText);
     }
     if (options.profilePath.empty()) {
         options.profilePath = DefaultProfilePath();

@@ -78,6 +78,11 @@ const char* const kGraphKeys[] = {"PLOTREX_DATA_DEPTH",     "PLOTREX_DATA_TEMP",
                                   "PLOTREX_DATA_MOBILE",    "PLOTREX_DATA_DRECK_CHALUT",
                                   "PLOTREX_DATA_ETR",       "PLOTREX_DATA_ASCOPE"};
 
+// The echo-sounder's commands, which change what it sends next.
+bool IsSounderCommand(const std::string& name) {
+    return name.rfind("PLOTREX_ETR_", 0) == 0;
+}
+
 // printf into a string of whatever length it takes.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -241,17 +246,15 @@ int HostSession::Run() {
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
                      module.vesselSource.get(), kWithEchogram);
     data->LoadSettings();
-    if (data->GetMode() == 1) {
-        // The echogram's own window is not built yet: its graphs go to the
-        // profile view meanwhile.
-        data->SetMode(0);
+    if (options_.displayMode >= 0) {
+        // The module falls back on the profile view when it cannot show the mode.
+        data->SetMode(options_.displayMode);
     }
     module.chartDisplay = data->CreateDisplay();
     module.chartDisplay->LoadSettings(0);
 
     data->CreateViewForMode();
-    const double unitsPerPixel = Convert(kMetresPerPixelAtLevel7, kUnitMetre, kUnitRadianOfArc);
-    module.viewOpen = data->OpenView(&module.devices, unitsPerPixel, kReferenceLevel);
+    module.viewOpen = OpenView(module);
     if (!module.viewOpen) {
         // Nothing to show: the module is taken down unsaved, the profile as it was.
         std::cerr << "plotrex-host: the module opened no view (display mode " << data->GetMode()
@@ -259,9 +262,6 @@ int HostSession::Run() {
         TakeDown(module);
         return 1;
     }
-    // The view fills the frame.
-    module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
-
     bool sailed = true;
     if (options_.window) {
         if (!sdl_->Show(module.frame.GetSafeHwnd(), WindowTitle(module), error)) {
@@ -287,6 +287,28 @@ int HostSession::Run() {
         return 1;
     }
     return saved && sailed && !pictureFailed_ ? 0 : 1;
+}
+
+bool HostSession::OpenView(Module& module) {
+    const double unitsPerPixel = Convert(kMetresPerPixelAtLevel7, kUnitMetre, kUnitRadianOfArc);
+    if (!module.data->OpenView(&module.devices, unitsPerPixel, kReferenceLevel)) {
+        return false;
+    }
+    // The view fills the frame.
+    RECT frame{};
+    module.frame.GetClientRect(&frame);
+    module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(frame.right, frame.bottom));
+    return true;
+}
+
+void HostSession::NextMode(Module& module) {
+    // The other kind of view cannot take over the open one: closed (its
+    // layout saved), the mode set, a view of the new mode made and opened.
+    const int next = (module.data->GetMode() + 1) % 3;
+    module.data->CloseView();
+    module.data->SetMode(next);
+    module.data->CreateViewForMode();
+    module.viewOpen = OpenView(module);
 }
 
 void HostSession::TakeDown(Module& module) {
@@ -326,6 +348,16 @@ void HostSession::Fed(const ShipSnapshot& snapshot) {
 }
 
 void HostSession::SailHeadless(Module& module) {
+    // The sounder shows a new display mode or range in the sweeps it sends
+    // after the change: its commands go before the voyage, so that the
+    // pictures show them.
+    for (const HostCommand& command : options_.commands) {
+        if (IsSounderCommand(command.name) &&
+            SendCommand(module, command.name,
+                        command.hasArgument ? command.argument.c_str() : nullptr) == 0) {
+            unhandledCommands_.push_back(command.name);
+        }
+    }
     ProgressBar progress(nmea_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
@@ -348,6 +380,9 @@ void HostSession::SailHeadless(Module& module) {
         SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
     }
     for (const HostCommand& command : options_.commands) {
+        if (IsSounderCommand(command.name)) {
+            continue;  // sent before the voyage
+        }
         if (SendCommand(module, command.name,
                         command.hasArgument ? command.argument.c_str() : nullptr) == 0) {
             unhandledCommands_.push_back(command.name);
@@ -415,6 +450,9 @@ void HostSession::OnKey(Module& module, int key) {
             break;
         case 'f':
             SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
+            break;
+        case 'm':
+            NextMode(module);
             break;
         case 'n':
             module.dayNight = static_cast<short>((module.dayNight + 1) % 3);
@@ -499,6 +537,41 @@ bool HostSession::TakePicture(Module& module, const std::string& name) {
     return true;
 }
 
+std::string HostSession::DescribePanes(Module& module) {
+    // What the sounder shows, as the echogram's command states tell.
+    auto display = [&](const char* param) {
+        return CommandChecked(module, "PLOTREX_ETR_DISPLAY", param);
+    };
+    const bool hf = CommandChecked(module, "PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_HF_PARAM");
+    const std::string frequency = hf ? "HF" : "LF";
+    std::string first = frequency;
+    std::string second;
+    if (display("PLOTREX_ETR_DUALFREQ_PARAM")) {
+        first = "HF";
+        second = "LF";
+    } else if (display("PLOTREX_ETR_MARKERZOOM_PARAM")) {
+        second = frequency + " marker zoom";
+    } else if (display("PLOTREX_ETR_BOTTOMZOOM_PARAM")) {
+        second = frequency + " bottom zoom";
+    } else if (display("PLOTREX_ETR_BOTTOMLOCK_PARAM")) {
+        second = frequency + " bottom lock";
+    } else if (display("PLOTREX_ETR_BOTTOMDISCR_PARAM")) {
+        second = frequency + " bottom discrimination";
+    }
+    if (second.empty()) {
+        return "one pane: " + first;
+    }
+    // Two panes share the window along its longer side.
+    RECT client{};
+    if (HWND view = module.frame.ViewWindow()) {
+        ::GetClientRect(view, &client);
+    }
+    if (client.right > client.bottom) {
+        return "two panes side by side: " + second + " (left), " + first + " (right)";
+    }
+    return "two panes stacked: " + first + " (top), " + second + " (bottom)";
+}
+
 std::string HostSession::Summary(Module& module) {
     ModuleDataPlotrexInterface* data = module.data;
     std::string text;
@@ -522,10 +595,14 @@ std::string HostSession::Summary(Module& module) {
             "C\n",
             temperaturesFed_.count, temperaturesFed_.low, temperaturesFed_.high);
     }
-    if (module.viewOpen) {
+    if (module.viewOpen && data->GetMode() == 1) {
+        add("View: echogram, %s\n", DescribePanes(module).c_str());
+    } else if (module.viewOpen) {
         // What the title of the window shows, without the program's name.
         const std::string view = WindowTitle(module);
         add("View:%s\n", view.substr(std::string("Plotrex").size()).c_str());
+    }
+    if (module.viewOpen) {
         // The graphs the view holds, as its show-and-hide states tell.
         std::string graphs;
         int count = 0;

@@ -33,6 +33,13 @@ class HostSession {
     void SailHeadless(Module& module);
     void SailInWindow(Module& module);
     void OnKey(Module& module, int key);
+    // Opens the view made for the module's mode and fits it to the frame.
+    bool OpenView(Module& module);
+    // The next display mode, in a view made afresh.
+    void NextMode(Module& module);
+    // The echogram's panes as the sounder's display states and the view's
+    // shape make them.
+    std::string DescribePanes(Module& module);
     // Sends a named command to the view; its result (0: not handled).
     long SendCommand(Module& module, const std::string& name, const char* argument);
     // Asks the view for a command's state; false when no one knows the command.
