@@ -146,9 +146,8 @@ void PlotrexViewPixel::MakeDisplay(Slot& slot, PlotrexData* data) {
     if (slot.display != nullptr) {
         return;
     }
-    if (PlotrexDisplay* display = data->CreateDisplay()) {
-        slot = Slot{display, data};
-    }
+    // The graph answers commands even when it made no display.
+    slot = Slot{data->CreateDisplay(), data};
 }
 
 void PlotrexViewPixel::Load(Serializater& s) {
