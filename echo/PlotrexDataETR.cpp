@@ -7,6 +7,7 @@
 #include "echo/CEtrModeManager.h"
 #include "echo/ETROGRDataSource.h"
 #include "echo/EtrSweepRecorder.h"
+#include "echo/PlotrexDisplayETR.h"
 #include "echo/SounderLibrary.h"
 #include "hostfamily/HostObjects.h"
 #include "module/CommandNames.h"
@@ -60,7 +61,7 @@ PlotrexDataETR::~PlotrexDataETR() {
 }
 
 PlotrexDisplay* PlotrexDataETR::CreateDisplay() {
-    return nullptr;
+    return new PlotrexDisplayETR(this);
 }
 
 bool PlotrexDataETR::Initialize(HostNotificationSink* notificationSink) {
