@@ -13,6 +13,7 @@
 #include "drawing/VexanDeviceDX9.h"
 #include "echo/CEtrModeManager.h"
 #include "echo/EtrSweepRecorder.h"
+#include "echo/PlotrexDisplayETR.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
 #include "graphdata/PlotrexDataProfile.h"
@@ -123,6 +124,11 @@ bool PlotrexViewPixel::Init(DXDesktopDeviceManager* deviceManager,
         if (std::strcmp(name, kGraphEtr) == 0) {
             MakeDisplay(echograms_[0], data);
             MakeDisplay(echograms_[1], data);
+            for (int channel = 0; channel < 2; ++channel) {
+                if (auto* pane = dynamic_cast<PlotrexDisplayETR*>(echograms_[channel].display)) {
+                    pane->SetChannel(true, static_cast<std::uint16_t>(channel));
+                }
+            }
         } else if (std::strcmp(name, kGraphAScope) == 0) {
             MakeDisplay(aScopes_[0], data);
             MakeDisplay(aScopes_[1], data);
@@ -187,8 +193,8 @@ void PlotrexViewPixel::Shutdown() {
 
 void PlotrexViewPixel::RebuildEchogramColours() {
     for (const Slot& slot : echograms_) {
-        if (slot.display != nullptr) {
-            slot.display->SetModified();
+        if (auto* pane = dynamic_cast<PlotrexDisplayETR*>(slot.display)) {
+            pane->RebuildColours();
         }
     }
 }

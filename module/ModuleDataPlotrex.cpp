@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "echo/PlotrexDataETR.h"
+#include "echo/PlotrexDisplayETR.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataAScope.h"
 #include "graphdata/PlotrexDataProfile.h"
@@ -298,7 +299,12 @@ void ModuleDataPlotrex::SetDayNightMode(short mode) {
     styles_.SetLightMode(mode);
     styles_.SetViewLightMode(mode);
     gDayNightMode = mode;
-    if (PlotrexViewPixel* pixelView = PixelView()) {
+    if (PlotrexView* view = ProfileView()) {
+        if (auto* echogram = dynamic_cast<PlotrexDisplayETR*>(
+                view->GetOrganizer().FindDisplayByName(kGraphEtr))) {
+            echogram->RebuildColours();
+        }
+    } else if (PlotrexViewPixel* pixelView = PixelView()) {
         pixelView->RebuildEchogramColours();
     }
 }
