@@ -3,6 +3,7 @@
 // the sounder library would hand them over. Depths are metres with the fake
 // sounder's unit (0): the library's record carries tenths, and the sample
 // count is converted with them.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -29,11 +30,12 @@ inline void Deliver(std::uint16_t channel, double topMetres, double spanMetres,
 
 // An echo-sounder's picture of a column of water: a surface band, a plankton
 // layer, a fish school, the bottom with a tail that fades into the ground.
-inline std::vector<std::uint8_t> Column(int count, double spanMetres, double bottomMetres,
-                                        double schoolMetres = 0.0) {
+// The column covers topMetres to topMetres + spanMetres.
+inline std::vector<std::uint8_t> Column(int count, double topMetres, double spanMetres,
+                                        double bottomMetres, double schoolMetres = 0.0) {
     std::vector<std::uint8_t> samples(static_cast<std::size_t>(count), 0);
     for (int i = 0; i < count; ++i) {
-        const double depth = i * spanMetres / count;
+        const double depth = topMetres + i * spanMetres / count;
         int level = 0;
         if (depth < 2.5) {
             level = 11 - static_cast<int>(depth * 3.0);

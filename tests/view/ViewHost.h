@@ -51,7 +51,9 @@ class ViewHost {
     // The main window's client area, in screen coordinates.
     static constexpr RECT kHostRect{100, 50, 900, 530};
 
-    explicit ViewHost(bool withMainWindow = true, RECT hostRect = kHostRect) {
+    // withEchogram: the module records a sounder's sweeps (install the
+    // sounder first).
+    explicit ViewHost(bool withMainWindow = true, RECT hostRect = kHostRect, int withEchogram = 0) {
         gLabelFontSizeMultiplier = 1;
         gDayNightMode = 0;
         if (withMainWindow) {
@@ -59,7 +61,7 @@ class ViewHost {
             profile.App().m_pMainWnd = &mainWindow;
         }
         managerReady = manager.Init();
-        data.Initialize(&source, nullptr, nullptr, nullptr, 0);
+        data.Initialize(&source, nullptr, nullptr, nullptr, withEchogram);
     }
     ~ViewHost() { data.Terminate(); }
     ViewHost(const ViewHost&) = delete;
