@@ -14,7 +14,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     HostOptions options;
     std::string error;
     ASSERT_TRUE(Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile",
-                       "p.ini", "--window", "--duration", "2.5", "--command",
+                       "p.ini", "--window", "--duration", "2.5", "--mode", "historic", "--command",
                        "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_FIT_TO_WINDOW"},
                       options, error))
         << error;
@@ -24,6 +24,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_EQ(options.profilePath, "p.ini");
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.durationSeconds, 2.5);
+    EXPECT_EQ(options.displayMode, 2);
     ASSERT_EQ(options.commands.size(), 2U);
     EXPECT_EQ(options.commands[0].name, "PLOTREX_SCALE_VALUE");
     EXPECT_EQ(options.commands[0].argument, "9");
@@ -39,6 +40,7 @@ TEST(HostOptions, Defaults) {
     EXPECT_EQ(options.outDir, "plotrex-out");
     EXPECT_FALSE(options.window);
     EXPECT_EQ(options.speed, 60.0);
+    EXPECT_EQ(options.displayMode, -1);
     EXPECT_TRUE(options.commands.empty());
 }
 
@@ -77,9 +79,10 @@ TEST(HostOptions, HelpIsAskedForAndListsEveryOptionAndCommand) {
     ASSERT_TRUE(Parse({"--speed", "2", "--help"}, options, error)) << error;
     EXPECT_TRUE(options.help);
     const std::string usage = HostUsage();
-    for (const char* expected : {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE",
-                                 "--window", "--duration SECONDS", "--command NAME[=ARG]", "--help",
-                                 "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
+    for (const char* expected :
+         {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE", "--window",
+          "--duration SECONDS", "--mode MODE", "--command NAME[=ARG]", "--help",
+          "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
         EXPECT_NE(usage.find(expected), std::string::npos) << expected << "\n" << usage;
     }
 }
