@@ -1,7 +1,40 @@
 #include "echo/PlotrexDisplayETR.h"
 
+#include <cmath>
+#include <vector>
+
+#include "drawing/DeviceGraphics.h"
+#include "drawing/StyleTable.h"
+#include "echo/CEtrModeManager.h"
+#include "echo/EtrPaneLayout.h"
+#include "echo/EtrStrip.h"
+#include "echo/EtrSweepRecorder.h"
 #include "echo/EtrTextureRing.h"
 #include "echo/PlotrexDataETR.h"
+#include "hostfamily/Undefined.h"
+#include "layout/LinearPixelProjection.h"
+#include "platform/TickCount.h"
+#include "resources/ModuleStrings.h"
+#include "resources/Resource.h"
+
+namespace {
+
+constexpr BYTE kEchogramOpacity = 220;
+// The palette colour of the lines that mark the current window.
+constexpr unsigned kWindowLineColour = 31;
+constexpr double kWindowLineWidth = 1.5;
+// Silence after which the caption warns that no sweep arrives.
+constexpr std::uint32_t kSilenceMs = 10000;
+
+bool IsDefined(double pixel) {
+    return std::isfinite(pixel) && !IsUndefined(pixel) && pixel != LinearPixelProjection::kUnset;
+}
+
+// The caption of each pane kind, 0 to 5.
+constexpr UINT kKindCaptions[] = {IDS_DUAL_FREQ,   IDS_SINGLE_FREQ, IDS_MARKER_ZOOM,
+                                  IDS_BOTTOM_ZOOM, IDS_BOTTOM_LOCK, IDS_BOTTOM_DSCR};
+
+}  // namespace
 
 PlotrexDisplayETR::PlotrexDisplayETR(PlotrexData* data)
     : PlotrexDisplay(data), ring_(std::make_unique<EtrTextureRing>()) {
@@ -21,13 +54,103 @@ void PlotrexDisplayETR::SetChannel(bool pixelPane, std::uint16_t channel) {
 
 void PlotrexDisplayETR::RebuildColours() {
     ring_->Reset();
+    SetModified();
 }
 
-void PlotrexDisplayETR::Draw(short, VexanDevice*, RECT, const LinearPixelProjection&,
-                             const LinearPixelProjection&, StyleTable*) {
+void PlotrexDisplayETR::Draw(short layer, VexanDevice* device, RECT area,
+                             const LinearPixelProjection& x, const LinearPixelProjection& y,
+                             StyleTable* pens) {
+    PlotrexDataETR* echogram = GetEchogram();
+    if (pens == nullptr || device == nullptr || layer != 0 || echogram == nullptr) {
+        ClearModified();
+        return;
+    }
+    const CEtrModeManager& modes = GetEtrModeManager();
+    const int channel = pixelPane_ ? channel_ : modes.GetActiveChannel(true);
+    ZxEtrEchoContainer& store = echogram->GetStore(channel);
+    if (!ring_->Update(device, store, pixelPane_, *pens)) {
+        ClearModified();
+        return;
+    }
+
+    std::vector<EtrColumn> columns;
+    EtrPaneLayout layout;
+    if (pixelPane_) {
+        std::int32_t kind = -1;
+        modes.GetPaneKind(static_cast<std::int16_t>(channel), &kind);
+        const bool bottomFixed =
+            channel == 1 && (kind == kPaneBottomLock || kind == kPaneBottomDiscrimination);
+        layout = LayOutPixelPane(area, store, *ring_, bottomFixed, columns);
+    } else {
+        layout = LayOutTrackPane(store, *ring_, x, y, columns);
+    }
+    if (layout == EtrPaneLayout::kMissingRow) {
+        ring_->Reset();
+    } else if (layout == EtrPaneLayout::kColumns) {
+        if (!DrawStrips(device, ring_->GetTexture(), columns, kEchogramOpacity)) {
+            ring_->Reset();
+        } else if (!pixelPane_) {
+            DrawWindowLines(device, area, columns, *pens);
+        }
+    }
     ClearModified();
 }
 
-bool PlotrexDisplayETR::GetLegendEntry(std::string&) {
-    return false;
+void PlotrexDisplayETR::DrawWindowLines(VexanDevice* device, RECT area,
+                                        const std::vector<EtrColumn>& columns,
+                                        const StyleTable& pens) {
+    const EtrColumn& first = columns.front();
+    const EtrColumn& last = columns.back();
+    if (!IsDefined(first.x) || !IsDefined(last.x) || !IsDefined(last.top) ||
+        !IsDefined(last.bottom)) {
+        return;
+    }
+    COLORREF colour = 0;
+    pens.GetColour(kWindowLineColour, &colour);
+    DeviceGraphics graphics(device);
+    graphics.SetClip(area);
+    // The current window across the whole echogram.
+    const double top[] = {first.x, last.top, last.x, last.top};
+    const double bottom[] = {first.x, last.bottom, last.x, last.bottom};
+    graphics.DrawPolyline(top, 2, colour, kWindowLineWidth, 255);
+    graphics.DrawPolyline(bottom, 2, colour, kWindowLineWidth, 255);
+}
+
+bool PlotrexDisplayETR::GetLegendEntry(std::string& text) {
+    if (GetEchogram() == nullptr) {
+        return false;
+    }
+    const std::uint32_t silence = GetTickCount() - GetLastSweepTime();
+    if (silence > kSilenceMs) {
+        // The legend shows entries starting with "#w" as warnings.
+        text = std::string("#w") + LoadModuleString(IDS_NO_SWEEP);
+        return true;
+    }
+    const CEtrModeManager& modes = GetEtrModeManager();
+    const int active = modes.GetActiveChannel(false);
+    std::int32_t kind = -1;
+    modes.GetPaneKind(static_cast<std::int16_t>(active), &kind);
+
+    std::string mode;
+    if (pixelPane_ && kind >= 0 && kind <= 5) {
+        mode = LoadModuleString(kKindCaptions[kind]);
+    }
+    std::string frequency;
+    if (kind == kPaneDualFrequency) {
+        const int shown = pixelPane_ ? channel_ : active;
+        if (shown == 0 || shown == 1) {
+            frequency = LoadModuleString(shown == 0 ? IDS_HF : IDS_LF);
+        }
+    } else {
+        bool enabled = false;
+        bool checked = false;
+        modes.GetFrequencyState(true, &enabled, &checked);
+        frequency = LoadModuleString(checked ? IDS_HF : IDS_LF);
+    }
+    if (!mode.empty() && !frequency.empty()) {
+        text = mode + " - " + frequency;
+    } else {
+        text = mode.empty() ? frequency : mode;
+    }
+    return true;
 }

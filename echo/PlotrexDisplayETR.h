@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drawing/PlotrexDisplay.h"
 
 class PlotrexDataETR;
 class EtrTextureRing;
+struct EtrColumn;
 
 class PlotrexDisplayETR : public PlotrexDisplay {
   public:
@@ -38,6 +40,9 @@ class PlotrexDisplayETR : public PlotrexDisplay {
     const EtrTextureRing& GetRing() const { return *ring_; }
 
   private:
+    void DrawWindowLines(VexanDevice* device, RECT area, const std::vector<EtrColumn>& columns,
+                         const StyleTable& pens);
+
     std::unique_ptr<EtrTextureRing> ring_;
     bool pixelPane_ = false;
     std::uint16_t channel_ = 0;
