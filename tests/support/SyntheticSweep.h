@@ -46,7 +46,7 @@ inline std::vector<std::uint8_t> Column(int count, double topMetres, double span
         }
         if (depth >= bottomMetres) {
             const double below = depth - bottomMetres;
-            level = std::max(1, 15 - static_cast<int>(below * 1.5));
+            level = std::max(0, 15 - static_cast<int>(below * 1.5));
         }
         samples[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(level);
     }
