@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "direct3d/d3d9.h"
+#include "drawing/ClearFrame.h"
 #include "drawing/DeviceGraphics.h"
-#include "drawing/Palette.h"
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/PlotrexDisplayAScope.h"
 #include "drawing/StyleTable.h"
@@ -25,7 +25,6 @@
 #include "module/CommandNames.h"
 #include "module/CommandState.h"
 #include "module/ModuleWideValues.h"
-#include "platform/CDC.h"
 
 namespace {
 
@@ -327,7 +326,7 @@ void PlotrexViewPixel::OnPaint() {
         return;
     }
     // "ManageOrganizers"
-    ClearFrame();
+    ClearFrame(*device_, kClearColour);
     RECT client{};
     GetClientRect(&client);
     Layout(client.right, client.bottom);
@@ -358,24 +357,6 @@ void PlotrexViewPixel::OnPaint() {
     DrawDecorations(temperature);
     // "Present"
     device_->Present(POINT{0, 0});
-}
-
-void PlotrexViewPixel::ClearFrame() {
-    const std::uint32_t argb = PaletteColour(kClearColour, gDayNightMode) | 0xFF000000u;
-    if (IDirect3DDevice9* d3d = device_->GetD3DDevice()) {
-        // Direct3D may not touch the back buffer while its context is out.
-        if (auto* dx9 = dynamic_cast<VexanDeviceDX9*>(device_.get())) {
-            dx9->ReleaseDC();
-        }
-        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, argb, 1.0f, 0);
-        return;
-    }
-    if (CDC* dc = device_->GetDC()) {
-        const SIZE size = device_->GetSize();
-        dc->FillSolidRect(RECT{0, 0, size.cx, size.cy},
-                          RGB(static_cast<BYTE>(argb >> 16), static_cast<BYTE>(argb >> 8),
-                              static_cast<BYTE>(argb)));
-    }
 }
 
 bool PlotrexViewPixel::DrawTemperature() {

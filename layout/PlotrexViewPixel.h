@@ -96,7 +96,6 @@ class PlotrexViewPixel : public CWnd {
     std::int32_t AskGraphs(Ask ask);
 
     // The steps of a paint.
-    void ClearFrame();
     // False when no curve could be fitted over the first area.
     bool DrawTemperature();
     void DrawDecorations(bool temperatureShown);
