@@ -6,11 +6,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <thread>
 #include <vector>
 
 #include "echo/EtrSweepRecorder.h"
+#include "echo/EtrTextureRing.h"
 #include "echo/PlotrexDataETR.h"
+#include "tests/echo/EchogramScene.h"
 #include "tests/support/FakeSounder.h"
 
 namespace {
@@ -119,5 +122,66 @@ void BM_PollSweeps50(benchmark::State& state) {
     echogram.Terminate();
 }
 BENCHMARK(BM_PollSweeps50)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// This thread's processor time in seconds: two cores shared by several
+// programs make wall-clock times of a few milliseconds swing.
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// One frame copied from memory, in milliseconds of processor time: the median
+// of copies that rotate among frames larger together than the last-level cache.
+double FrameCopyFromMemoryMs() {
+    std::vector<std::vector<std::uint32_t>> frames(kFrames,
+                                                   std::vector<std::uint32_t>(kFramePixels, 7U));
+    std::vector<std::uint32_t> to(kFramePixels);
+    std::vector<double> ms;
+    for (int i = 0; i < 3 * kFrames; ++i) {
+        const double start = ThreadSeconds();
+        std::memcpy(to.data(), frames[static_cast<std::size_t>(i % kFrames)].data(),
+                    kFramePixels * sizeof(std::uint32_t));
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+        ms.push_back(1000.0 * (ThreadSeconds() - start));
+    }
+    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+    return ms[ms.size() / 2];
+}
+
+// A frame of the profile view's echogram: 1024 stored sweeps of 1024 samples
+// across 1600 x 1000 pixels, of which 10 arrived since the last frame.
+void BM_EchogramTrackPaneFrame(benchmark::State& state) {
+    EchogramScene scene(1600, 1000);
+    scene.x.scale = 1024.0 / 1600.0;
+    int sweeps = 0;
+    const auto sail = [&scene, &sweeps](int count) {
+        for (int i = 0; i < count; ++i, ++sweeps) {
+            const int n = sweeps;
+            scene.Add(0, EchogramScene::Sweep(0.0, -1000.0, 1024, [n](std::uint32_t s) {
+                          return static_cast<std::uint8_t>((s / 64 + n / 16) % 16);
+                      }));
+        }
+        scene.x.origin = sweeps - 1024.0;
+        scene.data.GetStore(0).PlaceSweeps(sweeps);
+    };
+    sail(1024);
+    scene.Frame();
+    double drawn = 0.0;
+    for (auto _ : state) {
+        sail(10);
+        const double start = ThreadSeconds();
+        scene.DrawOnly();
+        const double seconds = ThreadSeconds() - start;
+        drawn += seconds;
+        state.SetIterationTime(seconds);
+    }
+    const double frameMs = 1000.0 * drawn / static_cast<double>(state.iterations());
+    state.counters["frame_copy_ms"] = FrameCopyFromMemoryMs();
+    state.counters["x_frame_copy"] = frameMs / state.counters["frame_copy_ms"];
+    state.counters["rows_uploaded"] = scene.display->GetRing().GetLastUpload().rows;
+}
+BENCHMARK(BM_EchogramTrackPaneFrame)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -54,12 +54,17 @@ class Checks {
         });
     }
 
-    // One of the display modes' names.
-    CLI::Validator Mode(const std::string& option) {
-        return Check(option, [option](const std::string& text) -> std::string {
-            return DisplayModeNamed(text) < 0
-                       ? option + " needs profile, echogram or historic, not '" + text + "'"
-                       : std::string();
+    // One of the names given.
+    CLI::Validator OneOf(const std::string& option, std::vector<std::string> names) {
+        return Check(option, [option, names](const std::string& text) -> std::string {
+            if (std::find(names.begin(), names.end(), text) != names.end()) {
+                return {};
+            }
+            std::string list;
+            for (const std::string& name : names) {
+                list += (list.empty() ? "" : ", ") + name;
+            }
+            return option + " needs one of " + list + ", not '" + text + "'";
         });
     }
 
@@ -85,7 +90,7 @@ class Checks {
 
 // One declaration per option; commandTexts receives the --command values.
 void Declare(CLI::App& app, Checks& checks, HostOptions& options,
-             std::vector<std::string>& commandTexts, std::string& modeText) {
+             std::vector<std::string>& commandTexts) {
     app.description(
         "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
         "shows what it draws.");
@@ -104,17 +109,34 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
     app.add_option("--profile", options.profilePath, "settings profile (default: below)")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--profile"));
-    app.add_option("--mode", modeText,
-                   "display mode at start: profile, echogram (the sounder's pixel view) or\n"
-                   "historic (default: the profile's, else the module's own)")
+    // In the order of the module's display modes 0, 1 and 2.
+    static const std::vector<std::string> kModes = {"profile", "echogram", "historic"};
+    app.add_option_function<std::string>(
+           "--mode",
+           [&options](const std::string& name) {
+               options.displayMode =
+                   static_cast<int>(std::find(kModes.begin(), kModes.end(), name) - kModes.begin());
+           },
+           "display mode at start: profile, echogram (the sounder's pixel view) or\n"
+           "historic (default: the profile's, else the module's own)")
         ->type_name("MODE")
-        ->check(checks.Mode("--mode"));
+        ->check(checks.OneOf("--mode", kModes));
     app.add_flag("--window", options.window,
                  "show the view in a window instead of writing pictures");
     app.add_option("--duration", options.durationSeconds,
                    "end a window session after that long (real time)")
         ->type_name("SECONDS")
         ->check(checks.Positive("--duration"));
+    static const std::vector<std::string> kLights = {"day", "dusk", "night"};
+    app.add_option_function<std::string>(
+           "--light",
+           [&options](const std::string& name) {
+               options.light = static_cast<short>(std::find(kLights.begin(), kLights.end(), name) -
+                                                  kLights.begin());
+           },
+           "light of the colours: day, dusk or night (default: day)")
+        ->type_name("LIGHT")
+        ->check(checks.OneOf("--light", kLights));
     app.add_option("--command", commandTexts,
                    "send a command to the view before the pictures; repeatable")
         ->type_name("NAME[=ARG]")
@@ -140,16 +162,6 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
 
 }  // namespace
 
-int DisplayModeNamed(const std::string& name) {
-    const char* const names[] = {"profile", "echogram", "historic"};
-    for (int mode = 0; mode < 3; ++mode) {
-        if (name == names[mode]) {
-            return mode;
-        }
-    }
-    return -1;
-}
-
 std::string DefaultProfilePath() {
     std::filesystem::path base;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
@@ -167,8 +179,7 @@ std::string HostUsage() {
     Checks checks;
     HostOptions options;
     std::vector<std::string> commandTexts;
-    std::string modeText;
-    Declare(app, checks, options, commandTexts, modeText);
+    Declare(app, checks, options, commandTexts);
     return app.help();
 }
 
@@ -177,8 +188,7 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
     CLI::App app("", "plotrex-host");
     Checks checks;
     std::vector<std::string> commandTexts;
-    std::string modeText;
-    Declare(app, checks, options, commandTexts, modeText);
+    Declare(app, checks, options, commandTexts);
     app.allow_extras();
     try {
         // CLI11 takes the arguments last first.
@@ -214,9 +224,6 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
             command.hasArgument = true;
         }
         options.commands.push_back(command);
-    }
-    if (!modeText.empty()) {
-        options.displayMode = DisplayModeNamed(modeText);
     }
     if (options.profilePath.empty()) {
         options.profilePath = DefaultProfilePath();

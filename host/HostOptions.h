@@ -18,6 +18,7 @@ struct HostOptions {
     double durationSeconds = 0;  // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
     int displayMode = -1;  // the module's display mode at start; -1: as stored
+    short light = 0;       // 0 day, 1 dusk, 2 night
     bool help = false;
 };
 
@@ -28,10 +29,6 @@ std::string HostUsage();
 // names the module does not know.
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
                       std::string& error);
-
-// The display mode of "profile", "echogram" or "historic" (0, 1, 2); -1 for
-// any other text.
-int DisplayModeNamed(const std::string& name);
 
 // $XDG_CONFIG_HOME/plotrex/profile.ini, else ~/.config/plotrex/profile.ini.
 std::string DefaultProfilePath();

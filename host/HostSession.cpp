@@ -262,6 +262,9 @@ int HostSession::Run() {
         TakeDown(module);
         return 1;
     }
+    module.dayNight = options_.light;
+    data->SetDayNightMode(module.dayNight);
+
     bool sailed = true;
     if (options_.window) {
         if (!sdl_->Show(module.frame.GetSafeHwnd(), WindowTitle(module), error)) {
@@ -351,13 +354,7 @@ void HostSession::SailHeadless(Module& module) {
     // The sounder shows a new display mode or range in the sweeps it sends
     // after the change: its commands go before the voyage, so that the
     // pictures show them.
-    for (const HostCommand& command : options_.commands) {
-        if (IsSounderCommand(command.name) &&
-            SendCommand(module, command.name,
-                        command.hasArgument ? command.argument.c_str() : nullptr) == 0) {
-            unhandledCommands_.push_back(command.name);
-        }
-    }
+    SendUserCommands(module, true);
     ProgressBar progress(nmea_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
@@ -379,22 +376,54 @@ void HostSession::SailHeadless(Module& module) {
     if (!module.hadLayout) {
         SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
     }
+    SendUserCommands(module, false);
+    TakePicture(module, "view.png");
+}
+
+void HostSession::SendUserCommands(Module& module, bool sounder) {
     for (const HostCommand& command : options_.commands) {
-        if (IsSounderCommand(command.name)) {
-            continue;  // sent before the voyage
+        if (IsSounderCommand(command.name) != sounder) {
+            continue;
         }
         if (SendCommand(module, command.name,
                         command.hasArgument ? command.argument.c_str() : nullptr) == 0) {
             unhandledCommands_.push_back(command.name);
+        } else if (sounder) {
+            echoCommandsHandled_.push_back(command.name +
+                                           (command.hasArgument ? "=" + command.argument : ""));
         }
     }
-    TakePicture(module, "view.png");
+}
+
+std::string HostSession::EchoSounderDisplay(Module& module) {
+    static const char* const kDisplays[][2] = {
+        {"PLOTREX_ETR_DUALFREQ_PARAM", "dual frequency"},
+        {"PLOTREX_ETR_SINGLEFREQ_PARAM", "single frequency"},
+        {"PLOTREX_ETR_MARKERZOOM_PARAM", "marker zoom"},
+        {"PLOTREX_ETR_BOTTOMZOOM_PARAM", "bottom zoom"},
+        {"PLOTREX_ETR_BOTTOMLOCK_PARAM", "bottom lock"},
+        {"PLOTREX_ETR_BOTTOMDISCR_PARAM", "bottom discrimination"},
+    };
+    std::string shown;
+    for (const auto& display : kDisplays) {
+        if (CommandChecked(module, "PLOTREX_ETR_DISPLAY", display[0])) {
+            shown += (shown.empty() ? "" : ", ") + std::string(display[1]);
+        }
+    }
+    if (shown.empty()) {
+        return shown;
+    }
+    if (CommandChecked(module, "PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_HF_PARAM")) {
+        shown += ", HF";
+    } else if (CommandChecked(module, "PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_LF_PARAM")) {
+        shown += ", LF";
+    }
+    return shown;
 }
 
 void HostSession::SailInWindow(Module& module) {
-    for (const HostCommand& command : options_.commands) {
-        SendCommand(module, command.name, command.hasArgument ? command.argument.c_str() : nullptr);
-    }
+    SendUserCommands(module, true);
+    SendUserCommands(module, false);
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     auto last = start;
@@ -630,6 +659,15 @@ std::string HostSession::Summary(Module& module) {
         }
     }
     text += module.sounder->Summary();
+    if (module.viewOpen) {
+        const std::string echo = EchoSounderDisplay(module);
+        if (!echo.empty()) {
+            add("  Echo-sounder display: %s\n", echo.c_str());
+        }
+    }
+    for (const std::string& command : echoCommandsHandled_) {
+        add("  Echo-sounder command handled: %s\n", command.c_str());
+    }
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),
             pictures_.back().c_str());

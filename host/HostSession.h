@@ -55,6 +55,11 @@ class HostSession {
     void Fed(const ShipSnapshot& snapshot);
     // What the run did, gathered while the module still has its view.
     std::string Summary(Module& module);
+    // The user's --command list, the sounder's commands or the others,
+    // noting what the module handled and what not.
+    void SendUserCommands(Module& module, bool sounder);
+    // The echo-sounder's display as the echogram's command states tell it.
+    std::string EchoSounderDisplay(Module& module);
 
     HostOptions options_;
     std::unique_ptr<ShipFeed> feed_;
@@ -63,6 +68,7 @@ class HostSession {
     SdlDesktop* sdl_ = nullptr;
     std::vector<std::string> pictures_;
     std::vector<std::string> unhandledCommands_;
+    std::vector<std::string> echoCommandsHandled_;
     bool pictureFailed_ = false;
     // What the host fed.
     struct ValueSpan {

@@ -299,6 +299,7 @@ void ModuleDataPlotrex::SetDayNightMode(short mode) {
     styles_.SetLightMode(mode);
     styles_.SetViewLightMode(mode);
     gDayNightMode = mode;
+    // The echogram's texture holds colours: they are made again.
     if (PlotrexView* view = ProfileView()) {
         if (auto* echogram = dynamic_cast<PlotrexDisplayETR*>(
                 view->GetOrganizer().FindDisplayByName(kGraphEtr))) {

@@ -56,7 +56,13 @@ class EchogramScene {
         const SIZE size = const_cast<VexanDeviceDX9&>(device).GetSize();
         return RECT{0, 0, size.cx, size.cy};
     }
-    // Clears to black, draws the display, and returns what the window shows.
+    // Clears the back buffer to black and draws the display on it.
+    void DrawOnly(PlotrexDisplayETR* drawn = nullptr) {
+        device.ReleaseDC();
+        device.GetD3DDevice()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        (drawn != nullptr ? drawn : display)->Draw(0, &device, Area(), x, y, &styles);
+    }
+    // Draws, and returns what the window shows.
     Image Frame(RECT area, PlotrexDisplayETR* drawn = nullptr) {
         device.ReleaseDC();
         device.GetD3DDevice()->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);

@@ -127,12 +127,15 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
         {"bad option", "--bogus", kept, 2, "unknown option '--bogus'"},
         {"bad range", "--speed 0", kept, 2, "--speed needs a positive number, not '0'"},
         {"bad display mode", "--mode sonar", kept, 2,
-         "--mode needs profile, echogram or historic, not 'sonar'"},
+         "--mode needs one of profile, echogram, historic, not 'sonar'"},
         {"unknown command", "--command PLOTREX_NO_SUCH_THING", kept, 2,
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
         {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},
+        {"echo-sounder command", "--light night --command PLOTREX_ETR_FREQUENCY", kept, 0,
+         "Echo-sounder display: dual frequency, LF\n"
+         "  Echo-sounder command handled: PLOTREX_ETR_FREQUENCY\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

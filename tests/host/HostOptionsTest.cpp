@@ -13,10 +13,11 @@ bool Parse(std::vector<std::string> args, HostOptions& options, std::string& err
 TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     HostOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile",
-                       "p.ini", "--window", "--duration", "2.5", "--mode", "historic", "--command",
-                       "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_FIT_TO_WINDOW"},
-                      options, error))
+    ASSERT_TRUE(
+        Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile", "p.ini",
+               "--window", "--duration", "2.5", "--light", "dusk", "--mode", "historic",
+               "--command", "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_FIT_TO_WINDOW"},
+              options, error))
         << error;
     EXPECT_EQ(options.nmeaPath, "log.nmea");
     EXPECT_EQ(options.speed, 120.0);
@@ -24,6 +25,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_EQ(options.profilePath, "p.ini");
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.durationSeconds, 2.5);
+    EXPECT_EQ(options.light, 1);
     EXPECT_EQ(options.displayMode, 2);
     ASSERT_EQ(options.commands.size(), 2U);
     EXPECT_EQ(options.commands[0].name, "PLOTREX_SCALE_VALUE");
@@ -60,6 +62,7 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
         {{"--command", "=3"}, "--command needs a command name"},
         {{"--profile", ""}, "--profile needs a value"},
         {{"--out", ""}, "--out needs a value"},
+        {{"--light", "evening"}, "--light needs one of day, dusk, night, not 'evening'"},
         {{"--command", "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_ZOOM"},
          "unknown command 'PLOTREX_ZOOM'"},
         // Command names are compared exactly, as the module compares them.

@@ -20,7 +20,10 @@ class PixelHost {
     static constexpr double kZoomSpan = 20.0;
 
     // The sounder in (frequency, zoom) mode; the host's window at rect.
-    PixelHost(RECT rect, short frequency, short zoom) : host(true, rect, 1) {
+    PixelHost(RECT rect, short frequency, short zoom)
+        : host(true, rect, true), sounder(*host.sounder) {
+        host.pings = false;  // both channels ping here
+        host.data.SetMode(1);
         sounder.frequency = frequency;
         sounder.zoom = zoom;
     }
@@ -66,8 +69,8 @@ class PixelHost {
         return ImageFromPixels(shot.pixels.data(), shot.width, shot.height, shot.width * 4, true);
     }
 
-    FakeSounder sounder;  // installed before the module loads it
     ViewHost host;
+    FakeSounder& sounder;  // the host's
 
   private:
     int cycle_ = 0;

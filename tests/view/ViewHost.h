@@ -3,7 +3,10 @@
 // desktop's device manager, and the module data object following a fake ship
 // along a voyage over a sloping sea bottom with a temperature front.
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "desktop/DXDesktopDeviceManager.h"
 #include "layout/PlotrexOrganizer.h"
@@ -14,6 +17,7 @@
 #include "platform/HeadlessDesktop.h"
 #include "resources/ModuleCursors.h"
 #include "tests/support/FakeHostObjects.h"
+#include "tests/support/FakeSounder.h"
 #include "tests/support/TestProfile.h"
 
 namespace viewtest {
@@ -51,9 +55,10 @@ class ViewHost {
     // The main window's client area, in screen coordinates.
     static constexpr RECT kHostRect{100, 50, 900, 530};
 
-    // withEchogram: the module records a sounder's sweeps (install the
-    // sounder first).
-    explicit ViewHost(bool withMainWindow = true, RECT hostRect = kHostRect, int withEchogram = 0) {
+    // withEchogram: a scripted sounder pings three times a cycle over the
+    // voyage's bottom, and the profile view shows the echogram.
+    explicit ViewHost(bool withMainWindow = true, RECT hostRect = kHostRect,
+                      bool withEchogram = false) {
         gLabelFontSizeMultiplier = 1;
         gDayNightMode = 0;
         if (withMainWindow) {
@@ -61,7 +66,13 @@ class ViewHost {
             profile.App().m_pMainWnd = &mainWindow;
         }
         managerReady = manager.Init();
-        data.Initialize(&source, nullptr, nullptr, nullptr, withEchogram);
+        if (withEchogram) {
+            sounder.emplace();
+        }
+        data.Initialize(&source, nullptr, nullptr, nullptr, withEchogram ? 1 : 0);
+        if (withEchogram) {
+            data.SetMode(0);
+        }
     }
     ~ViewHost() { data.Terminate(); }
     ViewHost(const ViewHost&) = delete;
@@ -74,6 +85,11 @@ class ViewHost {
             source.position = PosType(voyage.startLatitude + Radians(run), voyage.longitude);
             source.samples[kDataKindDepth] = static_cast<float>(Voyage::Depth(run));
             source.samples[kDataKindTemperature] = static_cast<float>(Voyage::Temperature(run));
+            if (pings && sounder && sounder->sweepCallback != nullptr) {
+                for (int ping = 0; ping < 3; ++ping) {
+                    Ping(run + ping * voyage.metresPerCycle / 3);
+                }
+            }
             data.UpdateGraphs();
         }
     }
@@ -124,9 +140,39 @@ class ViewHost {
     bool managerReady = false;
     FakeDataSource source;
     Voyage voyage;
+    std::optional<FakeSounder> sounder;
+    // Whether Sail pings the sounder's channel 0 by itself.
+    bool pings = true;
     ModuleDataPlotrex data;
 
   private:
+    // One sweep of 0 to 120 m, two samples a metre: a hard bottom with its
+    // tail, a scattering layer at 12 m and a school of fish near 6.1 km.
+    void Ping(double run) {
+        constexpr std::uint32_t kSamples = 240;
+        const double bottom = Voyage::Depth(run);
+        std::vector<std::uint8_t> samples(kSamples);
+        for (std::uint32_t i = 0; i < kSamples; ++i) {
+            const double depth = i * 0.5;
+            std::uint8_t level = 0;
+            if (depth >= bottom) {
+                level = depth < bottom + 1.5 ? 15 : depth < bottom + 5 ? 12 : 5;
+            } else if (std::abs(depth - 12.0) < 2.0) {
+                level = 6;
+            } else if (std::hypot((run - 6100.0) / 40.0, depth - 35.0) < 5.0) {
+                level = 10;
+            }
+            samples[i] = level;
+        }
+        ZXRawSweep raw{};
+        raw.channel = 0;
+        raw.samples = samples.data();
+        raw.sampleCount = kSamples;
+        // The module reads the count in tenths of the depth unit: 24 steps of 5 m.
+        raw.sampleStep = 5u << 21;
+        sounder->sweepCallback(&raw);
+    }
+
     int cycle_ = 0;
 };
 
