@@ -49,8 +49,11 @@ RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
     if (table.GetCount() < 2) {
         return RECT{};
     }
-    LabelBatch batch(graphics, Style(style.rightSide ? kAlignFar : kAlignNear, kAlignCenter,
-                                     kScaleFontSize * gLabelFontSizeMultiplier));
+    const short fontSize = kScaleFontSize * gLabelFontSizeMultiplier;
+    LabelBatch batch(graphics,
+                     Style(style.rightSide ? kAlignFar : kAlignNear, kAlignCenter, fontSize));
+    // A tick on the area's edge keeps its label whole inside the area.
+    const double inset = std::min(fontSize * 0.5 + 1.0, height * 0.5);
     const auto x = static_cast<float>(edgeX);
     std::vector<double> pixels;
     for (int i = 0; i < table.GetCount(); ++i) {
@@ -64,7 +67,8 @@ RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
         if (style.blankNegative && text.starts_with('-')) {
             text.clear();
         }
-        batch.Add(std::move(text), x, static_cast<float>(pixel));
+        const double labelY = std::clamp(pixel, area.top + inset, area.bottom - inset);
+        batch.Add(std::move(text), x, static_cast<float>(labelY));
         pixels.push_back(pixel);
     }
     // The box spans the area's height, whatever the ticks cover.
