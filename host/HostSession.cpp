@@ -249,6 +249,10 @@ int HostSession::Run() {
     if (options_.displayMode >= 0) {
         // The module falls back on the profile view when it cannot show the mode.
         data->SetMode(options_.displayMode);
+        if (data->GetMode() != options_.displayMode) {
+            std::cerr << "plotrex-host: the module cannot show display mode "
+                      << options_.displayMode << "; it shows mode " << data->GetMode() << "\n";
+        }
     }
     module.chartDisplay = data->CreateDisplay();
     module.chartDisplay->LoadSettings(0);
@@ -535,6 +539,9 @@ bool HostSession::CommandChecked(Module& module, const std::string& name,
 
 std::string HostSession::WindowTitle(Module& module) {
     std::string title = "Plotrex";
+    if (module.data->GetMode() == 1) {
+        return title + " - echogram";
+    }
     for (int level = 3; level <= 15; ++level) {
         if (CommandChecked(module, "PLOTREX_SCALE_VALUE", std::to_string(level))) {
             title += " - level " + std::to_string(level);

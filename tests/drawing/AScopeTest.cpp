@@ -171,6 +171,8 @@ TEST_F(AScopeTest, NothingIsDrawnWhereTheBarsCannotBePlaced) {
         {"strip upside down", true, RECT{50, 150, 150, 50}, 50.0, x, y},
         {"zoomed so far that one sample spans a million rows", false, RECT{0, 0, 200, 200}, 50.0, x,
          Axis(true, 0.0, 50.0, 1e-5)},
+        {"an axis of no scale: pixels at infinity or not a number", false, RECT{0, 0, 200, 200},
+         50.0, x, Axis(true, 0.0, 50.0, 0.0)},
     };
     for (const Case& c : cases) {
         PixelDevice device(200, 200);
