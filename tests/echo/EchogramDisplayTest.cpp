@@ -76,6 +76,18 @@ TEST(EchogramDisplayTest, RingEventsKeepThePicture) {
          }},
         {"a device reset",
          [](EchogramScene& s) { ASSERT_TRUE(s.manager.GetAdapterDevice(0)->Reset()); }},
+        {"the other frequency shown",
+         [](EchogramScene& s) {
+             // Store 1 numbers its sweeps from 0 as well, with other echoes.
+             for (int n = 0; n < 300; ++n) {
+                 s.Add(1, EchogramScene::Sweep(0.0, -120.0, 120, [n](std::uint32_t x) {
+                           return static_cast<std::uint8_t>((x / 8 + n / 8) % 16);
+                       }));
+             }
+             s.data.GetStore(1).PlaceSweeps(300.0);
+             s.sounder.frequency = 5;
+             GetEtrModeManager().SetSelectedFrequency(0);
+         }},
         {"night colours", [](EchogramScene& s) {
              s.styles.SetLightMode(2);
              s.display->RebuildColours();
@@ -89,12 +101,29 @@ TEST(EchogramDisplayTest, RingEventsKeepThePicture) {
         const Image after = scene.Frame();
         const Image fresh = scene.FreshFrame();
         EXPECT_TRUE(CompareImages(after, fresh, kExactComparison).Passed(kExactComparison));
-        if (std::string(c.name) == "a device reset") {
-            EXPECT_TRUE(CompareImages(after, before, kExactComparison).Passed(kExactComparison));
+        GetEtrModeManager().SetSelectedFrequency(1);
+        // Only the reset leaves what is shown as it was.
+        const bool reset = std::string(c.name) == "a device reset";
+        EXPECT_EQ(CompareImages(after, before, kExactComparison).Passed(kExactComparison), reset);
+        if (reset) {
             EXPECT_EQ(scene.display->GetRing().GetResetCount(), scene.device.GetResetCount());
             EXPECT_EQ(scene.display->GetRing().GetLastUpload().rows, 300u);
         }
     }
+}
+
+// A window moved to another monitor draws on that monitor's device: the
+// texture is made again there, whatever the two devices' reset counts.
+TEST(EchogramDisplayTest, AnotherMonitorGetsItsOwnTexture) {
+    EchogramScene scene(320, 200, {RECT{0, 0, 1920, 1080}, RECT{1920, 0, 3840, 1080}});
+    Sail(scene, 0, 300, 300.0);
+    const Image first = scene.Frame();
+    IDirect3DDevice9* before = scene.device.GetD3DDevice();
+    scene.window.MoveWindow(RECT{2000, 100, 2320, 300});
+    ASSERT_TRUE(scene.device.UpdateAdapter());
+    ASSERT_NE(scene.device.GetD3DDevice(), before);
+    ASSERT_EQ(scene.device.GetResetCount(), scene.display->GetRing().GetResetCount());
+    EXPECT_TRUE(CompareImages(scene.Frame(), first, kExactComparison).Passed(kExactComparison));
 }
 
 // After 1024 uploads the next sweep takes row 0 and its number becomes the

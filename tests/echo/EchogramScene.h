@@ -4,6 +4,8 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "desktop/DXDesktopDeviceManager.h"
 #include "direct3d/d3d9.h"
@@ -20,7 +22,9 @@
 
 class EchogramScene {
   public:
-    explicit EchogramScene(int width = 320, int height = 200) {
+    // On a desktop of the given monitors (one of 1920 x 1080 by default).
+    explicit EchogramScene(int width = 320, int height = 200, std::vector<RECT> monitors = {})
+        : desktop(std::move(monitors)) {
         window.Create(nullptr, "echogram", WS_POPUP | WS_VISIBLE, RECT{0, 0, width, height},
                       nullptr, 0);
         manager.Init();
