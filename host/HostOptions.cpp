@@ -134,6 +134,18 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
     app.add_option("--profile", options.profilePath, "settings profile (default: below)")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--profile"));
+    // In the order of the module's display modes 0, 1 and 2.
+    static const std::vector<std::string> kModes = {"profile", "echogram", "historic"};
+    app.add_option_function<std::string>(
+           "--mode",
+           [&options](const std::string& name) {
+               options.displayMode =
+                   static_cast<int>(std::find(kModes.begin(), kModes.end(), name) - kModes.begin());
+           },
+           "display mode at start: profile, echogram (the sounder's pixel view) or\n"
+           "historic (default: the profile's, else the module's own)")
+        ->type_name("MODE")
+        ->check(checks.OneOf("--mode", kModes));
     app.add_flag("--window", options.window,
                  "show the view in a window instead of writing pictures");
     app.add_option("--duration", options.durationSeconds,

@@ -90,6 +90,11 @@ const char* const kGraphKeys[] = {"PLOTREX_DATA_DEPTH",     "PLOTREX_DATA_TEMP",
                                   "PLOTREX_DATA_MOBILE",    "PLOTREX_DATA_DRECK_CHALUT",
                                   "PLOTREX_DATA_ETR",       "PLOTREX_DATA_ASCOPE"};
 
+// The echo-sounder's commands, which change what it sends next.
+bool IsSounderCommand(const std::string& name) {
+    return name.rfind("PLOTREX_ETR_", 0) == 0;
+}
+
 // printf into a string of whatever length it takes.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -304,13 +309,12 @@ int HostSession::Run() {
 
     module.dataSource = std::make_unique<FeedDataSource>(module.now);
     // Charted depths come from the raster, else from the built-in voyage's
-    // modelled floor; a replayed log brings none of its own.
+    // modelled floor, or from a replayed log's own soundings read ahead.
     if (raster_ != nullptr) {
         module.depthSource =
             std::make_unique<ModelDepthSource>(raster_.get(), raster_->DeepestDepth());
     } else {
-        module.depthSource =
-            std::make_unique<ModelDepthSource>(nmea_ == nullptr ? &feed_->Depths() : nullptr);
+        module.depthSource = std::make_unique<ModelDepthSource>(&feed_->Depths());
     }
     module.vesselSource = std::make_unique<FeedVesselSource>(module.now, feed_->DraughtMetres());
     module.sounder = std::make_unique<SounderFeed>(ExecutableFolder());
@@ -319,11 +323,19 @@ int HostSession::Run() {
     }
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
                      module.vesselSource.get(), kWithEchogram);
+    // A first run opens on the profile with the echogram under it; later runs
+    // keep the mode the user left.
+    const bool modeStored =
+        !module.app.GetProfileString(kDataSection, "NorvaneMode", "").empty();
     data->LoadSettings();
-    if (data->GetMode() == 1) {
-        // The echogram's own window is not built yet: its graphs go to the
-        // profile view meanwhile.
-        data->SetMode(0);
+    const int displayMode = options_.displayMode >= 0 ? options_.displayMode : modeStored ? -1 : 0;
+    if (displayMode >= 0) {
+        // The module falls back on the profile view when it cannot show the mode.
+        data->SetMode(displayMode);
+        if (data->GetMode() != displayMode) {
+            std::cerr << "plotrex-host: the module cannot show display mode " << displayMode
+                      << "; it shows mode " << data->GetMode() << "\n";
+        }
     }
     if (!historic_.empty()) {
         // Triples of longitude, latitude and depth: the module makes each
@@ -339,8 +351,7 @@ int HostSession::Run() {
     module.chartDisplay->LoadSettings(0);
 
     data->CreateViewForMode();
-    const double unitsPerPixel = Convert(kMetresPerPixelAtLevel7, kUnitMetre, kUnitRadianOfArc);
-    module.viewOpen = data->OpenView(&module.devices, unitsPerPixel, kReferenceLevel);
+    module.viewOpen = OpenView(module);
     if (!module.viewOpen) {
         // Nothing to show: the module is taken down unsaved, the profile as it was.
         std::cerr << "plotrex-host: the module opened no view (display mode " << data->GetMode()
@@ -348,8 +359,6 @@ int HostSession::Run() {
         TakeDown(module);
         return 1;
     }
-    // The view fills the frame.
-    module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
     module.dayNight = options_.light;
     data->SetDayNightMode(module.dayNight);
     // A first run shows the depth ahead; later runs keep what the user chose.
@@ -387,6 +396,28 @@ int HostSession::Run() {
         return 1;
     }
     return saved && sailed && !pictureFailed_ ? 0 : 1;
+}
+
+bool HostSession::OpenView(Module& module) {
+    const double unitsPerPixel = Convert(kMetresPerPixelAtLevel7, kUnitMetre, kUnitRadianOfArc);
+    if (!module.data->OpenView(&module.devices, unitsPerPixel, kReferenceLevel)) {
+        return false;
+    }
+    // The view fills the frame.
+    RECT frame{};
+    module.frame.GetClientRect(&frame);
+    module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(frame.right, frame.bottom));
+    return true;
+}
+
+void HostSession::NextMode(Module& module) {
+    // The other kind of view cannot take over the open one: closed (its
+    // layout saved), the mode set, a view of the new mode made and opened.
+    const int next = (module.data->GetMode() + 1) % 3;
+    module.data->CloseView();
+    module.data->SetMode(next);
+    module.data->CreateViewForMode();
+    module.viewOpen = OpenView(module);
 }
 
 void HostSession::TakeDown(Module& module) {
@@ -474,6 +505,10 @@ std::string HostSession::TrawlSummary() const {
 }
 
 void HostSession::SailHeadless(Module& module) {
+    // The sounder shows a new display mode or range in the sweeps it sends
+    // after the change: its commands go before the voyage, so that the
+    // pictures show them.
+    SendUserCommands(module, true);
     ProgressBar progress(nmea_ != nullptr || sonar_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
@@ -503,16 +538,19 @@ void HostSession::SailHeadless(Module& module) {
     if (!module.hadLayout) {
         SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
     }
-    SendUserCommands(module);
+    SendUserCommands(module, false);
     TakePicture(module, "view.png");
 }
 
-void HostSession::SendUserCommands(Module& module) {
+void HostSession::SendUserCommands(Module& module, bool sounder) {
     for (const HostCommand& command : options_.commands) {
+        if (IsSounderCommand(command.name) != sounder) {
+            continue;
+        }
         if (SendCommand(module, command.name,
                         command.hasArgument ? command.argument.c_str() : nullptr) == 0) {
             unhandledCommands_.push_back(command.name);
-        } else if (command.name.rfind("PLOTREX_ETR_", 0) == 0) {
+        } else if (sounder) {
             echoCommandsHandled_.push_back(command.name +
                                            (command.hasArgument ? "=" + command.argument : ""));
         }
@@ -546,7 +584,8 @@ std::string HostSession::EchoSounderDisplay(Module& module) {
 }
 
 void HostSession::SailInWindow(Module& module) {
-    SendUserCommands(module);
+    SendUserCommands(module, true);
+    SendUserCommands(module, false);
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     auto last = start;
@@ -603,6 +642,9 @@ void HostSession::OnKey(Module& module, int key) {
             break;
         case 'f':
             SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
+            break;
+        case 'm':
+            NextMode(module);
             break;
         case 'n':
             module.dayNight = static_cast<short>((module.dayNight + 1) % 3);
@@ -662,6 +704,9 @@ bool HostSession::CommandChecked(Module& module, const std::string& name,
 
 std::string HostSession::WindowTitle(Module& module) {
     std::string title = "Plotrex";
+    if (module.data->GetMode() == 1) {
+        return title + " - echogram";
+    }
     for (int level = 3; level <= 15; ++level) {
         if (CommandChecked(module, "PLOTREX_SCALE_VALUE", std::to_string(level))) {
             title += " - level " + std::to_string(level);
@@ -691,6 +736,41 @@ bool HostSession::TakePicture(Module& module, const std::string& name) {
     }
     pictures_.push_back(path);
     return true;
+}
+
+std::string HostSession::DescribePanes(Module& module) {
+    // What the sounder shows, as the echogram's command states tell.
+    auto display = [&](const char* param) {
+        return CommandChecked(module, "PLOTREX_ETR_DISPLAY", param);
+    };
+    const bool hf = CommandChecked(module, "PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_HF_PARAM");
+    const std::string frequency = hf ? "HF" : "LF";
+    std::string first = frequency;
+    std::string second;
+    if (display("PLOTREX_ETR_DUALFREQ_PARAM")) {
+        first = "HF";
+        second = "LF";
+    } else if (display("PLOTREX_ETR_MARKERZOOM_PARAM")) {
+        second = frequency + " marker zoom";
+    } else if (display("PLOTREX_ETR_BOTTOMZOOM_PARAM")) {
+        second = frequency + " bottom zoom";
+    } else if (display("PLOTREX_ETR_BOTTOMLOCK_PARAM")) {
+        second = frequency + " bottom lock";
+    } else if (display("PLOTREX_ETR_BOTTOMDISCR_PARAM")) {
+        second = frequency + " bottom discrimination";
+    }
+    if (second.empty()) {
+        return "one pane: " + first;
+    }
+    // Two panes share the window along its longer side.
+    RECT client{};
+    if (HWND view = module.frame.ViewWindow()) {
+        ::GetClientRect(view, &client);
+    }
+    if (client.right > client.bottom) {
+        return "two panes side by side: " + second + " (left), " + first + " (right)";
+    }
+    return "two panes stacked: " + first + " (top), " + second + " (bottom)";
 }
 
 std::string HostSession::Summary(Module& module) {
@@ -724,10 +804,10 @@ std::string HostSession::Summary(Module& module) {
             raster_->Describe().c_str(),
             raster_->ReadsElevations() ? "read as elevations" : "read as depths",
             raster_->ShallowestDepth(), raster_->DeepestDepth());
-    } else if (nmea_ == nullptr) {
+    } else if (nmea_ == nullptr && sonar_ == nullptr) {
         add("Depths from: the voyage's modelled sea floor");
     } else {
-        add("Depths from: nowhere (no --bathymetry for the replay)");
+        add("Depths from: the log's own soundings ahead of the ship");
     }
     add(", %ld of %ld queries answered\n", module.depthSource->Answered(),
         module.depthSource->Queries());
@@ -735,10 +815,14 @@ std::string HostSession::Summary(Module& module) {
         add("Historic profile: %zu points handed over (%s)\n", historic_.size(),
             historicOrigin_.c_str());
     }
-    if (module.viewOpen) {
+    if (module.viewOpen && data->GetMode() == 1) {
+        add("View: echogram, %s\n", DescribePanes(module).c_str());
+    } else if (module.viewOpen) {
         // What the title of the window shows, without the program's name.
         const std::string view = WindowTitle(module);
         add("View:%s\n", view.substr(std::string("Plotrex").size()).c_str());
+    }
+    if (module.viewOpen) {
         // The graphs the view holds, as its show-and-hide states tell.
         std::string graphs;
         int count = 0;

@@ -40,6 +40,13 @@ class HostSession {
     void SailHeadless(Module& module);
     void SailInWindow(Module& module);
     void OnKey(Module& module, int key);
+    // Opens the view made for the module's mode and fits it to the frame.
+    bool OpenView(Module& module);
+    // The next display mode, in a view made afresh.
+    void NextMode(Module& module);
+    // The echogram's panes as the sounder's display states and the view's
+    // shape make them.
+    std::string DescribePanes(Module& module);
     // Sends a named command to the view; its result (0: not handled).
     long SendCommand(Module& module, const std::string& name, const char* argument);
     // Asks the view for a command's state; false when no one knows the command.
@@ -58,8 +65,9 @@ class HostSession {
     std::string TrawlSummary() const;
     // What the run did, gathered while the module still has its view.
     std::string Summary(Module& module);
-    // The user's --command list, noting what the module handled and what not.
-    void SendUserCommands(Module& module);
+    // The user's --command list, the sounder's commands or the others,
+    // noting what the module handled and what not.
+    void SendUserCommands(Module& module, bool sounder);
     // The echo-sounder's display as the echogram's command states tell it.
     std::string EchoSounderDisplay(Module& module);
 

@@ -8,10 +8,9 @@
 #include <cstring>
 #include <set>
 
-#include "direct3d/d3d9.h"
+#include "drawing/ClearFrame.h"
 #include "drawing/DeviceGraphics.h"
 #include "drawing/LayeredDrawing.h"
-#include "drawing/Palette.h"
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/VexanDevice.h"
 #include "drawing/VexanDeviceDX9.h"
@@ -26,7 +25,6 @@
 #include "module/ModuleWideValues.h"
 #include "module/UserMessages.h"
 #include "persistence/Serializater.h"
-#include "platform/CDC.h"
 #include "platform/CWnd.h"
 #include "units/UnitConversion.h"
 
@@ -288,22 +286,7 @@ void PlotrexOrganizer::Draw() {
 }
 
 void PlotrexOrganizer::ClearFrame() {
-    const std::uint32_t argb = PaletteColour(kClearColour, gDayNightMode);
-    if (IDirect3DDevice9* d3d = device_->GetD3DDevice()) {
-        // Direct3D may not touch the back buffer while its context is out.
-        if (auto* dx9 = dynamic_cast<VexanDeviceDX9*>(device_.get())) {
-            dx9->ReleaseDC();
-        }
-        d3d->Clear(0, nullptr, D3DCLEAR_TARGET, argb | 0xFF000000u, 1.0f, 0);
-        return;
-    }
-    // A device without Direct3D: the same through its context.
-    if (CDC* dc = device_->GetDC()) {
-        const SIZE size = device_->GetSize();
-        dc->FillSolidRect(RECT{0, 0, size.cx, size.cy},
-                          RGB(static_cast<BYTE>(argb >> 16), static_cast<BYTE>(argb >> 8),
-                              static_cast<BYTE>(argb)));
-    }
+    ::ClearFrame(*device_, kClearColour);
 }
 
 void PlotrexOrganizer::Save(Serializater& s) {

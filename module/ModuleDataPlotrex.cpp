@@ -8,6 +8,7 @@
 #include "echo/PlotrexDataETR.h"
 #include "echo/PlotrexDisplayETR.h"
 #include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataAScope.h"
 #include "graphdata/PlotrexDataDReckChalut.h"
 #include "graphdata/PlotrexDataMobile.h"
 #include "graphdata/PlotrexDataPrevision.h"
@@ -15,6 +16,7 @@
 #include "graphdata/PlotrexDataProfileHistoric.h"
 #include "hostfamily/Undefined.h"
 #include "layout/PlotrexView.h"
+#include "layout/PlotrexViewPixel.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
 #include "module/ProfileHelpers.h"
@@ -142,6 +144,8 @@ void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
         // A graph that failed is deleted unregistered; the display mode stays.
         if (echogram->Initialize(notificationSink)) {
             Register(std::move(echogram));
+            // The A-scope shows the echogram's sweeps: it exists exactly with it.
+            Register(std::make_unique<PlotrexDataAScope>(&tracker_, kGraphAScope, kUnitDist));
         }
     }
     auto mobile = std::make_unique<PlotrexDataMobile>(&tracker_, kGraphMobile, kUnitDist);
@@ -167,6 +171,11 @@ void ModuleDataPlotrex::UpdateGraphs() {
 }
 
 void ModuleDataPlotrex::SetMode(int mode) {
+    // The pixel view shows nothing but the echogram: without it, the profile
+    // view, so that the host never ends up without a view to open.
+    if (mode == 1 && graphs_.GetData(kGraphEtr) == nullptr) {
+        mode = 0;
+    }
     mode_ = mode;
     if (mode == 0) {
         if (PlotrexData* depth = graphs_.GetData(kGraphDepth)) {
@@ -230,12 +239,11 @@ void ModuleDataPlotrex::CreateViewForMode() {
 
 bool ModuleDataPlotrex::OpenView(DXDesktopDeviceManager* deviceManager, double unitsPerPixel,
                                  short referenceLevel) {
-    PlotrexView* view = ProfileView();
-    if (view == nullptr) {
+    if (view_ == nullptr) {
         return false;
     }
-    // Setting the organizer up twice would leave the first device and
-    // displays behind.
+    // Setting the view up twice would leave the first device and displays
+    // behind.
     if (viewOpened_) {
         return true;
     }
@@ -246,6 +254,19 @@ bool ModuleDataPlotrex::OpenView(DXDesktopDeviceManager* deviceManager, double u
         if (data != nullptr) {
             graphs.Add(data);
         }
+    }
+    if (PlotrexViewPixel* pixelView = PixelView()) {
+        if (!pixelView->Init(deviceManager, graphs, &styles_)) {
+            return false;
+        }
+        SerializaterReg settings(AfxGetApp(), kDisplaySection);
+        pixelView->Load(settings);
+        viewOpened_ = true;
+        return true;
+    }
+    PlotrexView* view = ProfileView();
+    if (view == nullptr) {
+        return false;
     }
     PlotrexOrganizer& organizer = view->GetOrganizer();
     const char* mainType = currentProfile_ != nullptr ? currentProfile_->GetName() : "";
@@ -273,6 +294,12 @@ void ModuleDataPlotrex::CloseView() {
                 organizer.Save(settings);
             }
             organizer.Shutdown();
+        } else if (PlotrexViewPixel* pixelView = PixelView()) {
+            if (viewOpened_) {
+                SerializaterReg settings(AfxGetApp(), kDisplaySection);
+                pixelView->Save(settings);
+            }
+            pixelView->Shutdown();
         }
         view_->DestroyWindow();
         view_.reset();
@@ -291,6 +318,8 @@ void ModuleDataPlotrex::SetDayNightMode(short mode) {
                 view->GetOrganizer().FindDisplayByName(kGraphEtr))) {
             echogram->RebuildColours();
         }
+    } else if (PlotrexViewPixel* pixelView = PixelView()) {
+        pixelView->RebuildEchogramColours();
     }
 }
 
@@ -363,12 +392,20 @@ DistanceTracker* ModuleDataPlotrex::GetDistanceTracker(short index) {
 }
 
 void ModuleDataPlotrex::CreateView() {
+    CreateViewWindow("PlotrexView");
+}
+
+void ModuleDataPlotrex::CreatePixelView() {
+    CreateViewWindow("PlotrexViewPixel");
+}
+
+void ModuleDataPlotrex::CreateViewWindow(const char* className) {
     // Only one view at a time: the previous one keeps its layout and lets go
     // of its displays first.
     if (view_ != nullptr) {
         CloseView();
     }
-    std::unique_ptr<CWnd> view = CreateWindowObject("PlotrexView");
+    std::unique_ptr<CWnd> view = CreateWindowObject(className);
     if (view == nullptr) {
         return;
     }
@@ -388,8 +425,6 @@ void ModuleDataPlotrex::CreateView() {
         view_ = std::move(view);
     }
 }
-
-void ModuleDataPlotrex::CreatePixelView() {}
 
 OGRLayer* ModuleDataPlotrex::GetLayer(std::int32_t) {
     return nullptr;
@@ -429,6 +464,13 @@ PlotrexView* ModuleDataPlotrex::ProfileView() const {
         return nullptr;
     }
     return static_cast<PlotrexView*>(view_.get());
+}
+
+PlotrexViewPixel* ModuleDataPlotrex::PixelView() const {
+    if (view_ == nullptr || !view_->IsKindOf(RUNTIME_CLASS(PlotrexViewPixel))) {
+        return nullptr;
+    }
+    return static_cast<PlotrexViewPixel*>(view_.get());
 }
 
 void ModuleDataPlotrex::SetAllDisplaysVisible(bool visible) {

@@ -17,6 +17,7 @@ class DXDesktopDeviceManager;
 class PlotrexData;
 class PlotrexOrganizer;
 class PlotrexView;
+class PlotrexViewPixel;
 
 class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
   public:
@@ -74,6 +75,8 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
     HWND GetViewWindow() const;
     // The organizer of a profile view, null without one.
     PlotrexOrganizer* GetViewOrganizer() const;
+    // The pixel view, null without one.
+    PlotrexViewPixel* GetPixelView() const { return PixelView(); }
     PlotrexData* GetCurrentProfile() const { return currentProfile_; }
     const PlotrexDataContainer& GetGraphs() const { return graphs_; }
     StyleTable& GetStyleTable() { return styles_; }
@@ -83,6 +86,11 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
     void SetAllDisplaysVisible(bool visible);
     // The view when it is a profile view, else null.
     PlotrexView* ProfileView() const;
+    // The view when it is a pixel view, else null.
+    PlotrexViewPixel* PixelView() const;
+    // A view window of the run-time class, child of the host's main window
+    // when there is one; none when it cannot be made.
+    void CreateViewWindow(const char* className);
 
     PlotrexDataContainer graphs_;
     DistanceTracker tracker_;

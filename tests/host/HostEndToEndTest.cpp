@@ -49,7 +49,7 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     TempFolder folder;
     const std::string profile = folder.File("profile.ini");
     const std::string out = folder.File("pictures");
-    const HostRun first = RunHost("--profile " + profile + " --out " + out +
+    const HostRun first = RunHost("--mode profile --profile " + profile + " --out " + out +
                                   " --command PLOTREX_SCALE_VALUE=10 --command PLOTREX_CENTER_ON");
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("Pictures: 4 in " + out), std::string::npos) << first.output;
@@ -84,9 +84,41 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     }
     EXPECT_GT(ahead, towing->width * towing->height / 10) << "no forecast";
 
+    // The display mode is kept with the layout.
     const HostRun second = RunHost("--profile " + profile + " --out " + out);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_EQ(ViewLine(second.output), ViewLine(first.output)) << second.output;
+}
+
+// The echo-sounder's screen: what the sounder's display commands make of it,
+// as the summary tells and the pictures show.
+TEST(HostEndToEnd, TheEchogramModeShowsThePanesTheSounderAsksFor) {
+    const struct {
+        std::string arguments;
+        std::string view;
+    } cases[] = {
+        {"", "View: echogram, two panes side by side: LF (left), HF (right)"},
+        {"--command PLOTREX_ETR_DISPLAY=PLOTREX_ETR_SINGLEFREQ_PARAM",
+         "View: echogram, one pane: HF"},
+        {"--command PLOTREX_ETR_DISPLAY=PLOTREX_ETR_BOTTOMLOCK_PARAM",
+         "View: echogram, two panes side by side: HF bottom lock (left), HF (right)"},
+    };
+    std::vector<Image> pictures;
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const HostRun run = RunHost("--mode echogram --profile " + folder.File("profile.ini") +
+                                    " --out " + folder.File("pictures") + " " + c.arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(ViewLine(run.output), c.view) << run.output;
+        EXPECT_NE(run.output.find("(PLOTREX_DATA_TEMP, PLOTREX_DATA_ASCOPE)"), std::string::npos)
+            << run.output;
+        const auto picture = LoadPng(folder.File("pictures") + "/view.png");
+        ASSERT_TRUE(picture.has_value());
+        pictures.push_back(*picture);
+    }
+    // One pane and two look different, and no profile is drawn in either.
+    EXPECT_FALSE(CompareImages(pictures[0], pictures[1], kTextTolerance).Passed(kTextTolerance));
+    EXPECT_LT(CountProfilePixels(pictures[1]).fill, pictures[1].width * pictures[1].height / 100);
 }
 
 TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
@@ -97,7 +129,7 @@ TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("4 malformed, 4 failed the checksum"), std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find("Depths from: nowhere (no --bathymetry for the replay), 0 of "),
+    EXPECT_NE(run.output.find("Depths from: the log's own soundings ahead of the ship, "),
               std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find("Historic profile:"), std::string::npos) << run.output;
@@ -124,6 +156,8 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
     } cases[] = {
         {"bad option", "--bogus", kept, 2, "unknown option '--bogus'"},
         {"bad range", "--speed 0", kept, 2, "--speed needs a positive number, not '0'"},
+        {"bad display mode", "--mode sonar", kept, 2,
+         "--mode needs one of profile, echogram, historic, not 'sonar'"},
         {"unknown command", "--command PLOTREX_NO_SUCH_THING", kept, 2,
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"net out of reach", "--trawl 100:80", kept, 2,

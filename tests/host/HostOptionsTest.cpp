@@ -14,9 +14,9 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     HostOptions options;
     std::string error;
     ASSERT_TRUE(Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile",
-                       "p.ini", "--window", "--duration", "2.5", "--light", "dusk", "--command",
-                       "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_FIT_TO_WINDOW", "--trawl",
-                       "900:45.5:0.6"},
+                       "p.ini", "--window", "--duration", "2.5", "--light", "dusk", "--mode",
+                       "historic", "--command", "PLOTREX_SCALE_VALUE=9", "--command",
+                       "PLOTREX_FIT_TO_WINDOW", "--trawl", "900:45.5:0.6"},
                       options, error))
         << error;
     EXPECT_EQ(options.nmeaPath, "log.nmea");
@@ -26,6 +26,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.durationSeconds, 2.5);
     EXPECT_EQ(options.light, 1);
+    EXPECT_EQ(options.displayMode, 2);
     ASSERT_EQ(options.commands.size(), 2U);
     EXPECT_EQ(options.commands[0].name, "PLOTREX_SCALE_VALUE");
     EXPECT_EQ(options.commands[0].argument, "9");
@@ -46,6 +47,7 @@ TEST(HostOptions, Defaults) {
     EXPECT_EQ(options.outDir, "plotrex-out");
     EXPECT_FALSE(options.window);
     EXPECT_EQ(options.speed, 60.0);
+    EXPECT_EQ(options.displayMode, -1);
     EXPECT_TRUE(options.commands.empty());
 }
 
@@ -98,7 +100,8 @@ TEST(HostOptions, HelpIsAskedForAndListsEveryOptionAndCommand) {
     const std::string usage = HostUsage();
     for (const char* expected :
          {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE", "--window",
-          "--duration SECONDS", "--command NAME[=ARG]", "--help", "--trawl CABLE:DEPTH[:FACTOR]",
+          "--duration SECONDS", "--mode MODE", "--command NAME[=ARG]", "--help",
+          "--trawl CABLE:DEPTH[:FACTOR]",
           "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
         EXPECT_NE(usage.find(expected), std::string::npos) << expected << "\n" << usage;
     }

@@ -72,6 +72,10 @@ TEST_F(ModuleDataPlotrexTest, EchogramRequestedKeepsItsModeOnLoadAndAbsentFallsB
     ASSERT_EQ(graphs.size(), 5U);
     ASSERT_NE(graphs[2], nullptr);
     EXPECT_STREQ(graphs[2]->GetName(), "PLOTREX_DATA_ETR");
+    // The A-scope comes with the echogram, right after it.
+    ASSERT_NE(graphs[3], nullptr);
+    EXPECT_STREQ(graphs[3]->GetName(), "PLOTREX_DATA_ASCOPE");
+    EXPECT_EQ(data.GetGraphs().GetData("PLOTREX_DATA_ASCOPE"), graphs[3]);
     data.LoadSettings();  // no stored mode: the echogram's
     EXPECT_EQ(data.GetMode(), 1);
     data.Terminate();

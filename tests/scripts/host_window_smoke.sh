@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Opens the host's real window under a virtual X server, turns the mouse wheel
+# Opens the host's real window under a virtual X server in the profile view,
+# cycles once through the three display modes back to it, turns the mouse wheel
 # over the view once (toward the user: zoom out one level), fixes the
 # set-square with a right-click, and checks that the level changed, that the
 # summary tells what lies under the set-square and that the program closed
@@ -16,7 +17,7 @@ fi
 set +e
 xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
   bin=$0 work=$1
-  "$bin/plotrex-host" --window --duration 8 --profile "$work/profile.ini" --out "$work/pictures" \
+  "$bin/plotrex-host" --window --duration 8 --mode profile --profile "$work/profile.ini" --out "$work/pictures" \
       >"$work/out.txt" 2>"$work/err.txt" &
   host=$!
   id=
@@ -27,6 +28,10 @@ xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
   done
   if [ -z "$id" ]; then echo "the window did not open" >&2; kill $host; exit 1; fi
   sleep 1.5
+  for _ in 1 2 3; do
+    xdotool key --window "$id" m
+    sleep 0.4
+  done
   xdotool mousemove --window "$id" 500 300
   sleep 0.3
   xdotool click 5

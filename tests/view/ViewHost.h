@@ -103,7 +103,7 @@ class ViewHost {
             source.position = PosType(voyage.startLatitude + Radians(run), voyage.longitude);
             source.samples[kDataKindDepth] = static_cast<float>(Voyage::Depth(run));
             source.samples[kDataKindTemperature] = static_cast<float>(Voyage::Temperature(run));
-            if (sounder && sounder->sweepCallback != nullptr) {
+            if (pings && sounder && sounder->sweepCallback != nullptr) {
                 for (int ping = 0; ping < 3; ++ping) {
                     Ping(run + ping * voyage.metresPerCycle / 3);
                 }
@@ -161,6 +161,8 @@ class ViewHost {
     std::optional<FakeSounder> sounder;
     VoyageChart chart{voyage};
     FakeVesselSource vessel{4.5};
+    // Whether Sail pings the sounder's channel 0 by itself.
+    bool pings = true;
     ModuleDataPlotrex data;
 
   private:

@@ -1,0 +1,73 @@
+// A whole frame of the pixel view at 1920 x 1080 with two echogram panes,
+// their A-scope strips, the temperature curve and the decorations, against a
+// frame copy made from memory in the same run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "tests/view/PixelHost.h"
+
+namespace {
+
+constexpr std::size_t kFramePixels = 1920 * 1080;
+// Eight frames of 8 MB: more together than the last-level cache.
+constexpr int kFrames = 8;
+
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// The median of copies rotating among the frames, in milliseconds.
+double FrameCopyFromMemoryMs() {
+    std::vector<std::vector<std::uint32_t>> frames(kFrames,
+                                                   std::vector<std::uint32_t>(kFramePixels, 7U));
+    std::vector<std::uint32_t> to(kFramePixels);
+    std::vector<double> ms;
+    for (int i = 0; i < 3 * kFrames; ++i) {
+        const double start = ThreadSeconds();
+        std::memcpy(to.data(), frames[static_cast<std::size_t>(i % kFrames)].data(),
+                    kFramePixels * sizeof(std::uint32_t));
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+        ms.push_back(1000.0 * (ThreadSeconds() - start));
+    }
+    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+    return ms[ms.size() / 2];
+}
+
+// Dual frequency in a landscape window: two panes side by side, each with
+// 1024 stored sweeps of 600 samples; one host cycle (three pings a channel)
+// between frames.
+void BM_PixelViewFrame(benchmark::State& state) {
+    viewtest::PixelHost pixel(RECT{0, 0, 1920, 1080}, 5, 1);
+    pixel.Sail(350);
+    if (!pixel.Open()) {
+        state.SkipWithError("the pixel view did not open");
+        return;
+    }
+    const HWND view = pixel.host.View();
+
+    ::InvalidateRect(view, nullptr, TRUE);
+    ::UpdateWindow(view);
+    double drawn = 0.0;
+    for (auto _ : state) {
+        pixel.Sail(1);
+        ::InvalidateRect(view, nullptr, TRUE);
+        const double start = ThreadSeconds();
+        ::UpdateWindow(view);
+        const double seconds = ThreadSeconds() - start;
+        drawn += seconds;
+        state.SetIterationTime(seconds);
+    }
+    const double frameMs = 1000.0 * drawn / static_cast<double>(state.iterations());
+    state.counters["frame_copy_ms"] = FrameCopyFromMemoryMs();
+    state.counters["x_frame_copy"] = frameMs / state.counters["frame_copy_ms"];
+}
+BENCHMARK(BM_PixelViewFrame)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
