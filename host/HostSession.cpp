@@ -13,6 +13,7 @@
 #include <iostream>
 
 #include "desktop/DXDesktopDeviceManager.h"
+#include "host/HostChart.h"
 #include "host/HostFrame.h"
 #include "host/HostObjectsImpl.h"
 #include "host/ModuleLibrary.h"
@@ -43,6 +44,8 @@ constexpr double kMetresPerPixelAtLevel7 = 0.0002646 * 2500.0;
 constexpr short kReferenceLevel = 7;
 // The host has the echo-sounder: the module records its sweeps.
 constexpr int kWithEchogram = 1;
+// Headless, the chart is a window of its own beside the frame.
+constexpr RECT kHeadlessChartRect{kFrameWidth, 0, kFrameWidth + 960, kFrameHeight};
 
 // A progress bar on a terminal, for long replays.
 class ProgressBar {
@@ -138,6 +141,8 @@ struct HostSession::Module {
     std::unique_ptr<SounderFeed> sounder;
     ModuleDataPlotrexInterface* data = nullptr;
     ModuleDisplay* chartDisplay = nullptr;
+    std::unique_ptr<HostChart> chart;
+    PosType anchorSeen = NoPos;
     bool viewOpen = false;
     bool hadLayout = false;
     UINT executeMessage = RegisterWindowMessageA("WM_PLOTREX_EXECUTE_COMMAND");
@@ -261,6 +266,7 @@ int HostSession::Run() {
     }
     // The view fills the frame.
     module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
+    OpenChart(module);
 
     bool sailed = true;
     if (options_.window) {
@@ -290,6 +296,12 @@ int HostSession::Run() {
 }
 
 void HostSession::TakeDown(Module& module) {
+    if (module.chart != nullptr) {
+        // It symbolizes through the display object: gone before it.
+        module.frame.SetChartWindow(nullptr);
+        module.chart->DestroyWindow();
+        module.chart.reset();
+    }
     module.data->Terminate();    // closes the view, which saves its layout
     delete module.chartDisplay;  // displays go before their data object
     module.chartDisplay = nullptr;
@@ -333,6 +345,7 @@ void HostSession::SailHeadless(Module& module) {
         module.sounder->Settle();
         module.data->UpdateGraphs();
         Fed(module.now);
+        FollowShip(module);
         desktop_->PumpMessages();
         progress.Show(feed_->Progress());
         if (module.viewOpen && feed_->Progress() >= nextPicture && nextPicture < 1.0) {
@@ -354,6 +367,7 @@ void HostSession::SailHeadless(Module& module) {
         }
     }
     TakePicture(module, "view.png");
+    TakeChartPicture(module);
 }
 
 void HostSession::SailInWindow(Module& module) {
@@ -370,6 +384,7 @@ void HostSession::SailInWindow(Module& module) {
         module.sounder->Forecast(next);
     }
     auto lastTitle = start;
+    auto lastChart = start;
     while (sdl_->Step([&](int key) { OnKey(module, key); })) {
         const auto now = Clock::now();
         shipSeconds += std::chrono::duration<double>(now - last).count() * options_.speed;
@@ -379,10 +394,15 @@ void HostSession::SailInWindow(Module& module) {
             module.now = next;
             module.data->UpdateGraphs();
             Fed(module.now);
+            FollowShip(module);
             pending = feed_->Next(next);
             if (pending) {
                 module.sounder->Forecast(next);
             }
+        }
+        if (now - lastChart > std::chrono::milliseconds(100)) {
+            RefreshChart(module, now - lastChart > std::chrono::milliseconds(400));
+            lastChart = now;
         }
         if (now - lastTitle > std::chrono::milliseconds(500)) {
             sdl_->SetTitle(WindowTitle(module));
@@ -419,6 +439,12 @@ void HostSession::OnKey(Module& module, int key) {
         case 'n':
             module.dayNight = static_cast<short>((module.dayNight + 1) % 3);
             module.data->SetDayNightMode(module.dayNight);
+            if (module.chart != nullptr) {
+                module.chart->SetLightMode(module.dayNight);
+            }
+            break;
+        case 'm':
+            module.frame.SwapShares();
             break;
         case 'l':
             // Label sizes 1, 2 and 3 come from levels 1, 2 and 4.
@@ -499,6 +525,63 @@ bool HostSession::TakePicture(Module& module, const std::string& name) {
     return true;
 }
 
+void HostSession::OpenChart(Module& module) {
+    module.chart = std::make_unique<HostChart>(
+        module.chartDisplay, [this, &module](const char* name, const char* argument) {
+            return SendCommand(module, name, argument);
+        });
+    if (options_.window) {
+        module.chart->Create(nullptr, "Chart", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1},
+                             &module.frame, 0);
+        module.frame.SetChartWindow(module.chart->GetSafeHwnd());
+    } else {
+        module.chart->Create(nullptr, "Chart", WS_POPUP | WS_VISIBLE, kHeadlessChartRect, nullptr,
+                             0);
+    }
+}
+
+void HostSession::FollowShip(Module& module) {
+    if (module.chart != nullptr) {
+        const double heading = IsUndefined(module.now.heading) ? 0.0 : module.now.heading;
+        module.chart->SetOwnShip(module.now.position, heading);
+    }
+}
+
+void HostSession::RefreshChart(Module& module, bool shipMoved) {
+    if (module.chart == nullptr) {
+        return;
+    }
+    // The mark of the point under the view's anchor follows it.
+    double first = kUndefined;
+    double second = kUndefined;
+    PosType anchor = NoPos;
+    if (module.data->GetAnchorPosition(&first, &second)) {
+        anchor = PosType(first, second);
+    }
+    const bool anchorMoved = !(anchor == module.anchorSeen);
+    module.anchorSeen = anchor;
+    module.chart->Refresh(anchorMoved || shipMoved);
+}
+
+void HostSession::TakeChartPicture(Module& module) {
+    if (module.chart == nullptr) {
+        return;
+    }
+    RefreshChart(module, true);
+    desktop_->PumpMessages();
+    const std::string path = (std::filesystem::path(options_.outDir) / "chart.png").string();
+    errno = 0;
+    if (!desktop_->SaveWindowPng(module.chart->GetSafeHwnd(), path)) {
+        const int reason = errno;
+        std::cerr << "plotrex-host: cannot write " << path << ": "
+                  << (reason != 0 ? std::strerror(reason) : "the picture could not be made")
+                  << "\n";
+        pictureFailed_ = true;
+        return;
+    }
+    chartPicture_ = path;
+}
+
 std::string HostSession::Summary(Module& module) {
     ModuleDataPlotrexInterface* data = module.data;
     std::string text;
@@ -553,6 +636,17 @@ std::string HostSession::Summary(Module& module) {
         }
     }
     text += module.sounder->Summary();
+    if (!chartPicture_.empty() && module.chart != nullptr) {
+        const PosType anchor = module.chart->AnchorMark();
+        std::string mark = "no anchor mark";
+        if (!anchor.IsNoPos()) {
+            const ChartPoint at = module.chart->Projection().ToPixel(anchor);
+            mark = Format("anchor mark at %s (pixel %.0f, %.0f)", FormatPosition(anchor).c_str(),
+                          std::floor(at.x), std::floor(at.y));
+        }
+        add("Chart: %s, Mercator 1:%.0f, %zu marks, %s\n", chartPicture_.c_str(),
+            module.chart->Projection().GetScale(), module.chart->Marks().GetCount(), mark.c_str());
+    }
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),
             pictures_.back().c_str());

@@ -928,6 +928,9 @@ bool PlotrexOrganizer::TrackCommand(const std::string& command, const char* argu
 }
 
 void PlotrexOrganizer::HoverOnTrack(double distance, double value) {
+    // The axes as the next frame will have them, so that the point stays on
+    // the place.
+    Update();
     const SIZE size = GetDeviceSize();
     const LinearPixelProjection* vertical = GetYProjection();
     auto x = [&] { return horizontal_.ToPixel(distance); };
