@@ -287,7 +287,7 @@ void ModuleDataPlotrex::SetLabelSize(short level) {
 
 void ModuleDataPlotrex::SetHistoricProfile(const std::vector<double>&, double, double) {}
 
-void ModuleDataPlotrex::SetTrawlValue(double) {
+void ModuleDataPlotrex::SetTrawlValue(const TrawlParameters&) {
     if (graphs_.GetData(kGraphDReckChalut) == nullptr) {
         return;
     }

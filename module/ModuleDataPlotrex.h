@@ -50,10 +50,10 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
     void CloseView() override;
     void SetDayNightMode(short mode) override;
     void SetLabelSize(short level) override;
-    // The host's historic profile as (first, second, depth) triples.
+    // The host's historic profile as (longitude, latitude, depth) triples.
     void SetHistoricProfile(const std::vector<double>& points, double first,
                             double second) override;
-    void SetTrawlValue(double value) override;
+    void SetTrawlValue(const TrawlParameters& value) override;
     // Appends the graphs of a display mode in their fixed order; null for
     // graphs that are not registered.
     void CollectGraphs(int mode, PlotrexDataContainer& container) override;

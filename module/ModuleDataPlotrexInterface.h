@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "module/ModuleData.h"
+#include "module/TrawlParameters.h"
 
 class DistanceTracker;
 class DXDesktopDeviceManager;
@@ -42,10 +43,14 @@ class ModuleDataPlotrexInterface : public ModuleData {
     // 0 day, 1 dusk, 2 night.
     virtual void SetDayNightMode(short mode) = 0;
     virtual void SetLabelSize(short level) = 0;
-    // (first, second, depth) triples.
+    // A profile recorded earlier: (longitude, latitude, depth) triples in
+    // radians and metres (depths positive), in the order sailed; (first,
+    // second) = (latitude, longitude) of the place to mark on it. A list whose
+    // length is not a multiple of 3 is ignored.
     virtual void SetHistoricProfile(const std::vector<double>& points, double first,
                                     double second) = 0;
-    virtual void SetTrawlValue(double value) = 0;
+    // The trawl's cable, depth and visibility; the profile view redraws.
+    virtual void SetTrawlValue(const TrawlParameters& value) = 0;
     virtual void CollectGraphs(int mode, PlotrexDataContainer& container) = 0;
     virtual DistanceTracker* GetDistanceTracker(short index) = 0;
     virtual void CreateView() = 0;

@@ -50,6 +50,13 @@ struct FileType {
     std::string description;
 };
 
+struct TrawlParameters {
+    double cableLength = 1500.0;
+    double depth = 500.0;
+    double cableFactor = 0.7;
+    std::int32_t visible = 0;
+};
+
 // The framework's layer key; its setters come from the framework library.
 class LayerKey {
   public:
@@ -234,7 +241,7 @@ class ModuleDataPlotrexInterface : public ModuleData {
     virtual void SetLabelSize(short level) = 0;
     virtual void SetHistoricProfile(const std::vector<double>& points, double first,
                                     double second) = 0;
-    virtual void SetTrawlValue(double value) = 0;
+    virtual void SetTrawlValue(const TrawlParameters& value) = 0;
     virtual void CollectGraphs(int mode, PlotrexDataContainer& container) = 0;
     virtual DistanceTracker* GetDistanceTracker(short index) = 0;
     virtual void CreateView() = 0;

@@ -289,7 +289,7 @@ TEST_F(HostSide, OwnOperationsOfTheDataObject) {
               0);
     EXPECT_TRUE(state.enabled);
     data_->SetDayNightMode(2);
-    data_->SetTrawlValue(800.0);
+    data_->SetTrawlValue(TrawlParameters{800.0, 60.0, 0.7, 1});
     data_->SetHistoricProfile({0.8, -0.05, 30.0, 0.8001, -0.05, 31.0}, 0.8, -0.05);
     data_->CloseView();
     EXPECT_EQ(ViewWindows(), 0U);
