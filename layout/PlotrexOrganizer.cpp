@@ -19,6 +19,7 @@
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataContainer.h"
 #include "graphdata/PlotrexDataProfile.h"
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "hostfamily/Undefined.h"
 #include "layout/DecorationPainter.h"
 #include "module/CommandNames.h"
@@ -88,8 +89,13 @@ double LastValueOf(PlotrexData* data) {
 
 // The track of a graph of the profile family, null for the others.
 const ProfileSeries* TrackOf(PlotrexData* data) {
-    auto* profile = dynamic_cast<PlotrexDataProfile*>(data);
-    return profile != nullptr ? profile->GetSeries() : nullptr;
+    if (auto* profile = dynamic_cast<PlotrexDataProfile*>(data)) {
+        return profile->GetSeries();
+    }
+    if (auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(data)) {
+        return historic->GetSeries();
+    }
+    return nullptr;
 }
 
 bool IsTrackCommand(const std::string& command) {
@@ -868,11 +874,10 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
     if (std::sscanf(argument, "%lf %lf", &first, &second) != 2) {
         return;
     }
-    auto* historic = dynamic_cast<PlotrexDataProfile*>(FindDataByName(kGraphHistoric));
-    if (historic == nullptr) {
+    const ProfileSeries* series = TrackOf(FindDataByName(kGraphHistoric));
+    if (series == nullptr) {
         return;
     }
-    const ProfileSeries* series = historic->GetSeries();
     const double distance = series->DistanceAtPosition(PosType(first, second), nullptr, false);
     if (distance < 0.0) {
         return;

@@ -8,6 +8,7 @@
 #include "echo/PlotrexDataETR.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfile.h"
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "hostfamily/Undefined.h"
 #include "layout/PlotrexView.h"
 #include "module/ModuleDisplayPlotrex.h"
@@ -128,6 +129,7 @@ void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
     tracker_.Initialize(dataSource);
     Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphTemp, kUnitTemp));
     Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphDepth, kUnitDist));
+    Register(std::make_unique<PlotrexDataProfileHistoric>(&tracker_, kGraphHistoric, kUnitDist));
     if ((withEchogram & 0xFF) != 0) {
         auto echogram = std::make_unique<PlotrexDataETR>(&tracker_, kGraphEtr, kUnitDist);
         // A graph that failed is deleted unregistered; the display mode stays.
@@ -285,7 +287,13 @@ void ModuleDataPlotrex::SetLabelSize(short level) {
     }
 }
 
-void ModuleDataPlotrex::SetHistoricProfile(const std::vector<double>&, double, double) {}
+void ModuleDataPlotrex::SetHistoricProfile(const std::vector<double>& points, double first,
+                                           double second) {
+    auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric));
+    if (historic != nullptr) {
+        historic->SetProfile(std::vector<float>(points.begin(), points.end()), first, second);
+    }
+}
 
 void ModuleDataPlotrex::SetTrawlValue(const TrawlParameters&) {
     if (graphs_.GetData(kGraphDReckChalut) == nullptr) {
@@ -305,6 +313,7 @@ void ModuleDataPlotrex::CollectGraphs(int mode, PlotrexDataContainer& container)
     };
     switch (mode) {
         case 0:
+            SetHistoricMode(0);
             collect({kGraphTemp, kGraphDepth, kGraphPrevision, kGraphHistoric, kGraphEtr,
                      kGraphAScope, kGraphMobile, kGraphDReckChalut});
             break;
@@ -312,6 +321,7 @@ void ModuleDataPlotrex::CollectGraphs(int mode, PlotrexDataContainer& container)
             collect({kGraphTemp, kGraphDepth, kGraphEtr, kGraphAScope, kGraphMobile});
             break;
         case 2:
+            SetHistoricMode(2);
             collect({kGraphHistoric});
             break;
         default:
@@ -370,6 +380,13 @@ std::int32_t ModuleDataPlotrex::GetLayerCount() {
 
 OGRLayer* ModuleDataPlotrex::QueryLayer(std::int32_t, std::int32_t) {
     return nullptr;
+}
+
+void ModuleDataPlotrex::SetHistoricMode(int mode) {
+    if (auto* historic =
+            dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
+        historic->SetMode(mode);
+    }
 }
 
 void ModuleDataPlotrex::Register(std::unique_ptr<PlotrexData> data) {

@@ -3,6 +3,7 @@
 #include "drawing/Palette.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfile.h"
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "hostfamily/Undefined.h"
 #include "hostfamily/ZXFeature.h"
 #include "layout/PlotrexOrganizer.h"
@@ -128,7 +129,38 @@ void ModuleDisplayPlotrex::AddDepthTrack(std::int32_t colour) {
     line.OptimizeInto(own_, chartRect_, scale_);
 }
 
-void ModuleDisplayPlotrex::AddHistoricReference(std::int32_t) {}
+void ModuleDisplayPlotrex::AddHistoricReference(std::int32_t colour) {
+    auto* historic =
+        dynamic_cast<PlotrexDataProfileHistoric*>(data_->GetGraphs().GetData(kGraphHistoric));
+    if (historic == nullptr) {
+        return;
+    }
+    double first = kUndefined;
+    double second = kUndefined;
+    historic->GetReferencePosition(&first, &second);
+    const ProfileSeries* series = historic->GetSeries();
+    if (IsUndefined(first) || IsUndefined(second) || series->GetCount() == 0) {
+        return;
+    }
+    double course = 0.0;
+    const double distance = series->DistanceAtPosition(PosType(first, second), &course, true);
+    if (distance == -1.0) {
+        return;
+    }
+    const PosType at = series->Interpolate(distance).position;
+    if (at.IsNoPos()) {
+        // A profile of one point has no place along it.
+        return;
+    }
+    DisplayPrimitive mark(kGeometryPoint);
+    mark.AddPoint(at);
+    mark.SetAttribute(kAttributeSymbol, std::string(kHistoricSymbol));
+    mark.SetAttribute(kAttributeAngle, course);
+    mark.SetAttribute(kAttributeColor, colour);
+    mark.SetAttribute(kAttributeFillColor, colour);
+    mark.SetAttribute(kAttributeSize, kHistoricSize);
+    mark.OptimizeInto(own_, chartRect_, scale_);
+}
 
 void ModuleDisplayPlotrex::AddAnchorMark(std::int32_t outline, std::int32_t fill) {
     anchorFirst_ = kUndefined;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/ZXFeature.h"
@@ -105,6 +106,34 @@ TEST_F(ChartMarksTest, PassesModesAndTrackPositionsDecideWhatIsMarked) {
         track.Add(ProfilePoint{NoPos, -20.0, kept.distance + i * 1e-5});
     }
     EXPECT_EQ(Find(Marks(), nullptr), nullptr);
+}
+
+// An earlier profile running east along 47.556 N: its reference is marked
+// where the host placed it, pointing along the profile.
+TEST_F(ChartMarksTest, TheHistoricReferenceIsATrianglePointingAlongTheProfile) {
+    std::vector<double> points;  // (longitude, latitude, depth)
+    for (int i = 0; i <= 20; ++i) {
+        points.insert(points.end(), {-0.0710 + i * 1e-4, 0.8300, 30.0 + i});
+    }
+    host.data.SetHistoricProfile(points, 0.8300, -0.0700);
+    const DisplayPrimitiveContainer marks = Marks(1);
+    const DisplayPrimitive* reference = Find(marks, "TGAIS");
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(reference->GetPoints().at(0), PosType(0.8300, -0.0700));
+    double angle = 0.0;
+    EXPECT_TRUE(reference->GetNumber(kAttributeAngle, angle));
+    EXPECT_NEAR(angle, M_PI / 2.0, 0.01);  // east
+    std::int32_t value = 0;
+    EXPECT_TRUE(reference->GetInteger(kAttributeColor, value));
+    EXPECT_EQ(value, 0x0C5E0C);  // dusk's (12, 94, 12)
+    EXPECT_TRUE(reference->GetInteger(kAttributeFillColor, value));
+    EXPECT_EQ(value, 0x0C5E0C);
+    EXPECT_TRUE(reference->GetInteger(kAttributeSize, value));
+    EXPECT_EQ(value, 20);
+
+    // A profile of one point has no course: nothing to mark.
+    host.data.SetHistoricProfile({-0.0700, 0.8300, 30.0}, 0.8300, -0.0700);
+    EXPECT_EQ(Find(Marks(), "TGAIS"), nullptr);
 }
 
 TEST_F(ChartMarksTest, ColoursFollowTheLightModeAndAnythingElseIsDay) {
