@@ -26,8 +26,9 @@ constexpr std::array<Rgb, 3> kShip = {{{0.10, 0.10, 0.10}, {0.85, 0.85, 0.85}, {
 
 constexpr double kDegree = M_PI / 180.0;
 // Floor shading: cells of this many pixels, shallow to deep.
-constexpr int kShadeCell = 4;
-constexpr double kShadeDeepest = 500.0;
+constexpr int kShadeCell = ChartPainter::kShadeCell;
+constexpr Rgb kShallow{0.55, 0.74, 0.92};
+constexpr Rgb kDeep{0.93, 0.96, 0.99};
 
 void SetColour(cairo_t* cr, const Rgb& c, double alpha = 1.0) {
     cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
@@ -54,21 +55,40 @@ std::string AngleLabel(double radians, bool latitude, bool tenths) {
 }
 
 void ShadeFloor(cairo_t* cr, const ChartScene& scene) {
-    const int light = scene.lightMode;
+    const DepthGrid& grid = *scene.floor;
+    const ValidGeoRect& area = scene.chart.GetRect();
+    const double latitudeSpan = area.North() - area.South();
+    if (grid.columns <= 0 || grid.rows <= 0 || latitudeSpan <= 0.0) {
+        return;
+    }
+    const double dim = scene.lightMode == 0 ? 1.0 : scene.lightMode == 1 ? 0.5 : 0.25;
+    // Tints stretched over the depths the chart shows.
+    double shallowest = INFINITY, deepest = -INFINITY;
+    for (double depth : grid.depths) {
+        if (std::isfinite(depth)) {
+            shallowest = std::min(shallowest, depth);
+            deepest = std::max(deepest, depth);
+        }
+    }
+    const double range = deepest - shallowest;
     for (int y = 0; y < scene.height; y += kShadeCell) {
         const double latitude = scene.chart.LatitudeAt(y + kShadeCell / 2.0);
+        const int row = static_cast<int>((area.North() - latitude) / latitudeSpan * grid.rows);
+        if (row < 0 || row >= grid.rows) {
+            continue;
+        }
         for (int x = 0; x < scene.width; x += kShadeCell) {
-            const double depth =
-                scene.depthAt(latitude, scene.chart.LongitudeAt(x + kShadeCell / 2.0));
+            const int column = (x + kShadeCell / 2) * grid.columns / std::max(scene.width, 1);
+            const double depth = column < grid.columns ? grid.At(column, row) : std::nan("");
             if (!std::isfinite(depth)) {
                 continue;
             }
-            // Shallow water light, deep water dark, on a log scale.
-            const double t =
-                std::clamp(std::log1p(std::max(depth, 0.0)) / std::log1p(kShadeDeepest), 0.0, 1.0);
-            const double dim = light == 0 ? 1.0 : light == 1 ? 0.5 : 0.25;
-            cairo_set_source_rgb(cr, (0.80 - 0.55 * t) * dim, (0.90 - 0.50 * t) * dim,
-                                 (0.98 - 0.35 * t) * dim);
+            // As on paper charts: shallow water blue, deep water pale.
+            const double t = range > 0.0 ? (depth - shallowest) / range : 0.5;
+            const Rgb& a = kShallow;
+            const Rgb& b = kDeep;
+            cairo_set_source_rgb(cr, (a.r + (b.r - a.r) * t) * dim, (a.g + (b.g - a.g) * t) * dim,
+                                 (a.b + (b.b - a.b) * t) * dim);
             cairo_rectangle(cr, x, y, kShadeCell, kShadeCell);
             cairo_fill(cr);
         }
@@ -228,7 +248,7 @@ void ChartPainter::Paint(cairo_t* cr, const ChartScene& scene) {
         return;
     }
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
-    if (scene.depthAt) {
+    if (scene.floor != nullptr) {
         ShadeFloor(cr, shown);
     }
     DrawGraticule(cr, shown);

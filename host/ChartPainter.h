@@ -2,8 +2,7 @@
 // Draws the host's chart with Cairo: a Mercator chart of an area with its
 // graticule and labels, the sea floor shaded when the host has one, the
 // primitives a module symbolized on it, and the own ship.
-#include <functional>
-
+#include "host/BathymetryRaster.h"
 #include "hostfamily/PosType.h"
 #include "hostfamily/displaylist/ChartProjection.h"
 #include "hostfamily/displaylist/DisplayPrimitiveContainer.h"
@@ -18,13 +17,16 @@ struct ChartScene {
     const DisplayPrimitiveContainer* marks = nullptr;
     PosType ownShip = NoPos;
     double heading = 0.0;  // radians from north
-    // Depth in metres at a position, NaN where it is not known; empty
-    // without a sea floor to shade.
-    std::function<double(double latitude, double longitude)> depthAt;
+    // Depths over the chart's rectangle, rows evenly spaced in latitude from
+    // its north edge; null without a sea floor to shade.
+    const DepthGrid* floor = nullptr;
 };
 
 class ChartPainter {
   public:
+    // The floor is shaded in squares of this many pixels.
+    static constexpr int kShadeCell = 4;
+
     static void Paint(cairo_t* cr, const ChartScene& scene);
 
     // The graticule's step in minutes of arc for a span of `pixels` per

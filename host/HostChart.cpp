@@ -53,10 +53,13 @@ void HostChart::SetOwnShip(const PosType& position, double heading) {
     }
     ownShip_ = position;
     heading_ = heading;
-    if (!seen_) {
+    if (!seen_ || floorArea_) {
+        // The voyage's area, no longer the floor's.
         south_ = north_ = position.First();
         west_ = east_ = position.Second();
         seen_ = true;
+        floorArea_ = false;
+        projection_ = ChartProjection(ValidGeoRect(), 0.0);
     }
     south_ = std::min(south_, position.First());
     north_ = std::max(north_, position.First());
@@ -82,18 +85,18 @@ void HostChart::SetLightMode(int mode) {
     }
 }
 
-void HostChart::SetFloor(Floor floor) {
-    floor_ = std::move(floor);
-    if (floor_.depthAt && floor_.bounds.IsValid() && !seen_) {
+void HostChart::SetFloor(FloorSampler sampler, const GeoBox& bounds) {
+    floorSampler_ = std::move(sampler);
+    if (!seen_) {
         // Until the ship is somewhere, the chart shows the floor.
-        south_ = floor_.bounds.South();
-        north_ = floor_.bounds.North();
-        west_ = floor_.bounds.West();
-        east_ = floor_.bounds.East();
+        south_ = bounds.south;
+        north_ = bounds.north;
+        west_ = bounds.west;
+        east_ = bounds.east;
         seen_ = true;
-        FitArea();
+        floorArea_ = true;
     }
-    moved_ = true;
+    FitArea();
 }
 
 void HostChart::FitArea() {
@@ -123,6 +126,11 @@ void HostChart::FitArea() {
         latitudeOf(mercatorCentre + mercatorSpan / 2.0), lonCentre + lonSpan / 2.0);
     projection_ = ChartProjection(area, ChartProjection::ScaleToFit(area, width));
     moved_ = true;
+    if (floorSampler_) {
+        const int cell = ChartPainter::kShadeCell;
+        floor_ = floorSampler_(GeoBox{area.South(), area.West(), area.North(), area.East()},
+                               static_cast<int>(width) / cell, static_cast<int>(height) / cell);
+    }
 }
 
 bool HostChart::Refresh(bool force) {
@@ -229,7 +237,7 @@ void HostChart::OnPaint() {
     scene.marks = &marks_;
     scene.ownShip = ownShip_;
     scene.heading = heading_;
-    scene.depthAt = floor_.depthAt;
+    scene.floor = floorSampler_ ? &floor_ : nullptr;
     ChartPainter::Paint(cr.get(), scene);
     cairo_surface_flush(surface.get());
     desktop->PresentToWindow(

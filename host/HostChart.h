@@ -21,11 +21,8 @@ class HostChart : public CWnd {
   public:
     // Sends a named command to the module's view; its result (0: refused).
     using CommandSender = std::function<long(const char* name, const char* argument)>;
-    // Depth in metres at a position (NaN where unknown), and where it is known.
-    struct Floor {
-        std::function<double(double latitude, double longitude)> depthAt;
-        ValidGeoRect bounds;
-    };
+    // Depths on a grid of columns by rows over a box, NaN where unknown.
+    using FloorSampler = std::function<DepthGrid(const GeoBox& box, int columns, int rows)>;
 
     // Mouse within this many pixels of the track moves the profile view.
     static constexpr double kTrackReach = 6.0;
@@ -35,7 +32,8 @@ class HostChart : public CWnd {
     // What the host knows at a cycle. The area grows to hold every position.
     void SetOwnShip(const PosType& position, double heading);
     void SetLightMode(int mode);
-    void SetFloor(Floor floor);
+    // A sea floor to shade, and where it lies.
+    void SetFloor(FloorSampler sampler, const GeoBox& bounds);
     // Symbolizes again when the display asks for it, when the chart moved or
     // when force says so, and repaints then. True when it symbolized.
     bool Refresh(bool force);
@@ -67,12 +65,15 @@ class HostChart : public CWnd {
     DisplayPrimitiveContainer marks_;
     ZXFeature params_;
     int lightMode_ = 0;
-    Floor floor_;
+    FloorSampler floorSampler_;
+    // Sampled over the chart's rectangle when it moves.
+    DepthGrid floor_;
     PosType ownShip_ = NoPos;
     double heading_ = 0.0;
     // What the voyage covered so far (radians).
     double south_ = 0, west_ = 0, north_ = 0, east_ = 0;
     bool seen_ = false;
+    bool floorArea_ = false;  // the area is the floor's until the ship sails
     ChartProjection projection_{ValidGeoRect(), 0.0};
     bool moved_ = true;
 };

@@ -29,15 +29,17 @@ void CountingNotificationSink::Notify(const std::int32_t*, const LayerKeyIndexed
 
 bool ModelDepthSource::QueryDepths(std::vector<DepthQueryPoint>& points, double, double, double,
                                    double, const int& kind) {
-    if (kind != kDataKindDepth) {
+    ++queries_;
+    if (model_ == nullptr || kind != kDataKindDepth) {
         return false;
     }
     bool any = false;
     for (DepthQueryPoint& point : points) {
-        const auto depth = model_.DepthAt(point.first, point.second);
+        const auto depth = model_->DepthAt(point.first, point.second);
         point.depth = depth ? *depth : kUndefined;
         any = any || depth.has_value();
     }
+    answered_ += any;
     return any;
 }
 

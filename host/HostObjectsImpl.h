@@ -30,17 +30,26 @@ class CountingNotificationSink final : public HostNotificationSink {
     int count_ = 0;
 };
 
+// Answers the module's depth queries from the host's charted depths; without
+// any (model null) it says it has none.
 class ModelDepthSource final : public HostDepthSource {
   public:
-    explicit ModelDepthSource(const DepthModel& model) : model_(model) {}
-    bool IsAvailable() override { return true; }
-    double GetMaximumDepth() override { return kUndefined; }
-    // Fills every point the model knows; false when it knows none of them.
+    explicit ModelDepthSource(const DepthModel* model, double maximumDepth = kUndefined)
+        : model_(model), maximumDepth_(maximumDepth) {}
+    bool IsAvailable() override { return model_ != nullptr; }
+    double GetMaximumDepth() override { return maximumDepth_; }
+    // Fills every point, the undefined marker where the model knows no depth;
+    // false when it knows none of them.
     bool QueryDepths(std::vector<DepthQueryPoint>& points, double south, double west, double north,
                      double east, const int& kind) override;
+    long Queries() const { return queries_; }
+    long Answered() const { return answered_; }
 
   private:
-    const DepthModel& model_;
+    const DepthModel* model_;
+    double maximumDepth_;
+    long queries_ = 0;
+    long answered_ = 0;
 };
 
 class FeedVesselSource final : public HostVesselSource {

@@ -39,6 +39,19 @@ class Checks {
         });
     }
 
+    CLI::Validator OneOf(const std::string& option, std::vector<std::string> words) {
+        return Check(option, [option, words](const std::string& text) -> std::string {
+            if (std::find(words.begin(), words.end(), text) != words.end()) {
+                return {};
+            }
+            std::string list;
+            for (const std::string& word : words) {
+                list += (list.empty() ? "" : ", ") + word;
+            }
+            return option + " needs one of " + list + ", not '" + text + "'";
+        });
+    }
+
     // NAME or NAME=ARG, NAME one of the module's commands.
     CLI::Validator Command(const std::string& option) {
         return Check(option, [option](const std::string& text) -> std::string {
@@ -108,6 +121,22 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         ->take_all()
         ->check(checks.Command("--command"));
 
+    app.add_option("--bathymetry", options.bathymetryPath,
+                   "answer the module's depth queries from a raster GDAL can open\n"
+                   "(GeoTIFF, NetCDF, ASCII grid...), band 1, sampled bilinearly")
+        ->type_name("FILE")
+        ->check(checks.NotEmpty("--bathymetry"));
+    app.add_option("--bathymetry-values", options.bathymetryValues,
+                   "how the raster's values are read: depths (positive down),\n"
+                   "elevations (negative below the sea) or auto (default):\n"
+                   "elevations when most valid values are negative")
+        ->type_name("auto|depths|elevations")
+        ->check(checks.OneOf("--bathymetry-values", {"auto", "depths", "elevations"}));
+    app.add_option("--historic", options.historicPath,
+                   "hand the module a historic profile: CSV lines of latitude,\n"
+                   "longitude (degrees) and depth (metres)")
+        ->type_name("FILE")
+        ->check(checks.NotEmpty("--historic"));
     std::string names;
     std::string line = " ";
     for (const std::string name : kCommandNames) {
@@ -120,6 +149,14 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
     names += line;
     app.footer(
         "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
+        "\nWith --bathymetry, positions outside the raster, next to a no-data cell or above\n"
+        "the sea get no depth; a grid without a coordinate system is read as WGS84\n"
+        "degrees. Without it, the built-in voyage answers from its modelled sea floor\n"
+        "and a replayed log has no depths to give.\n"
+        "\nA --historic file has one sounding a line, separated by commas, semicolons or\n"
+        "tabs, with a decimal point; a header line, blank lines and # comments are passed\n"
+        "over, bad lines are named and set aside. Without it, the built-in voyage hands\n"
+        "over an earlier survey of its last stretch, run the other way.\n"
         "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
         names + "\n");
 }

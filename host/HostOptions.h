@@ -17,6 +17,9 @@ struct HostOptions {
     bool window = false;         // a real window instead of headless pictures
     double durationSeconds = 0;  // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
+    std::string bathymetryPath;             // empty: the feed's own sea floor, if any
+    std::string bathymetryValues = "auto";  // auto, depths or elevations
+    std::string historicPath;               // empty: the feed's earlier survey, if any
     bool help = false;
 };
 

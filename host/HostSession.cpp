@@ -13,6 +13,8 @@
 #include <iostream>
 
 #include "desktop/DXDesktopDeviceManager.h"
+#include "host/BathymetryRaster.h"
+#include "host/HistoricProfileCsv.h"
 #include "host/HostChart.h"
 #include "host/HostFrame.h"
 #include "host/HostObjectsImpl.h"
@@ -169,6 +171,50 @@ bool HostSession::OpenFeed(std::string& error) {
     return true;
 }
 
+bool HostSession::OpenSeaFloor(std::string& error) {
+    if (!options_.bathymetryPath.empty()) {
+        const RasterValues values = options_.bathymetryValues == "depths" ? RasterValues::Depths
+                                    : options_.bathymetryValues == "elevations"
+                                        ? RasterValues::Elevations
+                                        : RasterValues::Auto;
+        raster_ = BathymetryRaster::Open(options_.bathymetryPath, values, error);
+        if (raster_ == nullptr) {
+            return false;
+        }
+    }
+    if (options_.historicPath.empty()) {
+        historic_ = feed_->EarlierSurvey();
+        historicOrigin_ = "the voyage's earlier survey, run the other way";
+        return true;
+    }
+    HistoricProfileCsv csv;
+    if (!csv.AddFile(options_.historicPath, error)) {
+        return false;
+    }
+    for (const HistoricProfileCsv::BadLine& line : csv.BadLines()) {
+        std::cerr << "plotrex-host: " << options_.historicPath << " line " << line.number << ": "
+                  << line.reason << "\n";
+    }
+    if (csv.BadLineCount() > static_cast<long>(csv.BadLines().size())) {
+        std::cerr << "plotrex-host: " << options_.historicPath << ": "
+                  << csv.BadLineCount() - static_cast<long>(csv.BadLines().size())
+                  << " more bad lines\n";
+    }
+    if (csv.Points().empty()) {
+        error = "no sounding in the historic profile " + options_.historicPath + " (" +
+                std::to_string(csv.Lines()) + " lines, " + std::to_string(csv.BadLineCount()) +
+                " bad)";
+        return false;
+    }
+    historic_ = csv.Points();
+    historicOrigin_ =
+        options_.historicPath + ", " +
+        (csv.BadLineCount() == 0   ? std::string("no bad line")
+         : csv.BadLineCount() == 1 ? std::string("1 bad line set aside")
+                                   : std::to_string(csv.BadLineCount()) + " bad lines set aside");
+    return true;
+}
+
 bool HostSession::OpenDesktop(std::string& error) {
     if (!options_.window) {
         desktop_ = std::make_unique<HeadlessDesktop>();
@@ -200,6 +246,10 @@ int HostSession::Run() {
     std::string error;
     if (!OpenFeed(error)) {
         std::cerr << "plotrex-host: " << error << "\n";
+        return 2;
+    }
+    if (!OpenSeaFloor(error)) {
+        std::cerr << "plotrex-host: " << error << "; nothing was changed\n";
         return 2;
     }
     if (!options_.window) {
@@ -240,7 +290,15 @@ int HostSession::Run() {
     module.devices.Init();
 
     module.dataSource = std::make_unique<FeedDataSource>(module.now);
-    module.depthSource = std::make_unique<ModelDepthSource>(feed_->Depths());
+    // Charted depths come from the raster, else from the built-in voyage's
+    // modelled floor; a replayed log brings none of its own.
+    if (raster_ != nullptr) {
+        module.depthSource =
+            std::make_unique<ModelDepthSource>(raster_.get(), raster_->DeepestDepth());
+    } else {
+        module.depthSource =
+            std::make_unique<ModelDepthSource>(nmea_ == nullptr ? &feed_->Depths() : nullptr);
+    }
     module.vesselSource = std::make_unique<FeedVesselSource>(module.now, feed_->DraughtMetres());
     module.sounder = std::make_unique<SounderFeed>(ExecutableFolder());
     data->Initialize(module.dataSource.get(), &module.sink, module.depthSource.get(),
@@ -250,6 +308,16 @@ int HostSession::Run() {
         // The echogram's own window is not built yet: its graphs go to the
         // profile view meanwhile.
         data->SetMode(0);
+    }
+    if (!historic_.empty()) {
+        // Triples of longitude, latitude and depth: the module makes each
+        // position from the second and the first number.
+        std::vector<double> triples;
+        triples.reserve(historic_.size() * 3);
+        for (const HistoricPoint& point : historic_) {
+            triples.insert(triples.end(), {point.longitude, point.latitude, point.depth});
+        }
+        data->SetHistoricProfile(triples, historic_.front().latitude, historic_.front().longitude);
     }
     module.chartDisplay = data->CreateDisplay();
     module.chartDisplay->LoadSettings(0);
@@ -359,6 +427,12 @@ void HostSession::SailHeadless(Module& module) {
     // A first run has no layout yet: show the whole voyage.
     if (!module.hadLayout) {
         SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
+    }
+    // As a user resting the mouse on the middle of the profile: the set-square
+    // there, and the anchor mark on the chart at the same place.
+    RECT view{};
+    if (::GetWindowRect(module.frame.ViewWindow(), &view)) {
+        desktop_->MoveMouse(POINT{(view.left + view.right) / 2, (view.top + view.bottom) / 2});
     }
     for (const HostCommand& command : options_.commands) {
         if (SendCommand(module, command.name,
@@ -530,6 +604,14 @@ void HostSession::OpenChart(Module& module) {
         module.chartDisplay, [this, &module](const char* name, const char* argument) {
             return SendCommand(module, name, argument);
         });
+    if (raster_ != nullptr) {
+        const BathymetryRaster* raster = raster_.get();
+        module.chart->SetFloor(
+            [raster](const GeoBox& box, int columns, int rows) {
+                return raster->SampleGrid(box, columns, rows);
+            },
+            raster->Bounds());
+    }
     if (options_.window) {
         module.chart->Create(nullptr, "Chart", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1},
                              &module.frame, 0);
@@ -604,6 +686,22 @@ std::string HostSession::Summary(Module& module) {
         add("Temperatures fed: %ld, %.1f to %.1f \xC2\xB0"
             "C\n",
             temperaturesFed_.count, temperaturesFed_.low, temperaturesFed_.high);
+    }
+    if (raster_ != nullptr) {
+        add("Depths from: %s (%s, %s, %.1f to %.1f m)", options_.bathymetryPath.c_str(),
+            raster_->Describe().c_str(),
+            raster_->ReadsElevations() ? "read as elevations" : "read as depths",
+            raster_->ShallowestDepth(), raster_->DeepestDepth());
+    } else if (nmea_ == nullptr) {
+        add("Depths from: the voyage's modelled sea floor");
+    } else {
+        add("Depths from: nowhere (no --bathymetry for the replay)");
+    }
+    add(", %ld of %ld queries answered\n", module.depthSource->Answered(),
+        module.depthSource->Queries());
+    if (!historic_.empty()) {
+        add("Historic profile: %zu points handed over (%s)\n", historic_.size(),
+            historicOrigin_.c_str());
     }
     if (module.viewOpen) {
         // What the title of the window shows, without the program's name.

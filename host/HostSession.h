@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "host/HistoricPoint.h"
 #include "host/HostOptions.h"
 #include "host/ShipFeed.h"
 
+class BathymetryRaster;
 class Desktop;
 class HeadlessDesktop;
 class SdlDesktop;
@@ -29,6 +31,9 @@ class HostSession {
     struct Module;
 
     bool OpenFeed(std::string& error);
+    // The raster of --bathymetry and the historic profile to hand over; false
+    // with a reason when either given file cannot be used.
+    bool OpenSeaFloor(std::string& error);
     bool OpenDesktop(std::string& error);
     void SailHeadless(Module& module);
     void SailInWindow(Module& module);
@@ -58,6 +63,9 @@ class HostSession {
     HostOptions options_;
     std::unique_ptr<ShipFeed> feed_;
     const NmeaFeed* nmea_ = nullptr;
+    std::unique_ptr<BathymetryRaster> raster_;
+    std::vector<HistoricPoint> historic_;
+    std::string historicOrigin_;  // where the historic profile came from, for the summary
     std::unique_ptr<HeadlessDesktop> desktop_;  // headless or the SDL one
     SdlDesktop* sdl_ = nullptr;
     std::vector<std::string> pictures_;

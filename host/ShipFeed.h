@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/DepthModel.h"
 #include "host/NmeaLog.h"
 #include "host/Voyage.h"
 #include "hostfamily/PosType.h"
@@ -25,13 +26,6 @@ struct ShipSnapshot {
     double temperatureCelsius = kUndefined;
 };
 
-// Charted depths around the track, for the host's depth source.
-class DepthModel {
-  public:
-    virtual ~DepthModel() = default;
-    virtual std::optional<double> DepthAt(double latitude, double longitude) const = 0;
-};
-
 class ShipFeed {
   public:
     virtual ~ShipFeed() = default;
@@ -44,6 +38,8 @@ class ShipFeed {
     virtual const DepthModel& Depths() const = 0;
     virtual std::string Describe() const = 0;
     virtual double DraughtMetres() const { return 4.5; }
+    // A profile surveyed earlier along part of the track, if the feed has one.
+    virtual std::vector<HistoricPoint> EarlierSurvey() const { return {}; }
 };
 
 // The built-in trawler voyage, one snapshot every cycleSeconds of ship time (the whole
@@ -57,6 +53,7 @@ class BuiltInFeed final : public ShipFeed, private DepthModel {
     const DepthModel& Depths() const override { return *this; }
     std::string Describe() const override;
     double DraughtMetres() const override { return voyage_.DraughtMetres(); }
+    std::vector<HistoricPoint> EarlierSurvey() const override { return Voyage::EarlierSurvey(); }
 
   private:
     std::optional<double> DepthAt(double latitude, double longitude) const override;

@@ -54,6 +54,32 @@ Voyage Voyage::BuiltIn() {
     return v;
 }
 
+std::vector<HistoricPoint> Voyage::EarlierSurvey() {
+    // The last 70 minutes: the end of the second tow, towards the bank and home.
+    constexpr double kFromSeconds = 190.0 * 60.0;
+    constexpr double kEverySeconds = 30.0;
+    // Within the 0.05 NM in which the module matches a track.
+    constexpr double kAsideRadians = 15.0 / 6371000.0;
+    Voyage pass = BuiltIn();
+    std::vector<HistoricPoint> points;
+    auto record = [&] {
+        points.push_back({pass.ship_.latitude + kAsideRadians, pass.ship_.longitude, 0.0});
+    };
+    pass.Advance(kFromSeconds);
+    record();
+    while (pass.Advance(kEverySeconds)) {
+        record();
+    }
+    record();
+    std::reverse(points.begin(), points.end());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        HistoricPoint& point = points[i];
+        const double error = 0.6 * std::sin(1.9 * i) + 0.3 * std::sin(0.43 * i);
+        point.depth = std::max(0.5, pass.sea_.DepthAt(point.latitude, point.longitude) + error);
+    }
+    return points;
+}
+
 double Voyage::TotalSeconds() const {
     double total = 0.0;
     for (const VoyageLeg& leg : legs_) {

@@ -3,6 +3,8 @@
 // synthetic sea floor and temperature field. Positions in radians.
 #include <vector>
 
+#include "host/HistoricPoint.h"
+
 struct VoyageLeg {
     double courseDegrees;
     double speedKnots;
@@ -32,6 +34,9 @@ class Voyage {
   public:
     // The built-in trawler voyage.
     static Voyage BuiltIn();
+    // An earlier survey of the built-in voyage's last stretch, run the other
+    // way a little to one side, its depths with a small survey error.
+    static std::vector<HistoricPoint> EarlierSurvey();
 
     // Moves the ship on by seconds of ship time; false once the voyage is over.
     bool Advance(double seconds);

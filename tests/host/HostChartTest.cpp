@@ -87,12 +87,16 @@ TEST(HostChart, NightChartGolden) {
     scene.ownShip = PosType(0.8290 + 1.9 * kMinute, -0.0700 + 2.85 * kMinute);
     scene.heading = 0.98;
     // Deeper to the east, nothing known in the south-west corner.
-    scene.depthAt = [](double latitude, double longitude) {
-        if (latitude < 0.8290 && longitude < -0.0699) {
-            return std::nan("");
+    DepthGrid floor;
+    floor.columns = width / ChartPainter::kShadeCell;
+    floor.rows = height / ChartPainter::kShadeCell;
+    for (int row = 0; row < floor.rows; ++row) {
+        for (int column = 0; column < floor.columns; ++column) {
+            const bool unknown = row > floor.rows * 3 / 4 && column < floor.columns / 4;
+            floor.depths.push_back(unknown ? std::nan("") : 20.0 + 3.0 * column);
         }
-        return 20.0 + (longitude + 0.0702) * 2e5;
-    };
+    }
+    scene.floor = &floor;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
     cairo_t* cr = cairo_create(surface);
     ChartPainter::Paint(cr, scene);

@@ -11,6 +11,7 @@
 #include "tests/support/HostRun.h"
 #include "tests/support/ImageCompare.h"
 #include "tests/support/TestProfile.h"
+#include "tests/support/TestRaster.h"
 
 namespace {
 
@@ -54,6 +55,12 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     EXPECT_NE(first.output.find("Pictures: 4 in " + out), std::string::npos) << first.output;
     EXPECT_NE(ViewLine(first.output).find("level 10 - slope x "), std::string::npos)
         << first.output;
+    EXPECT_NE(first.output.find("Depths from: the voyage's modelled sea floor, "),
+              std::string::npos)
+        << first.output;
+    EXPECT_NE(first.output.find("Historic profile: 141 points handed over (the voyage's earlier"),
+              std::string::npos)
+        << first.output;
 
     const auto picture = LoadPng(out + "/view.png");
     ASSERT_TRUE(picture.has_value());
@@ -76,6 +83,10 @@ TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("4 malformed, 4 failed the checksum"), std::string::npos)
         << run.output;
+    EXPECT_NE(run.output.find("Depths from: nowhere (no --bathymetry for the replay), 0 of "),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("Historic profile:"), std::string::npos) << run.output;
     const auto picture = LoadPng(folder.File("pictures") + "/view.png");
     ASSERT_TRUE(picture.has_value());
     EXPECT_GT(CountProfilePixels(*picture).line, 200);
@@ -98,6 +109,12 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
+        {"not a raster", "--bathymetry {folder}/profile.ini", kept, 2,
+         "cannot open the raster {folder}/profile.ini"},
+        {"no sounding", "--historic {folder}/profile.ini", kept, 2,
+         "{folder}/profile.ini line 2: not three fields but 1: 'Value = 1'"},
+        {"bad raster values", "--bathymetry-values up", kept, 2,
+         "--bathymetry-values needs one of auto, depths, elevations, not 'up'"},
         {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},
     };
     for (const auto& c : cases) {
@@ -142,4 +159,44 @@ TEST(HostEndToEnd, ALongSummaryLineIsWhole) {
     EXPECT_NE(run.output.find("Voyage: NMEA log " + log + ", 180 host cycles"), std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("\nNMEA lines: 794 read"), std::string::npos) << run.output;
+}
+
+// A replay over a sea floor of the user's: depths from a raster, and a
+// historic profile whose bad lines are named and counted.
+TEST(HostEndToEnd, SeaFloorFromARasterAndAHistoricProfileFromACsv) {
+    TempFolder folder;
+    // Depths from 50 m, 10 m deeper a column eastward, over the log's area.
+    TestRaster raster;
+    raster.width = 6;
+    raster.height = 4;
+    raster.geoTransform = {-4.7, 0.05, 0.0, 47.9, 0.0, -0.05};
+    raster.epsg = 4326;
+    for (int row = 0; row < raster.height; ++row) {
+        for (int column = 0; column < raster.width; ++column) {
+            raster.values.push_back(50.0 + 10.0 * column);
+        }
+    }
+    const std::string tif = folder.File("floor.tif");
+    ASSERT_TRUE(WriteTestRaster(tif, raster));
+    const std::string csv = folder.File("last season.csv");
+    WriteFile(csv,
+              "lat;lon;depth\n"
+              "47.805;-4.545;61.0\n"
+              "47.803;-4.560;60.2\n"
+              "147.8;-4.57;59.0\n"
+              "47.801;-4.575;58.9\n"
+              "47.8;-4.59;-1\n");
+    const HostRun run =
+        RunHost("--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --bathymetry " + tif +
+                " --historic '" + csv + "' --profile " + folder.File("profile.ini") + " --out " +
+                folder.File("pictures"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const std::string& line : {
+             "Depths from: " + tif + " (GTiff, 6 x 4 cells, read as depths, 50.0 to 100.0 m), ",
+             csv + " line 4: latitude out of range: '147.8'",
+             csv + " line 6: negative depth: '-1'",
+             "Historic profile: 3 points handed over (" + csv + ", 2 bad lines set aside)",
+         }) {
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
+    }
 }

@@ -88,7 +88,7 @@ TEST_F(ModuleViewTest, OpeningShowsTheDisplaysAndTheShipsTrack) {
     // Mode 0: the depth is the main graph, the ship is followed.
     EXPECT_EQ(organizer.GetMainType(), kGraphDepth);
     EXPECT_EQ(organizer.GetTracker(), host.data.GetDistanceTracker(0));
-    EXPECT_EQ(organizer.GetDisplays().size(), 2U);  // temperature and depth
+    EXPECT_EQ(organizer.GetDisplays().size(), 3U);  // temperature, depth, historic
     EXPECT_EQ(organizer.GetLevel(), 7);
     EXPECT_DOUBLE_EQ(organizer.GetSlope(), 4.0);
     EXPECT_GT(host.Presents(), 0);
@@ -99,7 +99,7 @@ TEST_F(ModuleViewTest, OpeningShowsTheDisplaysAndTheShipsTrack) {
 
     // A second opening changes nothing.
     EXPECT_TRUE(host.data.OpenView(&host.manager, Radians(10.0), 7));
-    EXPECT_EQ(organizer.GetDisplays().size(), 2U);
+    EXPECT_EQ(organizer.GetDisplays().size(), 3U);
 
     host.data.CloseView();
     EXPECT_FALSE(chart->IsVisible());
