@@ -520,6 +520,19 @@ void HostSession::OnKey(Module& module, int key) {
         case 'm':
             module.frame.SwapShares();
             break;
+        case 'p': {
+            // A picture of the window as it is, into --out.
+            const std::string name = Format("window-%03zu.png", pictures_.size() + 1);
+            const std::string path = (std::filesystem::path(options_.outDir) / name).string();
+            std::error_code ec;
+            std::filesystem::create_directories(options_.outDir, ec);
+            if (desktop_->SaveWindowPng(module.frame.GetSafeHwnd(), path)) {
+                pictures_.push_back(path);
+            } else {
+                std::cerr << "plotrex-host: cannot write " << path << "\n";
+            }
+            break;
+        }
         case 'l':
             // Label sizes 1, 2 and 3 come from levels 1, 2 and 4.
             module.labelLevel = module.labelLevel == 1 ? 2 : module.labelLevel == 2 ? 4 : 1;
