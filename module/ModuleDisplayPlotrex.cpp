@@ -33,6 +33,18 @@ std::int32_t ColourValue(unsigned index, int lightMode) {
     return static_cast<std::int32_t>(red | (green << 8) | (blue << 16));
 }
 
+// A symbol at a point of the chart.
+DisplayPrimitive Symbol(const PosType& at, const char* symbol, std::int32_t outline,
+                        std::int32_t fill, std::int32_t size) {
+    DisplayPrimitive mark(kGeometryPoint);
+    mark.AddPoint(at);
+    mark.SetAttribute(kAttributeSymbol, std::string(symbol));
+    mark.SetAttribute(kAttributeColor, outline);
+    mark.SetAttribute(kAttributeFillColor, fill);
+    mark.SetAttribute(kAttributeSize, size);
+    return mark;
+}
+
 }  // namespace
 
 ModuleDisplayPlotrex::ModuleDisplayPlotrex(ModuleData* data)
@@ -152,13 +164,8 @@ void ModuleDisplayPlotrex::AddHistoricReference(std::int32_t colour) {
         // A profile of one point has no place along it.
         return;
     }
-    DisplayPrimitive mark(kGeometryPoint);
-    mark.AddPoint(at);
-    mark.SetAttribute(kAttributeSymbol, std::string(kHistoricSymbol));
+    DisplayPrimitive mark = Symbol(at, kHistoricSymbol, colour, colour, kHistoricSize);
     mark.SetAttribute(kAttributeAngle, course);
-    mark.SetAttribute(kAttributeColor, colour);
-    mark.SetAttribute(kAttributeFillColor, colour);
-    mark.SetAttribute(kAttributeSize, kHistoricSize);
     mark.OptimizeInto(own_, chartRect_, scale_);
 }
 
@@ -172,11 +179,5 @@ void ModuleDisplayPlotrex::AddAnchorMark(std::int32_t outline, std::int32_t fill
     if (at.IsNoPos()) {
         return;
     }
-    DisplayPrimitive mark(kGeometryPoint);
-    mark.AddPoint(at);
-    mark.SetAttribute(kAttributeSymbol, std::string(kAnchorSymbol));
-    mark.SetAttribute(kAttributeColor, outline);
-    mark.SetAttribute(kAttributeFillColor, fill);
-    mark.SetAttribute(kAttributeSize, kAnchorSize);
-    mark.OptimizeInto(own_, chartRect_, scale_);
+    Symbol(at, kAnchorSymbol, outline, fill, kAnchorSize).OptimizeInto(own_, chartRect_, scale_);
 }

@@ -37,21 +37,19 @@ DisplayPrimitiveContainer SampleMarks() {
     track.SetAttribute(kAttributeWidth, 1);
     track.SetAttribute(kAttributeColor, 0x400000);
     marks.Add(track);
-    DisplayPrimitive reference(kGeometryPoint);
-    reference.AddPoint(PosType(0.8290 + 0.6 * kMinute, -0.0700 + 0.9 * kMinute));
-    reference.SetAttribute(kAttributeSymbol, std::string("TGAIS"));
-    reference.SetAttribute(kAttributeAngle, 0.9);
-    reference.SetAttribute(kAttributeColor, 0x062F06);
-    reference.SetAttribute(kAttributeFillColor, 0x062F06);
-    reference.SetAttribute(kAttributeSize, 20);
-    marks.Add(reference);
-    DisplayPrimitive anchor(kGeometryPoint);
-    anchor.AddPoint(PosType(0.8290 + 1.4 * kMinute, -0.0700 + 2.1 * kMinute));
-    anchor.SetAttribute(kAttributeSymbol, std::string("CARRE"));
-    anchor.SetAttribute(kAttributeColor, 0x323232);
-    anchor.SetAttribute(kAttributeFillColor, 0x484848);
-    anchor.SetAttribute(kAttributeSize, 12);
-    marks.Add(anchor);
+    auto symbol = [&](double minutesNorth, double minutesEast, const char* name, double angle,
+                      std::int32_t outline, std::int32_t fill, int size) {
+        DisplayPrimitive mark(kGeometryPoint);
+        mark.AddPoint(PosType(0.8290 + minutesNorth * kMinute, -0.0700 + minutesEast * kMinute));
+        mark.SetAttribute(kAttributeSymbol, std::string(name));
+        mark.SetAttribute(kAttributeAngle, angle);
+        mark.SetAttribute(kAttributeColor, outline);
+        mark.SetAttribute(kAttributeFillColor, fill);
+        mark.SetAttribute(kAttributeSize, size);
+        marks.Add(mark);
+    };
+    symbol(0.6, 0.9, "TGAIS", 0.9, 0x062F06, 0x062F06, 20);
+    symbol(1.4, 2.1, "CARRE", 0.0, 0x323232, 0x484848, 12);
     return marks;
 }
 
