@@ -154,8 +154,9 @@ TEST(HostChart, TheMouseNearTheTrackMovesTheProfileView) {
     chart.DestroyWindow();
 }
 
-// A headless run writes chart.png beside the profile's pictures; its anchor
-// mark stands where the profile view says the anchor point is.
+// A headless run writes chart.png beside the profile's pictures: the track,
+// the historic reference, and the anchor mark where the profile view says the
+// anchor point is.
 TEST(HostChart, HeadlessRunWritesTheChartWithTheAnchorWhereTheProfileSaysIt) {
     TempFolder folder;
     const std::string out = folder.File("pictures");
@@ -165,12 +166,22 @@ TEST(HostChart, HeadlessRunWritesTheChartWithTheAnchorWhereTheProfileSaysIt) {
     char command[128];
     std::snprintf(command, sizeof command, " --command PLOTREX_HOVER_ON_PROFILE='%.9f %.9f'",
                   latitude, longitude);
-    const HostRun run = RunHost("--nmea " PLOTREX_SOURCE_DIR
-                                "/tests/data/small_voyage.nmea "
-                                "--profile " +
-                                folder.File("profile.ini") + " --out " + out + command);
+    // An earlier survey along the first leg: its start is the reference.
+    std::string survey = "latitude,longitude,depth\n";
+    for (int i = 0; i < 10; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%.5f,%.5f,%.1f\n", 47.80120 + i * 0.00190,
+                      -4.59871 + i * 0.00190, 40.0 + i);
+        survey += line;
+    }
+    WriteFile(folder.File("survey.csv"), survey);
+    const std::string voyage = PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea";
+    const HostRun run =
+        RunHost("--nmea " + voyage + " --historic " + folder.File("survey.csv") + " --profile " +
+                folder.File("profile.ini") + " --out " + out + command);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("not handled"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(", 3 marks,"), std::string::npos) << "track, reference, anchor";
     std::smatch under, mark;
     ASSERT_TRUE(std::regex_search(run.output, under, std::regex("Under the anchor: ([^,\n]+)")))
         << run.output;
