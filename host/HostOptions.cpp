@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -17,6 +18,13 @@ namespace {
 
 constexpr const char* kDefaultOutDir = "plotrex-out";
 
+// A length as the user typed it, without trailing zeros.
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
 // Validators keep the message they gave, so that the user reads it as it is
 // instead of the parser's wording around it.
 class Checks {
@@ -30,6 +38,14 @@ class Checks {
                 return option + " needs a positive number, not '" + text + "'";
             }
             return {};
+        });
+    }
+
+    CLI::Validator Trawl(const std::string& option) {
+        return Check(option, [option](const std::string& text) -> std::string {
+            TrawlParameters trawl;
+            std::string error;
+            return ParseTrawl(text, trawl, error) ? std::string() : option + ": " + error;
         });
     }
 
@@ -87,9 +103,10 @@ class Checks {
     std::shared_ptr<std::string> failure_ = std::make_shared<std::string>();
 };
 
-// One declaration per option; commandTexts receives the --command values.
+// One declaration per option; commandTexts receives the --command values,
+// trawlText the --trawl value.
 void Declare(CLI::App& app, Checks& checks, HostOptions& options,
-             std::vector<std::string>& commandTexts) {
+             std::vector<std::string>& commandTexts, std::string& trawlText) {
     app.description(
         "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
         "shows what it draws.");
@@ -115,6 +132,11 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "end a window session after that long (real time)")
         ->type_name("SECONDS")
         ->check(checks.Positive("--duration"));
+    app.add_option("--trawl", trawlText,
+                   "the net for the whole run: metres of cable out, metres down to the net,\n"
+                   "share of the cable between ship and net (default 0.7)")
+        ->type_name("CABLE:DEPTH[:FACTOR]")
+        ->check(checks.Trawl("--trawl"));
     app.add_option("--command", commandTexts,
                    "send a command to the view before the pictures; repeatable")
         ->type_name("NAME[=ARG]")
@@ -164,6 +186,44 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
 
 }  // namespace
 
+bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& error) {
+    std::vector<double> values;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find_first_of(":,", start);
+        const std::string field = text.substr(start, end == std::string::npos ? end : end - start);
+        char* stop = nullptr;
+        const double value = std::strtod(field.c_str(), &stop);
+        if (field.empty() || *stop != '\0' || !std::isfinite(value)) {
+            error = "'" + field + "' is not a number (CABLE:DEPTH[:FACTOR], in metres)";
+            return false;
+        }
+        values.push_back(value);
+        if (end == std::string::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    if (values.size() < 2 || values.size() > 3) {
+        error = "needs CABLE:DEPTH[:FACTOR], not '" + text + "'";
+        return false;
+    }
+    trawl = TrawlParameters{values[0], values[1], values.size() == 3 ? values[2] : 0.7, 1};
+    if (trawl.cableLength <= 0.0) {
+        error = "the cable needs a length above 0 m";
+    } else if (trawl.depth < 0.0) {
+        error = "the net cannot be above the surface";
+    } else if (trawl.cableFactor <= 0.0 || trawl.cableFactor > 1.0) {
+        error = "the cable factor is a share of the cable, above 0 and at most 1";
+    } else if (trawl.cableLength * trawl.cableFactor <= trawl.depth) {
+        error = "the net at " + Number(trawl.depth) + " m is out of reach of " +
+                Number(trawl.cableLength * trawl.cableFactor) + " m of cable";
+    } else {
+        return true;
+    }
+    return false;
+}
+
 std::string DefaultProfilePath() {
     std::filesystem::path base;
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
@@ -181,7 +241,8 @@ std::string HostUsage() {
     Checks checks;
     HostOptions options;
     std::vector<std::string> commandTexts;
-    Declare(app, checks, options, commandTexts);
+    std::string trawlText;
+    Declare(app, checks, options, commandTexts, trawlText);
     return app.help();
 }
 
@@ -190,7 +251,8 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
     CLI::App app("", "plotrex-host");
     Checks checks;
     std::vector<std::string> commandTexts;
-    Declare(app, checks, options, commandTexts);
+    std::string trawlText;
+    Declare(app, checks, options, commandTexts, trawlText);
     app.allow_extras();
     try {
         // CLI11 takes the arguments last first.
@@ -226,6 +288,14 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
             command.hasArgument = true;
         }
         options.commands.push_back(command);
+    }
+    if (!trawlText.empty()) {
+        TrawlParameters trawl;
+        if (!ParseTrawl(trawlText, trawl, error)) {
+            error = "--trawl: " + error;
+            return false;
+        }
+        options.trawl = trawl;
     }
     if (options.profilePath.empty()) {
         options.profilePath = DefaultProfilePath();

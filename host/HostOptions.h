@@ -1,7 +1,10 @@
 #pragma once
 // The command line of plotrex-host.
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "module/TrawlParameters.h"
 
 struct HostCommand {
     std::string name;
@@ -20,6 +23,9 @@ struct HostOptions {
     std::string bathymetryPath;             // empty: the feed's own sea floor, if any
     std::string bathymetryValues = "auto";  // auto, depths or elevations
     std::string historicPath;               // empty: the feed's earlier survey, if any
+    // The trawl for the whole run; none: the built-in voyage shoots its own
+    // on its fishing legs, a replay has none.
+    std::optional<TrawlParameters> trawl;
     bool help = false;
 };
 
@@ -30,6 +36,11 @@ std::string HostUsage();
 // names the module does not know.
 bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
                       std::string& error);
+
+// "CABLE:DEPTH[:FACTOR]" (or with commas): metres of cable out, metres from
+// the surface down to the net, the share of the cable between ship and net
+// (default 0.7). False with a message for values that place no net.
+bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& error);
 
 // $XDG_CONFIG_HOME/plotrex/profile.ini, else ~/.config/plotrex/profile.ini.
 std::string DefaultProfilePath();

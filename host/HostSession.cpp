@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -48,6 +49,14 @@ constexpr short kReferenceLevel = 7;
 constexpr int kWithEchogram = 1;
 // Headless, the chart is a window of its own beside the frame.
 constexpr RECT kHeadlessChartRect{kFrameWidth, 0, kFrameWidth + 960, kFrameHeight};
+// The built-in trawler's gear: its net kept 40 m above the floor on 1200 m of
+// cable, of which 0.7 lies between ship and net.
+constexpr double kTrawlCable = 1200.0;
+constexpr double kTrawlAboveFloor = 40.0;
+constexpr double kTrawlFactor = 0.7;
+// What one key press pays out or heaves in, and the least cable left out.
+constexpr double kCableStep = 50.0;
+constexpr double kLeastCable = 50.0;
 
 // A progress bar on a terminal, for long replays.
 class ProgressBar {
@@ -335,6 +344,10 @@ int HostSession::Run() {
     // The view fills the frame.
     module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
     OpenChart(module);
+    // A first run shows the depth ahead; later runs keep what the user chose.
+    if (!module.hadLayout && !CommandChecked(module, kCommandShowHide, "PLOTREX_DATA_PREVISION")) {
+        SendCommand(module, kCommandShowHide, "PLOTREX_DATA_PREVISION");
+    }
 
     bool sailed = true;
     if (options_.window) {
@@ -405,18 +418,74 @@ void HostSession::Fed(const ShipSnapshot& snapshot) {
     widen(temperaturesFed_, snapshot.temperatureCelsius);
 }
 
+void HostSession::HandTrawl(Module& module) {
+    TrawlParameters trawl{kTrawlCable, 0.0, kTrawlFactor, 0};
+    if (options_.trawl) {
+        trawl = *options_.trawl;
+    } else if (module.now.towing && !IsUndefined(module.now.depthMetres)) {
+        trawl.depth = std::max(0.0, module.now.depthMetres - kTrawlAboveFloor);
+        trawl.visible = 1;
+    } else if (trawlSent_) {
+        // Hauled: the net stays where it was, out of sight.
+        trawl.depth = trawlSent_->depth;
+    }
+    trawl.cableLength = std::max(kLeastCable, trawl.cableLength + cablePaidOut_);
+    if (trawlSent_ && *trawlSent_ == trawl) {
+        return;
+    }
+    if (trawl.visible != 0 && (!trawlSent_ || trawlSent_->visible == 0)) {
+        ++trawlsShot_;
+    }
+    module.data->SetTrawlValue(trawl);
+    trawlSent_ = trawl;
+}
+
+std::string HostSession::TrawlSummary() const {
+    if (!trawlSent_ || trawlsShot_ == 0) {
+        return "Trawl: none (--trawl CABLE:DEPTH[:FACTOR] gives one)\n";
+    }
+    const TrawlParameters& t = *trawlSent_;
+    const double between = t.cableLength * t.cableFactor;
+    std::string net;
+    if (options_.trawl) {
+        net = Format("net at %.0f m", t.depth);
+    } else {
+        net = Format("net %.0f m above the floor, shot %d time%s on the fishing legs",
+                     kTrawlAboveFloor, trawlsShot_, trawlsShot_ == 1 ? "" : "s");
+    }
+    std::string now;
+    if (t.visible == 0) {
+        now = "hauled at the end";
+    } else if (between > t.depth) {
+        now = Format("at the end %.0f m behind the ship at %.0f m",
+                     std::sqrt(between * between - t.depth * t.depth), t.depth);
+    } else {
+        now = Format("at the end out of reach at %.0f m", t.depth);
+    }
+    return Format("Trawl: %.0f m of cable (factor %.2g), %s; %s\n", t.cableLength, t.cableFactor,
+                  net.c_str(), now.c_str());
+}
+
 void HostSession::SailHeadless(Module& module) {
     ProgressBar progress(nmea_ != nullptr);
     double nextPicture = 0.25;
     while (feed_->Next(module.now)) {
         module.sounder->Sail(module.now);
         module.sounder->Settle();
+        HandTrawl(module);
         module.data->UpdateGraphs();
         Fed(module.now);
         FollowShip(module);
         desktop_->PumpMessages();
         progress.Show(feed_->Progress());
         if (module.viewOpen && feed_->Progress() >= nextPicture && nextPicture < 1.0) {
+            // Without a layout of the user's, each picture shows the ship with
+            // a kilometre of the track behind it (the net on its cable) and
+            // the depth ahead.
+            if (!module.hadLayout) {
+                SendCommand(module, "PLOTREX_SCALE_VALUE", "8");
+                SendCommand(module, "PLOTREX_CENTER_ON", nullptr);
+            }
             TakePicture(module, Format("view-%03d.png", static_cast<int>(nextPicture * 100)));
             nextPicture += 0.25;
         }
@@ -466,6 +535,7 @@ void HostSession::SailInWindow(Module& module) {
         module.sounder->Clock(shipSeconds);
         while (pending && next.time <= shipSeconds) {
             module.now = next;
+            HandTrawl(module);
             module.data->UpdateGraphs();
             Fed(module.now);
             FollowShip(module);
@@ -533,6 +603,12 @@ void HostSession::OnKey(Module& module, int key) {
             }
             break;
         }
+        case 'o':
+        case 'i':
+            // Pay cable out or heave it in.
+            cablePaidOut_ += key == 'o' ? kCableStep : -kCableStep;
+            HandTrawl(module);
+            break;
         case 'l':
             // Label sizes 1, 2 and 3 come from levels 1, 2 and 4.
             module.labelLevel = module.labelLevel == 1 ? 2 : module.labelLevel == 2 ? 4 : 1;
@@ -746,6 +822,7 @@ std::string HostSession::Summary(Module& module) {
             add("Under the anchor: %s\n", under.c_str());
         }
     }
+    text += TrawlSummary();
     text += module.sounder->Summary();
     if (!chartPicture_.empty() && module.chart != nullptr) {
         const PosType anchor = module.chart->AnchorMark();

@@ -3,6 +3,7 @@
 // loads it, a voyage sailed past it, its view shown headless (pictures) or in
 // a real window, and its settings kept in the profile.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,9 @@ class HostSession {
     void TakeDown(Module& module);
     // Keeps account of what the host gave the module at one cycle.
     void Fed(const ShipSnapshot& snapshot);
+    // Hands the module the trawl of this cycle when it changed.
+    void HandTrawl(Module& module);
+    std::string TrawlSummary() const;
     // What the run did, gathered while the module still has its view.
     std::string Summary(Module& module);
 
@@ -83,4 +87,9 @@ class HostSession {
     double distanceFed_ = 0.0;
     ValueSpan depthsFed_;
     ValueSpan temperaturesFed_;
+    // The trawl as last handed over, how often it was shot, and the cable
+    // paid out or heaved in by hand.
+    std::optional<TrawlParameters> trawlSent_;
+    int trawlsShot_ = 0;
+    double cablePaidOut_ = 0.0;
 };

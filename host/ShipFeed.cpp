@@ -35,6 +35,7 @@ bool BuiltInFeed::Next(ShipSnapshot& snapshot) {
     snapshot.speedKnots = ship.speedKnots;
     snapshot.depthMetres = voyage_.Sea().DepthAt(ship.latitude, ship.longitude);
     snapshot.temperatureCelsius = voyage_.Sea().TemperatureAt(ship.latitude, ship.longitude);
+    snapshot.towing = ship.towing;
     return true;
 }
 

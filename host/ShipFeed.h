@@ -24,6 +24,7 @@ struct ShipSnapshot {
     double speedKnots = kUndefined;
     double depthMetres = kUndefined;
     double temperatureCelsius = kUndefined;
+    bool towing = false;  // the ship has its net out
 };
 
 class ShipFeed {

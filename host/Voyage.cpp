@@ -37,13 +37,13 @@ double SeaModel::TemperatureAt(double latitude, double longitude) const {
 Voyage Voyage::BuiltIn() {
     Voyage v;
     v.legs_ = {
-        {250.0, 9.5, 40.0},  // steaming out to the grounds
-        {225.0, 8.0, 25.0},  // across the front
-        {270.0, 3.5, 60.0},  // first tow, along the slope
-        {300.0, 6.0, 10.0},  // turning
-        {90.0, 3.2, 70.0},   // second tow, back east over the trench
-        {40.0, 7.0, 20.0},   // towards the bank
-        {70.0, 10.0, 35.0},  // home
+        {250.0, 9.5, 40.0},        // steaming out to the grounds
+        {225.0, 8.0, 25.0},        // across the front
+        {270.0, 3.5, 60.0, true},  // first tow, along the slope
+        {300.0, 6.0, 10.0},        // turning
+        {90.0, 3.2, 70.0, true},   // second tow, back east over the trench
+        {40.0, 7.0, 20.0},         // towards the bank
+        {70.0, 10.0, 35.0},        // home
     };
     v.ship_.latitude = 47.5 * kDegree;
     v.ship_.longitude = -5.2 * kDegree;
@@ -110,6 +110,7 @@ bool Voyage::Advance(double seconds) {
         ship_.longitude += arc * std::sin(course) / std::cos(ship_.latitude);
         ship_.headingRadians = course;
         ship_.speedKnots = leg->speedKnots;
+        ship_.towing = leg->towing;
         ship_.time += step;
         remaining -= step;
     }

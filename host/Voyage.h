@@ -9,6 +9,7 @@ struct VoyageLeg {
     double courseDegrees;
     double speedKnots;
     double minutes;
+    bool towing = false;  // the net is out on this leg
 };
 
 struct ShipState {
@@ -17,6 +18,7 @@ struct ShipState {
     double longitude = 0.0;
     double headingRadians = 0.0;
     double speedKnots = 0.0;
+    bool towing = false;
 };
 
 class SeaModel {

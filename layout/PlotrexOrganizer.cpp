@@ -874,10 +874,11 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
     if (std::sscanf(argument, "%lf %lf", &first, &second) != 2) {
         return;
     }
-    const ProfileSeries* series = TrackOf(FindDataByName(kGraphHistoric));
-    if (series == nullptr) {
+    auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(FindDataByName(kGraphHistoric));
+    if (historic == nullptr) {
         return;
     }
+    const ProfileSeries* series = historic->GetSeries();
     const double distance = series->DistanceAtPosition(PosType(first, second), nullptr, false);
     if (distance < 0.0) {
         return;
@@ -889,7 +890,8 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
         const LinearPixelProjection* vertical = GetYProjection();
         value = vertical ? vertical->ToWorld(GetDeviceSize().cy * 0.5) : 0.0;
     }
-    CenterOn(distance, value);
+    // Laid under the own track, the profile is drawn shifted by its offset.
+    CenterOn(distance - historic->GetOffset(), value);
 }
 
 bool PlotrexOrganizer::FindOnTrack(const char* argument, double* distance, double* value) {

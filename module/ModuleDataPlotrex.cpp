@@ -7,6 +7,9 @@
 
 #include "echo/PlotrexDataETR.h"
 #include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataDReckChalut.h"
+#include "graphdata/PlotrexDataMobile.h"
+#include "graphdata/PlotrexDataPrevision.h"
 #include "graphdata/PlotrexDataProfile.h"
 #include "graphdata/PlotrexDataProfileHistoric.h"
 #include "hostfamily/Undefined.h"
@@ -123,13 +126,16 @@ void ModuleDataPlotrex::UpdateLayers() {
 
 void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
                                    HostNotificationSink* notificationSink,
-                                   [[maybe_unused]] HostDepthSource* depthSource,
-                                   [[maybe_unused]] HostVesselSource* vesselSource,
+                                   HostDepthSource* depthSource, HostVesselSource* vesselSource,
                                    int withEchogram) {
     tracker_.Initialize(dataSource);
     Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphTemp, kUnitTemp));
     Register(std::make_unique<PlotrexDataProfile>(&tracker_, kGraphDepth, kUnitDist));
     Register(std::make_unique<PlotrexDataProfileHistoric>(&tracker_, kGraphHistoric, kUnitDist));
+    auto prevision = std::make_unique<PlotrexDataPrevision>(&tracker_, kGraphPrevision, kUnitDist);
+    if (prevision->Init(depthSource, vesselSource)) {
+        Register(std::move(prevision));
+    }
     if ((withEchogram & 0xFF) != 0) {
         auto echogram = std::make_unique<PlotrexDataETR>(&tracker_, kGraphEtr, kUnitDist);
         // A graph that failed is deleted unregistered; the display mode stays.
@@ -137,6 +143,11 @@ void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
             Register(std::move(echogram));
         }
     }
+    auto mobile = std::make_unique<PlotrexDataMobile>(&tracker_, kGraphMobile, kUnitDist);
+    if (mobile->Init(vesselSource)) {
+        Register(std::move(mobile));
+    }
+    Register(std::make_unique<PlotrexDataDReckChalut>(&tracker_, kGraphDReckChalut, kUnitDist));
     styles_.FillDefaults();
     SetMode((withEchogram & 0xFF) != 0 ? 1 : 0);
 }
@@ -290,16 +301,19 @@ void ModuleDataPlotrex::SetLabelSize(short level) {
 void ModuleDataPlotrex::SetHistoricProfile(const std::vector<double>& points, double first,
                                            double second) {
     auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric));
-    if (historic != nullptr) {
-        historic->SetProfile(std::vector<float>(points.begin(), points.end()), first, second);
-    }
-}
-
-void ModuleDataPlotrex::SetTrawlValue(const TrawlParameters&) {
-    if (graphs_.GetData(kGraphDReckChalut) == nullptr) {
+    if (historic == nullptr) {
         return;
     }
-    // The trawl data takes the value here once it exists.
+    // The graph keeps its points in single precision, as the host's positions are.
+    historic->SetProfile(std::vector<float>(points.begin(), points.end()), first, second);
+}
+
+void ModuleDataPlotrex::SetTrawlValue(const TrawlParameters& value) {
+    auto* trawl = dynamic_cast<PlotrexDataDReckChalut*>(graphs_.GetData(kGraphDReckChalut));
+    if (trawl == nullptr) {
+        return;
+    }
+    trawl->SetParameters(value);
     if (PlotrexView* view = ProfileView()) {
         view->Invalidate(TRUE);
     }
@@ -311,17 +325,24 @@ void ModuleDataPlotrex::CollectGraphs(int mode, PlotrexDataContainer& container)
             container.Add(graphs_.GetData(name));
         }
     };
+    auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric));
     switch (mode) {
         case 0:
-            SetHistoricMode(0);
-            collect({kGraphTemp, kGraphDepth, kGraphPrevision, kGraphHistoric, kGraphEtr,
-                     kGraphAScope, kGraphMobile, kGraphDReckChalut});
+            collect({kGraphTemp, kGraphDepth, kGraphPrevision});
+            // Laid under the live profiles, matched on the own track.
+            if (historic != nullptr) {
+                historic->SetMode(0);
+            }
+            collect({kGraphHistoric, kGraphEtr, kGraphAScope, kGraphMobile, kGraphDReckChalut});
             break;
         case 1:
             collect({kGraphTemp, kGraphDepth, kGraphEtr, kGraphAScope, kGraphMobile});
             break;
         case 2:
-            SetHistoricMode(2);
+            // Alone and unshifted.
+            if (historic != nullptr) {
+                historic->SetMode(2);
+            }
             collect({kGraphHistoric});
             break;
         default:
@@ -380,13 +401,6 @@ std::int32_t ModuleDataPlotrex::GetLayerCount() {
 
 OGRLayer* ModuleDataPlotrex::QueryLayer(std::int32_t, std::int32_t) {
     return nullptr;
-}
-
-void ModuleDataPlotrex::SetHistoricMode(int mode) {
-    if (auto* historic =
-            dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
-        historic->SetMode(mode);
-    }
 }
 
 void ModuleDataPlotrex::Register(std::unique_ptr<PlotrexData> data) {

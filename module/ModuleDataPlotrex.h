@@ -80,8 +80,6 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
 
   private:
     void Register(std::unique_ptr<PlotrexData> data);
-    // Lays the historic profile under the own track (0) or shows it alone (2).
-    void SetHistoricMode(int mode);
     void SetAllDisplaysVisible(bool visible);
     // The view when it is a profile view, else null.
     PlotrexView* ProfileView() const;

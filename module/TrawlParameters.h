@@ -11,4 +11,6 @@ struct TrawlParameters {
     // when 0 < factor <= 1.
     double cableFactor = 0.7;
     std::int32_t visible = 0;  // non-zero: the net is shown
+
+    friend bool operator==(const TrawlParameters&, const TrawlParameters&) = default;
 };

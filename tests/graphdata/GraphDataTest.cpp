@@ -7,6 +7,7 @@
 #include "graphdata/PlotrexDataContainer.h"
 #include "persistence/Serializater.h"
 #include "tests/support/FakeHostObjects.h"
+#include "tests/support/MapSerializater.h"
 
 namespace {
 
@@ -29,16 +30,6 @@ class TestGraph : public PlotrexData {
   public:
     TestGraph(DistanceTracker* tracker, const char* name) : PlotrexData(tracker, name, kUnitDist) {}
     PlotrexDisplay* CreateDisplay() override { return new CountingDisplay(this); }
-};
-
-class MapSerializater : public Serializater {
-  public:
-    std::string Read(const std::string& name) override { return values[name]; }
-    int Write(const std::string& name, const std::string& text) override {
-        values[name] = text;
-        return 1;
-    }
-    std::map<std::string, std::string> values;
 };
 
 }  // namespace

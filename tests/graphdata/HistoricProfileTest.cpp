@@ -83,6 +83,7 @@ TEST(HistoricProfile, MatchingOnTheOwnTrack) {
         ASSERT_EQ(ship.historic.IsShown(), c.shown);
         if (!c.shown) {
             EXPECT_TRUE(ship.historic.GetExtent().IsUndefined());
+            EXPECT_EQ(ship.historic.GetOffset(), 0.0);
             double a = 0, b = 0, v = 0;
             EXPECT_FALSE(ship.historic.GetValueAt(ship.tracker.GetDistance(), &a, &b, &v));
             continue;
@@ -171,6 +172,12 @@ TEST(HistoricProfile, DamagedPointsNeitherPlaceNorShiftAnything) {
     double second = 0;
     ship.historic.GetReferencePosition(&first, &second);
     EXPECT_EQ(first, kUndefined);
+
+    // A heading that is not a number gives no direction to turn the profile to.
+    ship.source.heading = NAN;
+    ship.historic.SetProfile(NorthwardPass(), kStartLatitude, kLongitude);
+    EXPECT_TRUE(ship.historic.IsShown());
+    EXPECT_NEAR(ship.historic.GetSeries()->At(0).position.First(), kStartLatitude, 1e-7);
 
     // A profile made only of gaps is matched but has no box to shift.
     ship.historic.SetProfile({float(kLongitude), float(kStartLatitude), NAN, float(kLongitude),

@@ -4,12 +4,15 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "drawing/PlotrexDisplay.h"
 #include "graphdata/PlotrexDataPrevision.h"
 #include "tests/support/FakeHostObjects.h"
+#include "tests/support/MapSerializater.h"
 #include "units/Geodesy.h"
 #include "units/UnitConversion.h"
 
@@ -142,6 +145,28 @@ TEST(Prevision, FiftyPointsAheadOnTheHeadingInsideTheQuerySquare) {
         }
         EXPECT_TRUE(series.At(0).position == ship);
     }
+    // Next to a pole the square takes in every longitude.
+    const auto polar = PlotrexDataPrevision::QuerySquare(kHalfPi - 1e-6, 0.5, 1e-4);
+    EXPECT_EQ(polar.north, kHalfPi);
+    EXPECT_EQ(polar.west, 0.5 - kPi);
+    EXPECT_EQ(polar.east, 0.5 + kPi);
+}
+
+// A new forecast display stays hidden until the user shows it and it is saved.
+TEST(Prevision, HiddenUntilShownAndSaved) {
+    MapSerializater stored;
+    DistanceTracker tracker;
+    PlotrexDataPrevision prevision{&tracker, kGraphPrevision, kUnitDist};
+    PlotrexDisplay* display = prevision.CreateDisplay();
+    EXPECT_FALSE(display->IsVisible());
+    display->Load(stored);
+    EXPECT_FALSE(display->IsVisible());
+    display->SetVisible(true);
+    display->Save(stored);
+    EXPECT_EQ(stored.values["PLOTREX_DATA_PREVISION_visible"], "1");
+    PlotrexDisplay* later = prevision.CreateDisplay();
+    later->Load(stored);
+    EXPECT_TRUE(later->IsVisible());
 }
 
 TEST(Prevision, WhatTheHostAnswersAndWhenItIsNotAsked) {

@@ -8,31 +8,12 @@
 #include "drawing/PlotrexDisplay.h"
 #include "graphdata/PlotrexDataDReckChalut.h"
 #include "graphdata/PlotrexDataMobile.h"
-#include "persistence/Serializater.h"
 #include "tests/support/FakeHostObjects.h"
+#include "tests/support/MapSerializater.h"
 
 namespace {
 
 constexpr double kMetresPerRadian = 1852.0 * 10800.0 / M_PI;
-
-class Vessel : public HostVesselSource {
-  public:
-    explicit Vessel(double d) : draught(d) {}
-    double GetLength() override { return 20.0; }
-    float GetCorrection() override { return kUndefinedFloat; }
-    double GetDraught() override { return draught; }
-    double draught;
-};
-
-class StoredVisibility : public Serializater {
-  public:
-    std::string Read(const std::string&) override { return "1"; }
-    int Write(const std::string&, const std::string&) override {
-        ++writes;
-        return 1;
-    }
-    int writes = 0;
-};
 
 // A tracker that has run `metres` along the track.
 void RunAlongTrack(DistanceTracker& tracker, FakeDataSource& source, double metres) {
@@ -56,7 +37,7 @@ TEST(Mobile, TheHullReachesFromTheSurfaceToTheDraught) {
     };
     // A draught the host does not know, or that is not one, counts as none.
     for (const Case c : {Case{4.5, -4.5}, Case{kUndefined, 0.0}, Case{NAN, 0.0}, Case{-3, 0.0}}) {
-        Vessel vessel(c.draught);
+        FakeVesselSource vessel(c.draught);
         PlotrexDataMobile mobile(&tracker, kGraphMobile, kUnitDist);
         ASSERT_TRUE(mobile.Init(&vessel));
         EXPECT_EQ(mobile.GetExtent(), (Extent{d, d, c.bottom, 0.0})) << c.draught;
@@ -112,11 +93,13 @@ TEST(Trawl, ItsDisplaysFollowTheParametersNotTheSettings) {
     PlotrexDataDReckChalut trawl(&tracker, kGraphDReckChalut, kUnitDist);
     PlotrexDisplay* before = trawl.CreateDisplay();
     EXPECT_FALSE(before->IsVisible());  // hauled until the host says otherwise
-    StoredVisibility stored;
+    MapSerializater stored;
+    stored.values[std::string(kGraphDReckChalut) + "_visible"] = "1";
     before->Load(stored);
     EXPECT_FALSE(before->IsVisible());
+    stored.values.clear();
     before->Save(stored);
-    EXPECT_EQ(stored.writes, 0);
+    EXPECT_TRUE(stored.values.empty());
 
     trawl.SetParameters(TrawlParameters{1200.0, 80.0, 0.7, 1});
     EXPECT_TRUE(before->IsVisible());

@@ -21,7 +21,7 @@ std::string ViewLine(const std::string& output) {
 }
 
 // Pixels of the depth profile: its red fill over the light background, and
-// its blue line.
+// its blue line, or the green line of the earlier survey laid over it.
 struct ProfilePixels {
     int fill = 0;
     int line = 0;
@@ -34,7 +34,7 @@ ProfilePixels CountProfilePixels(const Image& image) {
         if (r > 200 && g < 140 && b < 160) {
             ++count.fill;
         }
-        if (r < 40 && g < 40 && b > 200) {
+        if ((r < 40 && g < 40 && b > 200) || (r < 100 && g > 120 && b < 100)) {
             ++count.line;
         }
     }
@@ -61,6 +61,10 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     EXPECT_NE(first.output.find("Historic profile: 141 points handed over (the voyage's earlier"),
               std::string::npos)
         << first.output;
+    EXPECT_NE(first.output.find("Trawl: 1200 m of cable (factor 0.7), net 40 m above the floor, "
+                                "shot 2 times on the fishing legs; hauled at the end"),
+              std::string::npos)
+        << first.output;
 
     const auto picture = LoadPng(out + "/view.png");
     ASSERT_TRUE(picture.has_value());
@@ -77,9 +81,9 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
 
 TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
     TempFolder folder;
-    const HostRun run =
-        RunHost("--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --profile " +
-                folder.File("profile.ini") + " --out " + folder.File("pictures"));
+    const HostRun run = RunHost(
+        "--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --profile " +
+        folder.File("profile.ini") + " --out " + folder.File("pictures") + " --trawl 300,20");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("4 malformed, 4 failed the checksum"), std::string::npos)
         << run.output;
@@ -87,6 +91,11 @@ TEST(HostEndToEnd, ReplayedLogIsDrawnAndItsBadLinesCounted) {
               std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find("Historic profile:"), std::string::npos) << run.output;
+    // 210 m of the cable between ship and net.
+    EXPECT_NE(run.output.find("Trawl: 300 m of cable (factor 0.7), net at 20 m; at the end 209 m "
+                              "behind the ship at 20 m"),
+              std::string::npos)
+        << run.output;
     const auto picture = LoadPng(folder.File("pictures") + "/view.png");
     ASSERT_TRUE(picture.has_value());
     EXPECT_GT(CountProfilePixels(*picture).line, 200);
@@ -107,6 +116,8 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
         {"bad range", "--speed 0", kept, 2, "--speed needs a positive number, not '0'"},
         {"unknown command", "--command PLOTREX_NO_SUCH_THING", kept, 2,
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
+        {"net out of reach", "--trawl 100:80", kept, 2,
+         "--trawl: the net at 80 m is out of reach of 70 m of cable"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
         {"not a raster", "--bathymetry {folder}/profile.ini", kept, 2,

@@ -13,10 +13,11 @@ bool Parse(std::vector<std::string> args, HostOptions& options, std::string& err
 TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     HostOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile",
-                       "p.ini", "--window", "--duration", "2.5", "--command",
-                       "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_FIT_TO_WINDOW"},
-                      options, error))
+    ASSERT_TRUE(
+        Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile", "p.ini",
+               "--window", "--duration", "2.5", "--command", "PLOTREX_SCALE_VALUE=9", "--command",
+               "PLOTREX_FIT_TO_WINDOW", "--trawl", "900:45.5:0.6"},
+              options, error))
         << error;
     EXPECT_EQ(options.nmeaPath, "log.nmea");
     EXPECT_EQ(options.speed, 120.0);
@@ -29,6 +30,11 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_EQ(options.commands[0].argument, "9");
     EXPECT_TRUE(options.commands[0].hasArgument);
     EXPECT_FALSE(options.commands[1].hasArgument);
+    ASSERT_TRUE(options.trawl.has_value());
+    EXPECT_EQ(*options.trawl, (TrawlParameters{900.0, 45.5, 0.6, 1}));
+    // Commas do as well, and the factor has its default.
+    ASSERT_TRUE(Parse({"--trawl", "1200,40"}, options, error)) << error;
+    EXPECT_EQ(*options.trawl, (TrawlParameters{1200.0, 40.0, 0.7, 1}));
 }
 
 TEST(HostOptions, Defaults) {
@@ -60,6 +66,17 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
         {{"--out", ""}, "--out needs a value"},
         {{"--command", "PLOTREX_SCALE_VALUE=9", "--command", "PLOTREX_ZOOM"},
          "unknown command 'PLOTREX_ZOOM'"},
+        {{"--trawl", "1200"}, "--trawl: needs CABLE:DEPTH[:FACTOR], not '1200'"},
+        {{"--trawl", "1200:40:0.7:1"}, "--trawl: needs CABLE:DEPTH[:FACTOR], not '1200:40:0.7:1'"},
+        {{"--trawl", "1200:deep"},
+         "--trawl: 'deep' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--trawl", "1200::0.7"}, "--trawl: '' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--trawl", "nan:40"}, "--trawl: 'nan' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--trawl", "0:0"}, "--trawl: the cable needs a length above 0 m"},
+        {{"--trawl", "1200:-5"}, "--trawl: the net cannot be above the surface"},
+        {{"--trawl", "1200:40:1.5"},
+         "--trawl: the cable factor is a share of the cable, above 0 and at most 1"},
+        {{"--trawl", "100:70"}, "--trawl: the net at 70 m is out of reach of 70 m of cable"},
         // Command names are compared exactly, as the module compares them.
         {{"--command", "plotrex_center_on"}, "unknown command 'plotrex_center_on'"},
     };
@@ -77,9 +94,10 @@ TEST(HostOptions, HelpIsAskedForAndListsEveryOptionAndCommand) {
     ASSERT_TRUE(Parse({"--speed", "2", "--help"}, options, error)) << error;
     EXPECT_TRUE(options.help);
     const std::string usage = HostUsage();
-    for (const char* expected : {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE",
-                                 "--window", "--duration SECONDS", "--command NAME[=ARG]", "--help",
-                                 "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
+    for (const char* expected :
+         {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE", "--window",
+          "--duration SECONDS", "--command NAME[=ARG]", "--help", "--trawl CABLE:DEPTH[:FACTOR]",
+          "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
         EXPECT_NE(usage.find(expected), std::string::npos) << expected << "\n" << usage;
     }
 }

@@ -5,6 +5,7 @@
 
 #include "drawing/Palette.h"
 #include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "module/ModuleDataPlotrex.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
@@ -147,6 +148,28 @@ TEST_F(ModuleDataPlotrexTest, CollectGraphsListsEveryNameOfTheMode) {
     }
     EXPECT_EQ(data.GetDistanceTracker(0)->GetDistance(), 0.0);
     EXPECT_EQ(data.GetDistanceTracker(1), nullptr);
+}
+
+TEST_F(ModuleDataPlotrexTest, EveryGraphOfTheProfileViewIsCreatedInItsOrder) {
+    // Without a depth or vessel source the forecast and the vessel are kept all the same.
+    data.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    std::vector<std::string> names;
+    for (PlotrexData* graph : data.GetGraphs()) {
+        names.push_back(graph->GetName());
+        EXPECT_STREQ(graph->GetUnit(), names.back() == kGraphTemp ? kUnitTemp : kUnitDist);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{kGraphTemp, kGraphDepth, kGraphHistoric,
+                                               kGraphPrevision, kGraphMobile, kGraphDReckChalut}));
+    // Each view puts the historic profile in its own setting.
+    auto* historic =
+        dynamic_cast<PlotrexDataProfileHistoric*>(data.GetGraphs().GetData(kGraphHistoric));
+    ASSERT_NE(historic, nullptr);
+    EXPECT_EQ(historic->GetMode(), -1);
+    for (const int mode : {2, 0}) {
+        PlotrexDataContainer graphs;
+        data.CollectGraphs(mode, graphs);
+        EXPECT_EQ(historic->GetMode(), mode);
+    }
 }
 
 TEST_F(ModuleDataPlotrexTest, UpdateGraphsAccumulatesTheDistanceRun) {

@@ -2,6 +2,9 @@
 // them over, and the commands passed on to the graphs.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "module/CommandDispatch.h"
 #include "module/CommandVocabulary.h"
 #include "tests/organizer/FixedGraph.h"
@@ -35,7 +38,7 @@ class OrganizerCommands : public ::testing::Test {
     FixedGraph wide{"WIDE"};
     FixedGraph sounder{"SOUNDER"};
     FixedGraph late{"LATE"};
-    PlotrexDataProfile historic{nullptr, kGraphHistoric, kUnitDist};
+    PlotrexDataProfileHistoric historic{nullptr, kGraphHistoric, kUnitDist};
     OrganizerScene scene;
 };
 
@@ -192,10 +195,11 @@ TEST_F(OrganizerCommands, OtherCommandsGoToTheGraphsInTurn) {
 
 TEST_F(OrganizerCommands, CenterOnAPlaceOfTheHistoricProfile) {
     scene.organizer.Shutdown();
+    std::vector<float> survey;
     for (int i = 0; i < 200; ++i) {
-        historic.GetSeries()->Add(
-            ProfilePoint{PosType(0.001, i * kLeg), -20.0 - i * 0.1, kUndefined});
+        survey.insert(survey.end(), {float(i * kLeg), 0.001f, float(20.0 + i * 0.1)});
     }
+    historic.SetProfile(survey, 0.001, 0.0);
     scene.graphs.Add(&historic);
     ASSERT_TRUE(scene.Open());
     // Steep enough for the depths seen to be taller than the window.

@@ -27,3 +27,15 @@ class FakeDataSource : public HostDataSource {
     std::map<int, float> samples;
     int positionCalls = 0;
 };
+
+class FakeVesselSource : public HostVesselSource {
+  public:
+    explicit FakeVesselSource(double d = 4.5, float c = kUndefinedFloat)
+        : draught(d), correction(c) {}
+    double GetLength() override { return 20.0; }
+    float GetCorrection() override { return correction; }
+    double GetDraught() override { return draught; }
+
+    double draught;
+    float correction;
+};

@@ -3,14 +3,19 @@
 // saved; the day/night mode, label size and anchor queries that go with it.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "drawing/PlotrexDisplay.h"
 #include "graphdata/PlotrexData.h"
+#include "graphdata/PlotrexDataProfileHistoric.h"
 #include "module/ModuleDisplay.h"
 #include "tests/view/ViewHost.h"
+#include "units/UnitConversion.h"
 
 using namespace viewtest;
 
@@ -88,7 +93,8 @@ TEST_F(ModuleViewTest, OpeningShowsTheDisplaysAndTheShipsTrack) {
     // Mode 0: the depth is the main graph, the ship is followed.
     EXPECT_EQ(organizer.GetMainType(), kGraphDepth);
     EXPECT_EQ(organizer.GetTracker(), host.data.GetDistanceTracker(0));
-    EXPECT_EQ(organizer.GetDisplays().size(), 3U);  // temperature, depth, historic
+    // Temperature, depth, forecast, historic profile, vessel and trawl.
+    EXPECT_EQ(organizer.GetDisplays().size(), 6U);
     EXPECT_EQ(organizer.GetLevel(), 7);
     EXPECT_DOUBLE_EQ(organizer.GetSlope(), 4.0);
     EXPECT_GT(host.Presents(), 0);
@@ -99,7 +105,7 @@ TEST_F(ModuleViewTest, OpeningShowsTheDisplaysAndTheShipsTrack) {
 
     // A second opening changes nothing.
     EXPECT_TRUE(host.data.OpenView(&host.manager, Radians(10.0), 7));
-    EXPECT_EQ(organizer.GetDisplays().size(), 3U);
+    EXPECT_EQ(organizer.GetDisplays().size(), 6U);
 
     host.data.CloseView();
     EXPECT_FALSE(chart->IsVisible());
@@ -262,4 +268,78 @@ TEST_F(ModuleViewTest, TheAnchorGivesTheDepthAndPositionUnderIt) {
     host.Execute("PLOTREX_SHOW_HIDE", kGraphDepth);
     EXPECT_FALSE(host.data.GetAnchorDepthAndImmersion(&a, &b, &immersion, &depth));
     EXPECT_EQ(depth, kUndefined);
+}
+
+TEST_F(ModuleViewTest, TheTrawlReachesItsGraphAndTheProfileViewRedraws) {
+    PlotrexData* trawl = host.data.GetGraphs().GetData(kGraphDReckChalut);
+    ASSERT_NE(trawl, nullptr);
+    host.Sail(100);
+    // Without a view the graph takes the parameters all the same.
+    host.data.SetTrawlValue(TrawlParameters{300.0, 60.0, 0.7, 1});
+    EXPECT_NEAR(Convert(host.Distance() - trawl->GetExtent().minX, kUnitRadianOfArc, kUnitMetre),
+                std::sqrt(210.0 * 210.0 - 3600), 1e-6);
+    ASSERT_TRUE(host.Open());
+    ASSERT_EQ(trawl->GetDisplays().size(), 1U);
+    PlotrexDisplay* net = trawl->GetDisplays().front();
+    EXPECT_TRUE(net->IsVisible());
+    int presents = host.Presents();
+    for (const bool shot : {false, true}) {
+        host.data.SetTrawlValue(TrawlParameters{300.0, 60.0, 0.7, shot});
+        host.desktop.PumpMessages();
+        EXPECT_EQ(net->IsVisible(), shot);
+        EXPECT_EQ(host.Presents(), presents + 1) << shot;
+        presents = host.Presents();
+    }
+}
+
+TEST_F(ModuleViewTest, TheHistoricModeShowsTheProfileAloneInAProfileView) {
+    host.Sail(50);
+    const std::vector<double> pass{-0.0698, 0.8290, 20.0, -0.0698, 0.8291, 24.0};
+    host.data.SetHistoricProfile(pass, 0.8290, -0.0698);
+    host.data.SetMode(2);
+    EXPECT_EQ(host.data.GetCurrentProfile(), host.data.GetGraphs().GetData(kGraphHistoric));
+    ASSERT_TRUE(host.Open());
+    auto* historic =
+        dynamic_cast<PlotrexDataProfileHistoric*>(host.data.GetGraphs().GetData(kGraphHistoric));
+    ASSERT_NE(historic, nullptr);
+    EXPECT_EQ(historic->GetMode(), 2);
+    PlotrexOrganizer& organizer = host.Organizer();
+    EXPECT_EQ(organizer.GetMainType(), kGraphHistoric);
+    EXPECT_EQ(organizer.GetTracker(), nullptr);  // the ship is not followed
+    ASSERT_EQ(organizer.GetDisplays().size(), 1U);
+    EXPECT_TRUE(organizer.GetDisplays().front()->IsVisible());
+    // Back in the profile view the profile is laid under the own track again.
+    host.data.CloseView();
+    host.data.SetMode(0);
+    ASSERT_TRUE(host.Open());
+    EXPECT_EQ(host.Organizer().GetDisplays().size(), 6U);
+    EXPECT_EQ(historic->GetMode(), 0);
+}
+
+// The host centres the view on a place of the earlier survey: where the
+// survey is drawn, laid under the track or alone.
+TEST_F(ModuleViewTest, CentringOnAPlaceOfTheSurveyFindsItWhereItIsDrawn) {
+    // Surveyed north along the voyage's meridian, from 100 m to 9.9 km of the
+    // voyage's run; the place is at 5 km.
+    std::vector<double> survey;
+    for (double run = 100.0; run <= 9900.0; run += 100.0) {
+        survey.insert(survey.end(),
+                      {host.voyage.longitude, host.voyage.startLatitude + Radians(run), 40.0});
+    }
+    const double place = host.voyage.startLatitude + Radians(5000.0);
+    char argument[64];
+    std::snprintf(argument, sizeof argument, "%.9f %.9f", place, host.voyage.longitude);
+    host.data.SetHistoricProfile(survey, place, host.voyage.longitude);
+    host.Sail(360);  // 9 km north, on the survey
+    for (const int mode : {0, 2}) {
+        SCOPED_TRACE(mode);
+        host.data.SetMode(mode);
+        ASSERT_TRUE(host.Open());
+        ASSERT_EQ(host.Execute("PLOTREX_CENTER_ON_PROFILE", argument), 1);
+        // Laid under the track the place is where the ship passed it; alone,
+        // 4.9 km from the survey's start.
+        EXPECT_NEAR(host.PixelOf(Radians(mode == 0 ? 5000.0 : 4900.0)),
+                    host.ViewClient().right / 2.0, 1.0);
+        host.data.CloseView();
+    }
 }

@@ -2,13 +2,13 @@
 // of three hundred cycles over a sloping bottom with a temperature front.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
-#include "drawing/DeviceGraphics.h"
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/StyleTable.h"
 #include "graphdata/PlotrexData.h"
-#include "layout/LinearPixelProjection.h"
 #include "tests/support/ImageCompare.h"
 #include "tests/view/ViewHost.h"
 
@@ -18,70 +18,62 @@ namespace {
 
 constexpr CompareOptions kFrame = kTextTolerance;
 
-// Stands in for the own-vessel graph, which is not part of the module yet:
-// the ship on the surface at the distance run. Its extent reaches the
-// surface, so the view shows it; its legend entry can carry a warning.
-class TestShip : public PlotrexData {
-  public:
-    explicit TestShip(DistanceTracker* tracker) : PlotrexData(tracker, "TEST_SHIP", kUnitDist) {}
-    PlotrexDisplay* CreateDisplay() override;
-    Extent GetExtent() override {
-        const double d = GetDistanceTracker()->GetDistance();
-        return Extent{d, d, -kDraught, 0.0};
+// An earlier survey of the shelf, run south from 8 km to 3 km of the voyage's
+// track: the bottom has moved a little since. Triples as the host hands them
+// over, with the place to mark at 5.5 km.
+std::vector<double> EarlierSurvey(const Voyage& voyage) {
+    std::vector<double> points;
+    for (double run = 8000.0; run >= 3000.0; run -= 50.0) {
+        points.push_back(voyage.longitude);
+        points.push_back(voyage.startLatitude + Radians(run));
+        points.push_back(Voyage::Depth(run) + 3.0 + 2.0 * std::sin(run / 400.0));
     }
+    return points;
+}
 
-    static constexpr double kDraught = 4.5;
-    std::string warning;
+// A graph that has nothing to draw, only a warning for the legend.
+class Warning : public PlotrexData {
+  public:
+    explicit Warning(DistanceTracker* tracker) : PlotrexData(tracker, "TEST_WARNING", kUnitDist) {}
+    PlotrexDisplay* CreateDisplay() override;
+    std::string text;
 };
 
-class TestShipDisplay : public PlotrexDisplay {
+class WarningDisplay : public PlotrexDisplay {
   public:
-    explicit TestShipDisplay(TestShip* ship) : PlotrexDisplay(ship), ship_(ship) {}
-
-    void Draw(short layer, VexanDevice* device, RECT area, const LinearPixelProjection& x,
-              const LinearPixelProjection& y, StyleTable* styles) override {
+    explicit WarningDisplay(Warning* warning) : PlotrexDisplay(warning), warning_(warning) {}
+    void Draw(short, VexanDevice*, RECT, const LinearPixelProjection&, const LinearPixelProjection&,
+              StyleTable*) override {
         ClearModified();
-        if (layer != 0 || device == nullptr || styles == nullptr) {
-            return;
-        }
-        DeviceGraphics graphics(device);
-        graphics.SetClip(area);
-        const double surface = y.ToPixel(0.0);
-        const double bow = x.ToPixel(ship_->GetDistanceTracker()->GetDistance());
-        COLORREF hull = 0;
-        COLORREF sea = 0;
-        styles->GetColour(2, &hull);
-        styles->GetColour(31, &sea);
-        const double line[] = {double(area.left), surface, double(area.right), surface};
-        graphics.DrawPolyline(line, 2, sea, 1.0, 255);
-        const double shape[] = {bow - 15, surface,     bow + 10, surface, bow + 15, surface - 8,
-                                bow - 15, surface - 8, bow - 15, surface, bow + 15, surface - 8};
-        graphics.FillTriangles(shape, 2, hull, 255);
     }
-    Margins GetMargins() override { return Margins{-15, 20, 15, -20}; }
     bool GetLegendEntry(std::string& text) override {
-        if (ship_->warning.empty()) {
+        if (warning_->text.empty()) {
             return false;
         }
-        text = "#w" + ship_->warning;
+        text = "#w" + warning_->text;
         return true;
     }
 
   private:
-    TestShip* ship_;
+    Warning* warning_;
 };
 
-PlotrexDisplay* TestShip::CreateDisplay() {
-    return new TestShipDisplay(this);
+PlotrexDisplay* Warning::CreateDisplay() {
+    return new WarningDisplay(this);
 }
 
-// The view as the module opens it in profile mode, with the test ship beside
-// the module's own graphs, after the user asked to centre on the ship.
+// The view as the module opens it in profile mode with every graph of the
+// profile view: the forecast shown, an earlier survey handed over, the net
+// shot; after the user asked to centre on the ship.
 class ProfileFrame {
   public:
     static constexpr RECT kHost{100, 50, 740, 450};
 
-    ProfileFrame() : host(true, kHost), ship(host.data.GetDistanceTracker(0)) {
+    ProfileFrame() : host(true, kHost), warning(host.data.GetDistanceTracker(0)) {
+        host.data.SetHistoricProfile(EarlierSurvey(host.voyage),
+                                     host.voyage.startLatitude + Radians(5500.0),
+                                     host.voyage.longitude);
+        host.data.SetTrawlValue(TrawlParameters{260.0, 35.0, 0.7, 1});
         host.Sail(250);
         view_ = CreateWindowObject("PlotrexView");
         RECT client{};
@@ -96,12 +88,13 @@ class ProfileFrame {
                 graphs.Add(data);
             }
         }
-        graphs.Add(&ship);
+        graphs.Add(&warning);
         StyleTable& styles = host.data.GetStyleTable();
         Organizer().Init(view_.get(), &host.manager, graphs, host.data.GetDistanceTracker(0),
                          &styles, Radians(10.0), 7, kGraphDepth);
         View().StartTimers(styles.ViewLightModeField());
         Organizer().CenterOnVessel();
+        Organizer().ExecuteCommand("PLOTREX_SHOW_HIDE", kGraphPrevision);
         // The last part of the voyage with the view open: it follows the ship.
         for (int cycle = 0; cycle < 50; ++cycle) {
             host.Sail(1);
@@ -131,7 +124,7 @@ class ProfileFrame {
     }
 
     ViewHost host;
-    TestShip ship;
+    Warning warning;
 
   private:
     std::unique_ptr<CWnd> view_;
@@ -171,6 +164,31 @@ TEST(ViewGolden, SetSquareAndDataInfoUnderThePointer) {
 
 TEST(ViewGolden, AWarningInTheLegend) {
     ProfileFrame frame;
-    frame.ship.warning = "No Depth";
+    frame.warning.text = "No Depth";
     EXPECT_TRUE(MatchesGolden(frame.Frame(), "view/warning.png", kFrame));
+}
+
+// The historic mode: the survey alone in a profile view, at 10 m to the pixel
+// and fitted in height.
+TEST(ViewGolden, TheHistoricProfileAlone) {
+    for (const bool empty : {false, true}) {
+        ViewHost host(true, ProfileFrame::kHost);
+        host.Sail(100);
+        const std::vector<double> survey = EarlierSurvey(host.voyage);
+        host.data.SetHistoricProfile(empty ? std::vector<double>{} : survey,
+                                     host.voyage.startLatitude + Radians(5500.0),
+                                     host.voyage.longitude);
+        host.data.SetMode(2);
+        ASSERT_TRUE(host.Open());
+        host.Execute("PLOTREX_SCALE_VALUE", "7");
+        host.Execute("PLOTREX_CENTER_ON");
+        host.desktop.MoveMouse(POINT{5, 5});
+        ::InvalidateRect(host.View(), nullptr, TRUE);
+        host.desktop.AdvanceClock(100);
+        const PixelImage shot = host.desktop.CaptureWindow(host.View());
+        const Image frame =
+            ImageFromPixels(shot.pixels.data(), shot.width, shot.height, shot.width * 4, true);
+        EXPECT_TRUE(
+            MatchesGolden(frame, empty ? "view/historic-empty.png" : "view/historic.png", kFrame));
+    }
 }

@@ -46,6 +46,24 @@ struct Voyage {
     }
 };
 
+// The sea floor of the voyage as a chart knows it, for the depth forecast.
+class VoyageChart : public HostDepthSource {
+  public:
+    explicit VoyageChart(const Voyage& voyage) : voyage_(voyage) {}
+    bool IsAvailable() override { return true; }
+    double GetMaximumDepth() override { return kUndefined; }
+    bool QueryDepths(std::vector<DepthQueryPoint>& points, double, double, double, double,
+                     const int&) override {
+        for (DepthQueryPoint& point : points) {
+            point.depth = Voyage::Depth(Metres(point.first - voyage_.startLatitude));
+        }
+        return true;
+    }
+
+  private:
+    const Voyage& voyage_;
+};
+
 class ViewHost {
   public:
     // The main window's client area, in screen coordinates.
@@ -59,7 +77,7 @@ class ViewHost {
             profile.App().m_pMainWnd = &mainWindow;
         }
         managerReady = manager.Init();
-        data.Initialize(&source, nullptr, nullptr, nullptr, 0);
+        data.Initialize(&source, nullptr, &chart, &vessel, 0);
     }
     ~ViewHost() { data.Terminate(); }
     ViewHost(const ViewHost&) = delete;
@@ -122,6 +140,8 @@ class ViewHost {
     bool managerReady = false;
     FakeDataSource source;
     Voyage voyage;
+    VoyageChart chart{voyage};
+    FakeVesselSource vessel{4.5};
     ModuleDataPlotrex data;
 
   private:
