@@ -11,6 +11,7 @@
 #pragma GCC diagnostic ignored "-Wshadow"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #include <cpl_error.h>
+#include <cpl_string.h>
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #pragma GCC diagnostic pop
@@ -22,6 +23,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The most cells read at once: 32 MB of doubles. Positions spread wider than
 // that are read cell by cell.
 constexpr long long kMostCellsAtOnce = 4LL * 1024 * 1024;
+// The most cells looked at when a raster is opened.
+constexpr long long kMostCellsScanned = 64LL * 1024 * 1024;
 
 // GDAL's own errors, kept quiet while a raster is opened and read, with the
 // last one at hand for the message.
@@ -78,6 +81,11 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     GDALDataset& dataset = *raster->dataset_;
     if (dataset.GetRasterCount() < 1) {
         error = "the raster " + path + " has no band";
+        // A NetCDF or HDF file of several variables: name one of them.
+        if (const char* first =
+                CSLFetchNameValue(dataset.GetMetadata("SUBDATASETS"), "SUBDATASET_1_NAME")) {
+            error += " of its own; give one of its variables, such as " + std::string(first);
+        }
         return nullptr;
     }
     raster->band_ = dataset.GetRasterBand(1);
@@ -149,17 +157,24 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     raster->offset_ = hasOffset && std::isfinite(offset) ? offset : 0.0;
 
     // One pass over the values, a few rows at a time: the range, and the sign
-    // of most of them when the caller leaves it open.
+    // of most of them when the caller leaves it open. A raster too large to
+    // read through at start (a world grid) is read one cell in step each way.
+    const long long cellCount = static_cast<long long>(raster->width_) * raster->height_;
+    const int step = static_cast<int>(std::ceil(std::sqrt(
+        static_cast<double>(std::max(cellCount, kMostCellsScanned)) / kMostCellsScanned)));
+    const int outWidth = (raster->width_ + step - 1) / step;
+    const int outHeight = (raster->height_ + step - 1) / step;
+    const int rowsAtOnce = static_cast<int>(std::max<long long>(1, kMostCellsAtOnce / outWidth));
     long long negative = 0;
     long long positive = 0;
     double low = std::numeric_limits<double>::infinity();
     double high = -std::numeric_limits<double>::infinity();
-    const int rowsAtOnce =
-        static_cast<int>(std::max<long long>(1, kMostCellsAtOnce / raster->width_));
     std::vector<double> cells;
-    for (int row = 0; row < raster->height_; row += rowsAtOnce) {
-        const int rows = std::min(rowsAtOnce, raster->height_ - row);
-        if (!raster->Read(0, row, raster->width_, rows, cells)) {
+    for (int outRow = 0; outRow < outHeight; outRow += rowsAtOnce) {
+        const int rows = std::min(rowsAtOnce, outHeight - outRow);
+        const int row = outRow * step;
+        if (!raster->Read(0, row, raster->width_, std::min(rows * step, raster->height_ - row),
+                          cells, outWidth, rows)) {
             error = "cannot read band 1 of the raster " + path + quiet.Last();
             return nullptr;
         }
@@ -190,10 +205,12 @@ std::unique_ptr<BathymetryRaster> BathymetryRaster::Open(const std::string& path
     return raster;
 }
 
-bool BathymetryRaster::Read(int column, int row, int columns, int rows,
-                            std::vector<double>& values) const {
-    values.resize(static_cast<std::size_t>(columns) * rows);
-    if (band_->RasterIO(GF_Read, column, row, columns, rows, values.data(), columns, rows,
+bool BathymetryRaster::Read(int column, int row, int columns, int rows, std::vector<double>& values,
+                            int outColumns, int outRows) const {
+    outColumns = outColumns > 0 ? outColumns : columns;
+    outRows = outRows > 0 ? outRows : rows;
+    values.resize(static_cast<std::size_t>(outColumns) * outRows);
+    if (band_->RasterIO(GF_Read, column, row, columns, rows, values.data(), outColumns, outRows,
                         GDT_Float64, 0, 0, nullptr) != CE_None) {
         return false;
     }
@@ -214,10 +231,19 @@ std::optional<double> BathymetryRaster::DepthAt(double latitude, double longitud
 
 std::vector<double> BathymetryRaster::DepthsAt(
     const std::vector<std::pair<double, double>>& positions) const {
+    std::vector<double> px;
+    std::vector<double> py;
+    ToPixels(positions, px, py);
+    return SampleAtPixels(px, py);
+}
+
+void BathymetryRaster::ToPixels(const std::vector<std::pair<double, double>>& positions,
+                                std::vector<double>& px, std::vector<double>& py) const {
     const std::size_t count = positions.size();
-    std::vector<double> depths(count, kNaN);
+    px.assign(count, kNaN);
+    py.assign(count, kNaN);
     if (count == 0) {
-        return depths;
+        return;
     }
     std::vector<double> xs(count);
     std::vector<double> ys(count);
@@ -230,22 +256,6 @@ std::vector<double> BathymetryRaster::DepthsAt(
         QuietErrors quiet;
         toRaster_->Transform(count, xs.data(), ys.data(), nullptr, transformed.data());
     }
-
-    // The cells around each position, and the weights of the eastern and
-    // southern ones.
-    struct Sample {
-        std::size_t index;
-        int column;
-        int row;
-        double tx;
-        double ty;
-    };
-    std::vector<Sample> samples;
-    samples.reserve(count);
-    int firstColumn = width_;
-    int lastColumn = -1;
-    int firstRow = height_;
-    int lastRow = -1;
     for (std::size_t i = 0; i < count; ++i) {
         if (!transformed[i] || !std::isfinite(xs[i]) || !std::isfinite(ys[i])) {
             continue;
@@ -255,60 +265,86 @@ std::vector<double> BathymetryRaster::DepthsAt(
             // A grid of 0..360 degrees, or one past the antimeridian.
             x += x < minX_ ? 360.0 : -360.0;
         }
-        const double px = toPixel_[0] + x * toPixel_[1] + ys[i] * toPixel_[2];
-        const double py = toPixel_[3] + x * toPixel_[4] + ys[i] * toPixel_[5];
-        if (!(px >= 0.0 && px <= width_ && py >= 0.0 && py <= height_)) {
-            continue;
+        px[i] = toPixel_[0] + x * toPixel_[1] + ys[i] * toPixel_[2];
+        py[i] = toPixel_[3] + x * toPixel_[4] + ys[i] * toPixel_[5];
+    }
+}
+
+std::vector<double> BathymetryRaster::SampleAtPixels(const std::vector<double>& px,
+                                                     const std::vector<double>& py) const {
+    const std::size_t count = px.size();
+    std::vector<double> depths(count, kNaN);
+    // The cell north-west of a position, and the weights of the eastern and
+    // southern ones; false outside the raster.
+    struct Place {
+        int column;
+        int row;
+        double tx;
+        double ty;
+    };
+    auto place = [&](std::size_t i, Place& at) {
+        if (!(px[i] >= 0.0 && px[i] <= width_ && py[i] >= 0.0 && py[i] <= height_)) {
+            return false;
         }
         // Values sit at the centres of their cells; the outer half cell takes
         // the value of the edge.
-        const double fx = std::clamp(px - 0.5, 0.0, width_ - 1.0);
-        const double fy = std::clamp(py - 0.5, 0.0, height_ - 1.0);
-        const int column = std::min(static_cast<int>(fx), width_ - 1);
-        const int row = std::min(static_cast<int>(fy), height_ - 1);
-        const Sample sample{i, column, row, fx - column, fy - row};
-        samples.push_back(sample);
-        firstColumn = std::min(firstColumn, column);
-        lastColumn = std::max(lastColumn, std::min(column + 1, width_ - 1));
-        firstRow = std::min(firstRow, row);
-        lastRow = std::max(lastRow, std::min(row + 1, height_ - 1));
+        const double fx = std::clamp(px[i] - 0.5, 0.0, width_ - 1.0);
+        const double fy = std::clamp(py[i] - 0.5, 0.0, height_ - 1.0);
+        at.column = std::min(static_cast<int>(fx), width_ - 1);
+        at.row = std::min(static_cast<int>(fy), height_ - 1);
+        at.tx = fx - at.column;
+        at.ty = fy - at.row;
+        return true;
+    };
+    int firstColumn = width_;
+    int lastColumn = -1;
+    int firstRow = height_;
+    int lastRow = -1;
+    Place at{};
+    for (std::size_t i = 0; i < count; ++i) {
+        if (place(i, at)) {
+            firstColumn = std::min(firstColumn, at.column);
+            lastColumn = std::max(lastColumn, std::min(at.column + 1, width_ - 1));
+            firstRow = std::min(firstRow, at.row);
+            lastRow = std::max(lastRow, std::min(at.row + 1, height_ - 1));
+        }
     }
-    if (samples.empty()) {
+    if (lastColumn < 0) {
         return depths;
     }
 
     QuietErrors quiet;
-    const long long windowCells =
-        static_cast<long long>(lastColumn - firstColumn + 1) * (lastRow - firstRow + 1);
+    const int windowColumns = lastColumn - firstColumn + 1;
+    const long long windowCells = static_cast<long long>(windowColumns) * (lastRow - firstRow + 1);
     const bool oneRead = windowCells <= kMostCellsAtOnce;
     std::vector<double> window;
-    if (oneRead && !Read(firstColumn, firstRow, lastColumn - firstColumn + 1,
-                         lastRow - firstRow + 1, window)) {
+    if (oneRead && !Read(firstColumn, firstRow, windowColumns, lastRow - firstRow + 1, window)) {
         return depths;
     }
     std::vector<double> four;
-    for (const Sample& s : samples) {
-        const int columns = s.column + 1 < width_ ? 2 : 1;
-        const int rows = s.row + 1 < height_ ? 2 : 1;
-        auto cell = [&](int dx, int dy) {
-            if (oneRead) {
-                return window[static_cast<std::size_t>(s.row + dy - firstRow) *
-                                  (lastColumn - firstColumn + 1) +
-                              (s.column + dx - firstColumn)];
-            }
-            return four[static_cast<std::size_t>(dy) * columns + dx];
-        };
-        if (!oneRead && !Read(s.column, s.row, columns, rows, four)) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!place(i, at)) {
             continue;
         }
+        const int columns = at.column + 1 < width_ ? 2 : 1;
+        const int rows = at.row + 1 < height_ ? 2 : 1;
+        if (!oneRead && !Read(at.column, at.row, columns, rows, four)) {
+            continue;
+        }
+        auto cell = [&](int dx, int dy) {
+            return oneRead
+                       ? window[static_cast<std::size_t>(at.row + dy - firstRow) * windowColumns +
+                                (at.column + dx - firstColumn)]
+                       : four[static_cast<std::size_t>(dy) * columns + dx];
+        };
         // Only cells that weigh in: a position on a valid cell's centre keeps
         // its value beside a no-data neighbour.
         double value = 0.0;
         bool valid = true;
         for (int dy = 0; dy < rows && valid; ++dy) {
-            const double wy = dy == 0 ? 1.0 - s.ty : s.ty;
+            const double wy = dy == 0 ? 1.0 - at.ty : at.ty;
             for (int dx = 0; dx < columns && valid; ++dx) {
-                const double weight = wy * (dx == 0 ? 1.0 - s.tx : s.tx);
+                const double weight = wy * (dx == 0 ? 1.0 - at.tx : at.tx);
                 if (weight == 0.0) {
                     continue;
                 }
@@ -317,12 +353,9 @@ std::vector<double> BathymetryRaster::DepthsAt(
                 value += weight * v;
             }
         }
-        if (!valid) {
-            continue;
-        }
         const double depth = elevations_ ? -value : value;
-        if (depth >= 0.0) {
-            depths[s.index] = depth;
+        if (valid && depth >= 0.0) {
+            depths[i] = depth;
         }
     }
     return depths;
@@ -335,16 +368,99 @@ DepthGrid BathymetryRaster::SampleGrid(const GeoBox& box, int columns, int rows)
     }
     grid.columns = columns;
     grid.rows = rows;
-    std::vector<std::pair<double, double>> positions;
-    positions.reserve(static_cast<std::size_t>(columns) * rows);
-    for (int row = 0; row < rows; ++row) {
-        const double latitude = box.north - (row + 0.5) * (box.north - box.south) / rows;
-        for (int column = 0; column < columns; ++column) {
-            positions.emplace_back(latitude,
-                                   box.west + (column + 0.5) * (box.east - box.west) / columns);
+    auto latitudeOf = [&](double row) {
+        return box.north - (row + 0.5) * (box.north - box.south) / rows;
+    };
+    auto longitudeOf = [&](double column) {
+        return box.west + (column + 0.5) * (box.east - box.west) / columns;
+    };
+
+    // Projections are smooth over a few pixels: only the nodes of a coarse
+    // lattice are transformed, the points between them placed in the raster
+    // by interpolation.
+    constexpr int kStep = 16;
+    auto nodes = [](int count) {
+        std::vector<int> at;
+        for (int i = 0; i < count - 1; i += kStep) {
+            at.push_back(i);
+        }
+        at.push_back(count - 1);
+        return at;
+    };
+    const std::vector<int> nodeColumns = nodes(columns);
+    const std::vector<int> nodeRows = nodes(rows);
+    std::vector<std::pair<double, double>> nodePositions;
+    for (const int row : nodeRows) {
+        for (const int column : nodeColumns) {
+            nodePositions.emplace_back(latitudeOf(row), longitudeOf(column));
         }
     }
-    grid.depths = DepthsAt(positions);
+    std::vector<double> nodeX;
+    std::vector<double> nodeY;
+    ToPixels(nodePositions, nodeX, nodeY);
+
+    const std::size_t total = static_cast<std::size_t>(columns) * rows;
+    std::vector<double> px(total, kNaN);
+    std::vector<double> py(total, kNaN);
+    std::vector<std::size_t> exact;
+    const std::size_t across = nodeColumns.size();
+    for (int row = 0; row < rows; ++row) {
+        const std::size_t k =
+            std::min<std::size_t>(row / kStep, std::max<std::size_t>(nodeRows.size(), 2) - 2);
+        const int r0 = nodeRows[k];
+        const int r1 = nodeRows[std::min(k + 1, nodeRows.size() - 1)];
+        const double ty = r1 > r0 ? static_cast<double>(row - r0) / (r1 - r0) : 0.0;
+        for (int column = 0; column < columns; ++column) {
+            const std::size_t j =
+                std::min<std::size_t>(column / kStep, std::max<std::size_t>(across, 2) - 2);
+            const int c0 = nodeColumns[j];
+            const int c1 = nodeColumns[std::min(j + 1, across - 1)];
+            const double tx = c1 > c0 ? static_cast<double>(column - c0) / (c1 - c0) : 0.0;
+            const std::size_t corners[4] = {
+                k * across + j, k * across + std::min(j + 1, across - 1),
+                std::min(k + 1, nodeRows.size() - 1) * across + j,
+                std::min(k + 1, nodeRows.size() - 1) * across + std::min(j + 1, across - 1)};
+            const std::size_t index = static_cast<std::size_t>(row) * columns + column;
+            // A corner that failed, or corners on both sides of a raster's
+            // seam (the antimeridian): this point is transformed itself.
+            double low = nodeX[corners[0]];
+            double high = low;
+            for (const std::size_t corner : corners) {
+                low = std::min(low, nodeX[corner]);
+                high = std::max(high, nodeX[corner]);
+            }
+            bool smooth = !std::isnan(low) && !std::isnan(high) && high - low < width_ / 2.0;
+            for (const std::size_t corner : corners) {
+                smooth = smooth && !std::isnan(nodeY[corner]);
+            }
+            if (!smooth) {
+                exact.push_back(index);
+                continue;
+            }
+            auto blend = [&](const std::vector<double>& at) {
+                return (1 - ty) * ((1 - tx) * at[corners[0]] + tx * at[corners[1]]) +
+                       ty * ((1 - tx) * at[corners[2]] + tx * at[corners[3]]);
+            };
+            px[index] = blend(nodeX);
+            py[index] = blend(nodeY);
+        }
+    }
+    if (!exact.empty()) {
+        std::vector<std::pair<double, double>> positions;
+        positions.reserve(exact.size());
+        for (const std::size_t index : exact) {
+            positions.emplace_back(latitudeOf(static_cast<double>(index / columns)),
+                                   longitudeOf(static_cast<double>(index % columns)));
+        }
+        std::vector<double> exactX;
+        std::vector<double> exactY;
+        ToPixels(positions, exactX, exactY);
+        for (std::size_t i = 0; i < exact.size(); ++i) {
+            px[exact[i]] = exactX[i];
+            py[exact[i]] = exactY[i];
+        }
+    }
+    grid.depths = SampleAtPixels(px, py);
     return grid;
 }
 

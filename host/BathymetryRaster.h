@@ -65,7 +65,8 @@ class BathymetryRaster final : public DepthModel {
 
     // Where the raster lies, in latitude and longitude.
     const GeoBox& Bounds() const { return bounds_; }
-    // The deepest and the shallowest valid depth of the whole raster, metres.
+    // The deepest and the shallowest valid depth of the raster, metres (of a
+    // sample of its cells when it has more than 64 million).
     double DeepestDepth() const { return deepest_; }
     double ShallowestDepth() const { return shallowest_; }
     bool ReadsElevations() const { return elevations_; }
@@ -73,10 +74,16 @@ class BathymetryRaster final : public DepthModel {
     std::string Describe() const;
 
   private:
-    bool Scan(std::string& error);
-    // The raster's values (scale and offset applied) in a window of cells;
-    // NaN for no-data.
-    bool Read(int column, int row, int columns, int rows, std::vector<double>& values) const;
+    // Positions (latitude, longitude) in the raster's cells, counted from its
+    // north-west corner; NaN where they cannot be placed.
+    void ToPixels(const std::vector<std::pair<double, double>>& positions, std::vector<double>& px,
+                  std::vector<double>& py) const;
+    std::vector<double> SampleAtPixels(const std::vector<double>& px,
+                                       const std::vector<double>& py) const;
+    // The raster's values (scale and offset applied) in a window of cells,
+    // read into outColumns by outRows when given; NaN for no-data.
+    bool Read(int column, int row, int columns, int rows, std::vector<double>& values,
+              int outColumns = 0, int outRows = 0) const;
 
     struct DatasetCloser {
         void operator()(GDALDataset* dataset) const;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "host/HostObjectsImpl.h"
 #include "tests/support/HostRun.h"
 #include "tests/support/TestRaster.h"
 
@@ -153,10 +154,32 @@ TEST_F(BathymetryRasterTest, SamplesBilinearlyInTheRastersOwnCoordinates) {
     EXPECT_DOUBLE_EQ(grid->DeepestDepth(), 140.0);
 }
 
-// A grid over the raster's own bounds samples the centres of its cells.
+// A grid over the raster's own bounds samples the centres of its cells; over
+// a projected raster it agrees with the positions sampled one by one.
 TEST_F(BathymetryRasterTest, SamplesAGridOverItsBounds) {
     const auto grid = Open(gridPath_);
-    ASSERT_TRUE(grid);
+    const auto utm = Open(utmPath_);
+    ASSERT_TRUE(grid && utm);
+    const GeoBox around{47.4995 * kDeg, -3.0035 * kDeg, 47.5035 * kDeg, -2.9985 * kDeg};
+    const DepthGrid sampled = utm->SampleGrid(around, 70, 45);
+    int inside = 0;
+    for (int row = 0; row < sampled.rows; ++row) {
+        const double latitude = around.north - (row + 0.5) * (around.north - around.south) / 45;
+        for (int column = 0; column < sampled.columns; ++column) {
+            const double longitude =
+                around.west + (column + 0.5) * (around.east - around.west) / 70;
+            const auto one = utm->DepthAt(latitude, longitude);
+            const double many = sampled.At(column, row);
+            SCOPED_TRACE(testing::Message() << "column " << column << ", row " << row);
+            ASSERT_EQ(one.has_value(), !std::isnan(many));
+            if (one) {
+                EXPECT_NEAR(many, *one, 1e-3);
+                ++inside;
+            }
+        }
+    }
+    EXPECT_GT(inside, 70 * 45 / 4);
+
     const GeoBox& bounds = grid->Bounds();
     EXPECT_NEAR(bounds.south, 47.5 * kDeg, 1e-9);
     EXPECT_NEAR(bounds.north, 47.7 * kDeg, 1e-9);
@@ -204,4 +227,34 @@ TEST_F(BathymetryRasterTest, RefusesWhatHoldsNoDepth) {
     }
     std::filesystem::remove(text);
     std::filesystem::remove(empty);
+}
+
+// The host's depth source over the raster, as the module asks it: every
+// point filled, the undefined marker where the raster has no depth, false
+// when none has one or for another kind of data.
+TEST_F(BathymetryRasterTest, DepthSourceAnswersTheModulesQueries) {
+    const auto grid = Open(gridPath_);
+    ASSERT_TRUE(grid);
+    ModelDepthSource source(grid.get(), grid->DeepestDepth());
+    ModelDepthSource none(nullptr);
+    EXPECT_TRUE(source.IsAvailable());
+    EXPECT_FALSE(none.IsAvailable());
+    EXPECT_DOUBLE_EQ(source.GetMaximumDepth(), 140.0);
+
+    auto at = [](double latitude, double longitude) {
+        return DepthQueryPoint{latitude * kDeg, longitude * kDeg, 0.0};
+    };
+    std::vector<DepthQueryPoint> points = {at(47.525, -5.175), at(47.53, -5.16), at(47.8, -5.2)};
+    const double south = 47.5 * kDeg, west = -5.3 * kDeg, north = 47.7 * kDeg, east = -5.1 * kDeg;
+    ASSERT_TRUE(source.QueryDepths(points, south, west, north, east, kDataKindDepth));
+    EXPECT_NEAR(points[0].depth, 135.0, 1e-6);
+    EXPECT_EQ(points[1].depth, kUndefined);
+    EXPECT_EQ(points[2].depth, kUndefined);
+
+    std::vector<DepthQueryPoint> outside = {at(47.8, -5.2)};
+    EXPECT_FALSE(source.QueryDepths(outside, south, west, north, east, kDataKindDepth));
+    EXPECT_FALSE(source.QueryDepths(points, south, west, north, east, kDataKindTemperature));
+    EXPECT_FALSE(none.QueryDepths(points, south, west, north, east, kDataKindDepth));
+    EXPECT_EQ(source.Queries(), 3);
+    EXPECT_EQ(source.Answered(), 1);
 }

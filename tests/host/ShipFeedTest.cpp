@@ -120,3 +120,36 @@ TEST(SoundingIndex, KeepsOneSoundingPerSpotAndAnswersTheNearest) {
     EXPECT_DOUBLE_EQ(*index.DepthAt(latitude + step * 0.9, 0.0), 60.0);
     EXPECT_FALSE(index.DepthAt(latitude + step * 20, 0.0));  // 2 km off
 }
+
+// The built-in voyage's earlier survey runs from the voyage's end back over
+// its last stretch, close enough to the track for the module to match it,
+// with depths near the modelled floor's.
+TEST(BuiltInFeed, EarlierSurveyRunsBackOverTheTrack) {
+    BuiltInFeed feed;
+    const std::vector<HistoricPoint> survey = feed.EarlierSurvey();
+    ASSERT_GT(survey.size(), 100U);
+    std::vector<PosType> track;
+    ShipSnapshot now;
+    while (feed.Next(now)) {
+        track.push_back(now.position);
+    }
+    const double metresPerRadian = 6371000.0;
+    auto metres = [&](const HistoricPoint& point, const PosType& position) {
+        const double dLat = point.latitude - position.First();
+        const double dLon = (point.longitude - position.Second()) * std::cos(point.latitude);
+        return std::hypot(dLat, dLon) * metresPerRadian;
+    };
+    EXPECT_LT(metres(survey.front(), track.back()), 30.0);
+    for (const HistoricPoint& point : survey) {
+        double nearest = 1e9;
+        for (const PosType& position : track) {
+            nearest = std::min(nearest, metres(point, position));
+        }
+        // Half of 15 s at 10 knots, and the survey's 15 m to the side.
+        ASSERT_LT(nearest, 60.0);
+    }
+    const Voyage voyage = Voyage::BuiltIn();
+    for (const HistoricPoint& point : survey) {
+        EXPECT_NEAR(point.depth, voyage.Sea().DepthAt(point.latitude, point.longitude), 1.0);
+    }
+}
