@@ -897,8 +897,11 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
 bool PlotrexOrganizer::FindOnTrack(const char* argument, double* distance, double* value) {
     double first = 0.0;
     double second = 0.0;
-    if (argument == nullptr || std::sscanf(argument, "%lf %lf", &first, &second) != 2 ||
-        !std::isfinite(first) || !std::isfinite(second)) {
+    int used = 0;
+    // Two numbers and nothing else: a position followed by anything may
+    // not be the position meant.
+    if (argument == nullptr || std::sscanf(argument, "%lf %lf %n", &first, &second, &used) != 2 ||
+        argument[used] != '\0' || !std::isfinite(first) || !std::isfinite(second)) {
         return false;
     }
     const ProfileSeries* track = TrackOf(FindDataByName(mainType_.c_str()));

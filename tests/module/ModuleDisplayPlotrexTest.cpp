@@ -218,7 +218,7 @@ TEST_F(ChartMarksTest, ATrackPositionMovesTheHoverPointAndTheCentre) {
     EXPECT_NEAR(organizer.GetYProjection()->ToWorld(size.cy * 0.5), centre.value, 1.0);
 
     // Not a position: refused, and the host hears it.
-    for (const char* bad : {"", "0.83", "north west", "nan 0.1", "inf -0.07"}) {
+    for (const char* bad : {"", "0.83", "north west", "nan 0.1", "inf -0.07", "0.83 -0.07 x"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(host.Execute("PLOTREX_HOVER_ON_PROFILE", bad), 0);
         EXPECT_EQ(host.Execute("PLOTREX_CENTER_ON_TRACK", bad), 0);
