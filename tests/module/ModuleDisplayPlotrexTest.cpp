@@ -171,16 +171,22 @@ TEST_F(ChartMarksTest, ColoursFollowTheLightModeAndAnythingElseIsDay) {
     }
 }
 
+// The mouse over the profile view moves the anchor mark.
 TEST_F(ChartMarksTest, RedrawIsAskedOnlyInHistoricModeWhenTheAnchorMoves) {
-    host.Organizer().SetHoverPoint(POINT{300, 200});
-    Marks();
+    host.desktop.MoveMouse(host.Screen(POINT{300, 200}));
+    const DisplayPrimitiveContainer before = Marks();
     host.data.SetMode(2);
     EXPECT_EQ(display.NeedsRedraw(), 0) << "the anchor stayed";
-    host.Organizer().SetHoverPoint(POINT{350, 200});
+    host.desktop.MoveMouse(host.Screen(POINT{350, 200}));
     EXPECT_EQ(display.NeedsRedraw(), 1);
     EXPECT_EQ(display.NeedsRedraw(), 1) << "until the next pass";
-    Marks();
+    const DisplayPrimitiveContainer after = Marks();
     EXPECT_EQ(display.NeedsRedraw(), 0);
+    ASSERT_TRUE(Find(before, "CARRE") != nullptr && Find(after, "CARRE") != nullptr);
+    // 50 pixels of 10 m further along the northward track.
+    const double moved = Find(after, "CARRE")->GetPoints().at(0).First() -
+                         Find(before, "CARRE")->GetPoints().at(0).First();
+    EXPECT_NEAR(moved, Radians(500.0), Radians(10.0));
     host.data.SetMode(0);
     host.Organizer().SetHoverPoint(POINT{380, 200});
     EXPECT_EQ(display.NeedsRedraw(), 0) << "not in the profile mode";
