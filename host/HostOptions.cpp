@@ -128,7 +128,8 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
         ->check(checks.Positive("--speed"));
-    app.add_option("--out", options.outDir, "folder for the pictures (default: plotrex-out)")
+    app.add_option("--out", options.outDir,
+                   "folder for the pictures of the view and chart.png (default: plotrex-out)")
         ->type_name("DIR")
         ->check(checks.NotEmpty("--out"));
     app.add_option("--profile", options.profilePath, "settings profile (default: below)")
@@ -147,7 +148,7 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         ->type_name("MODE")
         ->check(checks.OneOf("--mode", kModes));
     app.add_flag("--window", options.window,
-                 "show the view in a window instead of writing pictures");
+                 "show the view and the chart in a window instead of writing pictures");
     app.add_option("--duration", options.durationSeconds,
                    "end a window session after that long (real time)")
         ->type_name("SECONDS")

@@ -16,6 +16,7 @@
 #include "desktop/DXDesktopDeviceManager.h"
 #include "host/BathymetryRaster.h"
 #include "host/HistoricProfileCsv.h"
+#include "host/HostChart.h"
 #include "host/HostFrame.h"
 #include "host/HostObjectsImpl.h"
 #include "host/ModuleLibrary.h"
@@ -47,6 +48,8 @@ constexpr double kMetresPerPixelAtLevel7 = 0.0002646 * 2500.0;
 constexpr short kReferenceLevel = 7;
 // The host has the echo-sounder: the module records its sweeps.
 constexpr int kWithEchogram = 1;
+// Headless, the chart is a window of its own beside the frame.
+constexpr RECT kHeadlessChartRect{kFrameWidth, 0, kFrameWidth + 960, kFrameHeight};
 // The built-in trawler's gear: its net kept 40 m above the floor on 1200 m of
 // cable, of which 0.7 lies between ship and net.
 constexpr double kTrawlCable = 1200.0;
@@ -155,6 +158,8 @@ struct HostSession::Module {
     std::unique_ptr<SounderFeed> sounder;
     ModuleDataPlotrexInterface* data = nullptr;
     ModuleDisplay* chartDisplay = nullptr;
+    std::unique_ptr<HostChart> chart;
+    PosType anchorSeen = NoPos;
     bool viewOpen = false;
     bool hadLayout = false;
     UINT executeMessage = RegisterWindowMessageA("WM_PLOTREX_EXECUTE_COMMAND");
@@ -359,8 +364,14 @@ int HostSession::Run() {
         TakeDown(module);
         return 1;
     }
+    // The view fills the frame.
+    module.frame.SendMessage(WM_SIZE, 0, MAKELPARAM(kFrameWidth, kFrameHeight));
+    OpenChart(module);
     module.dayNight = options_.light;
     data->SetDayNightMode(module.dayNight);
+    if (module.chart != nullptr) {
+        module.chart->SetLightMode(module.dayNight);
+    }
     // A first run shows the depth ahead; later runs keep what the user chose.
     if (!module.hadLayout && !CommandChecked(module, kCommandShowHide, "PLOTREX_DATA_PREVISION")) {
         SendCommand(module, kCommandShowHide, "PLOTREX_DATA_PREVISION");
@@ -421,6 +432,12 @@ void HostSession::NextMode(Module& module) {
 }
 
 void HostSession::TakeDown(Module& module) {
+    if (module.chart != nullptr) {
+        // It symbolizes through the display object: gone before it.
+        module.frame.SetChartWindow(nullptr);
+        module.chart->DestroyWindow();
+        module.chart.reset();
+    }
     module.data->Terminate();    // closes the view, which saves its layout
     delete module.chartDisplay;  // displays go before their data object
     module.chartDisplay = nullptr;
@@ -517,6 +534,7 @@ void HostSession::SailHeadless(Module& module) {
         HandTrawl(module);
         module.data->UpdateGraphs();
         Fed(module.now);
+        FollowShip(module);
         desktop_->PumpMessages();
         progress.Show(feed_->Progress());
         if (module.viewOpen && feed_->Progress() >= nextPicture && nextPicture < 1.0) {
@@ -538,8 +556,15 @@ void HostSession::SailHeadless(Module& module) {
     if (!module.hadLayout) {
         SendCommand(module, "PLOTREX_FIT_TO_WINDOW", nullptr);
     }
+    // As a user resting the mouse on the middle of the profile: the set-square
+    // there, and the anchor mark on the chart at the same place.
+    RECT view{};
+    if (::GetWindowRect(module.frame.ViewWindow(), &view)) {
+        desktop_->MoveMouse(POINT{(view.left + view.right) / 2, (view.top + view.bottom) / 2});
+    }
     SendUserCommands(module, false);
     TakePicture(module, "view.png");
+    TakeChartPicture(module);
 }
 
 void HostSession::SendUserCommands(Module& module, bool sounder) {
@@ -596,6 +621,7 @@ void HostSession::SailInWindow(Module& module) {
         module.sounder->Forecast(next);
     }
     auto lastTitle = start;
+    auto lastChart = start;
     while (sdl_->Step([&](int key) { OnKey(module, key); })) {
         const auto now = Clock::now();
         shipSeconds += std::chrono::duration<double>(now - last).count() * options_.speed;
@@ -606,10 +632,15 @@ void HostSession::SailInWindow(Module& module) {
             HandTrawl(module);
             module.data->UpdateGraphs();
             Fed(module.now);
+            FollowShip(module);
             pending = feed_->Next(next);
             if (pending) {
                 module.sounder->Forecast(next);
             }
+        }
+        if (now - lastChart > std::chrono::milliseconds(100)) {
+            RefreshChart(module, now - lastChart > std::chrono::milliseconds(400));
+            lastChart = now;
         }
         if (now - lastTitle > std::chrono::milliseconds(500)) {
             sdl_->SetTitle(WindowTitle(module));
@@ -649,7 +680,26 @@ void HostSession::OnKey(Module& module, int key) {
         case 'n':
             module.dayNight = static_cast<short>((module.dayNight + 1) % 3);
             module.data->SetDayNightMode(module.dayNight);
+            if (module.chart != nullptr) {
+                module.chart->SetLightMode(module.dayNight);
+            }
             break;
+        case 's':
+            module.frame.SwapShares();
+            break;
+        case 'p': {
+            // A picture of the window as it is, into --out.
+            const std::string name = Format("window-%03zu.png", pictures_.size() + 1);
+            const std::string path = (std::filesystem::path(options_.outDir) / name).string();
+            std::error_code ec;
+            std::filesystem::create_directories(options_.outDir, ec);
+            if (desktop_->SaveWindowPng(module.frame.GetSafeHwnd(), path)) {
+                pictures_.push_back(path);
+            } else {
+                std::cerr << "plotrex-host: cannot write " << path << "\n";
+            }
+            break;
+        }
         case 'o':
         case 'i':
             // Pay cable out or heave it in.
@@ -773,6 +823,71 @@ std::string HostSession::DescribePanes(Module& module) {
     return "two panes stacked: " + first + " (top), " + second + " (bottom)";
 }
 
+void HostSession::OpenChart(Module& module) {
+    module.chart = std::make_unique<HostChart>(
+        module.chartDisplay, [this, &module](const char* name, const char* argument) {
+            return SendCommand(module, name, argument);
+        });
+    if (raster_ != nullptr) {
+        const BathymetryRaster* raster = raster_.get();
+        module.chart->SetFloor(
+            [raster](const GeoBox& box, int columns, int rows) {
+                return raster->SampleGrid(box, columns, rows);
+            },
+            raster->Bounds());
+    }
+    if (options_.window) {
+        module.chart->Create(nullptr, "Chart", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1},
+                             &module.frame, 0);
+        module.frame.SetChartWindow(module.chart->GetSafeHwnd());
+    } else {
+        module.chart->Create(nullptr, "Chart", WS_POPUP | WS_VISIBLE, kHeadlessChartRect, nullptr,
+                             0);
+    }
+}
+
+void HostSession::FollowShip(Module& module) {
+    if (module.chart != nullptr) {
+        const double heading = IsUndefined(module.now.heading) ? 0.0 : module.now.heading;
+        module.chart->SetOwnShip(module.now.position, heading);
+    }
+}
+
+void HostSession::RefreshChart(Module& module, bool shipMoved) {
+    if (module.chart == nullptr) {
+        return;
+    }
+    // The mark of the point under the view's anchor follows it.
+    double first = kUndefined;
+    double second = kUndefined;
+    PosType anchor = NoPos;
+    if (module.data->GetAnchorPosition(&first, &second)) {
+        anchor = PosType(first, second);
+    }
+    const bool anchorMoved = !(anchor == module.anchorSeen);
+    module.anchorSeen = anchor;
+    module.chart->Refresh(anchorMoved || shipMoved);
+}
+
+void HostSession::TakeChartPicture(Module& module) {
+    if (module.chart == nullptr) {
+        return;
+    }
+    RefreshChart(module, true);
+    desktop_->PumpMessages();
+    const std::string path = (std::filesystem::path(options_.outDir) / "chart.png").string();
+    errno = 0;
+    if (!desktop_->SaveWindowPng(module.chart->GetSafeHwnd(), path)) {
+        const int reason = errno;
+        std::cerr << "plotrex-host: cannot write " << path << ": "
+                  << (reason != 0 ? std::strerror(reason) : "the picture could not be made")
+                  << "\n";
+        pictureFailed_ = true;
+        return;
+    }
+    chartPicture_ = path;
+}
+
 std::string HostSession::Summary(Module& module) {
     ModuleDataPlotrexInterface* data = module.data;
     std::string text;
@@ -859,6 +974,17 @@ std::string HostSession::Summary(Module& module) {
     }
     for (const std::string& command : echoCommandsHandled_) {
         add("  Echo-sounder command handled: %s\n", command.c_str());
+    }
+    if (!chartPicture_.empty() && module.chart != nullptr) {
+        const PosType anchor = module.chart->AnchorMark();
+        std::string mark = "no anchor mark";
+        if (!anchor.IsNoPos()) {
+            const ChartPoint at = module.chart->Projection().ToPixel(anchor);
+            mark = Format("anchor mark at %s (pixel %.0f, %.0f)", FormatPosition(anchor).c_str(),
+                          std::floor(at.x), std::floor(at.y));
+        }
+        add("Chart: %s, Mercator 1:%.0f, %zu marks, %s\n", chartPicture_.c_str(),
+            module.chart->Projection().GetScale(), module.chart->Marks().GetCount(), mark.c_str());
     }
     if (!pictures_.empty()) {
         add("Pictures: %zu in %s (the last one is %s)\n", pictures_.size(), options_.outDir.c_str(),

@@ -56,6 +56,12 @@ class HostSession {
     std::string WindowTitle(Module& module);
     // Lets the view's timers run so that it repaints, then saves the frame.
     bool TakePicture(Module& module, const std::string& name);
+    // The chart: opened beside the view, following the ship, symbolized
+    // again when needed, and its picture (chart.png) headless.
+    void OpenChart(Module& module);
+    void FollowShip(Module& module);
+    void RefreshChart(Module& module, bool shipMoved);
+    void TakeChartPicture(Module& module);
     // Terminates and destroys the module's objects, displays first.
     void TakeDown(Module& module);
     // Keeps account of what the host gave the module at one cycle.
@@ -81,6 +87,7 @@ class HostSession {
     std::unique_ptr<HeadlessDesktop> desktop_;  // headless or the SDL one
     SdlDesktop* sdl_ = nullptr;
     std::vector<std::string> pictures_;
+    std::string chartPicture_;
     std::vector<std::string> unhandledCommands_;
     std::vector<std::string> echoCommandsHandled_;
     bool pictureFailed_ = false;

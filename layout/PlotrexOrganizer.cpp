@@ -85,6 +85,21 @@ double LastValueOf(PlotrexData* data) {
     return series->GetCount() > 0 ? series->At(series->GetCount() - 1).value : kUndefined;
 }
 
+// The track of a graph of the profile family, null for the others.
+const ProfileSeries* TrackOf(PlotrexData* data) {
+    if (auto* profile = dynamic_cast<PlotrexDataProfile*>(data)) {
+        return profile->GetSeries();
+    }
+    if (auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(data)) {
+        return historic->GetSeries();
+    }
+    return nullptr;
+}
+
+bool IsTrackCommand(const std::string& command) {
+    return command == kCommandHoverOnProfile || command == kCommandCenterOnTrack;
+}
+
 bool HasAllFour(const Extent& e) {
     return !IsUndefined(e.minX) && !IsUndefined(e.maxX) && !IsUndefined(e.minY) &&
            !IsUndefined(e.maxY);
@@ -777,6 +792,12 @@ std::int32_t PlotrexOrganizer::ExecuteCommand(const char* command, const char* a
         return 0;
     }
     try {
+        if (IsTrackCommand(command)) {
+            // A position off any track is a refusal, not a success.
+            const bool done = TrackCommand(command, argument);
+            modified_ = modified_ || done;
+            return done ? 1 : 0;
+        }
         bool known = false;
         ExecuteOwnCommand(command, argument, &known);
         if (known) {
@@ -856,6 +877,65 @@ void PlotrexOrganizer::CenterOnProfile(const char* argument) {
     CenterOn(distance - historic->GetOffset(), value);
 }
 
+bool PlotrexOrganizer::FindOnTrack(const char* argument, double* distance, double* value) {
+    double first = 0.0;
+    double second = 0.0;
+    int used = 0;
+    // Two numbers and nothing else: a position followed by anything may
+    // not be the position meant.
+    if (argument == nullptr || std::sscanf(argument, "%lf %lf %n", &first, &second, &used) != 2 ||
+        argument[used] != '\0' || !std::isfinite(first) || !std::isfinite(second)) {
+        return false;
+    }
+    const ProfileSeries* track = TrackOf(FindDataByName(mainType_.c_str()));
+    if (track == nullptr || track->GetCount() == 0) {
+        return false;
+    }
+    // The host measures nearness on its chart; here the nearest place wins.
+    const double found = track->DistanceAtPosition(PosType(first, second), nullptr, false);
+    if (found < 0.0) {
+        return false;
+    }
+    *distance = found;
+    *value = track->GetCount() > 1 ? track->Interpolate(found).value : track->At(0).value;
+    return true;
+}
+
+bool PlotrexOrganizer::TrackCommand(const std::string& command, const char* argument) {
+    double distance = 0.0;
+    double value = kUndefined;
+    if (device_ == nullptr || !FindOnTrack(argument, &distance, &value)) {
+        return false;
+    }
+    if (IsUndefined(value)) {
+        // A gap in the data there: the vertical centre stays.
+        const LinearPixelProjection* vertical = GetYProjection();
+        value = vertical ? vertical->ToWorld(GetDeviceSize().cy * 0.5) : 0.0;
+    }
+    if (command == kCommandCenterOnTrack) {
+        CenterOn(distance, value);
+    } else {
+        HoverOnTrack(distance, value);
+    }
+    return true;
+}
+
+void PlotrexOrganizer::HoverOnTrack(double distance, double value) {
+    // The axes as the next frame will have them, so that the point stays on
+    // the place.
+    Update();
+    const SIZE size = GetDeviceSize();
+    const LinearPixelProjection* vertical = GetYProjection();
+    auto x = [&] { return horizontal_.ToPixel(distance); };
+    auto y = [&] { return vertical ? vertical->ToPixel(value) : size.cy * 0.5; };
+    // A set-square out of sight tells nothing: the view comes to it.
+    if (!LinearPixelProjection::InWindow(x(), size.cx) ||
+        !LinearPixelProjection::InWindow(y(), size.cy)) {
+        CenterOn(distance, value);
+    }
+    SetHoverPoint(POINT{static_cast<LONG>(std::lround(x())), static_cast<LONG>(std::lround(y()))});
+}
+
 std::int32_t PlotrexOrganizer::GetCommandState(const char* command, CommandState* state) {
     if (command == nullptr || state == nullptr) {
         return 0;
@@ -895,6 +975,14 @@ bool PlotrexOrganizer::OwnCommandState(const std::string& command, CommandState*
                command == kCommandFitToWindow) {
         state->checked = false;
         state->enabled = true;
+    } else if (IsTrackCommand(command)) {
+        // With a position: whether there is a track to find it on.
+        double distance = 0.0;
+        double value = 0.0;
+        const ProfileSeries* track = TrackOf(FindDataByName(mainType_.c_str()));
+        state->checked = false;
+        state->enabled = state->argument != nullptr ? FindOnTrack(argument, &distance, &value)
+                                                    : track != nullptr && track->GetCount() > 0;
     } else {
         return false;
     }

@@ -188,6 +188,13 @@ class PlotrexOrganizer : public Commandable {
     void ExecuteOwnCommand(const std::string& command, const char* argument, bool* known);
     bool OwnCommandState(const std::string& command, CommandState* state);
     void CenterOnProfile(const char* argument);
+    // The place of the main graph's track nearest to a position given as
+    // "%lf %lf": its distance and value there. False when the argument is
+    // not a position or the main graph has no track.
+    bool FindOnTrack(const char* argument, double* distance, double* value);
+    // The hover point or the centre of the view on that place of the track.
+    bool TrackCommand(const std::string& command, const char* argument);
+    void HoverOnTrack(double distance, double value);
     // The horizontal multiplier of the level chosen, shown or not.
     double ChosenMultiplier() const;
     double SlopeOf(const LinearPixelProjection* vertical, double horizontalMultiplier) const;

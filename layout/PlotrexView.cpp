@@ -93,7 +93,13 @@ void PlotrexView::OnPaint() {
     POINT cursor{};
     ::GetCursorPos(&cursor);
     if (::WindowFromPoint(cursor) != m_hWnd) {
-        organizer_.SetHoverPoint(kNoPoint);
+        // The mouse's point goes with the mouse; a point a command put there
+        // (from a chart, say) stays.
+        const POINT hover = organizer_.GetHoverPoint();
+        if (hover.x == mouseHover_.x && hover.y == mouseHover_.y) {
+            organizer_.SetHoverPoint(kNoPoint);
+        }
+        mouseHover_ = kNoPoint;
     } else {
         mouseInside_ = true;
     }
@@ -155,6 +161,7 @@ void PlotrexView::OnMouseMove(UINT, POINT point) {
         dragPoint_ = point;
     }
     organizer_.SetHoverPoint(point);
+    mouseHover_ = point;
     Invalidate(TRUE);
 }
 

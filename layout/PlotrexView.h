@@ -61,5 +61,7 @@ class PlotrexView : public CWnd {
     POINT dragPoint_ = kNoPoint;
     bool edgeScrolling_ = false;
     bool mouseInside_ = false;
+    // The hover point the mouse set last.
+    POINT mouseHover_ = kNoPoint;
     short* dayNightMode_ = nullptr;
 };

@@ -14,6 +14,11 @@ inline constexpr const char* kCommandSlopeMoins = "PLOTREX_SLOPE_MOINS";
 inline constexpr const char* kCommandCenterOn = "PLOTREX_CENTER_ON";
 inline constexpr const char* kCommandCenterOnProfile = "PLOTREX_CENTER_ON_PROFILE";
 inline constexpr const char* kCommandFitToWindow = "PLOTREX_FIT_TO_WINDOW";
+// The module's own, for a chart host: "%lf %lf" is a position (radians) on
+// the main profile's track, whose nearest point gets the view's hover point
+// or the centre of the view.
+inline constexpr const char* kCommandHoverOnProfile = "PLOTREX_HOVER_ON_PROFILE";
+inline constexpr const char* kCommandCenterOnTrack = "PLOTREX_CENTER_ON_TRACK";
 
 // Echo-sounder commands, carried out by the echogram data.
 inline constexpr const char* kCommandEtrDisplay = "PLOTREX_ETR_DISPLAY";
@@ -34,17 +39,13 @@ inline constexpr const char* kCommandEtrHfLfParam = "PLOTREX_ETR_HFLF_PARAM";
 
 // Every name, layout commands first.
 inline constexpr std::array kCommandNames = {
-    kCommandShowHide,           kCommandScaleValue,
-    kCommandScalePlus,          kCommandScaleMoins,
-    kCommandSlopeValue,         kCommandSlopePlus,
-    kCommandSlopeMoins,         kCommandCenterOn,
-    kCommandCenterOnProfile,    kCommandFitToWindow,
-    kCommandEtrDisplay,         kCommandEtrFrequency,
-    kCommandEtrRangePlus,       kCommandEtrRangeMoins,
-    kCommandEtrShiftPlus,       kCommandEtrShiftMoins,
-    kCommandEtrDualFreqParam,   kCommandEtrSingleFreqParam,
-    kCommandEtrMarkerZoomParam, kCommandEtrBottomZoomParam,
-    kCommandEtrBottomLockParam, kCommandEtrBottomDiscrParam,
-    kCommandEtrHfParam,         kCommandEtrLfParam,
-    kCommandEtrHfLfParam,
+    kCommandShowHide,           kCommandScaleValue,         kCommandScalePlus,
+    kCommandScaleMoins,         kCommandSlopeValue,         kCommandSlopePlus,
+    kCommandSlopeMoins,         kCommandCenterOn,           kCommandCenterOnProfile,
+    kCommandFitToWindow,        kCommandHoverOnProfile,     kCommandCenterOnTrack,
+    kCommandEtrDisplay,         kCommandEtrFrequency,       kCommandEtrRangePlus,
+    kCommandEtrRangeMoins,      kCommandEtrShiftPlus,       kCommandEtrShiftMoins,
+    kCommandEtrDualFreqParam,   kCommandEtrSingleFreqParam, kCommandEtrMarkerZoomParam,
+    kCommandEtrBottomZoomParam, kCommandEtrBottomLockParam, kCommandEtrBottomDiscrParam,
+    kCommandEtrHfParam,         kCommandEtrLfParam,         kCommandEtrHfLfParam,
 };

@@ -28,8 +28,9 @@ xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
   done
   if [ -z "$id" ]; then echo "the window did not open" >&2; kill $host; exit 1; fi
   sleep 1.5
-  for _ in 1 2 3; do
-    xdotool key --window "$id" m
+  # Three modes round to the profile, and the chart's share swapped and back.
+  for key in m m m s s; do
+    xdotool key --window "$id" $key
     sleep 0.4
   done
   xdotool mousemove --window "$id" 500 300
