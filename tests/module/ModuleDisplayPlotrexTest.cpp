@@ -64,7 +64,8 @@ class ChartMarksTest : public testing::Test {
     }
 
     const ValidGeoRect kChart{0.8280, -0.0710, 0.8310, -0.0690};
-    ViewHost host;
+    // With the echogram, so that the echogram mode can be chosen.
+    ViewHost host{true, ViewHost::kHostRect, true};
     ModuleDisplayPlotrex display{&host.data};
 };
 
@@ -94,6 +95,7 @@ TEST_F(ChartMarksTest, PassesModesAndTrackPositionsDecideWhatIsMarked) {
     host.Execute("PLOTREX_SHOW_HIDE", "PLOTREX_DATA_DEPTH");
 
     host.data.SetMode(1);
+    ASSERT_EQ(host.data.GetMode(), 1);
     EXPECT_EQ(Marks().GetCount(), 1u) << "the echogram marks nothing";
     host.data.SetMode(0);
 

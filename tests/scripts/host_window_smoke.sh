@@ -28,7 +28,7 @@ xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
   done
   if [ -z "$id" ]; then echo "the window did not open" >&2; kill $host; exit 1; fi
   sleep 1.5
-  # Three modes round to the profile, and the chart's share swapped and back.
+  # Three modes round to the profile, and the shares of view and chart swapped and back.
   for key in m m m s s; do
     xdotool key --window "$id" $key
     sleep 0.4
