@@ -9,10 +9,21 @@ constexpr double kNotPlaced = -1.0;
 void ZxEtrEchoContainer::AddSweep(ZxEtrEcho& sweep) {
     sweep.distance = kNotPlaced;
     sweep.number = static_cast<std::int32_t>(nextNumber_);
+    // The depth range follows the sweeps still held: once the deepest one
+    // drops out, a search far below the bottom no longer stretches the view.
+    const bool dropsDeepest =
+        size() >= GetCapacity() && !empty() && front().windowBottom <= deepestBottom_;
     Push(sweep);
     ++nextNumber_;
-    // A bottom that is not a number compares false and changes nothing.
-    if (sweep.windowBottom < deepestBottom_) {
+    if (dropsDeepest) {
+        deepestBottom_ = 0.0;
+        for (const ZxEtrEcho& held : *this) {
+            if (held.windowBottom < deepestBottom_) {
+                deepestBottom_ = held.windowBottom;
+            }
+        }
+    } else if (sweep.windowBottom < deepestBottom_) {
+        // A bottom that is not a number compares false and changes nothing.
         deepestBottom_ = sweep.windowBottom;
     }
     if (pendingCount_ < kMaxPending) {

@@ -22,7 +22,7 @@ class ZxEtrEchoContainer : public QuillMemoryCircularBuffer<ZxEtrEcho> {
     // distance run since then, the newest at distance; true when one was placed.
     bool PlaceSweeps(double distance);
     // X from the oldest placed sweep to the last placement, Y from the deepest
-    // bottom ever stored to the surface; undefined when empty.
+    // bottom of the sweeps held to the surface; undefined when empty.
     Extent GetExtent() const;
 
     std::uint32_t GetNextNumber() const { return nextNumber_; }

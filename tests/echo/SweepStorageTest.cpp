@@ -94,6 +94,18 @@ TEST(SweepStoreTest, DeepestBottomIgnoresBlankAndShallowerSweeps) {
         store.AddSweep(sweep);
     }
     EXPECT_EQ(store.GetDeepestBottom(), -80.0);
+
+    // Once the deep sweep has been pushed out, the range is that of the
+    // sweeps still held.
+    for (int i = 0; i < 1021; ++i) {
+        ZxEtrEcho sweep = Sweep(-20.0);
+        store.AddSweep(sweep);
+        ASSERT_EQ(store.GetDeepestBottom(), -80.0) << i;
+    }
+    ZxEtrEcho sweep = Sweep(-20.0);
+    store.AddSweep(sweep);
+    EXPECT_EQ(store.GetDeepestBottom(), -50.0);
+    EXPECT_EQ(store.GetExtent().minY, -50.0);
 }
 
 TEST(SweepStoreTest, PlacementSpreadsPendingSweepsOverTheDistanceRun) {
