@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/FrameCopy.h"
 #include "echo/EtrSweepRecorder.h"
 #include "echo/EtrTextureRing.h"
 #include "echo/PlotrexDataETR.h"
@@ -20,10 +21,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kFramePixels = 1920 * 1080;
-// Eight frames of 8 MB each: more than any last-level cache here, so every
-// copy reads from memory.
-constexpr int kFrames = 8;
+using benchframe::FrameCopyFromMemoryMs;
+using benchframe::kFramePixels;
+using benchframe::kFrames;
+using benchframe::ThreadSeconds;
 
 void BM_EchoFrameCopyFromMemory(benchmark::State& state) {
     std::vector<std::vector<std::uint32_t>> frames(kFrames,
@@ -122,33 +123,6 @@ void BM_PollSweeps50(benchmark::State& state) {
     echogram.Terminate();
 }
 BENCHMARK(BM_PollSweeps50)->UseManualTime()->Unit(benchmark::kMicrosecond);
-
-// This thread's processor time in seconds: two cores shared by several
-// programs make wall-clock times of a few milliseconds swing.
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-// One frame copied from memory, in milliseconds of processor time: the median
-// of copies that rotate among frames larger together than the last-level cache.
-double FrameCopyFromMemoryMs() {
-    std::vector<std::vector<std::uint32_t>> frames(kFrames,
-                                                   std::vector<std::uint32_t>(kFramePixels, 7U));
-    std::vector<std::uint32_t> to(kFramePixels);
-    std::vector<double> ms;
-    for (int i = 0; i < 3 * kFrames; ++i) {
-        const double start = ThreadSeconds();
-        std::memcpy(to.data(), frames[static_cast<std::size_t>(i % kFrames)].data(),
-                    kFramePixels * sizeof(std::uint32_t));
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-        ms.push_back(1000.0 * (ThreadSeconds() - start));
-    }
-    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
-    return ms[ms.size() / 2];
-}
 
 // A frame of the profile view's echogram: 1024 stored sweeps of 1024 samples
 // across 1600 x 1000 pixels, of which 10 arrived since the last frame.

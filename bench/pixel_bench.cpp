@@ -8,37 +8,13 @@
 #include <ctime>
 #include <vector>
 
+#include "bench/FrameCopy.h"
 #include "tests/view/PixelHost.h"
 
 namespace {
 
-constexpr std::size_t kFramePixels = 1920 * 1080;
-// Eight frames of 8 MB: more together than the last-level cache.
-constexpr int kFrames = 8;
-
-double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
-}
-
-// The median of copies rotating among the frames, in milliseconds.
-double FrameCopyFromMemoryMs() {
-    std::vector<std::vector<std::uint32_t>> frames(kFrames,
-                                                   std::vector<std::uint32_t>(kFramePixels, 7U));
-    std::vector<std::uint32_t> to(kFramePixels);
-    std::vector<double> ms;
-    for (int i = 0; i < 3 * kFrames; ++i) {
-        const double start = ThreadSeconds();
-        std::memcpy(to.data(), frames[static_cast<std::size_t>(i % kFrames)].data(),
-                    kFramePixels * sizeof(std::uint32_t));
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-        ms.push_back(1000.0 * (ThreadSeconds() - start));
-    }
-    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
-    return ms[ms.size() / 2];
-}
+using benchframe::FrameCopyFromMemoryMs;
+using benchframe::ThreadSeconds;
 
 // Dual frequency in a landscape window: two panes side by side, each with
 // 1024 stored sweeps of 600 samples; one host cycle (three pings a channel)
