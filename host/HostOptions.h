@@ -22,8 +22,8 @@ struct HostOptions {
     bool window = false;              // a real window instead of headless pictures
     double durationSeconds = 0;       // 0: until the voyage ends (or the window is closed)
     std::vector<HostCommand> commands;
-    int displayMode = -1;  // the module's display mode at start; -1: as stored
-    short light = 0;       // 0 day, 1 dusk, 2 night
+    int displayMode = -1;                   // the module's display mode at start; -1: as stored
+    short light = 0;                        // 0 day, 1 dusk, 2 night
     std::string bathymetryPath;             // empty: the feed's own sea floor, if any
     std::string bathymetryValues = "auto";  // auto, depths or elevations
     std::string historicPath;               // empty: the feed's earlier survey, if any

@@ -330,8 +330,7 @@ int HostSession::Run() {
                      module.vesselSource.get(), kWithEchogram);
     // A first run opens on the profile with the echogram under it; later runs
     // keep the mode the user left.
-    const bool modeStored =
-        !module.app.GetProfileString(kDataSection, "NorvaneMode", "").empty();
+    const bool modeStored = !module.app.GetProfileString(kDataSection, "NorvaneMode", "").empty();
     data->LoadSettings();
     const int displayMode = options_.displayMode >= 0 ? options_.displayMode : modeStored ? -1 : 0;
     if (displayMode >= 0) {

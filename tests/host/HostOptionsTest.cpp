@@ -13,10 +13,27 @@ bool Parse(std::vector<std::string> args, HostOptions& options, std::string& err
 TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     HostOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--nmea", "log.nmea", "--speed", "120", "--out", "pics", "--profile",
-                       "p.ini", "--window", "--duration", "2.5", "--light", "dusk", "--mode",
-                       "historic", "--command", "PLOTREX_SCALE_VALUE=9", "--command",
-                       "PLOTREX_FIT_TO_WINDOW", "--trawl", "900:45.5:0.6"},
+    ASSERT_TRUE(Parse({"--nmea",
+                       "log.nmea",
+                       "--speed",
+                       "120",
+                       "--out",
+                       "pics",
+                       "--profile",
+                       "p.ini",
+                       "--window",
+                       "--duration",
+                       "2.5",
+                       "--light",
+                       "dusk",
+                       "--mode",
+                       "historic",
+                       "--command",
+                       "PLOTREX_SCALE_VALUE=9",
+                       "--command",
+                       "PLOTREX_FIT_TO_WINDOW",
+                       "--trawl",
+                       "900:45.5:0.6"},
                       options, error))
         << error;
     EXPECT_EQ(options.nmeaPath, "log.nmea");
@@ -101,8 +118,7 @@ TEST(HostOptions, HelpIsAskedForAndListsEveryOptionAndCommand) {
     for (const char* expected :
          {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE", "--window",
           "--duration SECONDS", "--mode MODE", "--command NAME[=ARG]", "--help",
-          "--trawl CABLE:DEPTH[:FACTOR]",
-          "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
+          "--trawl CABLE:DEPTH[:FACTOR]", "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
         EXPECT_NE(usage.find(expected), std::string::npos) << expected << "\n" << usage;
     }
 }
