@@ -926,8 +926,8 @@ std::string HostSession::Summary(Module& module) {
     add(", %ld of %ld queries answered\n", module.depthSource->Answered(),
         module.depthSource->Queries());
     if (!historic_.empty()) {
-        add("Historic profile: %zu points handed over (%s)\n", historic_.size(),
-            historicOrigin_.c_str());
+        add("Historic profile: %zu point%s handed over (%s)\n", historic_.size(),
+            historic_.size() == 1 ? "" : "s", historicOrigin_.c_str());
     }
     if (module.viewOpen && data->GetMode() == 1) {
         add("View: echogram, %s\n", DescribePanes(module).c_str());
