@@ -55,14 +55,6 @@ bool Overlap(const LabelBox& a, const LabelBox& b) {
 
 DecorationPainter::DecorationPainter(PlotrexOrganizer* organizer) : organizer_(organizer) {}
 
-LabelStyle DecorationPainter::Style(short horizontal, short vertical, short size) const {
-    LabelStyle style;
-    style.horizontalAlignment = horizontal;
-    style.verticalAlignment = vertical;
-    style.fontSize = size;
-    return style;
-}
-
 const DecorationPainter::TickTexts& DecorationPainter::Ticks(TickTexts& cache, double from,
                                                              double to, double hint, int kind,
                                                              int maxCount, bool absolute) {
@@ -128,8 +120,8 @@ RECT DecorationPainter::DrawVerticalScales(DeviceGraphics& graphics,
             continue;
         }
         const bool main = unit == unitInUse;
-        LabelBatch batch(graphics, Style(main ? kAlignFar : kAlignNear, kAlignCenter,
-                                         kScaleFontSize * gLabelFontSizeMultiplier));
+        LabelBatch batch(graphics, LabelStyle::Aligned(main ? kAlignFar : kAlignNear, kAlignCenter,
+                                                       kScaleFontSize * gLabelFontSizeMultiplier));
         const float x = static_cast<float>(main ? size.cx : leftScalesRight_);
         for (const auto& [value, text] : ticks.ticks) {
             batch.Add(text, x, static_cast<float>(y.ToPixel(value)));
@@ -168,8 +160,8 @@ RECT DecorationPainter::DrawDistanceScale(DeviceGraphics& graphics, double vesse
     if (ticks.ticks.size() < 3) {
         return RECT{};
     }
-    LabelBatch batch(graphics,
-                     Style(kAlignCenter, kAlignFar, kScaleFontSize * gLabelFontSizeMultiplier));
+    LabelBatch batch(graphics, LabelStyle::Aligned(kAlignCenter, kAlignFar,
+                                                   kScaleFontSize * gLabelFontSizeMultiplier));
     const auto bottom = static_cast<float>(size.cy);
     for (const auto& [value, text] : ticks.ticks) {
         batch.Add(text, static_cast<float>(PixelOf(x.ToPixel(value + vesselDistance))), bottom);
@@ -207,7 +199,7 @@ void DecorationPainter::DrawSetSquare(DeviceGraphics& graphics, int valueScaleWi
     if (across) {
         const double distance =
             std::fabs(vesselDistance - organizer_->GetHorizontalProjection().ToWorld(hover.x));
-        LabelBatch label(graphics, Style(kAlignNear, kAlignFar, fontSize));
+        LabelBatch label(graphics, LabelStyle::Aligned(kAlignNear, kAlignFar, fontSize));
         label.Add(ToDrawingCodePage(GenData::ToString("Distance", distance)),
                   static_cast<float>(hover.x), static_cast<float>(size.cy - distanceScaleHeight));
         label.Draw();
@@ -215,7 +207,7 @@ void DecorationPainter::DrawSetSquare(DeviceGraphics& graphics, int valueScaleWi
     }
     const LinearPixelProjection* vertical = down ? organizer_->GetYProjection() : nullptr;
     if (vertical != nullptr) {
-        LabelBatch label(graphics, Style(kAlignFar, kAlignFar, fontSize));
+        LabelBatch label(graphics, LabelStyle::Aligned(kAlignFar, kAlignFar, fontSize));
         label.Add(GenDataText(ValueKind(organizer_->GetYUnit()), vertical->ToWorld(hover.y)),
                   static_cast<float>(size.cx - valueScaleWidth), static_cast<float>(hover.y));
         label.Draw();
@@ -238,8 +230,8 @@ void DecorationPainter::DrawDataInfo(DeviceGraphics& graphics,
                           PixelOf(px + kMarkerHalf), PixelOf(py + kMarkerHalf)};
         graphics.FillRect(square, PaletteColorRef(kMarkerFill), 255);
         graphics.DrawRectangle(square, PaletteColorRef(kMarkerOutline), 255, 1.0);
-        LabelBatch label(
-            graphics, Style(kAlignNear, kAlignCenter, kScaleFontSize * gLabelFontSizeMultiplier));
+        LabelBatch label(graphics, LabelStyle::Aligned(kAlignNear, kAlignCenter,
+                                                       kScaleFontSize * gLabelFontSizeMultiplier));
         label.Add(GenDataText(ValueKind(entry.unit), entry.value),
                   static_cast<float>(square.right + 2), static_cast<float>(py));
         label.Draw();
@@ -294,8 +286,9 @@ int DecorationPainter::ChooseLegendOffset(DeviceGraphics& graphics,
     // Past each set-square label that it would cover, while it still fits.
     int offset = base;
     for (std::size_t tries = 0; tries <= squareLabels_.size(); ++tries) {
-        LabelBatch legend(graphics,
-                          Style(kAlignNear, kAlignFar, kLegendFontSize * gLabelFontSizeMultiplier));
+        LabelBatch legend(
+            graphics,
+            LabelStyle::Aligned(kAlignNear, kAlignFar, kLegendFontSize * gLabelFontSizeMultiplier));
         legend.Add(text, static_cast<float>(offset),
                    static_cast<float>(size.cy - distanceScaleHeight));
         const LabelBox box = legend.Measure();
@@ -322,15 +315,15 @@ void DecorationPainter::DrawLegend(DeviceGraphics& graphics,
     const SIZE size = device->GetSize();
     const LegendTexts texts = ComposeLegend(entries, ScaleLine());
     if (!texts.warnings.empty()) {
-        LabelStyle style = Style(kAlignNear, kAlignNear, kWarningFontSize);
+        LabelStyle style = LabelStyle::Aligned(kAlignNear, kAlignNear, kWarningFontSize);
         style.boxColour = RGB(255, 0, 0);
         style.boxOpacity = 100;
         LabelBatch warnings(graphics, style);
         warnings.Add(texts.warnings, static_cast<float>(leftOffset), 0.0f);
         warnings.Draw();
     }
-    LabelBatch legend(graphics,
-                      Style(kAlignNear, kAlignFar, kLegendFontSize * gLabelFontSizeMultiplier));
+    LabelBatch legend(graphics, LabelStyle::Aligned(kAlignNear, kAlignFar,
+                                                    kLegendFontSize * gLabelFontSizeMultiplier));
     legend.Add(texts.legend, static_cast<float>(leftOffset),
                static_cast<float>(size.cy - distanceScaleHeight));
     const LabelBox box = legend.Measure();

@@ -81,7 +81,6 @@ class DecorationPainter {
     };
     const TickTexts& Ticks(TickTexts& cache, double from, double to, double hint, int kind,
                            int maxCount, bool absolute);
-    LabelStyle Style(short horizontal, short vertical, short size) const;
 
     PlotrexOrganizer* organizer_;
     std::map<std::string, TickTexts> valueTicks_;

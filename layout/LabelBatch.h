@@ -17,6 +17,15 @@ struct LabelStyle {
     BYTE boxOpacity = 50;
     // Palette colour of the texts in the current day/night mode.
     int textColourIndex = 17;
+
+    // The defaults with this alignment and font size.
+    static LabelStyle Aligned(short horizontal, short vertical, short size) {
+        LabelStyle style;
+        style.horizontalAlignment = horizontal;
+        style.verticalAlignment = vertical;
+        style.fontSize = size;
+        return style;
+    }
 };
 
 // A box in pixels: left, top, right, bottom.

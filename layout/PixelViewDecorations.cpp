@@ -22,14 +22,6 @@ constexpr int kScaleTicks = 15;
 constexpr double kTickPixels = 20.0;
 constexpr BYTE kGridOpacity = 50;
 
-LabelStyle Style(short horizontal, short vertical, short size) {
-    LabelStyle style;
-    style.horizontalAlignment = horizontal;
-    style.verticalAlignment = vertical;
-    style.fontSize = size;
-    return style;
-}
-
 }  // namespace
 
 RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
@@ -50,8 +42,8 @@ RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
         return RECT{};
     }
     const short fontSize = kScaleFontSize * gLabelFontSizeMultiplier;
-    LabelBatch batch(graphics,
-                     Style(style.rightSide ? kAlignFar : kAlignNear, kAlignCenter, fontSize));
+    LabelBatch batch(graphics, LabelStyle::Aligned(style.rightSide ? kAlignFar : kAlignNear,
+                                                   kAlignCenter, fontSize));
     // A tick on the area's edge keeps its label whole inside the area.
     const double inset = std::min(fontSize * 0.5 + 1.0, height * 0.5);
     const auto x = static_cast<float>(edgeX);
@@ -90,7 +82,7 @@ void PixelViewDecorations::DrawAreaLegend(DeviceGraphics& graphics, RECT area,
                                           int right) {
     DecorationPainter::LegendTexts texts = DecorationPainter::ComposeLegend(entries, std::string());
     if (!texts.warnings.empty()) {
-        LabelStyle style = Style(kAlignNear, kAlignNear, kWarningFontSize);
+        LabelStyle style = LabelStyle::Aligned(kAlignNear, kAlignNear, kWarningFontSize);
         style.boxColour = RGB(255, 0, 0);
         style.boxOpacity = 100;
         LabelBatch warnings(graphics, style);
@@ -104,8 +96,8 @@ void PixelViewDecorations::DrawAreaLegend(DeviceGraphics& graphics, RECT area,
     if (texts.legend.empty()) {
         return;
     }
-    LabelBatch legend(graphics,
-                      Style(kAlignNear, kAlignFar, kLegendFontSize * gLabelFontSizeMultiplier));
+    LabelBatch legend(graphics, LabelStyle::Aligned(kAlignNear, kAlignFar,
+                                                    kLegendFontSize * gLabelFontSizeMultiplier));
     legend.Add(texts.legend, static_cast<float>(left), static_cast<float>(area.bottom));
     const LabelBox box = legend.Measure();
     if (2.0 * box.Height() < area.bottom - area.top && box.right <= right) {
