@@ -16,6 +16,10 @@ int ShowUserMessage(const char* text, int style, int helpId, int flags);
 // The same through a given library object; null goes to the message box.
 int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int flags);
 
+// Tells the user of something the module put right by itself (a stored value
+// it could not use), as one line that asks for no answer.
+void ShowUserWarning(const std::string& text);
+
 // Loads the library from folder (ending with a separator): null on failure,
 // with the missing-library message in *message.
 VexIHMAPI* LoadVexIHMFrom(const std::string& folder, std::string* message);
