@@ -1,6 +1,7 @@
 #pragma once
-// Messages to the user through the host's user-interface library, loaded once
-// from beside the host executable and kept for the life of the process.
+// Messages to the user: those that wait for an answer through the host's
+// user-interface library, loaded once from beside the host executable and
+// kept for the life of the process; warnings as a line of their own.
 #include <string>
 
 #include "hostfamily/VexIHMApi.h"
