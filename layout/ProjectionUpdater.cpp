@@ -35,7 +35,7 @@ ProjectionUpdater::ProjectionUpdater(PlotrexOrganizer& organizer) : organizer_(o
 
 ProjectionUpdater::DataRanges ProjectionUpdater::CollectRanges(bool withMargins) {
     DataRanges ranges;
-    const LinearPixelProjectionLeveled& x = organizer_.horizontal_;
+    const LinearPixelProjectionLeveled& x = organizer_.GetHorizontalProjection();
     const std::string yUnit = organizer_.GetYUnit();
     const LinearPixelProjection* y = withMargins ? organizer_.FindProjection(yUnit) : nullptr;
     for (PlotrexDisplay* display : organizer_.VisibleDisplays()) {
@@ -92,7 +92,7 @@ void ProjectionUpdater::BoundLevelToData(const ValueRange& across) {
     }
     if (allowed != shown) {
         // About the left edge: a restored first position stays where it was.
-        organizer_.horizontal_.SetLevel(allowed);
+        organizer_.GetHorizontalProjection().SetLevel(allowed);
     }
     if (allowed == wanted) {
         wantedLevel_.reset();
@@ -102,13 +102,13 @@ void ProjectionUpdater::BoundLevelToData(const ValueRange& across) {
 }
 
 void ProjectionUpdater::FollowVessel() {
-    if (organizer_.tracker_ == nullptr) {
+    if (organizer_.GetTracker() == nullptr) {
         return;
     }
-    const double distance = organizer_.tracker_->GetDistance();
+    const double distance = organizer_.GetTracker()->GetDistance();
     if (ShipMovedWhileInView(distance)) {
-        LinearPixelProjectionLeveled& x = organizer_.horizontal_;
-        const double pixel = x.ToPixel(organizer_.lastDistance_);
+        LinearPixelProjectionLeveled& x = organizer_.GetHorizontalProjection();
+        const double pixel = x.ToPixel(organizer_.GetLastDistance());
         // The ship stays on its pixel; the data moves under it.
         x.SetOriginAt(distance, pixel);
         FollowMainValue();
@@ -118,18 +118,18 @@ void ProjectionUpdater::FollowVessel() {
 }
 
 bool ProjectionUpdater::ShipMovedWhileInView(double distance) const {
-    const double last = organizer_.lastDistance_;
+    const double last = organizer_.GetLastDistance();
     if (last == PlotrexOrganizer::kNoDistance || distance == last) {
         return false;
     }
     // Kept on the right edge, the ship's pixel may come out a hair beyond it.
-    return LinearPixelProjection::InWindow(organizer_.horizontal_.ToPixel(last),
+    return LinearPixelProjection::InWindow(organizer_.GetHorizontalProjection().ToPixel(last),
                                            organizer_.GetDeviceSize().cx);
 }
 
 void ProjectionUpdater::FollowMainValue() {
     LinearPixelProjection* projection = organizer_.GetYProjection();
-    PlotrexDisplay* main = organizer_.FindDisplayByName(organizer_.mainType_.c_str());
+    PlotrexDisplay* main = organizer_.FindDisplayByName(organizer_.GetMainType().c_str());
     if (projection == nullptr || main == nullptr || !main->IsVisible()) {
         return;
     }
@@ -173,11 +173,11 @@ void ProjectionUpdater::KeepOtherValuesInView() {
 void ProjectionUpdater::KeepDataOnScreen(const DataRanges& ranges,
                                          LinearPixelProjection& vertical) {
     const SIZE size = organizer_.GetDeviceSize();
-    const double xBefore = organizer_.horizontal_.origin;
+    const double xBefore = organizer_.GetHorizontalProjection().origin;
     const double yBefore = vertical.origin;
     KeepDistancesOnData(ranges.across, size.cx);
     KeepValuesOnData(ranges.up, size.cy, vertical);
-    if (organizer_.horizontal_.origin != xBefore || vertical.origin != yBefore) {
+    if (organizer_.GetHorizontalProjection().origin != xBefore || vertical.origin != yBefore) {
         organizer_.SetModified();
     }
 }
@@ -186,7 +186,7 @@ void ProjectionUpdater::KeepDistancesOnData(const ValueRange& across, int width)
     if (across.IsEmpty()) {
         return;
     }
-    LinearPixelProjectionLeveled& x = organizer_.horizontal_;
+    LinearPixelProjectionLeveled& x = organizer_.GetHorizontalProjection();
     const double shown = x.ToWorld(width, true);
     if (shown > across.Length()) {
         // Less data than window: its end (the ship, as a rule) at the right edge.
@@ -246,7 +246,7 @@ bool ProjectionUpdater::FitLevel(const ValueRange& across) {
     if (fitted == organizer_.GetLevel()) {
         return false;
     }
-    organizer_.horizontal_.SetLevel(fitted);
+    organizer_.GetHorizontalProjection().SetLevel(fitted);
     return true;
 }
 
@@ -258,7 +258,7 @@ bool ProjectionUpdater::FitSlope(const ValueRange& up) {
     const int height = organizer_.GetDeviceSize().cy;
     LinearPixelProjection trial = *vertical;
     for (double s = PlotrexOrganizer::kMaxSlope; s >= PlotrexOrganizer::kMinSlope; s *= 0.5) {
-        trial.multiplier = organizer_.horizontal_.multiplier / s;
+        trial.multiplier = organizer_.GetHorizontalProjection().multiplier / s;
         const double pixels = LinearPixelProjection::WholePixels(trial.ToPixel(up.minimum, true) -
                                                                  trial.ToPixel(up.maximum, true));
         if (pixels <= height) {
