@@ -29,25 +29,25 @@ class DecorationPainter {
   public:
     explicit DecorationPainter(PlotrexOrganizer* organizer);
 
-    // "BackGround": above the zero level of the axis in use "BACKGROUND_BRUSH",
-    // below it "SKY_BRUSH". Nothing without an axis in use.
+    // Above the zero level of the axis in use "BACKGROUND_BRUSH", below it
+    // "SKY_BRUSH". Nothing without an axis in use.
     void DrawBackground();
-    // "SCALEY": one scale per unit key with an axis. The unit in use reads at
-    // the right edge over its grid; the others stack from the left edge.
-    // Returns the box of the scale of the unit in use, empty without one.
+    // One scale per unit key with an axis. The unit in use reads at the right
+    // edge over its grid; the others stack from the left edge. Returns the
+    // box of the scale of the unit in use, empty without one.
     RECT DrawVerticalScales(DeviceGraphics& graphics, const std::set<std::string>& units);
-    // "SCALEX": distances from the vessel along the bottom edge. Returns its
-    // box, empty when it is not drawn.
+    // Distances from the vessel along the bottom edge. Returns its box, empty
+    // when it is not drawn.
     RECT DrawDistanceScale(DeviceGraphics& graphics, double vesselDistance);
-    // "EQUERRE": lines from the hover point to the right and bottom edges, the
-    // distance from the vessel above the distance scale and the value left of
-    // the vertical scale.
+    // Lines from the hover point to the right and bottom edges, the distance
+    // from the vessel above the distance scale and the value left of the
+    // vertical scale.
     void DrawSetSquare(DeviceGraphics& graphics, int valueScaleWidth, int distanceScaleHeight,
                        double vesselDistance);
-    // "DATA INFO": a square and the value at each point found.
+    // A square and the value at each point found under the hover point.
     void DrawDataInfo(DeviceGraphics& graphics, const std::vector<DataInfoEntry>& entries);
-    // "LEGENDE": the warnings at the top, the entries and the scale line
-    // above the distance scale.
+    // The warnings at the top, the entries and the scale line above the
+    // distance scale.
     void DrawLegend(DeviceGraphics& graphics, const std::vector<std::string>& entries,
                     int leftOffset, int distanceScaleHeight);
     // Right of the scales on the left edge, and clear of the set-square's

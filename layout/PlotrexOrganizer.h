@@ -2,13 +2,13 @@
 // Lays the graphs of the profile view out in its window: the distance axis
 // with its zoom level, one vertical axis per unit key, the slope, the first
 // position and the mouse's points. Owns the view's rendering device; lists
-// the displays of the graphs (their graph data owns them). Draws a frame,
-// carries out the layout commands and keeps its state in the settings.
+// the displays of the graphs (their graph data owns them). Its commands,
+// the keeping of the axes on the ship and the data, the frame and the
+// settings are parts of their own; it holds the state they share.
 // Slot order is fixed: ExecuteCommand, GetCommandState, destructor.
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +20,15 @@
 #include "platform/WinTypes.h"
 
 class CWnd;
-class DecorationPainter;
 class DistanceTracker;
 class DXDesktopDeviceManager;
+class FramePainter;
+class LayoutCommands;
+class LayoutSettings;
 class PlotrexData;
 class PlotrexDataContainer;
 class PlotrexDisplay;
+class ProjectionUpdater;
 class Serializater;
 class StyleTable;
 class VexanDevice;
@@ -87,12 +90,18 @@ class PlotrexOrganizer : public Commandable {
     void SetLevel(std::int16_t level);
     // The level shown.
     std::int16_t GetLevel() const;
+    // The level the user chose: the one shown, or the higher one waiting for
+    // the data.
+    std::int16_t GetChosenLevel() const;
     // Horizontal multiplier over the multiplier of the vertical axis in use;
     // 1.0 without one.
     double GetSlope();
     // False (nothing changes) outside [1/1024, 1024], without a vertical axis
     // in use, or when the slope is already that.
     bool SetSlope(double slope);
+    // The slope against the chosen level, which is what a saved layout keeps.
+    double GetChosenSlope();
+    bool SetChosenSlope(double slope);
     void Scroll(int dx, int dy);
     void CenterOn(double x, double y);
     // Centres on the ship's distance at the last Update; nothing without a tracker.
@@ -113,6 +122,8 @@ class PlotrexOrganizer : public Commandable {
     // The graph of the first display (visible or not) with that name key.
     PlotrexData* FindDataByName(const char* name);
     PlotrexDisplay* FindDisplayByName(const char* name);
+    // The displays shown, in order.
+    std::vector<PlotrexDisplay*> VisibleDisplays() const;
 
     // A real point also takes back the fixed point.
     void SetHoverPoint(POINT p);
@@ -129,7 +140,7 @@ class PlotrexOrganizer : public Commandable {
     bool IsScaleLevelAllowed(const ValueRange& range, std::int16_t level, std::int16_t freeLevel);
     static bool IsValidSlope(double slope);
 
-    // What the decorations, the view and the tests read.
+    // What the parts, the view and the tests read.
     VexanDevice* GetDevice() const { return device_.get(); }
     SIZE GetDeviceSize() const;
     PlotrexDisplayContainer& GetDisplays() { return displays_; }
@@ -143,58 +154,17 @@ class PlotrexOrganizer : public Commandable {
     void SetModified() { modified_ = true; }
 
   private:
+    // Following the ship moves every axis and keeps the ship's last distance
+    // and the main graph's last value here.
+    friend class ProjectionUpdater;
+
     // The tracker's distance before the first Update.
     static constexpr double kNoDistance = -1.0;
 
-    // What the data of the visible displays covers: distances across, values
-    // of the unit in use up.
-    struct DataRanges {
-        ValueRange across;
-        ValueRange up;
-    };
-
     void SetUpAxes(double unitsPerPixel, std::int16_t referenceLevel);
     void ReportMissingAxisInUse();
-    std::vector<PlotrexDisplay*> VisibleDisplays() const;
     // The vertical axis of a unit key, null without one; never reports.
     LinearPixelProjection* FindProjection(const std::string& unitKey);
-    // Union of the extents of the visible displays, widened by their margins
-    // when asked; the vertical one only over graphs of the unit in use.
-    DataRanges CollectRanges(bool withMargins);
-
-    // The steps of Update, in order.
-    // Shows the highest level up to the chosen one at which the data fills
-    // half the window (any level up to kFreeLevel).
-    void BoundLevelToData(const ValueRange& across);
-    // While the ship is in view, it keeps its pixel and the value axes follow
-    // the last values.
-    void FollowVessel();
-    bool ShipMovedWhileInView(double distance) const;
-    // The axis in use jumps when the main graph's last value has just left
-    // the window, and brings the first value it sees into view.
-    void FollowMainValue();
-    // The other axes bring their graphs' last values back into the window.
-    void KeepOtherValuesInView();
-    // No first position beyond the data: the window stays on what there is.
-    void KeepDataOnScreen(const DataRanges& ranges, LinearPixelProjection& vertical);
-    void KeepDistancesOnData(const ValueRange& across, int width);
-    void KeepValuesOnData(const ValueRange& up, int height, LinearPixelProjection& vertical);
-
-    // Empties the back buffer before a frame is drawn into it.
-    void ClearFrame();
-    // The graphs of the displays in order, until one answers non-zero.
-    template <typename Ask>
-    std::int32_t AskGraphs(Ask ask);
-    void ExecuteOwnCommand(const std::string& command, const char* argument, bool* known);
-    bool OwnCommandState(const std::string& command, CommandState* state);
-    void CenterOnProfile(const char* argument);
-    // The place of the main graph's track nearest to a position given as
-    // "%lf %lf": its distance and value there. False when the argument is
-    // not a position or the main graph has no track.
-    bool FindOnTrack(const char* argument, double* distance, double* value);
-    // The hover point or the centre of the view on that place of the track.
-    bool TrackCommand(const std::string& command, const char* argument);
-    void HoverOnTrack(double distance, double value);
     // The horizontal multiplier of the level chosen, shown or not.
     double ChosenMultiplier() const;
     double SlopeOf(const LinearPixelProjection* vertical, double horizontalMultiplier) const;
@@ -214,11 +184,11 @@ class PlotrexOrganizer : public Commandable {
     std::string mainType_;
     double lastValue_;
 
-    // The level the user chose while the data holds the view below it.
-    std::optional<std::int16_t> wantedLevel_;
-
     // The graph that made each display, which takes it back at Shutdown.
     std::vector<PlotrexData*> owners_;
-    // The furniture around the graphs, with what it keeps between frames.
-    std::unique_ptr<DecorationPainter> decorations_;
+
+    std::unique_ptr<ProjectionUpdater> updater_;
+    std::unique_ptr<LayoutCommands> commands_;
+    std::unique_ptr<FramePainter> painter_;
+    std::unique_ptr<LayoutSettings> settings_;
 };

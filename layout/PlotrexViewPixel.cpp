@@ -325,8 +325,8 @@ void PlotrexViewPixel::OnPaint() {
     if (device_ == nullptr || styles_ == nullptr) {
         return;
     }
-    // "ManageOrganizers"
     ClearFrame(*device_, kClearColour);
+    // The sounder may have changed its panes since the last paint.
     RECT client{};
     GetClientRect(&client);
     Layout(client.right, client.bottom);
@@ -341,13 +341,12 @@ void PlotrexViewPixel::OnPaint() {
         }
         organizer.Draw(echograms_[channel].display, aScopes_[channel].display, styles_);
     };
-    // "Organizer1", with the temperature over it
+    // The temperature curve lies over the first area's echogram.
     bool temperature = false;
     if (first_ != nullptr) {
         drawArea(*first_, 0);
         temperature = DrawTemperature();
     }
-    // "Organizer2"
     if (second_ != nullptr) {
         drawArea(*second_, 1);
     }
@@ -355,7 +354,6 @@ void PlotrexViewPixel::OnPaint() {
         d3d->SetViewport(&whole);
     }
     DrawDecorations(temperature);
-    // "Present"
     device_->Present(POINT{0, 0});
 }
 
@@ -418,8 +416,7 @@ void PlotrexViewPixel::DrawDecorations(bool temperatureShown) {
         }
         const int strip = PlotrexOrganizerPixel::StripWidth(aScopes_[channel].display);
         int left = area.left + kGap;
-        // "Scale1" / "Scale2": the depth of the channel's last window on the
-        // right, the temperature on the left.
+        // The depth scale reads the window of the channel's last sweep.
         const auto [top, bottom] = GetDepthWindow(static_cast<std::int16_t>(channel));
         LinearPixelProjection depth(true);
         if (depth.FitTwoPoints(area.top, area.bottom, bottom, top)) {
@@ -435,7 +432,6 @@ void PlotrexViewPixel::DrawDecorations(bool temperatureShown) {
                 area.left + kGap);
             left = std::max<int>(left, box.right + kGap);
         }
-        // "Legende 1" / "Legende 2"
         std::vector<std::string> entries;
         for (PlotrexDisplay* display : {echograms_[channel].display, aScopes_[channel].display,
                                         withTemperature ? temperature_.display : nullptr}) {

@@ -3,7 +3,7 @@
 #include <strings.h>
 
 #include <charconv>
-#include <iostream>
+#include <string>
 
 #include "echo/PlotrexDataETR.h"
 #include "echo/PlotrexDisplayETR.h"
@@ -20,6 +20,7 @@
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
 #include "module/ProfileHelpers.h"
+#include "module/UserMessages.h"
 #include "persistence/SerializaterReg.h"
 #include "platform/WinApp.h"
 
@@ -50,8 +51,9 @@ int StoredSetting(const char* entry, int low, int high, int fallback) {
     if (error == std::errc() && end == last && value >= low && value <= high) {
         return value;
     }
-    std::cerr << "warning: stored " << entry << " \"" << text << "\" is not one of " << low << ".."
-              << high << "; using " << fallback << "\n";
+    ShowUserWarning("stored " + std::string(entry) + " \"" + text + "\" is not one of " +
+                    std::to_string(low) + ".." + std::to_string(high) + "; using " +
+                    std::to_string(fallback));
     return fallback;
 }
 
@@ -109,8 +111,7 @@ void ModuleDataPlotrex::LoadSettings() {
     if (mode == 1 && !echogram) {
         // The pixel view shows nothing but the echogram: without it, the
         // profile view, as when nothing was stored.
-        std::cerr << "warning: stored NorvaneMode 1 shows the echogram, which this run has not; "
-                     "using 0\n";
+        ShowUserWarning("stored NorvaneMode 1 shows the echogram, which this run has not; using 0");
         mode = 0;
     }
     SetMode(mode);

@@ -1,5 +1,6 @@
 #include "module/UserMessages.h"
 
+#include <iostream>
 #include <mutex>
 
 #include "drawing/Windows1252.h"
@@ -56,4 +57,11 @@ int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int
         return api->ShowMessage(shown.c_str(), style, helpId, flags);
     }
     return MessageBoxA(nullptr, shown.c_str(), kCaption, MB_OK | MB_ICONERROR);
+}
+
+void ShowUserWarning(const std::string& text) {
+    // A line of its own on the console, where the host shows warnings: the
+    // host's library would put it in a box that waits for an answer, under
+    // the module's caption.
+    std::cerr << "warning: " << text << "\n";
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Messages to the user through the host's user-interface library, loaded once
-// from beside the host executable and kept for the life of the process.
+// Messages to the user: those that wait for an answer through the host's
+// user-interface library, loaded once from beside the host executable and
+// kept for the life of the process; warnings as a line of their own.
 #include <string>
 
 #include "hostfamily/VexIHMApi.h"
@@ -15,6 +16,10 @@ VexIHMAPI* GetVexIHM();
 int ShowUserMessage(const char* text, int style, int helpId, int flags);
 // The same through a given library object; null goes to the message box.
 int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int flags);
+
+// Tells the user of something the module put right by itself (a stored value
+// it could not use), as one line that asks for no answer.
+void ShowUserWarning(const std::string& text);
 
 // Loads the library from folder (ending with a separator): null on failure,
 // with the missing-library message in *message.

@@ -79,3 +79,21 @@ TEST(StoredSettings, NothingOutOfRangeIsSavedBeforeInitialize) {
     EXPECT_EQ(profile.App().GetProfileString(kSection, "NorvaneMode", "absent"), "absent");
     EXPECT_EQ(profile.App().GetProfileString(kSection, "LabelFontSizeMultiplier", "absent"), "1");
 }
+
+TEST(StoredSettings, TheWarningsReadAsOneLineEach) {
+    FakeDataSource source;
+    TestProfile profile;
+    profile.App().WriteProfileString(kSection, "LabelFontSizeMultiplier", "9");
+    profile.App().WriteProfileString(kSection, "NorvaneMode", "1");
+    profile.Reload();
+    ModuleDataPlotrex data;
+    data.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    testing::internal::CaptureStderr();
+    data.LoadSettings();
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "warning: stored LabelFontSizeMultiplier \"9\" is not one of 1..3; using 1\n"
+        "warning: stored NorvaneMode 1 shows the echogram, which this run has not; using 0\n");
+    data.Terminate();
+    gLabelFontSizeMultiplier = 1;
+}

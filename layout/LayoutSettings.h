@@ -1,0 +1,17 @@
+#pragma once
+// The organizer's layout in the module's settings: the level chosen, the
+// slope at it and the first position, after each display's own settings.
+class PlotrexOrganizer;
+class Serializater;
+
+class LayoutSettings {
+  public:
+    explicit LayoutSettings(PlotrexOrganizer& organizer);
+
+    void Save(Serializater& s);
+    // A key that is missing or empty leaves that part of the layout as it is.
+    void Load(Serializater& s);
+
+  private:
+    PlotrexOrganizer& organizer_;
+};
