@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "hostfamily/ZXNorvaneApi.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
+#include "hostfamily/ZXNorvaneControl.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "graphdata/PlotrexDataMobile.h"
 #include "graphdata/PlotrexDataPrevision.h"
 #include "graphdata/PlotrexDataProfileHistoric.h"
-#include "tests/organizer/OrganizerScene.h"
+#include "tests/layout/organizer/OrganizerScene.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/FrameCopy.h"
-#include "tests/view/PixelHost.h"
+#include "tests/layout/view/PixelHost.h"
 
 namespace {
 

@@ -17,7 +17,7 @@ list(REMOVE_ITEM PLOTREX_MODULE_SOURCES ${shared_framework} ${shared_desktop} ${
 
 add_library(plotrex_objs OBJECT ${PLOTREX_MODULE_SOURCES})
 set_target_properties(plotrex_objs PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
-target_include_directories(plotrex_objs PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(plotrex_objs PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(plotrex_objs PUBLIC plotrex_platform plotrex_hostfamily plotrex_displaylist GDAL::GDAL)
 target_link_libraries(plotrex_objs PUBLIC plotrex_d3d9 plotrex_framework plotrex_desktop plotrex_units)
 plotrex_warnings(plotrex_objs)
@@ -25,6 +25,7 @@ plotrex_warnings(plotrex_objs)
 add_library(Plotrex MODULE module/ModuleEntry.cpp)
 set_target_properties(Plotrex PROPERTIES PREFIX "" SUFFIX ".so"
                       CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+target_include_directories(Plotrex PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(Plotrex PRIVATE plotrex_objs)
 target_link_options(Plotrex PRIVATE -Wl,--no-undefined)
 plotrex_warnings(Plotrex)

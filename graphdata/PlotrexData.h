@@ -8,20 +8,9 @@
 #include "graphdata/DistanceTracker.h"
 #include "graphdata/Extent.h"
 #include "graphdata/PlotrexDisplayContainer.h"
+#include "module/GraphKeys.h"
 
 class PlotrexDisplay;
-
-// Graph name keys and unit keys.
-inline constexpr const char* kGraphTemp = "PLOTREX_DATA_TEMP";
-inline constexpr const char* kGraphDepth = "PLOTREX_DATA_DEPTH";
-inline constexpr const char* kGraphHistoric = "PLOTREX_DATA_PROFILE_HISTORIC";
-inline constexpr const char* kGraphPrevision = "PLOTREX_DATA_PREVISION";
-inline constexpr const char* kGraphEtr = "PLOTREX_DATA_ETR";
-inline constexpr const char* kGraphAScope = "PLOTREX_DATA_ASCOPE";
-inline constexpr const char* kGraphMobile = "PLOTREX_DATA_MOBILE";
-inline constexpr const char* kGraphDReckChalut = "PLOTREX_DATA_DRECK_CHALUT";
-inline constexpr const char* kUnitTemp = "TEMP";
-inline constexpr const char* kUnitDist = "DIST";
 
 class PlotrexData : public Commandable {
   public:

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/ShipFeed.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
+#include "hostfamily/ZXNorvaneControl.h"
 
 // Where recorded sweeps come from while a recording plays.
 class RecordedSweeps {

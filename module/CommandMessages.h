@@ -2,10 +2,8 @@
 // The two window messages through which the host reaches the module's view.
 // Registered with the system when the module is loaded and kept for the
 // life of the process.
+#include "module/WindowMessageNames.h"
 #include "platform/WinTypes.h"
-
-inline constexpr const char* kExecuteCommandMessageName = "WM_PLOTREX_EXECUTE_COMMAND";
-inline constexpr const char* kCommandStateMessageName = "WM_PLOTREX_COMMAND_STATE";
 
 class CommandMessages {
   public:

@@ -18,8 +18,9 @@ BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMA
 # A short run of every fuzz target (libFuzzer with ASan+UBSan, built by clang).
 scripts/fuzz.sh
 
-# The tests of code that crosses threads live in tests/threads (label "threads").
-if [ -n "$(ls tests/threads/*.cpp 2>/dev/null)" ]; then
+# The tests of code that crosses threads live in folders named threads under
+# tests/ (program test_threads, label "threads").
+if [ -n "$(find tests -path '*/threads/*.cpp' -print -quit)" ]; then
   BUILD_DIR=build-tsan BUILD_TARGETS=test_threads scripts/build.sh -DCMAKE_BUILD_TYPE=Debug \
     -DPLOTREX_BENCHMARKS=OFF -DPLOTREX_SANITIZE=thread
   (cd build-tsan && ctest --output-on-failure -j "$jobs" -L threads)

@@ -23,7 +23,7 @@
 #include "host/SonarLog.h"
 #include "host/SweepReducer.h"
 #include "hostfamily/ZXNorvaneApi.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
+#include "hostfamily/ZXNorvaneControl.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The library's exported entry points: the API object the module asks for,
 // and the simulator's own controls.
 #include "hostfamily/ZXNorvaneApi.h"
+#include "hostfamily/ZXNorvaneControl.h"
 #include "runtime/norvane/NorvaneModeEncoder.h"
 #include "runtime/norvane/NorvaneSounder.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
 
 #define NORVANE_EXPORT __attribute__((visibility("default")))
 

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "hostfamily/ZXNorvaneApi.h"
+#include "hostfamily/ZXNorvaneControl.h"
 #include "runtime/norvane/BottomDetector.h"
 #include "runtime/norvane/EchoModel.h"
 #include "runtime/norvane/SounderSettings.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
 
 namespace norvane {
 

@@ -11,7 +11,7 @@
 #include "hostfamily/ZXFeature.h"
 #include "hostfamily/displaylist/ChartProjection.h"
 #include "module/ModuleDisplayPlotrex.h"
-#include "tests/view/ViewHost.h"
+#include "tests/layout/view/ViewHost.h"
 
 using namespace viewtest;
 

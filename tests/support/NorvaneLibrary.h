@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "hostfamily/ZXNorvaneApi.h"
-#include "runtime/norvane/ZXNorvaneControl.h"
+#include "hostfamily/ZXNorvaneControl.h"
 
 class NorvaneLibrary {
   public:

@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "layout/PlotrexViewPixel.h"
+#include "tests/layout/view/ViewHost.h"
 #include "tests/support/FakeSounder.h"
 #include "tests/support/ImageCompare.h"
 #include "tests/support/SyntheticSweep.h"
-#include "tests/view/ViewHost.h"
 
 namespace viewtest {
 

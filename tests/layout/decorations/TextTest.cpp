@@ -7,7 +7,7 @@
 #include "layout/FormatSlope.h"
 #include "layout/GenDataText.h"
 #include "layout/TrimNumberText.h"
-#include "tests/organizer/OrganizerScene.h"
+#include "tests/layout/organizer/OrganizerScene.h"
 
 TEST(TrimNumberText, DropsIdleZerosThePointAndThePlus) {
     EXPECT_EQ(TrimNumberText("12.500"), "12.5");

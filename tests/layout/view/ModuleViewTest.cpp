@@ -14,7 +14,7 @@
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfileHistoric.h"
 #include "module/ModuleDisplay.h"
-#include "tests/view/ViewHost.h"
+#include "tests/layout/view/ViewHost.h"
 #include "units/UnitConversion.h"
 
 using namespace viewtest;

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "tests/organizer/FixedGraph.h"
-#include "tests/organizer/OrganizerScene.h"
+#include "tests/layout/organizer/FixedGraph.h"
+#include "tests/layout/organizer/OrganizerScene.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "graphdata/PlotrexDataProfileHistoric.h"
 #include "module/CommandDispatch.h"
 #include "module/CommandVocabulary.h"
-#include "tests/organizer/FixedGraph.h"
-#include "tests/organizer/OrganizerScene.h"
+#include "tests/layout/organizer/FixedGraph.h"
+#include "tests/layout/organizer/OrganizerScene.h"
 
 namespace {
 

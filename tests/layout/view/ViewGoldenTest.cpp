@@ -9,8 +9,8 @@
 #include "drawing/PlotrexDisplay.h"
 #include "drawing/StyleTable.h"
 #include "graphdata/PlotrexData.h"
+#include "tests/layout/view/ViewHost.h"
 #include "tests/support/ImageCompare.h"
-#include "tests/view/ViewHost.h"
 
 using namespace viewtest;
 

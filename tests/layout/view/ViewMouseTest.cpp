@@ -2,8 +2,8 @@
 // the button near an edge, leaving the window, resizing, and the cursors.
 #include <gtest/gtest.h>
 
+#include "tests/layout/view/ViewHost.h"
 #include "tests/support/ImageCompare.h"
-#include "tests/view/ViewHost.h"
 
 using namespace viewtest;
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "module/CommandNames.h"
+#include "tests/layout/view/ViewHost.h"
 #include "tests/support/ImageCompare.h"
-#include "tests/view/ViewHost.h"
 
 using namespace viewtest;
 

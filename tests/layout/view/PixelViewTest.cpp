@@ -7,7 +7,7 @@
 
 #include "drawing/PlotrexDisplay.h"
 #include "module/CommandState.h"
-#include "tests/view/PixelHost.h"
+#include "tests/layout/view/PixelHost.h"
 
 using namespace viewtest;
 

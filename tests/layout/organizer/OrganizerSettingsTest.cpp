@@ -15,8 +15,8 @@
 #include "persistence/SerializaterReg.h"
 #include "platform/CDC.h"
 #include "platform/MessageBox.h"
-#include "tests/organizer/FixedGraph.h"
-#include "tests/organizer/SceneImage.h"
+#include "tests/layout/organizer/FixedGraph.h"
+#include "tests/layout/organizer/SceneImage.h"
 #include "tests/support/TestProfile.h"
 
 namespace {

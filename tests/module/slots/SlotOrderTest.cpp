@@ -17,7 +17,7 @@
 #include "platform/WinApp.h"
 #include "platform/WinUser.h"
 #include "platform/WindowMessages.h"
-#include "tests/slots/HostSideDeclarations.h"
+#include "tests/module/slots/HostSideDeclarations.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "module/ModuleWideValues.h"
-#include "tests/organizer/FixedGraph.h"
-#include "tests/organizer/SceneImage.h"
+#include "tests/layout/organizer/FixedGraph.h"
+#include "tests/layout/organizer/SceneImage.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // a voyage of pings made up over the test bottom.
 #include <gtest/gtest.h>
 
+#include "tests/layout/view/PixelHost.h"
 #include "tests/support/ImageCompare.h"
-#include "tests/view/PixelHost.h"
 
 using namespace viewtest;
 

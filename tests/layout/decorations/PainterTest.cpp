@@ -5,7 +5,7 @@
 #include "drawing/VexanDevice.h"
 #include "layout/DecorationPainter.h"
 #include "platform/CDC.h"
-#include "tests/organizer/OrganizerScene.h"
+#include "tests/layout/organizer/OrganizerScene.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the window of an organizer scene shows, for pictures and pixels.
-#include "tests/organizer/OrganizerScene.h"
+#include "tests/layout/organizer/OrganizerScene.h"
 #include "tests/support/ImageCompare.h"
 
 inline Image Shown(const OrganizerScene& scene) {
