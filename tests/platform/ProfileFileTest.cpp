@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "tests/support/HostRun.h"
@@ -66,9 +68,12 @@ TEST(IniProfile, AFailedSaveLeavesThePreviousFileWhole) {
     app.WriteProfileInt("Keep", "Value", 2);
     // The lock file cannot be made: a folder of that name is in the way.
     std::filesystem::create_directory(path + ".lock");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(app.SaveProfile());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("not saved"), std::string::npos);
+    const ErrorOr<CWinApp::ProfileSaved> failed = app.SaveProfile();
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.GetError().ExitCode(), 1);
+    EXPECT_EQ(failed.GetError().Message(),
+              "profile " + path + " not saved: its lock file " + path + ".lock cannot be used (" +
+                  std::strerror(EISDIR) + ")");
     EXPECT_EQ(ReadFile(path), "[Keep]\nValue = 1\n");
     std::filesystem::remove(path + ".lock");
     EXPECT_TRUE(app.SaveProfile());
