@@ -273,18 +273,73 @@ TEST_F(NorvaneSounderTest, PingRateFollowsTheRangeOnTheShipsClock) {
     EXPECT_NEAR(lib_.catchUp(), 501, 1);
 }
 
+namespace {
+
+enum class Window { kFull, kLock, kBottomZoom, kMarker, kDiscrimination };
+
+struct ExpectedSweep {
+    int channel;
+    Window window;
+    bool lowFrequency;
+};
+
+// Where the sweep's window lies, with the bottom reported at reference.
+void ExpectWindow(const Sweep& sweep, Window window, int32_t reference) {
+    const uint32_t span = sweep.further - sweep.start;
+    EXPECT_NEAR(sweep.levels.size() * (sweep.step / 2097152.0), span, 0.01);
+    switch (window) {
+        case Window::kFull:
+            EXPECT_EQ(sweep.start, 0u);
+            EXPECT_EQ(sweep.further, 1000u);
+            break;
+        case Window::kLock:  // the window ends on the bottom
+            EXPECT_EQ(span, 100u);
+            EXPECT_EQ(sweep.further, static_cast<uint32_t>(reference));
+            break;
+        case Window::kBottomZoom:  // the bottom three quarters down, a whole metre on top
+            EXPECT_EQ(span, 100u);
+            EXPECT_EQ(sweep.start % 10, 0u);
+            EXPECT_NEAR(reference - static_cast<int32_t>(sweep.start), 75, 10);
+            break;
+        case Window::kMarker:  // around the marker at 20 m
+            EXPECT_EQ(sweep.start, 150u);
+            EXPECT_EQ(sweep.further, 250u);
+            break;
+        case Window::kDiscrimination:
+            EXPECT_EQ(span, 100u);
+            EXPECT_EQ(static_cast<int32_t>(sweep.start + span / 2), reference);
+            break;
+    }
+}
+
+// The bottom's echo starts at its depth in every window that holds it.
+void ExpectBottomDrawn(const Sweep& sweep, const ExpectedSweep& expected, double depth) {
+    if (expected.window == Window::kLock || expected.window == Window::kMarker) {
+        return;
+    }
+    const std::optional<int> onset = BottomOnset(sweep);
+    ASSERT_TRUE(onset);
+    EXPECT_NEAR(SampleDepth(sweep, *onset), depth, 0.25);
+    if (expected.window == Window::kFull) {
+        // The wide LF beam draws a thick bottom, the narrow HF one a thin line.
+        const int thickness = Thickness(sweep, *onset);
+        if (expected.lowFrequency) {
+            EXPECT_GT(thickness, 40);
+        } else {
+            EXPECT_LT(thickness, 25);
+        }
+    }
+}
+
+}  // namespace
+
 TEST_F(NorvaneSounderTest, EachModeDeliversItsChannelsAndWindows) {
-    enum Window { kFull, kLock, kBottomZoom, kMarker, kDiscrimination };
-    struct Expected {
-        int channel;
-        Window window;
-        bool lowFrequency;
-    };
     struct Case {
         int frequency;
         int zoom;
-        std::vector<Expected> sweeps;
+        std::vector<ExpectedSweep> sweeps;
     };
+    using enum Window;
     const Case cases[] = {
         {1, 1, {{0, kFull, false}}},
         {3, 1, {{0, kFull, true}}},
@@ -307,54 +362,13 @@ TEST_F(NorvaneSounderTest, EachModeDeliversItsChannelsAndWindows) {
         lib_.Environment(0.0, depth, 0.5, 0.0);
         const std::vector<Sweep> sweeps = PingOnce();
         ASSERT_EQ(sweeps.size(), c.sweeps.size());
-        const int32_t reference = sweeps[0].reference;
         ASSERT_EQ(sweeps[0].referenceValid, 1);
         for (std::size_t k = 0; k < sweeps.size(); ++k) {
-            const Sweep& sweep = sweeps[k];
-            const Expected& expected = c.sweeps[k];
-            EXPECT_EQ(sweep.channel, expected.channel);
-            EXPECT_EQ(sweep.frequencyMode, c.frequency);
-            EXPECT_EQ(sweep.zoomMode, c.zoom);
-            const uint32_t span = sweep.further - sweep.start;
-            EXPECT_NEAR(sweep.levels.size() * (sweep.step / 2097152.0), span, 0.01);
-            switch (expected.window) {
-                case kFull:
-                    EXPECT_EQ(sweep.start, 0u);
-                    EXPECT_EQ(sweep.further, 1000u);
-                    break;
-                case kLock:  // the window ends on the bottom
-                    EXPECT_EQ(span, 100u);
-                    EXPECT_EQ(sweep.further, static_cast<uint32_t>(reference));
-                    break;
-                case kBottomZoom:  // the bottom three quarters down, a whole metre on top
-                    EXPECT_EQ(span, 100u);
-                    EXPECT_EQ(sweep.start % 10, 0u);
-                    EXPECT_NEAR(reference - static_cast<int32_t>(sweep.start), 75, 10);
-                    break;
-                case kMarker:  // around the marker at 20 m
-                    EXPECT_EQ(sweep.start, 150u);
-                    EXPECT_EQ(sweep.further, 250u);
-                    break;
-                case kDiscrimination:
-                    EXPECT_EQ(span, 100u);
-                    EXPECT_EQ(static_cast<int32_t>(sweep.start + span / 2), reference);
-                    break;
-            }
-            if (expected.window == kFull || expected.window == kBottomZoom ||
-                expected.window == kDiscrimination) {
-                const std::optional<int> onset = BottomOnset(sweep);
-                ASSERT_TRUE(onset);
-                EXPECT_NEAR(SampleDepth(sweep, *onset), depth, 0.25);
-            }
-            if (expected.window == kFull) {
-                // The wide LF beam draws a thick bottom, the narrow HF one a thin line.
-                const int thickness = Thickness(sweep, *BottomOnset(sweep));
-                if (expected.lowFrequency) {
-                    EXPECT_GT(thickness, 40);
-                } else {
-                    EXPECT_LT(thickness, 25);
-                }
-            }
+            EXPECT_EQ(sweeps[k].channel, c.sweeps[k].channel);
+            EXPECT_EQ(sweeps[k].frequencyMode, c.frequency);
+            EXPECT_EQ(sweeps[k].zoomMode, c.zoom);
+            ExpectWindow(sweeps[k], c.sweeps[k].window, sweeps[0].reference);
+            ExpectBottomDrawn(sweeps[k], c.sweeps[k], depth);
         }
     }
 }
