@@ -117,8 +117,7 @@ HRESULT DeviceStates::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, D
     return D3D_OK;
 }
 
-HRESULT DeviceStates::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type,
-                                      DWORD* value) const {
+HRESULT DeviceStates::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const {
     if (sampler >= kSamplers || type >= samplers_[0].size() || value == nullptr) {
         return D3DERR_INVALIDCALL;
     }

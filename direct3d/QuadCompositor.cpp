@@ -184,7 +184,8 @@ std::optional<QuadCompositor::Quad> QuadCompositor::ReadQuad(const Vertex* q) co
     // Culling: both triangles of the quad wind alike.
     const double area = static_cast<double>(x[1] - x[0]) * static_cast<double>(y[2] - y[0]) -
                         static_cast<double>(x[2] - x[0]) * static_cast<double>(y[1] - y[0]);
-    quad.culled = (state_.cull == D3DCULL_CCW && area < 0) || (state_.cull == D3DCULL_CW && area > 0);
+    quad.culled =
+        (state_.cull == D3DCULL_CCW && area < 0) || (state_.cull == D3DCULL_CW && area > 0);
     quad.left = std::min(x[0], x[3]);
     quad.right = std::max(x[0], x[3]);
     quad.top = std::min(y[0], y[3]);
@@ -253,8 +254,10 @@ void QuadCompositor::Start(const Quad& quad) {
     run_.u = Axis{quad.ValueAt(quad.u, quad.left), quad.u.perY, -inf, inf};
     run_.v = Axis{quad.ValueAt(quad.v, quad.left), quad.v.perY, -inf, inf};
     const double dx = (quad.right - quad.left) / kSubpixels;
-    Constrain(run_.u.atAnchor, run_.u.slopeLo, run_.u.slopeHi, dx, quad.ValueAt(quad.u, quad.right));
-    Constrain(run_.v.atAnchor, run_.v.slopeLo, run_.v.slopeHi, dx, quad.ValueAt(quad.v, quad.right));
+    Constrain(run_.u.atAnchor, run_.u.slopeLo, run_.u.slopeHi, dx,
+              quad.ValueAt(quad.u, quad.right));
+    Constrain(run_.v.atAnchor, run_.v.slopeLo, run_.v.slopeHi, dx,
+              quad.ValueAt(quad.v, quad.right));
 }
 
 void QuadCompositor::Flush() {
@@ -292,8 +295,8 @@ void QuadCompositor::Composite(const Run& run) {
         state_.blend && state_.combiner.alphaDiffuse ? run.colour >> 24 : 255;
     pixman_image_t* source = state_.texture->SamplingImage(transposed, alpha);
     const double width = state_.texture->Width(), height = state_.texture->Height();
-    const Sampling sampling =
-        transposed ? MakeSampling(v, u, height, width, filter) : MakeSampling(u, v, width, height, filter);
+    const Sampling sampling = transposed ? MakeSampling(v, u, height, width, filter)
+                                         : MakeSampling(u, v, width, height, filter);
 
     const pixman_op_t op = state_.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
     pixman_image_set_filter(

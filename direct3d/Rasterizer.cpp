@@ -241,7 +241,7 @@ namespace {
 
 // One channel of the source times its blend factor.
 std::uint32_t SourceTerm(DWORD blend, std::uint32_t premultiplied, std::uint32_t colour,
-                                std::uint32_t alpha) {
+                         std::uint32_t alpha) {
     switch (blend) {
         case D3DBLEND_ONE:
             return colour;
@@ -260,7 +260,7 @@ std::uint32_t SourceTerm(DWORD blend, std::uint32_t premultiplied, std::uint32_t
 
 // One channel of the destination times its blend factor.
 std::uint32_t DestinationTerm(DWORD blend, std::uint32_t destination, std::uint32_t colour,
-                                     std::uint32_t alpha) {
+                              std::uint32_t alpha) {
     switch (blend) {
         case D3DBLEND_ONE:
             return destination;

@@ -11,14 +11,14 @@ D3DFORMAT PickTextureFormat(IDirect3DDevice9* device, const D3DFORMAT* candidate
     ComPtr<IDirect3D9> d3d;
     D3DDEVICE_CREATION_PARAMETERS creation;
     D3DDISPLAYMODE mode;
-    if (FAILED(device->GetDirect3D(d3d.Put())) || FAILED(device->GetCreationParameters(&creation)) ||
+    if (FAILED(device->GetDirect3D(d3d.Put())) ||
+        FAILED(device->GetCreationParameters(&creation)) ||
         FAILED(d3d->GetAdapterDisplayMode(creation.AdapterOrdinal, &mode))) {
         return D3DFMT_UNKNOWN;
     }
     for (int i = 0; i < count; ++i) {
         if (SUCCEEDED(d3d->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType,
-                                                    mode.Format, 0, D3DRTYPE_TEXTURE,
-                                                    candidates[i]))) {
+                                             mode.Format, 0, D3DRTYPE_TEXTURE, candidates[i]))) {
             return candidates[i];
         }
     }

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <utility>
 
-
 CDC::CDC(void* pixels, int width, int height, int stride, Format format) : format_(format) {
     if (pixels == nullptr || width <= 0 || height <= 0 || stride % 4 != 0 || stride / 4 < width) {
         return;

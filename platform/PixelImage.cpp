@@ -60,7 +60,8 @@ bool SavePng(const PixelImage& image, const std::string& path) {
         return false;
     }
     // RGB24 ignores the top byte, as the screen does.
-    CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height));
+    CairoSurfacePtr surface(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return false;
     }

@@ -191,8 +191,7 @@ void ExpectRefusedAndLeftAlone(const std::string& path, const TempFolder& folder
 
 // Loaded (or loaded as empty with the reason kept), saved with a new value,
 // and read back with it; a file that was no INI text is kept aside whole.
-void ExpectSavedAndReadBack(const FileKind& kind, const std::string& path,
-                            const Snapshot& before) {
+void ExpectSavedAndReadBack(const FileKind& kind, const std::string& path, const Snapshot& before) {
     testing::internal::CaptureStderr();
     auto app = std::make_unique<CWinApp>(path);
     EXPECT_FALSE(app->ProfileRefusal()) << app->ProfileRefusal()->Message();

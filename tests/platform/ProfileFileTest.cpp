@@ -72,9 +72,9 @@ TEST(IniProfile, AFailedSaveLeavesThePreviousFileWhole) {
     const ErrorOr<CWinApp::ProfileSaved> failed = app.SaveProfile();
     ASSERT_FALSE(failed);
     EXPECT_EQ(failed.GetError().ExitCode(), 1);
-    EXPECT_EQ(failed.GetError().Message(),
-              "profile " + path + " not saved: its lock file " + path + ".lock cannot be used (" +
-                  std::strerror(EISDIR) + ")");
+    EXPECT_EQ(failed.GetError().Message(), "profile " + path + " not saved: its lock file " + path +
+                                               ".lock cannot be used (" + std::strerror(EISDIR) +
+                                               ")");
     EXPECT_EQ(ReadFile(path), "[Keep]\nValue = 1\n");
     std::filesystem::remove(path + ".lock");
     EXPECT_TRUE(app.SaveProfile());

@@ -89,8 +89,8 @@ bool SavePng(const Image& image, const std::string& path) {
     }
     const bool opaque = std::all_of(image.pixels.begin(), image.pixels.end(),
                                     [](std::uint32_t p) { return (p >> 24) == 0xFF; });
-    CairoSurfacePtr surface(cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
-                                                  image.width, image.height));
+    CairoSurfacePtr surface(cairo_image_surface_create(
+        opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, image.width, image.height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return false;
     }

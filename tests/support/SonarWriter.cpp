@@ -30,10 +30,10 @@ struct FrameLayout {
     std::size_t size, previousSize, channel, index, upper, lower, count, depth, frequency, keel;
     std::size_t speed, temperature, easting, northing, waterSpeed, course, heading, flags, time;
 };
-constexpr FrameLayout kSl2{144, 28, 30, 32, 36, 40, 44, 34, 64, 50, 68,
-                           100, 104, 108, 112, 116, 120, 128, 132, 140};
-constexpr FrameLayout kSl3{168, 8, 10, 12, 16, 20, 24, 44, 48, 52, 0,
-                           84, 88, 92, 96, 100, 104, 112, 116, 124};
+constexpr FrameLayout kSl2{144, 28,  30,  32,  36,  40,  44,  34,  64,  50,
+                           68,  100, 104, 108, 112, 116, 120, 128, 132, 140};
+constexpr FrameLayout kSl3{168, 8,  10, 12, 16, 20,  24,  44,  48,  52,
+                           0,   84, 88, 92, 96, 100, 104, 112, 116, 124};
 
 // The flags of the values a frame holds.
 std::uint16_t PresentFlags(const RecordedFrame& f, double lat, double lon) {
