@@ -529,8 +529,10 @@ TEST_F(NorvaneSounderTest, PropertiesOutOfRangeAreRefusedWhole) {
     OGRFeature* feature = lib_.sounder->GetProperties(0, 0);
     EXPECT_EQ(lib_.sounder->SetProperties(feature, 2, 0), 0);
     OGRFeature::DestroyFeature(feature);
+}
 
-    // A record of the host's own making, with text where numbers belong.
+TEST_F(NorvaneSounderTest, ARecordOfTheHostsOwnMakingIsReadByFieldName) {
+    // Text where numbers belong, and a field the sounder does not know.
     auto* definition = new OGRFeatureDefn("HOST");
     OGRFieldDefn gainField("GAIN_DB", OFTString);
     OGRFieldDefn otherField("COMMENT", OFTString);
