@@ -205,7 +205,11 @@ ErrorOr<FileHandle> TakeSaveLock(const std::string& target) {
 // does not exist yet: an earlier one is never replaced. The name it kept.
 ErrorOr<std::string> KeepAside(const std::string& file, const ProfileFile& read) {
     for (int n = 0; n < 1000; ++n) {
-        const std::string kept = file + ".bad" + (n == 0 ? "" : "." + std::to_string(n));
+        std::string kept = file + ".bad";
+        if (n > 0) {
+            kept += '.';
+            kept += std::to_string(n);
+        }
         if (::link(file.c_str(), kept.c_str()) == 0) {
             return kept;
         }
