@@ -346,4 +346,3 @@ HWND HeadlessDesktop::Deepest(const std::vector<HWND>& windows, POINT screenPoin
 HWND HeadlessDesktop::WindowFromPoint(POINT screenPoint) const {
     return Deepest(topLevel_, screenPoint);
 }
-// ---- Messages ----

@@ -4,6 +4,8 @@
 
 #include "platform/HeadlessDesktopRecords.h"
 
+// ---- Messages ----
+
 LRESULT HeadlessDesktop::SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const Window* w = Find(window);
     if (w == nullptr) {
