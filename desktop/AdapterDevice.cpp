@@ -10,13 +10,6 @@ constexpr DWORD kBehaviour = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU
 
 }  // namespace
 
-AdapterDevice::~AdapterDevice() {
-    ReleaseDC();
-    if (device_ != nullptr) {
-        device_->Release();
-    }
-}
-
 D3DPRESENT_PARAMETERS AdapterDevice::Parameters(UINT width, UINT height) const {
     D3DPRESENT_PARAMETERS p{};
     p.BackBufferWidth = width;
@@ -37,18 +30,16 @@ D3DPRESENT_PARAMETERS AdapterDevice::Parameters(UINT width, UINT height) const {
 
 bool AdapterDevice::Create(IDirect3D9* d3d, UINT adapter, SIZE size) {
     ReleaseDC();
-    if (device_ != nullptr) {
-        device_->Release();
-        device_ = nullptr;
-    }
+    device_.Reset();
     ++resetCount_;
     if (d3d == nullptr || size.cx <= 0 || size.cy <= 0) {
         return false;
     }
     D3DPRESENT_PARAMETERS p = Parameters(static_cast<UINT>(size.cx), static_cast<UINT>(size.cy));
     if (FAILED(d3d->CreateDevice(adapter, D3DDEVTYPE_HAL, GetDesktopWindow(), kBehaviour, &p,
-                                 &device_))) {
-        device_ = nullptr;
+                                 device_.Put()))) {
+        // A failed creation hands out nothing that could be released.
+        static_cast<void>(device_.Detach());
         return false;
     }
     width_ = static_cast<std::uint32_t>(size.cx);
@@ -57,7 +48,7 @@ bool AdapterDevice::Create(IDirect3D9* d3d, UINT adapter, SIZE size) {
 }
 
 bool AdapterDevice::Reset() {
-    if (device_ == nullptr) {
+    if (!device_) {
         return false;
     }
     // Direct3D refuses to reset while the back buffer is held.
@@ -68,18 +59,11 @@ bool AdapterDevice::Reset() {
 }
 
 CDC* AdapterDevice::GetDC() {
-    if (dc_ == nullptr && device_ != nullptr) {
-        if (backBuffer_ != nullptr) {
-            backBuffer_->Release();
-            backBuffer_ = nullptr;
-        }
+    if (dc_ == nullptr && device_) {
         HDC hdc = nullptr;
-        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer_)) ||
+        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer_.Put())) ||
             FAILED(backBuffer_->GetDC(&hdc)) || (dc_ = CDC::FromHandle(hdc)) == nullptr) {
-            if (backBuffer_ != nullptr) {
-                backBuffer_->Release();
-                backBuffer_ = nullptr;
-            }
+            backBuffer_.Reset();
             dc_ = nullptr;
         }
     }
@@ -87,20 +71,19 @@ CDC* AdapterDevice::GetDC() {
 }
 
 void AdapterDevice::ReleaseDC() {
-    if (backBuffer_ == nullptr) {
+    if (!backBuffer_) {
         return;
     }
     if (dc_ != nullptr) {
         backBuffer_->ReleaseDC(dc_->GetSafeHdc());
         dc_ = nullptr;
     }
-    backBuffer_->Release();
-    backBuffer_ = nullptr;
+    backBuffer_.Reset();
 }
 
 bool AdapterDevice::Present(HWND window, RECT rect) {
     ReleaseDC();
-    if (device_ == nullptr || window == nullptr) {
+    if (!device_ || window == nullptr) {
         return false;
     }
     const RECT source{0, 0, rect.right - rect.left, rect.bottom - rect.top};

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "direct3d/d3d9.h"
+#include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
 
 class CDC;
@@ -14,7 +15,7 @@ class CDC;
 class AdapterDevice {
   public:
     AdapterDevice() = default;
-    ~AdapterDevice();
+    ~AdapterDevice() { ReleaseDC(); }
     AdapterDevice(const AdapterDevice&) = delete;
     AdapterDevice& operator=(const AdapterDevice&) = delete;
 
@@ -34,17 +35,17 @@ class AdapterDevice {
     // present resets the device; the result is then whether that worked.
     bool Present(HWND window, RECT rect);
 
-    IDirect3DDevice9* GetDevice() const { return device_; }
+    IDirect3DDevice9* GetDevice() const { return device_.Get(); }
     int GetResetCount() const { return resetCount_; }
     SIZE GetSize() const { return SIZE{static_cast<LONG>(width_), static_cast<LONG>(height_)}; }
 
   private:
     D3DPRESENT_PARAMETERS Parameters(UINT width, UINT height) const;
 
-    IDirect3DDevice9* device_ = nullptr;
+    ComPtr<IDirect3DDevice9> device_;
     std::int32_t resetCount_ = -1;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
-    IDirect3DSurface9* backBuffer_ = nullptr;
+    ComPtr<IDirect3DSurface9> backBuffer_;
     CDC* dc_ = nullptr;
 };

@@ -16,16 +16,13 @@ DXDesktopDeviceManager::~DXDesktopDeviceManager() {
 void DXDesktopDeviceManager::Release() {
     adapters_.clear();
     enumeration_.clear();
-    if (d3d_ != nullptr) {
-        d3d_->Release();
-        d3d_ = nullptr;
-    }
+    d3d_.Reset();
 }
 
 bool DXDesktopDeviceManager::Init() {
     Release();
-    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    if (d3d_ == nullptr) {
+    d3d_ = ComPtr<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
+    if (!d3d_) {
         return false;
     }
     const UINT count = d3d_->GetAdapterCount();
@@ -50,10 +47,10 @@ bool DXDesktopDeviceManager::Init() {
             adapter.hasCaps ? static_cast<LONG>(adapter.caps.MaxTextureHeight) : 0;
         auto device = std::make_unique<AdapterDevice>();
         const UINT ordinal = static_cast<UINT>(adapter.ordinal);
-        if (!device->Create(d3d_, ordinal, wanted) && maxWidth > 0 && maxHeight > 0) {
+        if (!device->Create(d3d_.Get(), ordinal, wanted) && maxWidth > 0 && maxHeight > 0) {
             wanted.cx = std::min(wanted.cx, maxWidth);
             wanted.cy = std::min(wanted.cy, maxHeight);
-            device->Create(d3d_, ordinal, wanted);
+            device->Create(d3d_.Get(), ordinal, wanted);
         }
         adapters_.emplace(adapter.ordinal, std::move(device));
     }
@@ -61,7 +58,7 @@ bool DXDesktopDeviceManager::Init() {
 }
 
 IDirect3D9* DXDesktopDeviceManager::GetD3D() {
-    return d3d_;
+    return d3d_.Get();
 }
 
 AdapterDevice* DXDesktopDeviceManager::GetAdapterDevice(short adapter) {
@@ -70,7 +67,7 @@ AdapterDevice* DXDesktopDeviceManager::GetAdapterDevice(short adapter) {
 }
 
 short DXDesktopDeviceManager::GetAdapterForWindow(HWND window) {
-    if (window == nullptr || d3d_ == nullptr) {
+    if (window == nullptr || !d3d_) {
         return -1;
     }
     HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);

@@ -8,6 +8,7 @@
 
 #include "desktop/AdapterDevice.h"
 #include "direct3d/d3d9.h"
+#include "platform/ComPtr.h"
 #include "platform/WinTypes.h"
 
 class DXDesktopDeviceManager {
@@ -44,7 +45,7 @@ class DXDesktopDeviceManager {
   private:
     void Release();
 
-    IDirect3D9* d3d_ = nullptr;
+    ComPtr<IDirect3D9> d3d_;
     std::map<short, std::unique_ptr<AdapterDevice>> adapters_;
     std::vector<AdapterInfo> enumeration_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "direct3d/Rasterizer.h"
 #include "direct3d/TextureStorage.h"
@@ -46,6 +47,62 @@ struct Row {
     double constant;
 };
 
+// How a run samples its texture: the two texture axes as the rows of
+// pixman's transform, their steps in its fixed point, and the allowances
+// that make pixman's sampling match Direct3D's.
+struct Sampling {
+    Row rows[2];
+    double sizes[2];
+    pixman_fixed_t perX[2];
+    pixman_fixed_t perY[2];
+    pixman_fixed_t bias;
+    double margin;
+};
+
+Sampling MakeSampling(const Row& first, const Row& second, double firstSize, double secondSize,
+                      Filter filter) {
+    // pixman's nearest sampling takes the texel below an exact texel edge,
+    // Direct3D the one above. Rounding every coefficient up keeps pixman's
+    // positions at or just above the exact ones, never below, and the bias
+    // lifts an exact edge onto the upper texel.
+    Sampling s{{first, second},
+               {firstSize, secondSize},
+               {},
+               {},
+               filter == Filter::kPoint ? 2 : 0,
+               filter == Filter::kPoint ? 0.0 : 0.5};
+    for (int i = 0; i < 2; ++i) {
+        s.perX[i] = CeilFixed(s.rows[i].perX);
+        s.perY[i] = CeilFixed(s.rows[i].perY);
+    }
+    return s;
+}
+
+// The transform of the tile of tw x th pixels at (tx, ty); true when every
+// sample lies inside the texture.
+bool TileTransform(const Sampling& s, int tx, int ty, int tw, int th, pixman_transform_t* t) {
+    pixman_transform_init_identity(t);
+    bool inside = true;
+    for (int i = 0; i < 2; ++i) {
+        const Row& r = s.rows[i];
+        // The value at the tile's first pixel centre, brought into the
+        // texture by whole wraps, which repetition does not notice.
+        double start = r.perX * tx + r.perY * ty + r.constant;
+        start -= s.sizes[i] * std::floor(start / s.sizes[i]);
+        const double endX = r.perX * (tw - 1), endY = r.perY * (th - 1);
+        const double lo = start + std::min(0.0, endX) + std::min(0.0, endY);
+        const double hi = start + std::max(0.0, endX) + std::max(0.0, endY);
+        const double drift = (tw + th + 4) / 65536.0;  // rounding up, at most
+        inside = inside && lo >= s.margin && hi + drift < s.sizes[i] - s.margin;
+        // pixman samples at (i + 0.5, j + 0.5) from the tile's corner.
+        const double constant = start - 0.5 * (s.perX[i] + s.perY[i]) / 65536.0;
+        t->matrix[i][0] = s.perX[i];
+        t->matrix[i][1] = s.perY[i];
+        t->matrix[i][2] = CeilFixed(constant) + s.bias;
+    }
+    return inside;
+}
+
 }  // namespace
 
 QuadCompositor::QuadCompositor(const Target& target, pixman_image_t* targetImage,
@@ -66,15 +123,29 @@ QuadCompositor::QuadCompositor(const Target& target, pixman_image_t* targetImage
     }
 }
 
-bool QuadCompositor::Add(const Vertex* q) {
-    if (!usable_) {
-        return false;
+// Four strip vertices read as an axis-aligned rectangle in 1/256 pixel, with
+// the texel mapping of each texture axis from corner 0.
+struct QuadCompositor::Quad {
+    struct Map {
+        double at0, perX, perY;
+    };
+    std::int64_t left = 0, right = 0, top = 0, bottom = 0;
+    D3DCOLOR colour = 0;
+    double x0 = 0, y0 = 0;
+    Map u{}, v{};
+    bool culled = false;
+
+    // The mapping's value at an x edge on the top row.
+    double ValueAt(const Map& m, std::int64_t edge) const {
+        return m.at0 + m.perX * (edge / kSubpixels - x0) + m.perY * (top / kSubpixels - y0);
     }
+};
+
+std::optional<QuadCompositor::Quad> QuadCompositor::ReadQuad(const Vertex* q) const {
     std::int64_t x[4], y[4];
     for (int i = 0; i < 4; ++i) {
         if (!std::isfinite(q[i].x) || !std::isfinite(q[i].y) || q[i].diffuse != q[0].diffuse) {
-            Flush();
-            return false;
+            return std::nullopt;
         }
         x[i] = std::llround(static_cast<double>(q[i].x) * kSubpixels);
         y[i] = std::llround(static_cast<double>(q[i].y) * kSubpixels);
@@ -91,18 +162,13 @@ bool QuadCompositor::Add(const Vertex* q) {
     const bool colourOk = !state_.combiner.colourDiffuse || (q[0].diffuse & 0xFFFFFF) == 0xFFFFFF;
     if (x[0] == x[3] || y[0] == y[3] || across < 0 || down < 0 || !colourOk ||
         std::abs(x[0]) > (std::int64_t{1} << 40) || std::abs(y[0]) > (std::int64_t{1} << 40)) {
-        Flush();
-        return false;
+        return std::nullopt;
     }
 
     const double w = state_.texture->Width(), h = state_.texture->Height();
-    const double x0 = x[0] / kSubpixels, y0 = y[0] / kSubpixels;
     const double dxAcross = (x[across] - x[0]) / kSubpixels;
     const double dyDown = (y[down] - y[0]) / kSubpixels;
-    struct Map {
-        double at0, perX, perY;
-    };
-    auto makeMap = [&](double a0, double aAcross, double aDown, double a3, Map& m) {
+    auto makeMap = [&](double a0, double aAcross, double aDown, double a3, Quad::Map& m) {
         m.at0 = a0;
         m.perX = (aAcross - a0) / dxAcross;
         m.perY = (aDown - a0) / dyDown;
@@ -110,64 +176,88 @@ bool QuadCompositor::Add(const Vertex* q) {
         return std::abs(a3 - (aAcross + aDown - a0)) <= kMergeTolerance &&
                std::abs(m.perX) <= kMaxSlope && std::abs(m.perY) <= kMaxSlope;
     };
-    Map mu, mv;
-    if (!makeMap(q[0].u * w, q[across].u * w, q[down].u * w, q[3].u * w, mu) ||
-        !makeMap(q[0].v * h, q[across].v * h, q[down].v * h, q[3].v * h, mv)) {
-        Flush();
-        return false;
+    Quad quad;
+    if (!makeMap(q[0].u * w, q[across].u * w, q[down].u * w, q[3].u * w, quad.u) ||
+        !makeMap(q[0].v * h, q[across].v * h, q[down].v * h, q[3].v * h, quad.v)) {
+        return std::nullopt;
     }
-
     // Culling: both triangles of the quad wind alike.
     const double area = static_cast<double>(x[1] - x[0]) * static_cast<double>(y[2] - y[0]) -
                         static_cast<double>(x[2] - x[0]) * static_cast<double>(y[1] - y[0]);
-    if ((state_.cull == D3DCULL_CCW && area < 0) || (state_.cull == D3DCULL_CW && area > 0)) {
+    quad.culled =
+        (state_.cull == D3DCULL_CCW && area < 0) || (state_.cull == D3DCULL_CW && area > 0);
+    quad.left = std::min(x[0], x[3]);
+    quad.right = std::max(x[0], x[3]);
+    quad.top = std::min(y[0], y[3]);
+    quad.bottom = std::max(y[0], y[3]);
+    quad.colour = q[0].diffuse;
+    quad.x0 = x[0] / kSubpixels;
+    quad.y0 = y[0] / kSubpixels;
+    return quad;
+}
+
+bool QuadCompositor::Add(const Vertex* q) {
+    if (!usable_) {
+        return false;
+    }
+    const std::optional<Quad> quad = ReadQuad(q);
+    if (!quad) {
+        Flush();
+        return false;
+    }
+    if (quad->culled) {
         Flush();
         return true;
     }
-
-    const std::int64_t left = std::min(x[0], x[3]), right = std::max(x[0], x[3]);
-    const std::int64_t top = std::min(y[0], y[3]), bottom = std::max(y[0], y[3]);
-    const double topY = top / kSubpixels;
-    auto valueAt = [&](const Map& m, std::int64_t edge) {
-        return m.at0 + m.perX * (edge / kSubpixels - x0) + m.perY * (topY - y0);
-    };
-
-    if (pending_ && run_.top == top && run_.bottom == bottom && run_.colour == q[0].diffuse &&
-        (left == run_.right || right == run_.left)) {
-        Run merged = run_;
-        const double height = (bottom - top) / kSubpixels;
-        bool ok = std::abs(mu.perY - merged.u.perY) * height <= kMergeTolerance &&
-                  std::abs(mv.perY - merged.v.perY) * height <= kMergeTolerance;
-        for (std::int64_t edge : {left, right}) {
-            const double dx = edge / kSubpixels - merged.anchorX;
-            ok = ok && Constrain(merged.u.atAnchor, merged.u.slopeLo, merged.u.slopeHi, dx,
-                                 valueAt(mu, edge));
-            ok = ok && Constrain(merged.v.atAnchor, merged.v.slopeLo, merged.v.slopeHi, dx,
-                                 valueAt(mv, edge));
-        }
-        if (ok) {
-            merged.left = std::min(merged.left, left);
-            merged.right = std::max(merged.right, right);
-            run_ = merged;
-            return true;
-        }
+    if (!Extend(*quad)) {
+        Flush();
+        Start(*quad);
     }
-    Flush();
+    return true;
+}
+
+bool QuadCompositor::Extend(const Quad& quad) {
+    if (!pending_ || run_.top != quad.top || run_.bottom != quad.bottom ||
+        run_.colour != quad.colour || (quad.left != run_.right && quad.right != run_.left)) {
+        return false;
+    }
+    Run merged = run_;
+    const double height = (quad.bottom - quad.top) / kSubpixels;
+    bool ok = std::abs(quad.u.perY - merged.u.perY) * height <= kMergeTolerance &&
+              std::abs(quad.v.perY - merged.v.perY) * height <= kMergeTolerance;
+    for (std::int64_t edge : {quad.left, quad.right}) {
+        const double dx = edge / kSubpixels - merged.anchorX;
+        ok = ok && Constrain(merged.u.atAnchor, merged.u.slopeLo, merged.u.slopeHi, dx,
+                             quad.ValueAt(quad.u, edge));
+        ok = ok && Constrain(merged.v.atAnchor, merged.v.slopeLo, merged.v.slopeHi, dx,
+                             quad.ValueAt(quad.v, edge));
+    }
+    if (!ok) {
+        return false;
+    }
+    merged.left = std::min(merged.left, quad.left);
+    merged.right = std::max(merged.right, quad.right);
+    run_ = merged;
+    return true;
+}
+
+void QuadCompositor::Start(const Quad& quad) {
     pending_ = true;
     run_ = Run{};
-    run_.left = left;
-    run_.right = right;
-    run_.top = top;
-    run_.bottom = bottom;
-    run_.colour = q[0].diffuse;
-    run_.anchorX = left / kSubpixels;
+    run_.left = quad.left;
+    run_.right = quad.right;
+    run_.top = quad.top;
+    run_.bottom = quad.bottom;
+    run_.colour = quad.colour;
+    run_.anchorX = quad.left / kSubpixels;
     const double inf = std::numeric_limits<double>::infinity();
-    run_.u = Axis{valueAt(mu, left), mu.perY, -inf, inf};
-    run_.v = Axis{valueAt(mv, left), mv.perY, -inf, inf};
-    const double dx = (right - left) / kSubpixels;
-    Constrain(run_.u.atAnchor, run_.u.slopeLo, run_.u.slopeHi, dx, valueAt(mu, right));
-    Constrain(run_.v.atAnchor, run_.v.slopeLo, run_.v.slopeHi, dx, valueAt(mv, right));
-    return true;
+    run_.u = Axis{quad.ValueAt(quad.u, quad.left), quad.u.perY, -inf, inf};
+    run_.v = Axis{quad.ValueAt(quad.v, quad.left), quad.v.perY, -inf, inf};
+    const double dx = (quad.right - quad.left) / kSubpixels;
+    Constrain(run_.u.atAnchor, run_.u.slopeLo, run_.u.slopeHi, dx,
+              quad.ValueAt(quad.u, quad.right));
+    Constrain(run_.v.atAnchor, run_.v.slopeLo, run_.v.slopeHi, dx,
+              quad.ValueAt(quad.v, quad.right));
 }
 
 void QuadCompositor::Flush() {
@@ -204,53 +294,20 @@ void QuadCompositor::Composite(const Run& run) {
     const std::uint32_t alpha =
         state_.blend && state_.combiner.alphaDiffuse ? run.colour >> 24 : 255;
     pixman_image_t* source = state_.texture->SamplingImage(transposed, alpha);
-    const Row& first = transposed ? v : u;
-    const Row& second = transposed ? u : v;
-    const double firstSize = transposed ? state_.texture->Height() : state_.texture->Width();
-    const double secondSize = transposed ? state_.texture->Width() : state_.texture->Height();
+    const double width = state_.texture->Width(), height = state_.texture->Height();
+    const Sampling sampling = transposed ? MakeSampling(v, u, height, width, filter)
+                                         : MakeSampling(u, v, width, height, filter);
 
     const pixman_op_t op = state_.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
     pixman_image_set_filter(
         source, filter == Filter::kPoint ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR, nullptr,
         0);
-    // pixman's nearest sampling takes the texel below an exact texel edge,
-    // Direct3D the one above. Rounding every coefficient up keeps pixman's
-    // positions at or just above the exact ones, never below, and the bias
-    // lifts an exact edge onto the upper texel.
-    const pixman_fixed_t bias = filter == Filter::kPoint ? 2 : 0;
-    const double margin = filter == Filter::kPoint ? 0.0 : 0.5;
-    const Row* rows[2] = {&first, &second};
-    const double sizes[2] = {firstSize, secondSize};
-    pixman_fixed_t perX[2], perY[2];
-    for (int i = 0; i < 2; ++i) {
-        perX[i] = CeilFixed(rows[i]->perX);
-        perY[i] = CeilFixed(rows[i]->perY);
-    }
-
     for (int ty = y0; ty < y1; ty += kTileSize) {
         const int th = std::min(kTileSize, y1 - ty);
         for (int tx = x0; tx < x1; tx += kTileSize) {
             const int tw = std::min(kTileSize, x1 - tx);
             pixman_transform_t t;
-            pixman_transform_init_identity(&t);
-            bool inside = true;
-            for (int i = 0; i < 2; ++i) {
-                const Row& r = *rows[i];
-                // The value at the tile's first pixel centre, brought into the
-                // texture by whole wraps, which repetition does not notice.
-                double start = r.perX * tx + r.perY * ty + r.constant;
-                start -= sizes[i] * std::floor(start / sizes[i]);
-                const double endX = r.perX * (tw - 1), endY = r.perY * (th - 1);
-                const double lo = start + std::min(0.0, endX) + std::min(0.0, endY);
-                const double hi = start + std::max(0.0, endX) + std::max(0.0, endY);
-                const double drift = (tw + th + 4) / 65536.0;  // rounding up, at most
-                inside = inside && lo >= margin && hi + drift < sizes[i] - margin;
-                // pixman samples at (i + 0.5, j + 0.5) from the tile's corner.
-                const double constant = start - 0.5 * (perX[i] + perY[i]) / 65536.0;
-                t.matrix[i][0] = perX[i];
-                t.matrix[i][1] = perY[i];
-                t.matrix[i][2] = CeilFixed(constant) + bias;
-            }
+            const bool inside = TileTransform(sampling, tx, ty, tw, th, &t);
             pixman_image_set_transform(source, &t);
             // While every sample lies inside the texture, repetition changes
             // nothing, and pixman is faster without it.

@@ -11,6 +11,8 @@
 //
 // Pixel coverage is the rasteriser's: a rectangle from x0 to x1 covers the
 // pixel centres x0 <= x < x1 (likewise in y) after snapping to 1/256 pixel.
+#include <optional>
+
 #include "direct3d/DrawState.h"
 #include "direct3d/PixmanImage.h"
 
@@ -48,6 +50,13 @@ class QuadCompositor {
         double anchorX = 0;
         Axis u, v;
     };
+    struct Quad;
+
+    std::optional<Quad> ReadQuad(const Vertex* quad) const;
+    // Adds the quad to the pending run when it continues it within the
+    // tolerance; false when it does not.
+    bool Extend(const Quad& quad);
+    void Start(const Quad& quad);
     void Composite(const Run& run);
 
     Target target_;

@@ -237,6 +237,48 @@ TexelSample SampleTexture(const TextureStorage& texture, Filter filter, double u
     return {Unpremultiply(p), p};
 }
 
+namespace {
+
+// One channel of the source times its blend factor.
+std::uint32_t SourceTerm(DWORD blend, std::uint32_t premultiplied, std::uint32_t colour,
+                         std::uint32_t alpha) {
+    switch (blend) {
+        case D3DBLEND_ONE:
+            return colour;
+        case D3DBLEND_SRCALPHA:
+            return premultiplied;
+        case D3DBLEND_INVSRCALPHA:
+            return MulUn8(colour, 255 - alpha);
+        case D3DBLEND_SRCCOLOR:
+            return MulUn8(colour, colour);
+        case D3DBLEND_INVSRCCOLOR:
+            return MulUn8(colour, 255 - colour);
+        default:
+            return 0;
+    }
+}
+
+// One channel of the destination times its blend factor.
+std::uint32_t DestinationTerm(DWORD blend, std::uint32_t destination, std::uint32_t colour,
+                              std::uint32_t alpha) {
+    switch (blend) {
+        case D3DBLEND_ONE:
+            return destination;
+        case D3DBLEND_SRCALPHA:
+            return MulUn8(destination, alpha);
+        case D3DBLEND_INVSRCALPHA:
+            return MulUn8(destination, 255 - alpha);
+        case D3DBLEND_SRCCOLOR:
+            return MulUn8(destination, colour);
+        case D3DBLEND_INVSRCCOLOR:
+            return MulUn8(destination, 255 - colour);
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
 std::uint32_t ShadePixel(const DrawState& state, const TexelSample* texel, std::uint32_t diffuse,
                          std::uint32_t destination) {
     const Combiner& c = state.combiner;
@@ -273,45 +315,8 @@ std::uint32_t ShadePixel(const DrawState& state, const TexelSample* texel, std::
         const std::uint32_t sc = (s >> shift) & 0xFF;
         const std::uint32_t cc = (colour >> shift) & 0xFF;
         const std::uint32_t dc = (destination >> shift) & 0xFF;
-        std::uint32_t src = 0, dst = 0;
-        switch (state.srcBlend) {
-            case D3DBLEND_ONE:
-                src = cc;
-                break;
-            case D3DBLEND_SRCALPHA:
-                src = sc;
-                break;
-            case D3DBLEND_INVSRCALPHA:
-                src = MulUn8(cc, 255 - alpha);
-                break;
-            case D3DBLEND_SRCCOLOR:
-                src = MulUn8(cc, cc);
-                break;
-            case D3DBLEND_INVSRCCOLOR:
-                src = MulUn8(cc, 255 - cc);
-                break;
-            default:
-                break;
-        }
-        switch (state.destBlend) {
-            case D3DBLEND_ONE:
-                dst = dc;
-                break;
-            case D3DBLEND_SRCALPHA:
-                dst = MulUn8(dc, alpha);
-                break;
-            case D3DBLEND_INVSRCALPHA:
-                dst = MulUn8(dc, 255 - alpha);
-                break;
-            case D3DBLEND_SRCCOLOR:
-                dst = MulUn8(dc, cc);
-                break;
-            case D3DBLEND_INVSRCCOLOR:
-                dst = MulUn8(dc, 255 - cc);
-                break;
-            default:
-                break;
-        }
+        const std::uint32_t src = SourceTerm(state.srcBlend, sc, cc, alpha);
+        const std::uint32_t dst = DestinationTerm(state.destBlend, dc, cc, alpha);
         out |= std::min<std::uint32_t>(src + dst, 255) << shift;
     }
     return out;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "direct3d/PresentParameters.h"
 #include "direct3d/QuadCompositor.h"
 #include "direct3d/Rasterizer.h"
 #include "direct3d/SoftDirect3D.h"
@@ -23,91 +24,6 @@ using d3d9sim::DeviceCondition;
 constexpr DWORD kVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 constexpr DWORD kVertexProcessing =
     D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING | 0x80 /* mixed */;
-
-// Checks present parameters as Direct3D does for a windowed device and fills
-// in the values it chooses: the display format, one back buffer, and a zero
-// size taken from the window's client area.
-HRESULT CompletePresentParameters(D3DPRESENT_PARAMETERS& p, HWND focusWindow) {
-    if (!p.Windowed) {
-        return D3DERR_NOTAVAILABLE;
-    }
-    if (p.BackBufferFormat != D3DFMT_UNKNOWN && p.BackBufferFormat != D3DFMT_X8R8G8B8) {
-        return D3DERR_NOTAVAILABLE;
-    }
-    if (p.BackBufferCount > 1 || p.MultiSampleType != D3DMULTISAMPLE_NONE ||
-        p.EnableAutoDepthStencil) {
-        return D3DERR_NOTAVAILABLE;
-    }
-    if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
-        const HWND window = p.hDeviceWindow != nullptr ? p.hDeviceWindow : focusWindow;
-        Desktop* desktop = GetCurrentDesktop();
-        RECT client{};
-        if (desktop == nullptr || !desktop->GetClientRect(window, &client)) {
-            return D3DERR_INVALIDCALL;
-        }
-        if (p.BackBufferWidth == 0) {
-            p.BackBufferWidth = static_cast<UINT>(std::max(0, client.right - client.left));
-        }
-        if (p.BackBufferHeight == 0) {
-            p.BackBufferHeight = static_cast<UINT>(std::max(0, client.bottom - client.top));
-        }
-        if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
-            return D3DERR_INVALIDCALL;
-        }
-    }
-    const d3d9sim::Limits& limits = d3d9sim::GetLimits();
-    if (p.BackBufferWidth > limits.maxBackBufferWidth ||
-        p.BackBufferHeight > limits.maxBackBufferHeight) {
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    p.BackBufferCount = 1;
-    return D3D_OK;
-}
-
-bool IsWindowOrDesktop(HWND window) {
-    Desktop* desktop = GetCurrentDesktop();
-    return desktop != nullptr && window != nullptr &&
-           (window == desktop->GetDesktopWindow() || desktop->IsWindow(window));
-}
-
-// Adds the texture or the diffuse colour named by a stage argument.
-bool AddArgument(DWORD argument, bool& texture, bool& diffuse) {
-    bool& flag = argument == D3DTA_TEXTURE ? texture : diffuse;
-    if ((argument != D3DTA_TEXTURE && argument != D3DTA_DIFFUSE && argument != D3DTA_CURRENT) ||
-        flag) {
-        return false;
-    }
-    flag = true;
-    return true;
-}
-
-bool AddOperation(DWORD op, DWORD arg1, DWORD arg2, bool& texture, bool& diffuse) {
-    switch (op) {
-        case D3DTOP_DISABLE:
-            diffuse = true;
-            return true;
-        case D3DTOP_SELECTARG1:
-            return AddArgument(arg1, texture, diffuse);
-        case D3DTOP_SELECTARG2:
-            return AddArgument(arg2, texture, diffuse);
-        case D3DTOP_MODULATE:
-            return AddArgument(arg1, texture, diffuse) && AddArgument(arg2, texture, diffuse);
-        default:
-            return false;
-    }
-}
-
-bool SupportedBlend(DWORD factor) {
-    return factor >= D3DBLEND_ZERO && factor <= D3DBLEND_INVSRCALPHA;
-}
-
-Filter ToFilter(DWORD value) {
-    return value == D3DTEXF_POINT ? Filter::kPoint : Filter::kLinear;
-}
 
 UINT VerticesFor(D3DPRIMITIVETYPE type, UINT primitives) {
     switch (type) {
@@ -146,32 +62,29 @@ HRESULT SoftDevice::Create(SoftDirect3D* d3d, UINT adapter, HWND focusWindow, DW
     if (FAILED(hr)) {
         return hr;
     }
-    SoftDevice* made = nullptr;
+    ComPtr<SoftDevice> made;
     try {
-        made = new SoftDevice(d3d, adapter, focusWindow, behaviour);
+        made = ComPtr<SoftDevice>::Adopt(new SoftDevice(d3d, adapter, focusWindow, behaviour));
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
     hr = made->MakeBackBuffer(completed);
     if (FAILED(hr)) {
-        made->Release();
         return hr;
     }
     *parameters = completed;
-    *device = made;
+    *device = made.Detach();
     return D3D_OK;
 }
 
 SoftDevice::SoftDevice(SoftDirect3D* d3d, UINT adapter, HWND focusWindow, DWORD behaviour)
-    : d3d_(d3d), creation_{adapter, D3DDEVTYPE_HAL, focusWindow, behaviour} {
-    d3d_->AddRef();
-    SetDefaultStates();
-}
+    : d3d_(ComPtr<SoftDirect3D>::Share(d3d)),
+      creation_{adapter, D3DDEVTYPE_HAL, focusWindow, behaviour} {}
 
 SoftDevice::~SoftDevice() {
     UnbindAll();
+    // The back buffer goes before the Direct3D object it was made under.
     backBuffer_.reset();
-    d3d_->Release();
 }
 
 HRESULT SoftDevice::MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters) {
@@ -191,41 +104,6 @@ HRESULT SoftDevice::MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters) {
     viewport_ =
         D3DVIEWPORT9{0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
     return D3D_OK;
-}
-
-void SoftDevice::SetDefaultStates() {
-    renderStates_.fill(0);
-    renderStates_[D3DRS_ZENABLE] = FALSE;
-    renderStates_[D3DRS_FILLMODE] = 3;   // D3DFILL_SOLID
-    renderStates_[D3DRS_SHADEMODE] = 2;  // D3DSHADE_GOURAUD
-    renderStates_[D3DRS_ZWRITEENABLE] = TRUE;
-    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    renderStates_[D3DRS_CULLMODE] = D3DCULL_NONE;
-    renderStates_[D3DRS_LIGHTING] = TRUE;
-    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-    for (int stage = 0; stage < kStages; ++stage) {
-        auto& s = stageStates_[stage];
-        s.fill(0);
-        s[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-        s[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-        s[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-        s[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
-        s[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-        s[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
-        s[D3DTSS_TEXCOORDINDEX] = static_cast<DWORD>(stage);
-    }
-    for (auto& s : samplerStates_) {
-        s.fill(0);
-        s[D3DSAMP_ADDRESSU] = D3DTADDRESS_WRAP;
-        s[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
-        s[3] = D3DTADDRESS_WRAP;  // D3DSAMP_ADDRESSW
-        s[D3DSAMP_MAGFILTER] = D3DTEXF_POINT;
-        s[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
-        s[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
-        s[10] = 1;  // D3DSAMP_MAXANISOTROPY
-    }
-    fvf_ = 0;
 }
 
 void SoftDevice::UnbindAll() {
@@ -259,8 +137,7 @@ HRESULT SoftDevice::GetDirect3D(IDirect3D9** d3d) {
     if (d3d == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    d3d_->AddRef();
-    *d3d = d3d_;
+    *d3d = ComPtr<IDirect3D9>::Share(d3d_.Get()).Detach();
     return D3D_OK;
 }
 
@@ -290,7 +167,8 @@ HRESULT SoftDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
     condition_ = DeviceCondition::kNotReset;
     inScene_ = false;
     UnbindAll();
-    SetDefaultStates();
+    states_.SetDefaults();
+    fvf_ = 0;
     if (defaultPool_ > 0 || backBuffer_->PublicReferences() > 0 || backBuffer_->DcOut()) {
         return D3DERR_INVALIDCALL;
     }
@@ -458,19 +336,11 @@ HRESULT SoftDevice::GetViewport(D3DVIEWPORT9* viewport) {
 }
 
 HRESULT SoftDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (state >= renderStates_.size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    renderStates_[state] = value;
-    return D3D_OK;
+    return states_.SetRenderState(state, value);
 }
 
 HRESULT SoftDevice::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-    if (state >= renderStates_.size() || value == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = renderStates_[state];
-    return D3D_OK;
+    return states_.GetRenderState(state, value);
 }
 
 HRESULT SoftDevice::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
@@ -503,35 +373,19 @@ HRESULT SoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
 }
 
 HRESULT SoftDevice::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
-    if (stage >= kStages || type >= stageStates_[0].size() || value == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = stageStates_[stage][type];
-    return D3D_OK;
+    return states_.GetTextureStageState(stage, type, value);
 }
 
 HRESULT SoftDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= kStages || type >= stageStates_[0].size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    stageStates_[stage][type] = value;
-    return D3D_OK;
+    return states_.SetTextureStageState(stage, type, value);
 }
 
 HRESULT SoftDevice::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) {
-    if (sampler >= kSamplers || type >= samplerStates_[0].size() || value == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    *value = samplerStates_[sampler][type];
-    return D3D_OK;
+    return states_.GetSamplerState(sampler, type, value);
 }
 
 HRESULT SoftDevice::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-    if (sampler >= kSamplers || type >= samplerStates_[0].size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    samplerStates_[sampler][type] = value;
-    return D3D_OK;
+    return states_.SetSamplerState(sampler, type, value);
 }
 
 HRESULT SoftDevice::SetFVF(DWORD fvf) {
@@ -585,35 +439,10 @@ HRESULT SoftDevice::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer
 }
 
 bool SoftDevice::ResolveDrawState(DrawState* state) {
-    const auto& rs = renderStates_;
-    const auto& stage0 = stageStates_[0];
-    const auto& sampler0 = samplerStates_[0];
-    if (rs[D3DRS_FILLMODE] != 3 || rs[D3DRS_SHADEMODE] != 2 || rs[D3DRS_ALPHATESTENABLE] ||
-        rs[D3DRS_BLENDOP] != D3DBLENDOP_ADD || !SupportedBlend(rs[D3DRS_SRCBLEND]) ||
-        !SupportedBlend(rs[D3DRS_DESTBLEND]) || rs[D3DRS_CULLMODE] < D3DCULL_NONE ||
-        rs[D3DRS_CULLMODE] > D3DCULL_CCW || stageStates_[1][D3DTSS_COLOROP] != D3DTOP_DISABLE ||
-        stage0[D3DTSS_TEXCOORDINDEX] != 0 || sampler0[D3DSAMP_ADDRESSU] != D3DTADDRESS_WRAP ||
-        sampler0[D3DSAMP_ADDRESSV] != D3DTADDRESS_WRAP ||
-        sampler0[D3DSAMP_MINFILTER] == D3DTEXF_NONE ||
-        sampler0[D3DSAMP_MAGFILTER] == D3DTEXF_NONE) {
-        return false;
-    }
-    Combiner& c = state->combiner;
-    if (stage0[D3DTSS_COLOROP] == D3DTOP_DISABLE) {
-        c.colourDiffuse = c.alphaDiffuse = true;
-    } else if (!AddOperation(stage0[D3DTSS_COLOROP], stage0[D3DTSS_COLORARG1],
-                             stage0[D3DTSS_COLORARG2], c.colourTexture, c.colourDiffuse) ||
-               !AddOperation(stage0[D3DTSS_ALPHAOP], stage0[D3DTSS_ALPHAARG1],
-                             stage0[D3DTSS_ALPHAARG2], c.alphaTexture, c.alphaDiffuse)) {
+    if (!states_.Resolve(state)) {
         return false;
     }
     state->texture = textures_[0] != nullptr ? &textures_[0]->Storage() : nullptr;
-    state->blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
-    state->srcBlend = rs[D3DRS_SRCBLEND];
-    state->destBlend = rs[D3DRS_DESTBLEND];
-    state->cull = rs[D3DRS_CULLMODE];
-    state->minFilter = ToFilter(sampler0[D3DSAMP_MINFILTER]);
-    state->magFilter = ToFilter(sampler0[D3DSAMP_MAGFILTER]);
     return true;
 }
 

@@ -27,8 +27,10 @@
 
 #include "direct3d/D3D9Sim.h"
 #include "direct3d/DeviceChild.h"
+#include "direct3d/DeviceStates.h"
 #include "direct3d/DrawState.h"
 #include "direct3d/d3d9.h"
+#include "platform/ComPtr.h"
 
 namespace d3d9soft {
 
@@ -89,8 +91,7 @@ class SoftDevice final : public IDirect3DDevice9 {
     d3d9sim::DeviceCondition Condition() const { return condition_; }
     void SetCondition(d3d9sim::DeviceCondition condition) { condition_ = condition; }
 
-    static constexpr int kStages = 8;
-    static constexpr int kSamplers = 16;
+    static constexpr int kStages = DeviceStates::kStages;
     static constexpr int kStreams = 16;
 
   private:
@@ -100,7 +101,6 @@ class SoftDevice final : public IDirect3DDevice9 {
     ~SoftDevice() override;
 
     HRESULT MakeBackBuffer(const D3DPRESENT_PARAMETERS& parameters);
-    void SetDefaultStates();
     void UnbindAll();
     // The draw's states, or false when the device cannot draw with them.
     bool ResolveDrawState(DrawState* state);
@@ -112,7 +112,7 @@ class SoftDevice final : public IDirect3DDevice9 {
     };
 
     ULONG refs_ = 1;
-    SoftDirect3D* d3d_;
+    ComPtr<SoftDirect3D> d3d_;
     D3DDEVICE_CREATION_PARAMETERS creation_;
     D3DPRESENT_PARAMETERS parameters_{};
     std::unique_ptr<SoftSurface> backBuffer_;
@@ -120,9 +120,7 @@ class SoftDevice final : public IDirect3DDevice9 {
     int defaultPool_ = 0;
     bool inScene_ = false;
     D3DVIEWPORT9 viewport_{};
-    std::array<DWORD, 256> renderStates_{};
-    std::array<std::array<DWORD, 33>, kStages> stageStates_{};
-    std::array<std::array<DWORD, 14>, kSamplers> samplerStates_{};
+    DeviceStates states_;
     std::array<SoftTexture*, kStages> textures_{};
     std::array<Stream, kStreams> streams_{};
     DWORD fvf_ = 0;

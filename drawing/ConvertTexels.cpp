@@ -2,37 +2,23 @@
 
 #include <cstring>
 
-namespace {
-
-// Releases a Direct3D object when leaving the scope.
-template <class T>
-struct Releaser {
-    T* object = nullptr;
-    ~Releaser() {
-        if (object != nullptr) {
-            object->Release();
-        }
-    }
-};
-
-}  // namespace
+#include "platform/ComPtr.h"
 
 D3DFORMAT PickTextureFormat(IDirect3DDevice9* device, const D3DFORMAT* candidates, int count) {
     if (device == nullptr || candidates == nullptr || count < 1) {
         return D3DFMT_UNKNOWN;
     }
-    Releaser<IDirect3D9> d3d;
+    ComPtr<IDirect3D9> d3d;
     D3DDEVICE_CREATION_PARAMETERS creation;
     D3DDISPLAYMODE mode;
-    if (FAILED(device->GetDirect3D(&d3d.object)) ||
+    if (FAILED(device->GetDirect3D(d3d.Put())) ||
         FAILED(device->GetCreationParameters(&creation)) ||
-        FAILED(d3d.object->GetAdapterDisplayMode(creation.AdapterOrdinal, &mode))) {
+        FAILED(d3d->GetAdapterDisplayMode(creation.AdapterOrdinal, &mode))) {
         return D3DFMT_UNKNOWN;
     }
     for (int i = 0; i < count; ++i) {
-        if (SUCCEEDED(d3d.object->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType,
-                                                    mode.Format, 0, D3DRTYPE_TEXTURE,
-                                                    candidates[i]))) {
+        if (SUCCEEDED(d3d->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType,
+                                             mode.Format, 0, D3DRTYPE_TEXTURE, candidates[i]))) {
             return candidates[i];
         }
     }

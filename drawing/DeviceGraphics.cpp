@@ -1,11 +1,10 @@
 #include "drawing/DeviceGraphics.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "drawing/TextLayouter.h"
 #include "drawing/VexanDevice.h"
@@ -106,37 +105,35 @@ bool HatchRows(int style, std::uint8_t rows[8]) {
 }
 
 // A repeating pattern of the hatch, anchored on the device's pixel grid.
-cairo_pattern_t* CreateHatch(int style, COLORREF colour, BYTE opacity) {
+CairoPatternPtr CreateHatch(int style, COLORREF colour, BYTE opacity) {
     std::uint8_t rows[8];
     if (!HatchRows(style, rows)) {
         return nullptr;
     }
-    cairo_surface_t* cell = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
-    if (cairo_surface_status(cell) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(cell);
+    const CairoSurfacePtr cell(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8));
+    if (cairo_surface_status(cell.get()) != CAIRO_STATUS_SUCCESS) {
         return nullptr;
     }
-    cairo_surface_flush(cell);
+    cairo_surface_flush(cell.get());
     const std::uint32_t a = opacity;
     const auto premultiply = [a](std::uint32_t c) { return (c * a + 127) / 255; };
     const std::uint32_t ink = a << 24 | premultiply(GetRValue(colour)) << 16 |
                               premultiply(GetGValue(colour)) << 8 | premultiply(GetBValue(colour));
-    unsigned char* data = cairo_image_surface_get_data(cell);
-    const int stride = cairo_image_surface_get_stride(cell);
+    unsigned char* data = cairo_image_surface_get_data(cell.get());
+    const int stride = cairo_image_surface_get_stride(cell.get());
     for (int y = 0; y < 8; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
         for (int x = 0; x < 8; ++x) {
             row[x] = (rows[y] >> x) & 1u ? ink : 0u;
         }
     }
-    cairo_surface_mark_dirty(cell);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(cell);
-    cairo_surface_destroy(cell);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-    cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+    cairo_surface_mark_dirty(cell.get());
+    CairoPatternPtr pattern(cairo_pattern_create_for_surface(cell.get()));
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
     cairo_matrix_t toCell;
     cairo_matrix_init_translate(&toCell, kPixelCentre, kPixelCentre);
-    cairo_pattern_set_matrix(pattern, &toCell);
+    cairo_pattern_set_matrix(pattern.get(), &toCell);
     return pattern;
 }
 
@@ -189,11 +186,6 @@ const TextLayouter::Layout* LayOut(const char* text, const char* fontName, doubl
 
 }  // namespace
 
-void DeviceGraphics::CairoDeleter::operator()(cairo_t* cr) const {
-    cairo_surface_flush(cairo_get_target(cr));
-    cairo_destroy(cr);
-}
-
 DeviceGraphics::DeviceGraphics(VexanDevice* device) : device_(device) {
     if (device_ == nullptr) {
         return;
@@ -204,20 +196,23 @@ DeviceGraphics::DeviceGraphics(VexanDevice* device) : device_(device) {
     }
     // Whatever wrote the pixels since, Cairo must read them afresh.
     dc->MarkDirty();
-    cairo_t* cr = cairo_create(dc->GetSurface());
-    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
-        cairo_destroy(cr);
+    CairoPtr cr(cairo_create(dc->GetSurface()));
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
         return;
     }
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_translate(cr, kPixelCentre, kPixelCentre);
-    graphics_.reset(cr);
+    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
+    cairo_set_fill_rule(cr.get(), CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_translate(cr.get(), kPixelCentre, kPixelCentre);
+    graphics_ = std::move(cr);
 }
 
 DeviceGraphics::~DeviceGraphics() {
     ResetClip();
     device_ = nullptr;
+    // The device's pixels are read directly once the pass is over.
+    if (graphics_ != nullptr) {
+        cairo_surface_flush(cairo_get_target(graphics_.get()));
+    }
 }
 
 void DeviceGraphics::SetClip(RECT r) {
@@ -356,12 +351,11 @@ void DeviceGraphics::DrawHatchedPolygon(const PointF* points, int count, COLORRE
     }
     cairo_close_path(cr);
     StrokePath(cr, colour, opacity, width);
-    if (cairo_pattern_t* hatch = CreateHatch(hatchStyle, colour, opacity)) {
+    if (const CairoPatternPtr hatch = CreateHatch(hatchStyle, colour, opacity)) {
         AddPath(cr, xy.data(), count);
         cairo_close_path(cr);
-        cairo_set_source(cr, hatch);
+        cairo_set_source(cr, hatch.get());
         cairo_fill(cr);
-        cairo_pattern_destroy(hatch);
     }
 }
 

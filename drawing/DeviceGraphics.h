@@ -5,14 +5,13 @@
 // text is. Pixel centres lie on whole coordinates, so FillRect(0, 0, 2, 2)
 // fills exactly the pixels 0 and 1 of each axis. Build it on the caller's
 // stack and destroy it before the device is resized or presented.
-#include <memory>
 #include <vector>
 
 #include "drawing/PointF.h"
+#include "platform/CairoHandles.h"
 #include "platform/WinTypes.h"
 
 class VexanDevice;
-typedef struct _cairo cairo_t;
 
 // Text alignments along each axis, relative to the origin point.
 inline constexpr short kAlignNear = 0;
@@ -72,12 +71,8 @@ class DeviceGraphics {
                      double size, short align, short lineAlign);
 
   private:
-    struct CairoDeleter {
-        void operator()(cairo_t* cr) const;
-    };
-
     VexanDevice* device_;
-    std::unique_ptr<cairo_t, CairoDeleter> graphics_;
+    CairoPtr graphics_;
     bool clip_ = false;
     std::vector<bool> savedClips_;
 };

@@ -1,37 +1,23 @@
 #include "drawing/TextLayouter.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#include <pango/pangocairo.h>
-#pragma GCC diagnostic pop
-
 #include <cstring>
-#include <memory>
 #include <unordered_map>
 
-namespace {
+#include "platform/CairoHandles.h"
 
-struct GObjectUnref {
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct FontDescriptionFree {
-    void operator()(PangoFontDescription* d) const { pango_font_description_free(d); }
-};
-using ContextPtr = std::unique_ptr<PangoContext, GObjectUnref>;
-using LayoutPtr = std::unique_ptr<PangoLayout, GObjectUnref>;
-using FontPtr = std::unique_ptr<PangoFontDescription, FontDescriptionFree>;
+namespace {
 
 // Beyond this many texts the cache starts afresh; a frame draws a few dozen.
 constexpr std::size_t kMaxTexts = 1024;
 
 struct Font {
-    FontPtr description;
+    PangoFontDescriptionPtr description;
     double ascent = 0.0;
     double lineHeight = 0.0;
 };
 
 struct Entry {
-    LayoutPtr pango;
+    PangoLayoutPtr pango;
     TextLayouter::Layout layout;
 };
 
@@ -47,12 +33,11 @@ class Cache {
     Cache() : context_(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
         // Fixed rendering options: the same text gives the same pixels
         // whatever the surface's defaults.
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-        pango_cairo_context_set_font_options(context_.get(), options);
-        cairo_font_options_destroy(options);
+        const CairoFontOptionsPtr options(cairo_font_options_create());
+        cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+        cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_SLIGHT);
+        cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+        pango_cairo_context_set_font_options(context_.get(), options.get());
         pango_context_set_language(context_.get(), pango_language_from_string("en"));
         pango_context_set_base_dir(context_.get(), PANGO_DIRECTION_LTR);
     }
@@ -68,19 +53,18 @@ class Cache {
         pango_font_description_set_family(font.description.get(), family.c_str());
         pango_font_description_set_weight(font.description.get(), PANGO_WEIGHT_BOLD);
         pango_font_description_set_absolute_size(font.description.get(), size * PANGO_SCALE);
-        PangoFontMetrics* metrics =
-            pango_context_get_metrics(context_.get(), font.description.get(), nullptr);
+        const PangoFontMetricsPtr metrics(
+            pango_context_get_metrics(context_.get(), font.description.get(), nullptr));
         if (metrics == nullptr) {
             return nullptr;
         }
-        font.ascent = pango_font_metrics_get_ascent(metrics) / double(PANGO_SCALE);
+        font.ascent = pango_font_metrics_get_ascent(metrics.get()) / double(PANGO_SCALE);
         // The font's line spacing, its gap between lines included.
-        font.lineHeight = pango_font_metrics_get_height(metrics) / double(PANGO_SCALE);
+        font.lineHeight = pango_font_metrics_get_height(metrics.get()) / double(PANGO_SCALE);
         if (font.lineHeight <= 0.0) {
             font.lineHeight =
-                font.ascent + pango_font_metrics_get_descent(metrics) / double(PANGO_SCALE);
+                font.ascent + pango_font_metrics_get_descent(metrics.get()) / double(PANGO_SCALE);
         }
-        pango_font_metrics_unref(metrics);
         if (fonts_.size() >= kMaxTexts) {
             fonts_.clear();
         }
@@ -130,7 +114,7 @@ class Cache {
     }
 
   private:
-    ContextPtr context_;
+    PangoContextPtr context_;
     std::unordered_map<std::string, Font> fonts_;
     std::unordered_map<std::string, Entry> texts_;
 };

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "direct3d/d3d9.h"
 #include "drawing/VexanDevice.h"
 #include "drawing/VexanDeviceDX9.h"
 #include "echo/EtrTextureRing.h"
+#include "platform/ComPtr.h"
 
 namespace {
 
@@ -70,16 +72,6 @@ void AddStrips(const std::vector<EtrColumn>& columns, std::size_t begin, std::si
     }
 }
 
-template <class T>
-struct Released {
-    T* object = nullptr;
-    ~Released() {
-        if (object != nullptr) {
-            object->Release();
-        }
-    }
-};
-
 }  // namespace
 
 std::vector<std::vector<EtrVertex>> BuildStrips(const std::vector<EtrColumn>& columns, int width,
@@ -113,21 +105,11 @@ std::vector<std::vector<EtrVertex>> BuildStrips(const std::vector<EtrColumn>& co
     return strips;
 }
 
-bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
-                const std::vector<EtrColumn>& columns, BYTE opacity) {
-    IDirect3DDevice9* d3d = device != nullptr ? device->GetD3DDevice() : nullptr;
-    if (d3d == nullptr) {
-        return false;
-    }
-    auto* dx9 = dynamic_cast<VexanDeviceDX9*>(device);
-    // Direct3D may not draw while the back buffer's context is out.
-    if (dx9 != nullptr) {
-        dx9->ReleaseDC();
-    }
-    const std::vector<std::vector<EtrVertex>> strips =
-        BuildStrips(columns, device->GetSize().cx, opacity);
+namespace {
 
-    d3d->BeginScene();
+// Texels times the strip's colour, alpha-blended over the frame, sampled
+// bilinearly; the sampler's filters as they were are returned for restoring.
+std::pair<DWORD, DWORD> SetEchogramStates(IDirect3DDevice9* d3d) {
     d3d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     d3d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     d3d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -146,21 +128,46 @@ bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
     d3d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     d3d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     d3d->SetFVF(kEtrVertexFormat);
-    const bool textureSet = SUCCEEDED(d3d->SetTexture(0, texture));
+    return {minFilter, magFilter};
+}
 
+// A strip that cannot have its vertex buffer is left out.
+void DrawStrip(IDirect3DDevice9* d3d, const std::vector<EtrVertex>& strip) {
+    const UINT bytes = static_cast<UINT>(strip.size() * sizeof(EtrVertex));
+    ComPtr<IDirect3DVertexBuffer9> buffer;
+    void* data = nullptr;
+    if (FAILED(d3d->CreateVertexBuffer(bytes, 0, kEtrVertexFormat, D3DPOOL_DEFAULT, buffer.Put(),
+                                       nullptr)) ||
+        !buffer || FAILED(buffer->Lock(0, bytes, &data, 0))) {
+        return;
+    }
+    std::memcpy(data, strip.data(), bytes);
+    buffer->Unlock();
+    d3d->SetStreamSource(0, buffer.Get(), 0, sizeof(EtrVertex));
+    d3d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(strip.size() - 2));
+}
+
+}  // namespace
+
+bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
+                const std::vector<EtrColumn>& columns, BYTE opacity) {
+    IDirect3DDevice9* d3d = device != nullptr ? device->GetD3DDevice() : nullptr;
+    if (d3d == nullptr) {
+        return false;
+    }
+    auto* dx9 = dynamic_cast<VexanDeviceDX9*>(device);
+    // Direct3D may not draw while the back buffer's context is out.
+    if (dx9 != nullptr) {
+        dx9->ReleaseDC();
+    }
+    const std::vector<std::vector<EtrVertex>> strips =
+        BuildStrips(columns, device->GetSize().cx, opacity);
+
+    d3d->BeginScene();
+    const auto [minFilter, magFilter] = SetEchogramStates(d3d);
+    const bool textureSet = SUCCEEDED(d3d->SetTexture(0, texture));
     for (const std::vector<EtrVertex>& strip : strips) {
-        const UINT bytes = static_cast<UINT>(strip.size() * sizeof(EtrVertex));
-        Released<IDirect3DVertexBuffer9> buffer;
-        void* data = nullptr;
-        if (FAILED(d3d->CreateVertexBuffer(bytes, 0, kEtrVertexFormat, D3DPOOL_DEFAULT,
-                                           &buffer.object, nullptr)) ||
-            buffer.object == nullptr || FAILED(buffer.object->Lock(0, bytes, &data, 0))) {
-            continue;
-        }
-        std::memcpy(data, strip.data(), bytes);
-        buffer.object->Unlock();
-        d3d->SetStreamSource(0, buffer.object, 0, sizeof(EtrVertex));
-        d3d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(strip.size() - 2));
+        DrawStrip(d3d, strip);
     }
     // Nothing of the echogram stays bound to the device.
     d3d->SetStreamSource(0, nullptr, 0, 0);

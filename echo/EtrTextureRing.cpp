@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "direct3d/d3d9.h"
@@ -13,13 +14,6 @@
 namespace {
 
 constexpr double kNotPlaced = -1.0;
-
-// One sweep to write: its samples, how many, and its row.
-struct RowUpload {
-    const std::uint8_t* samples;
-    std::uint32_t count;
-    std::uint32_t row;
-};
 
 // The texel of every byte value, blue, green, red, alpha in memory order.
 using TexelTable = std::array<std::array<BYTE, 4>, 256>;
@@ -40,28 +34,25 @@ std::int64_t Ahead(std::uint32_t from, std::uint32_t to) {
 
 }  // namespace
 
-EtrTextureRing::~EtrTextureRing() {
-    ReleaseTexture();
-}
-
 void EtrTextureRing::Reset() {
     firstNumber_ = 0;
     rowCount_ = 0;
     nextRow_ = 0;
 }
 
+// Here, where the texture's interface is known.
+EtrTextureRing::EtrTextureRing() = default;
+EtrTextureRing::~EtrTextureRing() = default;
+
 void EtrTextureRing::ReleaseTexture() {
-    if (texture_ != nullptr) {
-        texture_->Release();
-        texture_ = nullptr;
-    }
+    texture_.Reset();
     textureDevice_ = nullptr;
 }
 
 bool EtrTextureRing::EnsureTexture(VexanDevice* device) {
     IDirect3DDevice9* d3d = device->GetD3DDevice();
     const int resets = device->GetResetCount();
-    if (texture_ != nullptr && resets == resetCount_ && d3d == textureDevice_) {
+    if (texture_ && resets == resetCount_ && d3d == textureDevice_) {
         return true;
     }
     ReleaseTexture();
@@ -73,16 +64,13 @@ bool EtrTextureRing::EnsureTexture(VexanDevice* device) {
     if (format_ == D3DFMT_UNKNOWN) {
         return false;
     }
-    IDirect3DTexture9* made = nullptr;
-    if (FAILED(
-            d3d->CreateTexture(kColumns, kRows, 1, 0, format_, D3DPOOL_MANAGED, &made, nullptr)) ||
-        made == nullptr) {
-        if (made != nullptr) {
-            made->Release();
-        }
+    ComPtr<IDirect3DTexture9> made;
+    if (FAILED(d3d->CreateTexture(kColumns, kRows, 1, 0, format_, D3DPOOL_MANAGED, made.Put(),
+                                  nullptr)) ||
+        !made) {
         return false;
     }
-    texture_ = made;
+    texture_ = std::move(made);
     textureDevice_ = d3d;
     resetCount_ = resets;
     return true;
@@ -119,7 +107,12 @@ bool EtrTextureRing::Update(VexanDevice* device, const ZxEtrEchoContainer& store
         Ahead(firstNumber_ + nextRow_, static_cast<std::uint32_t>(store.front().number)) > 0) {
         Reset();
     }
+    const std::vector<RowUpload> uploads = PlaceNewSweeps(store, pixelPane);
+    return uploads.empty() || WriteRows(uploads, styles);
+}
 
+std::vector<EtrTextureRing::RowUpload> EtrTextureRing::PlaceNewSweeps(
+    const ZxEtrEchoContainer& store, bool pixelPane) {
     std::vector<RowUpload> uploads;
     bool uploading = false;
     for (const ZxEtrEcho& sweep : store) {
@@ -144,10 +137,10 @@ bool EtrTextureRing::Update(VexanDevice* device, const ZxEtrEchoContainer& store
         }
         rowCount_ = std::min(rowCount_ + 1, kRows);
     }
-    if (uploads.empty()) {
-        return true;
-    }
+    return uploads;
+}
 
+bool EtrTextureRing::WriteRows(const std::vector<RowUpload>& uploads, const StyleTable& styles) {
     const TexelTable texels = MakeTexelTable(styles);
     std::vector<BYTE> row(kColumns * 4);
     // Rows follow each other but for one wrap to row 0: one lock per stretch.

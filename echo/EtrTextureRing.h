@@ -5,8 +5,10 @@
 // and uploads only the sweeps that are new since the last update.
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "direct3d/d3d9types.h"
+#include "platform/ComPtr.h"
 
 class StyleTable;
 class VexanDevice;
@@ -26,7 +28,7 @@ class EtrTextureRing {
         std::uint32_t lockedRows = 0;
     };
 
-    EtrTextureRing() = default;
+    EtrTextureRing();
     ~EtrTextureRing();
     EtrTextureRing(const EtrTextureRing&) = delete;
     EtrTextureRing& operator=(const EtrTextureRing&) = delete;
@@ -46,7 +48,7 @@ class EtrTextureRing {
     // The row that holds the sweep of that number, if the ring holds it.
     std::optional<std::uint32_t> RowOf(std::int32_t number) const;
 
-    IDirect3DTexture9* GetTexture() const { return texture_; }
+    IDirect3DTexture9* GetTexture() const { return texture_.Get(); }
     D3DFORMAT GetFormat() const { return format_; }
     std::uint32_t GetFirstNumber() const { return firstNumber_; }
     std::uint32_t GetRowCount() const { return rowCount_; }
@@ -55,10 +57,20 @@ class EtrTextureRing {
     const Upload& GetLastUpload() const { return lastUpload_; }
 
   private:
+    // One sweep to write: its samples, how many, and its row.
+    struct RowUpload {
+        const std::uint8_t* samples;
+        std::uint32_t count;
+        std::uint32_t row;
+    };
+
     bool EnsureTexture(VexanDevice* device);
     void ReleaseTexture();
+    // Gives rows to the sweeps not yet in the texture.
+    std::vector<RowUpload> PlaceNewSweeps(const ZxEtrEchoContainer& store, bool pixelPane);
+    bool WriteRows(const std::vector<RowUpload>& uploads, const StyleTable& styles);
 
-    IDirect3DTexture9* texture_ = nullptr;
+    ComPtr<IDirect3DTexture9> texture_;
     // The device the texture was made on: a window that moved to another
     // monitor draws on another device, maybe with the same reset count.
     IDirect3DDevice9* textureDevice_ = nullptr;

@@ -25,11 +25,10 @@ void Require(bool condition) {
 // Text() reads back as the same document and is a fixed point.
 void CheckRoundTrip(const IniDocument& document) {
     const std::string text = document.Text();
-    std::string why;
-    const auto again = IniDocument::Parse(text, why);
-    Require(again.has_value());
-    Require(again->SameValues(document));
-    Require(again->Text() == text);
+    const auto again = IniDocument::Parse(text);
+    Require(again.HasValue());
+    Require(again.Value().SameValues(document));
+    Require(again.Value().Text() == text);
 }
 
 std::vector<std::string_view> SplitParts(std::string_view input) {
@@ -83,19 +82,18 @@ void CheckMerge(const IniDocument& disk, const IniDocument& before, const IniDoc
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    std::string why;
-    if (const auto whole = IniDocument::Parse(input, why)) {
-        CheckRoundTrip(*whole);
+    if (const auto whole = IniDocument::Parse(input)) {
+        CheckRoundTrip(whole.Value());
     } else {
-        Require(!why.empty());
+        Require(!whole.GetError().Message().empty());
     }
     const std::vector<std::string_view> parts = SplitParts(input);
     if (parts.size() == 3) {
-        const auto disk = IniDocument::Parse(parts[0], why);
-        const auto before = IniDocument::Parse(parts[1], why);
-        const auto after = IniDocument::Parse(parts[2], why);
+        const auto disk = IniDocument::Parse(parts[0]);
+        const auto before = IniDocument::Parse(parts[1]);
+        const auto after = IniDocument::Parse(parts[2]);
         if (disk && before && after) {
-            CheckMerge(*disk, *before, *after);
+            CheckMerge(disk.Value(), before.Value(), after.Value());
         }
     }
     return 0;

@@ -259,10 +259,9 @@ int HostSession::Run() {
 
     // A path that cannot hold the profile (a device, a pipe, a folder, a
     // read-only or oversized file) stops the program before anything changes.
-    if (const std::string problem = CWinApp::ProfileFileProblem(options_.profilePath);
-        !problem.empty()) {
-        std::cerr << "plotrex-host: profile " << options_.profilePath << " " << problem
-                  << "; nothing was changed\n";
+    if (const ErrorOr<void> usable = CWinApp::CheckProfileFile(options_.profilePath); !usable) {
+        std::cerr << "plotrex-host: profile " << options_.profilePath << " "
+                  << usable.GetError().Message() << "; nothing was changed\n";
         return 2;
     }
 
@@ -295,10 +294,13 @@ int HostSession::Run() {
     }
 
     Module module(options_.profilePath);
-    if (!module.app.ProfileProblem().empty()) {
-        std::cerr << "plotrex-host: profile " << options_.profilePath << " "
-                  << module.app.ProfileProblem() << "; nothing was changed\n";
+    if (const std::optional<Error>& refusal = module.app.ProfileRefusal()) {
+        std::cerr << "plotrex-host: profile " << options_.profilePath << " " << refusal->Message()
+                  << "; nothing was changed\n";
         return 2;
+    }
+    if (const std::optional<Error>& unread = module.app.ProfileLoadError()) {
+        std::cerr << "warning: " << unread->Message() << "\n";
     }
     module.hadLayout = !module.app.GetProfileString(kDisplaySection, "ORGANIZER_LEVEL", "").empty();
     if (!module.library.Load(ExecutableFolder(), error)) {
@@ -392,7 +394,13 @@ int HostSession::Run() {
     data->SaveSettings();
     const std::string summary = Summary(module);
     TakeDown(module);
-    const bool saved = module.app.SaveProfile();
+    const ErrorOr<CWinApp::ProfileSaved> saved = module.app.SaveProfile();
+    if (!saved) {
+        std::cerr << "error: " << saved.GetError().Message() << "\n";
+    } else if (saved.Value().keptAs) {
+        std::cerr << "warning: the unreadable profile was kept as " << *saved.Value().keptAs
+                  << "\n";
+    }
     std::fputs(summary.c_str(), stdout);
     std::printf("Settings: %s%s\n", options_.profilePath.c_str(), saved ? "" : " (NOT saved)");
     if (sonar_ != nullptr && sonar_->ReadFailed()) {

@@ -1,26 +1,8 @@
 #include "platform/CDC.h"
 
-#include <cairo.h>
-
 #include <cstdint>
 #include <cstring>
-
-namespace {
-
-// A Cairo context that lives for one operation.
-class ScopedCairo {
-  public:
-    explicit ScopedCairo(cairo_surface_t* surface) : cr_(cairo_create(surface)) {}
-    ~ScopedCairo() { cairo_destroy(cr_); }
-    ScopedCairo(const ScopedCairo&) = delete;
-    ScopedCairo& operator=(const ScopedCairo&) = delete;
-    cairo_t* get() const { return cr_; }
-
-  private:
-    cairo_t* cr_;
-};
-
-}  // namespace
+#include <utility>
 
 CDC::CDC(void* pixels, int width, int height, int stride, Format format) : format_(format) {
     if (pixels == nullptr || width <= 0 || height <= 0 || stride % 4 != 0 || stride / 4 < width) {
@@ -28,24 +10,20 @@ CDC::CDC(void* pixels, int width, int height, int stride, Format format) : forma
     }
     const cairo_format_t cairoFormat =
         format == Format::kArgb32 ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        static_cast<unsigned char*>(pixels), cairoFormat, width, height, stride);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
+    CairoSurfacePtr surface(cairo_image_surface_create_for_data(
+        static_cast<unsigned char*>(pixels), cairoFormat, width, height, stride));
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return;
     }
     // The memory may already hold a picture: Cairo must not assume it is clear.
-    cairo_surface_mark_dirty(surface);
-    surface_ = surface;
+    cairo_surface_mark_dirty(surface.get());
+    surface_ = std::move(surface);
     width_ = width;
     height_ = height;
 }
 
 CDC::~CDC() {
-    if (surface_ != nullptr) {
-        cairo_surface_flush(surface_);
-        cairo_surface_destroy(surface_);
-    }
+    Flush();
 }
 
 HDC CDC::GetSafeHdc() const {
@@ -64,7 +42,7 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
     if (surface_ == nullptr || cx <= 0 || cy <= 0) {
         return;
     }
-    ScopedCairo cr(surface_);
+    CairoPtr cr(cairo_create(surface_.get()));
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_set_source_rgb(cr.get(), GetRValue(colour) / 255.0, GetGValue(colour) / 255.0,
                          GetBValue(colour) / 255.0);
@@ -79,10 +57,10 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int
     if (width <= 0 || height <= 0) {
         return TRUE;
     }
-    cairo_surface_flush(source->surface_);
-    ScopedCairo cr(surface_);
+    cairo_surface_flush(source->surface_.get());
+    CairoPtr cr(cairo_create(surface_.get()));
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_surface(cr.get(), source->surface_, x - xSrc, y - ySrc);
+    cairo_set_source_surface(cr.get(), source->surface_.get(), x - xSrc, y - ySrc);
     // Pixels outside the source stay as they are, as with a copy from a
     // smaller bitmap.
     cairo_rectangle(cr.get(), x, y, width, height);
@@ -96,9 +74,9 @@ COLORREF CDC::GetPixel(int x, int y) const {
     if (surface_ == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) {
         return CLR_INVALID;
     }
-    cairo_surface_flush(surface_);
-    const unsigned char* row =
-        cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+    cairo_surface_flush(surface_.get());
+    const unsigned char* row = cairo_image_surface_get_data(surface_.get()) +
+                               y * cairo_image_surface_get_stride(surface_.get());
     std::uint32_t word = 0;
     std::memcpy(&word, row + 4 * x, 4);
     unsigned r = (word >> 16) & 0xFF;
@@ -115,12 +93,12 @@ COLORREF CDC::GetPixel(int x, int y) const {
 
 void CDC::MarkDirty() {
     if (surface_ != nullptr) {
-        cairo_surface_mark_dirty(surface_);
+        cairo_surface_mark_dirty(surface_.get());
     }
 }
 
 void CDC::Flush() {
     if (surface_ != nullptr) {
-        cairo_surface_flush(surface_);
+        cairo_surface_flush(surface_.get());
     }
 }

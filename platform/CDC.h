@@ -4,9 +4,8 @@
 // image layout: one 32-bit 0xAARRGGBB word per pixel in native byte order
 // (bytes B, G, R, A in memory, as a Windows 32-bit DIB), rows `stride` bytes
 // apart. The pixels must outlive the context.
+#include "platform/CairoHandles.h"
 #include "platform/WinTypes.h"
-
-typedef struct _cairo_surface cairo_surface_t;
 
 // The handle of a device context is the context itself.
 using HDC = struct HDC__*;
@@ -46,7 +45,7 @@ class CDC {
     int Height() const { return height_; }
     Format PixelFormat() const { return format_; }
     // The Cairo surface on the pixels, still owned by the context; null when invalid.
-    cairo_surface_t* GetSurface() const { return surface_; }
+    cairo_surface_t* GetSurface() const { return surface_.get(); }
 
     // Fills the rectangle with the opaque colour, clipped to the pixels.
     void FillSolidRect(const RECT& r, COLORREF colour);
@@ -65,7 +64,7 @@ class CDC {
     void Flush();
 
   private:
-    cairo_surface_t* surface_ = nullptr;
+    CairoSurfacePtr surface_;
     int width_ = 0;
     int height_ = 0;
     Format format_ = Format::kXrgb32;

@@ -44,3 +44,9 @@ using PangoContextPtr =
 using PangoFontDescriptionPtr =
     std::unique_ptr<PangoFontDescription,
                     cairo_handles::Deleter<PangoFontDescription, pango_font_description_free>>;
+using CairoFontOptionsPtr =
+    std::unique_ptr<cairo_font_options_t,
+                    cairo_handles::Deleter<cairo_font_options_t, cairo_font_options_destroy>>;
+using PangoFontMetricsPtr =
+    std::unique_ptr<PangoFontMetrics,
+                    cairo_handles::Deleter<PangoFontMetrics, pango_font_metrics_unref>>;

@@ -158,6 +158,9 @@ class HeadlessDesktop : public Desktop {
 
     Window* Find(HWND window) const;
     std::vector<HWND>& Siblings(const Window& window);
+    // Moves the window among its siblings: below insertAfter, or to the top
+    // or bottom.
+    void Restack(const Window& window, HWND insertAfter);
     POINT ScreenOrigin(const Window& window) const;
     bool ShiftByOrigin(HWND window, POINT* point, int sign) const;
     RECT ClientRect(const Window& window) const;

@@ -84,17 +84,50 @@ class Lines {
     bool ended_ = false;
 };
 
-// Every line must be blank, a comment, a section, an entry, or part of a
-// multi-line value; the reader would silently drop anything else.
-bool CheckLines(std::string_view text, std::string& why) {
+ErrorOr<void> CheckBytes(std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         if (IsControl(text[i])) {
             char code[8];
             std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned char>(text[i]));
-            why = "it holds binary data (byte " + std::string(code) + " at offset " +
-                  std::to_string(i) + ")";
-            return false;
+            return Error::Refused("it holds binary data (byte " + std::string(code) +
+                                  " at offset " + std::to_string(i) + ")");
         }
+    }
+    return {};
+}
+
+// What is wrong with a line outside a multi-line value, null when nothing is.
+// A line that starts such a value gives its end tag.
+const char* CheckLine(std::string_view content, std::string& endTag) {
+    if (content.empty() || IsCommentStart(content.front())) {
+        return nullptr;
+    }
+    if (content.front() == '[') {
+        return content.find(']') == std::string_view::npos ? "opens a section without closing it"
+                                                           : nullptr;
+    }
+    const size_t equals = content.find('=');
+    if (equals == std::string_view::npos) {
+        return "is neither a section, an entry nor a comment";
+    }
+    if (TrimBlanks(content.substr(0, equals)).empty()) {
+        return "is an entry without a name";
+    }
+    const std::string_view value = TrimBlanks(content.substr(equals + 1));
+    if (value.substr(0, 3) == "<<<") {
+        endTag = std::string(value.substr(3));
+        if (endTag.empty()) {
+            return "starts a multi-line value without an end tag";
+        }
+    }
+    return nullptr;
+}
+
+// Every line must be blank, a comment, a section, an entry, or part of a
+// multi-line value; the reader would silently drop anything else.
+ErrorOr<void> CheckLines(std::string_view text) {
+    if (ErrorOr<void> bytes = CheckBytes(text); !bytes) {
+        return bytes;
     }
     Lines lines(text);
     std::string_view line;
@@ -107,37 +140,13 @@ bool CheckLines(std::string_view text, std::string& why) {
             inValue = !EndsMultiLine(line, endTag);
             continue;
         }
-        const std::string_view content = TrimBlanks(line);
-        if (content.empty() || IsCommentStart(content.front())) {
-            continue;
+        endTag.clear();
+        if (const char* wrong = CheckLine(TrimBlanks(line), endTag)) {
+            return Error::Refused("line " + std::to_string(number) + " " + wrong);
         }
-        const auto bad = [&](const char* what) {
-            why = "line " + std::to_string(number) + " " + what;
-            return false;
-        };
-        if (content.front() == '[') {
-            if (content.find(']') == std::string_view::npos) {
-                return bad("opens a section without closing it");
-            }
-            continue;
-        }
-        const size_t equals = content.find('=');
-        if (equals == std::string_view::npos) {
-            return bad("is neither a section, an entry nor a comment");
-        }
-        if (TrimBlanks(content.substr(0, equals)).empty()) {
-            return bad("is an entry without a name");
-        }
-        const std::string_view value = TrimBlanks(content.substr(equals + 1));
-        if (value.substr(0, 3) == "<<<") {
-            endTag = std::string(value.substr(3));
-            if (endTag.empty()) {
-                return bad("starts a multi-line value without an end tag");
-            }
-            inValue = true;
-        }
+        inValue = !endTag.empty();
     }
-    return true;
+    return {};
 }
 
 // The comment lines at the very top, which the reader keeps for the file.
@@ -203,19 +212,18 @@ bool HasNoControls(std::string_view text, bool allowLineFeed) {
 
 }  // namespace
 
-std::optional<IniDocument> IniDocument::Parse(std::string_view text, std::string& why) {
+ErrorOr<IniDocument> IniDocument::Parse(std::string_view text) {
     // Every leading byte-order mark goes first, so that the line checks see
     // the text exactly as the reader does.
     while (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
         text.remove_prefix(kByteOrderMark.size());
     }
-    if (!CheckLines(text, why)) {
-        return std::nullopt;
+    if (ErrorOr<void> lines = CheckLines(text); !lines) {
+        return lines.GetError();
     }
     CSimpleIniA ini(/*isUtf8=*/true, /*multiKey=*/false, /*multiLine=*/true);
     if (ini.LoadData(text.data(), text.size()) < 0) {
-        why = "it could not be parsed";
-        return std::nullopt;
+        return Error::Refused("it could not be parsed");
     }
     IniDocument document;
     document.fileComment_ = LeadingComment(text);

@@ -1,10 +1,11 @@
 #pragma once
 // The text of an INI profile as sections of entries, in file order, with the
 // comments that go with them. Names compare without regard to ASCII case.
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/Error.h"
 
 class IniDocument {
   public:
@@ -19,10 +20,10 @@ class IniDocument {
         std::vector<Entry> entries;
     };
 
-    // The document of an INI text, or nothing when the text is not one: a
-    // control character, or a line that is neither a section, an entry nor a
-    // comment. why then names the first such place.
-    static std::optional<IniDocument> Parse(std::string_view text, std::string& why);
+    // The document of an INI text, or why the text is not one: the first
+    // control character, or line that is neither a section, an entry nor a
+    // comment.
+    static ErrorOr<IniDocument> Parse(std::string_view text);
 
     // Text that Parse reads back as this same document.
     std::string Text() const;

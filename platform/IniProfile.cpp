@@ -9,9 +9,9 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <random>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -30,6 +30,8 @@ class FileHandle {
     }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    FileHandle& operator=(FileHandle&&) = delete;
     int Get() const { return fd_; }
     // Closes now, for the result: a write may fail only here.
     bool Close() {
@@ -48,24 +50,21 @@ std::string ErrorText(int error) {
 
 // The file a path names, with its links followed (the last one may dangle:
 // then that is where the profile will be created).
-bool FollowLinks(const std::string& path, std::string& target, std::string& why) {
+ErrorOr<std::string> FollowLinks(const std::string& path) {
     fs::path at = path;
     for (int hops = 0; hops < 40; ++hops) {
         struct stat info {};
         if (::lstat(at.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            target = at.string();
-            return true;
+            return at.string();
         }
         std::error_code ec;
         const fs::path next = fs::read_symlink(at, ec);
         if (ec) {
-            why = "is a link that cannot be read (" + ec.message() + ")";
-            return false;
+            return Error::Refused("is a link that cannot be read (" + ec.message() + ")");
         }
         at = next.is_absolute() ? next : at.parent_path() / next;
     }
-    why = "is a chain of links that does not end";
-    return false;
+    return Error::Refused("is a chain of links that does not end");
 }
 
 std::string FolderOf(const std::string& file) {
@@ -109,29 +108,31 @@ bool Writable(const std::string& path, const struct stat& info) {
     return ::geteuid() != 0 || S_ISDIR(info.st_mode) || (info.st_mode & 0222) != 0;
 }
 
-enum class ReadOutcome { kMissing, kRead, kRefused };
+// A profile file as read: nothing when it does not exist yet.
+struct ProfileFile {
+    bool exists = false;
+    std::string text;
+    struct stat info {};
+};
 
 // Reads a regular file of at most kMaxBytes. The kind is checked on the open
 // descriptor too, in case the path changed since it was looked at.
-ReadOutcome ReadProfileFile(const std::string& file, std::string& text, struct stat& info,
-                            std::string& why) {
+ErrorOr<ProfileFile> ReadProfileFile(const std::string& file) {
+    ProfileFile read;
     FileHandle handle(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (handle.Get() < 0) {
         if (errno == ENOENT) {
-            return ReadOutcome::kMissing;
+            return read;
         }
-        why = "cannot be opened (" + ErrorText(errno) + ")";
-        return ReadOutcome::kRefused;
+        return Error::Refused("cannot be opened (" + ErrorText(errno) + ")");
     }
-    if (::fstat(handle.Get(), &info) != 0) {
-        why = "cannot be looked at (" + ErrorText(errno) + ")";
-        return ReadOutcome::kRefused;
+    if (::fstat(handle.Get(), &read.info) != 0) {
+        return Error::Refused("cannot be looked at (" + ErrorText(errno) + ")");
     }
-    if (!S_ISREG(info.st_mode)) {
-        why = KindOf(info.st_mode);
-        return ReadOutcome::kRefused;
+    if (!S_ISREG(read.info.st_mode)) {
+        return Error::Refused(KindOf(read.info.st_mode));
     }
-    text.clear();
+    read.exists = true;
     char buffer[1 << 16];
     for (;;) {
         const ssize_t count = ::read(handle.Get(), buffer, sizeof buffer);
@@ -139,16 +140,14 @@ ReadOutcome ReadProfileFile(const std::string& file, std::string& text, struct s
             if (errno == EINTR) {
                 continue;
             }
-            why = "cannot be read (" + ErrorText(errno) + ")";
-            return ReadOutcome::kRefused;
+            return Error::Refused("cannot be read (" + ErrorText(errno) + ")");
         }
         if (count == 0) {
-            return ReadOutcome::kRead;
+            return read;
         }
-        text.append(buffer, static_cast<size_t>(count));
-        if (text.size() > IniProfile::kMaxBytes) {
-            why = TooLarge(text.size());
-            return ReadOutcome::kRefused;
+        read.text.append(buffer, static_cast<size_t>(count));
+        if (read.text.size() > IniProfile::kMaxBytes) {
+            return Error::Refused(TooLarge(read.text.size()));
         }
     }
 }
@@ -168,7 +167,7 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-bool TakeLock(int fd) {
+bool WaitForLock(int fd) {
     const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -185,37 +184,56 @@ bool TakeLock(int fd) {
     }
 }
 
+// The lock beside the profile that programs saving it take in turn, taken.
+ErrorOr<FileHandle> TakeSaveLock(const std::string& target) {
+    const std::string lockPath = target + ".lock";
+    FileHandle lock(::open(
+        lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
+    struct stat lockInfo {};
+    if (lock.Get() < 0 || ::fstat(lock.Get(), &lockInfo) != 0 || !S_ISREG(lockInfo.st_mode)) {
+        return Error::Failed("its lock file " + lockPath + " cannot be used" +
+                             (lock.Get() < 0 ? " (" + ErrorText(errno) + ")" : ""));
+    }
+    if (!WaitForLock(lock.Get())) {
+        return Error::Failed("its lock file " + lockPath + " stays locked (" + ErrorText(errno) +
+                             ")");
+    }
+    return lock;
+}
+
 // Keeps the file as "<file>.bad", or the first of ".bad.1", ".bad.2"... that
-// does not exist yet: an earlier one is never replaced.
-bool KeepAside(const std::string& file, const std::string& text, const struct stat& info,
-               std::string& kept, std::string& why) {
+// does not exist yet: an earlier one is never replaced. The name it kept.
+ErrorOr<std::string> KeepAside(const std::string& file, const ProfileFile& read) {
     for (int n = 0; n < 1000; ++n) {
-        kept = file + ".bad" + (n == 0 ? "" : "." + std::to_string(n));
+        std::string kept = file + ".bad";
+        if (n > 0) {
+            kept += '.';
+            kept += std::to_string(n);
+        }
         if (::link(file.c_str(), kept.c_str()) == 0) {
-            return true;
+            return kept;
         }
         if (errno == EEXIST) {
             continue;
         }
         // A file system without hard links: a copy of what was read.
-        FileHandle copy(
-            ::open(kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777));
+        FileHandle copy(::open(kept.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                               read.info.st_mode & 07777));
         if (copy.Get() < 0) {
             if (errno == EEXIST) {
                 continue;
             }
-            why = "it could not be kept as " + kept + " (" + ErrorText(errno) + ")";
-            return false;
+            return Error::Failed("it could not be kept as " + kept + " (" + ErrorText(errno) + ")");
         }
-        if (!WriteAll(copy.Get(), text) || ::fsync(copy.Get()) != 0 || !copy.Close()) {
-            why = "it could not be kept as " + kept + " (" + ErrorText(errno) + ")";
+        if (!WriteAll(copy.Get(), read.text) || ::fsync(copy.Get()) != 0 || !copy.Close()) {
+            const Error error =
+                Error::Failed("it could not be kept as " + kept + " (" + ErrorText(errno) + ")");
             ::unlink(kept.c_str());
-            return false;
+            return error;
         }
-        return true;
+        return kept;
     }
-    why = "too many earlier copies " + file + ".bad.* are in the way";
-    return false;
+    return Error::Failed("too many earlier copies " + file + ".bad.* are in the way");
 }
 
 std::string UniqueSuffix() {
@@ -227,8 +245,8 @@ std::string UniqueSuffix() {
 
 // Writes text to a new file beside the target, synced, then renamed over
 // the target: readers see the old file or the new one, never a part.
-bool ReplaceFile(const std::string& target, const std::string& text, const struct stat* old,
-                 std::string& why) {
+ErrorOr<void> ReplaceFile(const std::string& target, const std::string& text,
+                          const struct stat* old) {
     const std::string folder = FolderOf(target);
     const std::string name = fs::path(target).filename().string();
     std::string temp;
@@ -241,8 +259,8 @@ bool ReplaceFile(const std::string& target, const std::string& text, const struc
         }
     }
     if (fd < 0) {
-        why = "no temporary file could be made in " + folder + " (" + ErrorText(errno) + ")";
-        return false;
+        return Error::Failed("no temporary file could be made in " + folder + " (" +
+                             ErrorText(errno) + ")");
     }
     FileHandle handle(fd);
     bool written = WriteAll(fd, text);
@@ -255,105 +273,111 @@ bool ReplaceFile(const std::string& target, const std::string& text, const struc
     written = written && ::fsync(fd) == 0;
     written = handle.Close() && written;
     if (!written || ::rename(temp.c_str(), target.c_str()) != 0) {
-        why = "it could not be written (" + ErrorText(errno) + ")";
+        const Error error = Error::Failed("it could not be written (" + ErrorText(errno) + ")");
         ::unlink(temp.c_str());
-        return false;
+        return error;
     }
     // The rename itself is on disk only once the folder is.
     FileHandle directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.Get() >= 0) {
         ::fsync(directory.Get());
     }
-    return true;
+    return {};
+}
+
+// Why an existing file cannot hold a profile.
+ErrorOr<void> CheckExistingFile(const std::string& file, const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) {
+        return Error::Refused(KindOf(info.st_mode));
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > IniProfile::kMaxBytes) {
+        return Error::Refused(TooLarge(static_cast<std::uintmax_t>(info.st_size)));
+    }
+    if (::faccessat(AT_FDCWD, file.c_str(), R_OK, AT_EACCESS) != 0) {
+        return Error::Refused("cannot be read (" + ErrorText(errno) + ")");
+    }
+    if (!Writable(file, info)) {
+        return Error::Refused("is read-only");
+    }
+    const ErrorOr<ProfileFile> read = ReadProfileFile(file);
+    if (!read) {
+        return read.GetError();
+    }
+    const ErrorOr<IniDocument> document = IniDocument::Parse(read.Value().text);
+    if (document && document.Value().Size() > IniProfile::kMaxItems) {
+        return Error::Refused(TooMany(document.Value().Size()));
+    }
+    return {};
+}
+
+// The same error told of the profile as "it ...".
+Error OfTheProfile(const Error& error) {
+    return Error::Failed("it " + error.Message());
 }
 
 }  // namespace
 
-std::string IniProfile::Problem(const std::string& path) {
+ErrorOr<void> IniProfile::Check(const std::string& path) {
     if (path.empty()) {
-        return "is an empty file name";
+        return Error::Refused("is an empty file name");
     }
-    std::string target;
-    std::string why;
-    if (!FollowLinks(path, target, why)) {
-        return why;
+    const ErrorOr<std::string> target = FollowLinks(path);
+    if (!target) {
+        return target.GetError();
     }
-    const std::string folder = FolderOf(target);
     struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) {
+    if (::stat(target.Value().c_str(), &info) != 0) {
         if (errno != ENOENT) {
-            return "cannot be looked at (" + ErrorText(errno) + ")";
+            return Error::Refused("cannot be looked at (" + ErrorText(errno) + ")");
         }
-    } else {
-        if (!S_ISREG(info.st_mode)) {
-            return KindOf(info.st_mode);
-        }
-        if (static_cast<std::uintmax_t>(info.st_size) > kMaxBytes) {
-            return TooLarge(static_cast<std::uintmax_t>(info.st_size));
-        }
-        if (::faccessat(AT_FDCWD, target.c_str(), R_OK, AT_EACCESS) != 0) {
-            return "cannot be read (" + ErrorText(errno) + ")";
-        }
-        if (!Writable(target, info)) {
-            return "is read-only";
-        }
-        std::string text;
-        if (ReadProfileFile(target, text, info, why) == ReadOutcome::kRefused) {
-            return why;
-        }
-        const std::optional<IniDocument> document = IniDocument::Parse(text, why);
-        if (document && document->Size() > kMaxItems) {
-            return TooMany(document->Size());
-        }
+    } else if (ErrorOr<void> file = CheckExistingFile(target.Value(), info); !file) {
+        return file;
     }
     // A folder still to be made is made by the host; one that exists must
     // take the temporary file that replaces the profile.
+    const std::string folder = FolderOf(target.Value());
     struct stat folderInfo {};
     if (::stat(folder.c_str(), &folderInfo) == 0 &&
         (!S_ISDIR(folderInfo.st_mode) ||
          ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)) {
-        return "is in a folder that cannot be written (" + folder + ")";
+        return Error::Refused("is in a folder that cannot be written (" + folder + ")");
     }
     return {};
 }
 
 IniProfile::IniProfile(std::string path) : path_(std::move(path)) {
-    refusal_ = Problem(path_);
-    if (!refusal_.empty()) {
+    if (ErrorOr<void> usable = Check(path_); !usable) {
+        refusal_ = usable.GetError();
         return;
     }
-    std::string target;
-    std::string why;
-    std::string text;
-    struct stat info {};
-    if (!FollowLinks(path_, target, why)) {
-        refusal_ = why;
+    const ErrorOr<std::string> target = FollowLinks(path_);
+    if (!target) {
+        refusal_ = target.GetError();
         return;
     }
-    switch (ReadProfileFile(target, text, info, why)) {
-        case ReadOutcome::kMissing:
-            return;
-        case ReadOutcome::kRefused:
-            refusal_ = why;
-            return;
-        case ReadOutcome::kRead:
-            break;
+    ErrorOr<ProfileFile> read = ReadProfileFile(target.Value());
+    if (!read) {
+        refusal_ = read.GetError();
+        return;
     }
-    std::optional<IniDocument> document = IniDocument::Parse(text, why);
+    if (!read.Value().exists) {
+        return;
+    }
+    ErrorOr<IniDocument> document = IniDocument::Parse(read.Value().text);
     if (!document) {
-        loadFailed_ = true;
-        std::cerr << "warning: profile " << path_ << " is not a settings file (" << why
-                  << "); starting with empty settings. It is left as it is until the next save, "
-                     "which keeps it as "
-                  << target << ".bad (numbered if that name is taken)\n";
+        loadError_ = Error::Refused(
+            "profile " + path_ + " is not a settings file (" + document.GetError().Message() +
+            "); starting with empty settings. It is left as it is until the next save, which "
+            "keeps it as " +
+            target.Value() + ".bad (numbered if that name is taken)");
         return;
     }
-    if (document->Size() > kMaxItems) {
-        refusal_ = TooMany(document->Size());
+    if (document.Value().Size() > kMaxItems) {
+        refusal_ = Error::Refused(TooMany(document.Value().Size()));
         return;
     }
-    read_ = *document;
-    current_ = std::move(*document);
+    read_ = document.Value();
+    current_ = document.Release();
 }
 
 std::optional<std::string> IniProfile::Get(const std::string& section,
@@ -390,53 +414,49 @@ void IniProfile::DeleteEntry(const std::string& section, const std::string& entr
     current_.DeleteEntry(section, entry);
 }
 
-bool IniProfile::Save() {
-    const auto fail = [this](const std::string& why) {
-        std::cerr << "error: profile " << path_ << " not saved: " << why << "\n";
-        return false;
-    };
-    if (!refusal_.empty()) {
-        return fail("it " + refusal_);
+ErrorOr<IniProfile::Saved> IniProfile::Save() {
+    ErrorOr<Saved> saved = Write();
+    if (!saved) {
+        return saved.GetError().About("profile " + path_ + " not saved");
+    }
+    return saved;
+}
+
+ErrorOr<IniProfile::Saved> IniProfile::Write() {
+    if (refusal_) {
+        return OfTheProfile(*refusal_);
     }
     // It may have changed kind since it was read.
-    if (const std::string problem = Problem(path_); !problem.empty()) {
-        return fail("it " + problem);
+    if (ErrorOr<void> usable = Check(path_); !usable) {
+        return OfTheProfile(usable.GetError());
     }
-    std::string target;
-    std::string why;
-    if (!FollowLinks(path_, target, why)) {
-        return fail("it " + why);
+    const ErrorOr<std::string> target = FollowLinks(path_);
+    if (!target) {
+        return OfTheProfile(target.GetError());
     }
-    const std::string lockPath = target + ".lock";
-    FileHandle lock(::open(
-        lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
-    struct stat lockInfo {};
-    if (lock.Get() < 0 || ::fstat(lock.Get(), &lockInfo) != 0 || !S_ISREG(lockInfo.st_mode)) {
-        return fail("its lock file " + lockPath + " cannot be used" +
-                    (lock.Get() < 0 ? " (" + ErrorText(errno) + ")" : ""));
+    const ErrorOr<FileHandle> lock = TakeSaveLock(target.Value());
+    if (!lock) {
+        return lock.GetError();
     }
-    if (!TakeLock(lock.Get())) {
-        return fail("its lock file " + lockPath + " stays locked (" + ErrorText(errno) + ")");
-    }
+    return WriteUnderLock(target.Value());
+}
 
-    // Under the lock: this program's changes go into the file as it is now,
-    // so that what another program saved meanwhile stays.
-    std::string text;
-    struct stat info {};
-    const ReadOutcome outcome = ReadProfileFile(target, text, info, why);
-    if (outcome == ReadOutcome::kRefused) {
-        return fail("it " + why);
+// This program's changes go into the file as it is now, so that what another
+// program saved meanwhile stays.
+ErrorOr<IniProfile::Saved> IniProfile::WriteUnderLock(const std::string& target) {
+    const ErrorOr<ProfileFile> read = ReadProfileFile(target);
+    if (!read) {
+        return OfTheProfile(read.GetError());
     }
     // A file spoilt meanwhile is kept aside; what was last read stands for it.
     IniDocument merged;
     bool keepAside = false;
-    if (outcome == ReadOutcome::kRead) {
-        std::string unused;
-        if (std::optional<IniDocument> now = IniDocument::Parse(text, unused)) {
-            if (now->Size() > kMaxItems) {
-                return fail("it " + TooMany(now->Size()));
+    if (read.Value().exists) {
+        if (ErrorOr<IniDocument> now = IniDocument::Parse(read.Value().text)) {
+            if (now.Value().Size() > kMaxItems) {
+                return OfTheProfile(Error::Refused(TooMany(now.Value().Size())));
             }
-            merged = std::move(*now);
+            merged = now.Release();
         } else {
             merged = read_;
             keepAside = true;
@@ -444,25 +464,25 @@ bool IniProfile::Save() {
     }
     merged.ApplyChanges(read_, current_);
     const std::string out = merged.Text();
-    std::string unused;
-    const std::optional<IniDocument> check = IniDocument::Parse(out, unused);
-    if (!check || !check->SameValues(merged)) {
-        return fail("the settings would not read back as they are");
+    const ErrorOr<IniDocument> check = IniDocument::Parse(out);
+    if (!check || !check.Value().SameValues(merged)) {
+        return Error::Failed("the settings would not read back as they are");
     }
-    std::string kept;
+    Saved saved;
     if (keepAside) {
-        if (!KeepAside(target, text, info, kept, why)) {
-            return fail(why);
+        ErrorOr<std::string> kept = KeepAside(target, read.Value());
+        if (!kept) {
+            return kept.GetError();
         }
+        saved.keptAs = kept.Release();
     }
-    if (!ReplaceFile(target, out, outcome == ReadOutcome::kRead ? &info : nullptr, why)) {
-        return fail(why);
-    }
-    if (keepAside) {
-        std::cerr << "warning: the unreadable profile was kept as " << kept << "\n";
+    if (ErrorOr<void> written =
+            ReplaceFile(target, out, read.Value().exists ? &read.Value().info : nullptr);
+        !written) {
+        return written.GetError();
     }
     read_ = merged;
     current_ = std::move(merged);
-    loadFailed_ = false;
-    return true;
+    loadError_.reset();
+    return saved;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/Error.h"
 #include "platform/IniDocument.h"
 
 class IniProfile {
@@ -13,18 +14,25 @@ class IniProfile {
     // Nor has one this many sections and entries; lookups are linear.
     static constexpr size_t kMaxItems = 10000;
 
+    // What a save did besides writing the file.
+    struct Saved {
+        // Where a file that was no INI text was kept aside, if one was.
+        std::optional<std::string> keptAs;
+    };
+
     // Reads the file. A missing file is an empty profile. A file that is no
-    // INI text loads as empty with a warning and is kept aside as
+    // INI text loads as empty (see LoadError) and is kept aside as
     // "<file>.bad" (then ".bad.1", ...) by the next save. A path that cannot
-    // hold a profile at all (see Problem) is neither read nor ever written.
+    // hold a profile at all (see Check) is neither read nor ever written.
     explicit IniProfile(std::string path);
     IniProfile(const IniProfile&) = delete;
     IniProfile& operator=(const IniProfile&) = delete;
 
     // Why path cannot hold a profile: not a regular file, too large, not
-    // readable, read-only, or in a folder that cannot be written. Empty when
-    // it can. Opens nothing but a regular file, and changes nothing.
-    static std::string Problem(const std::string& path);
+    // readable, read-only, or in a folder that cannot be written, told as
+    // what the path "is" or "cannot". Opens nothing but a regular file, and
+    // changes nothing.
+    static ErrorOr<void> Check(const std::string& path);
 
     std::optional<std::string> Get(const std::string& section, const std::string& entry) const;
     // False when the names or the value could not be read back as given.
@@ -39,19 +47,23 @@ class IniProfile {
     // Writes what this program changed since it read the file (or last
     // saved) into the file as it is now, under a lock shared with other
     // programs saving it: a unique temporary file beside it, synced, then
-    // renamed over it. Links are written through, permissions kept. True
-    // only when the changes are on disk.
-    bool Save();
+    // renamed over it. Links are written through, permissions kept. An
+    // error unless the changes are on disk.
+    ErrorOr<Saved> Save();
 
     const std::string& Path() const { return path_; }
-    bool LoadFailed() const { return loadFailed_; }
-    // Non-empty when the path cannot hold a profile: it is left untouched.
-    const std::string& Refusal() const { return refusal_; }
+    // Why the file's settings were not read, when it was no INI text.
+    const std::optional<Error>& LoadError() const { return loadError_; }
+    // Why the path cannot hold a profile: it is then left untouched.
+    const std::optional<Error>& Refusal() const { return refusal_; }
 
   private:
+    ErrorOr<Saved> Write();
+    ErrorOr<Saved> WriteUnderLock(const std::string& target);
+
     std::string path_;
-    std::string refusal_;
-    bool loadFailed_ = false;
+    std::optional<Error> refusal_;
+    std::optional<Error> loadError_;
     IniDocument read_;  // as last read or saved: what changes are measured against
     IniDocument current_;
 };

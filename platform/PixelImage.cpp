@@ -1,20 +1,10 @@
 #include "platform/PixelImage.h"
 
 #include <algorithm>
-#include <memory>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wall"
-#pragma GCC diagnostic ignored "-Wextra"
-#include <cairo.h>
-#pragma GCC diagnostic pop
+#include "platform/CairoHandles.h"
 
 namespace {
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
 // Index of the source pixel whose span holds the centre of destination pixel i.
 int NearestSource(int i, int sourceStart, int sourceLength, int destinationLength) {
@@ -70,7 +60,8 @@ bool SavePng(const PixelImage& image, const std::string& path) {
         return false;
     }
     // RGB24 ignores the top byte, as the screen does.
-    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height));
+    CairoSurfacePtr surface(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return false;
     }

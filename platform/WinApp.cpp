@@ -97,23 +97,27 @@ HKEY CWinApp::GetAppRegistryKey() {
     return new HKEY__{profile_.get(), std::string()};
 }
 
-bool CWinApp::SaveProfile() {
-    return profile_->Save();
+ErrorOr<CWinApp::ProfileSaved> CWinApp::SaveProfile() {
+    ErrorOr<IniProfile::Saved> saved = profile_->Save();
+    if (!saved) {
+        return saved.GetError();
+    }
+    return ProfileSaved{saved.Value().keptAs};
 }
 
 const std::string& CWinApp::ProfilePath() const {
     return profile_->Path();
 }
 
-bool CWinApp::ProfileLoadFailed() const {
-    return profile_->LoadFailed();
+const std::optional<Error>& CWinApp::ProfileLoadError() const {
+    return profile_->LoadError();
 }
 
-std::string CWinApp::ProfileFileProblem(const std::string& path) {
-    return IniProfile::Problem(path);
+ErrorOr<void> CWinApp::CheckProfileFile(const std::string& path) {
+    return IniProfile::Check(path);
 }
 
-const std::string& CWinApp::ProfileProblem() const {
+const std::optional<Error>& CWinApp::ProfileRefusal() const {
     return profile_->Refusal();
 }
 

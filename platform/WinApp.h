@@ -6,8 +6,10 @@
 // "ModuleData\PlotrexData" is one section and nested keys are sections whose
 // names continue the parent's after a backslash.
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/Error.h"
 #include "platform/WinTypes.h"
 
 class IniProfile;
@@ -15,10 +17,16 @@ class CWnd;
 
 class CWinApp {
   public:
+    // What a save did besides writing the file: where a file that was no
+    // INI text was kept aside, if one was.
+    struct ProfileSaved {
+        std::optional<std::string> keptAs;
+    };
+
     // Opens the profile file (which need not exist yet) and becomes the
     // current application object. A file that is not INI text loads as
-    // empty, with a warning on standard error, and is kept aside by the next
-    // save. A path that cannot hold a profile (ProfileProblem) is left alone.
+    // empty (ProfileLoadError says why) and is kept aside by the next save.
+    // A path that cannot hold a profile (ProfileRefusal) is left alone.
     explicit CWinApp(const std::string& profilePath);
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
@@ -40,17 +48,19 @@ class CWinApp {
 
     // Writes what changed in the profile into its file, merged with what
     // another program saved meanwhile: a temporary file renamed over the old
-    // one, so that a failure never loses the previous profile.
-    bool SaveProfile();
+    // one, so that a failure never loses the previous profile. The error
+    // names the profile ("profile ... not saved: ...").
+    ErrorOr<ProfileSaved> SaveProfile();
     const std::string& ProfilePath() const;
-    // True when the file existed but was not INI text.
-    bool ProfileLoadFailed() const;
+    // Set when the file existed but was not INI text: the whole warning.
+    const std::optional<Error>& ProfileLoadError() const;
     // Why a path cannot hold a profile (not a regular file, too large,
-    // unreadable, read-only), empty when it can. Changes nothing.
-    static std::string ProfileFileProblem(const std::string& path);
-    // Non-empty when the profile's path could not be used: nothing was read
-    // from it and saving will not touch it.
-    const std::string& ProfileProblem() const;
+    // unreadable, read-only), as what the path "is" or "cannot". Changes
+    // nothing.
+    static ErrorOr<void> CheckProfileFile(const std::string& path);
+    // Set when the profile's path could not be used: nothing was read from
+    // it and saving will not touch it. Told as CheckProfileFile tells it.
+    const std::optional<Error>& ProfileRefusal() const;
 
     IniProfile& Profile() { return *profile_; }
 

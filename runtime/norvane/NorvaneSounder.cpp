@@ -1,9 +1,10 @@
 #include "runtime/norvane/NorvaneSounder.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
-#include <limits>
+#include <optional>
 
 #include "runtime/norvane/NorvaneModeEncoder.h"
 #include "runtime/norvane/PropertyRecord.h"
@@ -17,137 +18,17 @@ constexpr double kSoundSpeed = 1500.0;
 // and the fastest it pings in shallow water.
 constexpr double kProcessingSeconds = 0.03;
 constexpr double kShortestInterval = 0.05;
-// A longer gap in the ship's time is a sounder that was off: it starts again
-// at the new time instead of making up every ping.
-constexpr double kLongestCatchUpSeconds = 600.0;
-constexpr std::size_t kMostEnvironments = 100000;
-constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
-constexpr double kFractionOne = 2097152.0;  // 2^21
-constexpr uint32_t kMostSamples = 1024;
-// Recorded sweeps waiting for their time: far more than a host hands ahead.
-constexpr std::size_t kMostRecorded = 100000;
 
 thread_local const void* tCurrentPing = nullptr;
-
-ZXNorvaneEnvironment DefaultEnvironment(double time) {
-    return {time, 60.0, 0.5, 4.0};
-}
 
 ZXNorvaneOptions DefaultOptions() {
     return {1, 1, 0.0, 0};
 }
 
-// One channel of one ping as it goes out.
-struct ChannelPlan {
-    uint16_t channel = 0;
-    int set = 0;
-    SweepWindow window;
-    uint32_t startTenths = 0;
-    uint32_t spanTenths = 0;
-    uint32_t stepFixed = 0;
-    bool blank = false;  // no bottom to place the window on: nothing heard
-};
-
-ChannelPlan MakePlan(uint16_t channel, bool lowFrequency, int unit, double topTenths,
-                     uint32_t spanTenths) {
-    ChannelPlan plan;
-    plan.channel = channel;
-    plan.set = lowFrequency ? 1 : 0;
-    plan.spanTenths = std::max<uint32_t>(spanTenths, 1);
-    plan.startTenths = static_cast<uint32_t>(std::max(0.0, std::round(topTenths)));
-    const double metresPerTenth = 0.1 * MetresPerUnit(unit);
-    const uint32_t count = SamplesPerSweep(unit);
-    plan.stepFixed = static_cast<uint32_t>(std::lround(plan.spanTenths * kFractionOne / count));
-    plan.window.lowFrequency = lowFrequency;
-    plan.window.count = count;
-    plan.window.topMetres = topTenths * metresPerTenth;
-    plan.window.stepMetres = plan.stepFixed / kFractionOne * metresPerTenth;
-    return plan;
-}
-
-ChannelPlan MainPlan(const SounderSettings& settings) {
-    const bool low = settings.frequencyMode == 3 || settings.frequencyMode == 4;
-    return MakePlan(0, low, settings.unit, settings.shift[0] * 10.0,
-                    static_cast<uint32_t>(settings.range[0]) * 10);
-}
-
-// The second channel: LF over its own range in dual frequency, else a zoom
-// window on the main frequency; none for a single pane.
-std::optional<ChannelPlan> SecondPlan(const SounderSettings& settings,
-                                      std::optional<double> bottom) {
-    const int16_t frequency = settings.frequencyMode;
-    const int16_t zoom = settings.zoomMode;
-    if ((frequency == 1 || frequency == 3) && zoom == 1) {
-        return std::nullopt;
-    }
-    const int unit = settings.unit;
-    const double metres = MetresPerUnit(unit);
-    if (frequency == 5 && zoom == 1) {
-        return MakePlan(1, true, unit, settings.shift[1] * 10.0,
-                        static_cast<uint32_t>(settings.range[1]) * 10);
-    }
-    const bool low = frequency >= 3;
-    const double spanMetres = std::min(settings.zoomSpanMetres, settings.range[1] * metres);
-    const uint32_t spanTenths =
-        static_cast<uint32_t>(std::max(1L, std::lround(spanMetres / metres * 10.0)));
-    const double span = spanTenths * 0.1 * metres;
-    // Windows the reader places itself (bottom lock, discrimination) follow
-    // the depth as reported; the others start on a whole unit.
-    const auto wholeUnits = [&](double topMetres) {
-        return std::max(0.0, std::floor(topMetres / metres)) * 10.0;
-    };
-    if (zoom == 3) {
-        return MakePlan(1, low, unit, wholeUnits(settings.markerDepthMetres - span / 2.0),
-                        spanTenths);
-    }
-    if (!bottom) {
-        ChannelPlan plan = MakePlan(1, low, unit, 0.0, spanTenths);
-        plan.blank = true;
-        return plan;
-    }
-    const double d = *bottom;
-    if (zoom == 2) {
-        return MakePlan(1, low, unit, wholeUnits(d - 0.75 * span), spanTenths);
-    }
-    const double top = zoom == 1 ? d - span : d - span / 2.0;
-    return MakePlan(1, low, unit, top / metres * 10.0, spanTenths);
-}
-
-ZXRawSweep RawSweep(const ChannelPlan& plan) {
-    ZXRawSweep sweep{};
-    sweep.channel = plan.channel;
-    sweep.sampleCount = plan.window.count;
-    sweep.sampleStep = plan.stepFixed;
-    sweep.startDepth = plan.startTenths;
-    sweep.furtherDepth = plan.startTenths + plan.spanTenths;
-    return sweep;
-}
-
-// A recorded sweep as the sounder's record: the window in tenths of the unit,
-// and the step such that a reader, who measures the window as a tenth of the
-// count in the unit truncated to whole metres times the step, finds its span.
-ZXRawSweep RecordedRawSweep(uint16_t channel, int unit, double top, double bottom, uint32_t count) {
-    const double metres = MetresPerUnit(unit);
-    ZXRawSweep sweep{};
-    sweep.channel = channel;
-    sweep.sampleCount = count;
-    sweep.startDepth = static_cast<uint32_t>(std::max(0.0, std::round(top / metres * 10.0)));
-    const uint32_t spanTenths = static_cast<uint32_t>(
-        std::max(1.0, std::round((bottom - std::max(top, 0.0)) / metres * 10.0)));
-    const double countRead = std::trunc(count * 0.1 * metres);
-    const double step = countRead >= 1.0 ? spanTenths * 0.1 * metres * kFractionOne / countRead
-                                         : spanTenths * kFractionOne / count;
-    sweep.sampleStep = static_cast<uint32_t>(std::min(std::round(step), 4294967295.0));
-    sweep.furtherDepth = sweep.startDepth + spanTenths;
-    return sweep;
-}
-
 }  // namespace
 
 NorvaneSounder::NorvaneSounder()
-    : settings_(SounderSettings::Defaults()),
-      options_(DefaultOptions()),
-      wallOrigin_(std::chrono::steady_clock::now()) {
+    : settings_(SounderSettings::Defaults()), options_(DefaultOptions()) {
     thread_ = std::thread(&NorvaneSounder::Run, this);
 }
 
@@ -166,50 +47,19 @@ const NorvaneSounder::PingRecord* NorvaneSounder::CurrentPing() const {
 }
 
 int32_t NorvaneSounder::RegisterSweepCallback(ZXSweepCallback callback) {
-    if (callback == nullptr) {
-        return 0;
-    }
-    std::lock_guard lock(callbackMutex_);
-    if (std::find(sweepCallbacks_.begin(), sweepCallbacks_.end(), callback) ==
-        sweepCallbacks_.end()) {
-        sweepCallbacks_.push_back(callback);
-    }
-    hasSweepListeners_.store(true);
-    return 1;
+    return listeners_.AddSweep(callback);
 }
 
 int32_t NorvaneSounder::RegisterEventCallback(ZXEventCallback callback) {
-    if (callback == nullptr) {
-        return 0;
-    }
-    std::lock_guard lock(callbackMutex_);
-    if (std::find(eventCallbacks_.begin(), eventCallbacks_.end(), callback) ==
-        eventCallbacks_.end()) {
-        eventCallbacks_.push_back(callback);
-    }
-    return 1;
+    return listeners_.AddEvent(callback);
 }
 
 int32_t NorvaneSounder::UnregisterSweepCallback(ZXSweepCallback callback) {
-    // Waits for a sweep being handed over: afterwards the callback is gone.
-    std::lock_guard lock(callbackMutex_);
-    const auto found = std::find(sweepCallbacks_.begin(), sweepCallbacks_.end(), callback);
-    if (found == sweepCallbacks_.end()) {
-        return 0;
-    }
-    sweepCallbacks_.erase(found);
-    hasSweepListeners_.store(!sweepCallbacks_.empty());
-    return 1;
+    return listeners_.RemoveSweep(callback);
 }
 
 int32_t NorvaneSounder::UnregisterEventCallback(ZXEventCallback callback) {
-    std::lock_guard lock(callbackMutex_);
-    const auto found = std::find(eventCallbacks_.begin(), eventCallbacks_.end(), callback);
-    if (found == eventCallbacks_.end()) {
-        return 0;
-    }
-    eventCallbacks_.erase(found);
-    return 1;
+    return listeners_.RemoveEvent(callback);
 }
 
 int32_t NorvaneSounder::GetModes(int16_t* frequencyMode, int16_t* zoomMode) {
@@ -283,7 +133,7 @@ int32_t NorvaneSounder::GetReferenceDepth(int32_t* reserved, int32_t* depth, int
     if (reserved != nullptr) {
         *reserved = 0;
     }
-    Reference reference;
+    ReferenceDepth reference;
     if (const PingRecord* ping = CurrentPing()) {
         reference = ping->reference;
     } else {
@@ -355,71 +205,26 @@ int32_t NorvaneSounder::SetProperties(OGRFeature* feature, int32_t set, int32_t 
     return 1;
 }
 
-bool NorvaneSounder::Clean(const ZXNorvaneEnvironment& given, ZXNorvaneEnvironment& environment) {
-    if (!std::isfinite(given.shipTimeSeconds)) {
-        return false;
-    }
-    environment = given;
-    if (!std::isfinite(environment.depthMetres) || !(environment.depthMetres > 0.0)) {
-        environment.depthMetres = 0.0;
-    }
-    environment.hardness =
-        std::isfinite(environment.hardness) ? std::clamp(environment.hardness, 0.0, 1.0) : 0.5;
-    if (!std::isfinite(environment.speedKnots)) {
-        environment.speedKnots = 0.0;
-    }
-    return true;
-}
-
-void NorvaneSounder::AddEnvironmentLocked(const ZXNorvaneEnvironment& environment) {
-    while (!environments_.empty() &&
-           environments_.back().shipTimeSeconds >= environment.shipTimeSeconds) {
-        environments_.pop_back();
-    }
-    environments_.push_back(environment);
-    while (environments_.size() >= 2 && (environments_[1].shipTimeSeconds <= nextPing_ ||
-                                         environments_.size() > kMostEnvironments)) {
-        environments_.pop_front();
-    }
-}
-
-void NorvaneSounder::SetShipTimeLocked(double time) {
-    if (!timeline_ || time < hostTime_) {
-        // The host's clock takes over, or a new timeline begins.
-        hostClock_ = true;
-        timeline_ = true;
-        nextPing_ = time;
-        pinged_ = false;
-    } else if (time - nextPing_ > kLongestCatchUpSeconds) {
-        nextPing_ = time;
-    }
-    hostTime_ = time;
-}
-
 int32_t NorvaneSounder::SetEnvironment(const ZXNorvaneEnvironment& given) {
-    ZXNorvaneEnvironment environment;
-    if (!Clean(given, environment)) {
+    const std::optional<ZXNorvaneEnvironment> environment = ShipTimeline::Clean(given);
+    if (!environment) {
         return 0;
     }
     {
         std::lock_guard lock(mutex_);
-        if (!timeline_ || environment.shipTimeSeconds < hostTime_) {
-            environments_.clear();
-        }
-        SetShipTimeLocked(environment.shipTimeSeconds);
-        AddEnvironmentLocked(environment);
+        timeline_.SetEnvironment(*environment);
     }
     wake_.notify_all();
     return 1;
 }
 
 int32_t NorvaneSounder::ForecastEnvironment(const ZXNorvaneEnvironment& given) {
-    ZXNorvaneEnvironment environment;
-    if (!Clean(given, environment)) {
+    const std::optional<ZXNorvaneEnvironment> environment = ShipTimeline::Clean(given);
+    if (!environment) {
         return 0;
     }
     std::lock_guard lock(mutex_);
-    AddEnvironmentLocked(environment);
+    timeline_.Forecast(*environment);
     return 1;
 }
 
@@ -429,7 +234,7 @@ int32_t NorvaneSounder::SetShipTime(double time) {
     }
     {
         std::lock_guard lock(mutex_);
-        SetShipTimeLocked(time);
+        timeline_.SetTime(time);
     }
     wake_.notify_all();
     return 1;
@@ -446,23 +251,12 @@ void NorvaneSounder::Reset(const ZXNorvaneOptions& options) {
             !std::isfinite(options_.fixedIntervalSeconds)) {
             options_.fixedIntervalSeconds = 0.0;
         }
-        environments_.clear();
-        hostClock_ = options_.shipClock != 0;
-        timeline_ = false;
-        hostTime_ = 0.0;
-        wallOrigin_ = std::chrono::steady_clock::now();
-        nextPing_ = 0.0;
-        lastPing_ = 0.0;
-        pinged_ = false;
-        pingCount_ = 0;
-        distance_ = 0.0;
-        detector_.Reset();
-        lowDetector_.Reset();
+        timeline_.Reset(options_.shipClock != 0);
+        simulator_.Reset();
+        autoRange_.Reset();
         reference_ = {};
-        lostPings_ = 0;
         statistics_ = {};
-        playback_ = false;
-        recorded_.clear();
+        playback_.Switch(false);
     }
     wake_.notify_all();
 }
@@ -504,36 +298,6 @@ ZXNorvaneStatistics NorvaneSounder::Statistics() {
     return statistics_;
 }
 
-double NorvaneSounder::ClockLocked() const {
-    if (hostClock_) {
-        return timeline_ ? hostTime_ : -std::numeric_limits<double>::infinity();
-    }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallOrigin_).count();
-}
-
-ZXNorvaneEnvironment NorvaneSounder::EnvironmentAtLocked(double time) {
-    if (environments_.empty()) {
-        return DefaultEnvironment(time);
-    }
-    while (environments_.size() >= 2 && environments_[1].shipTimeSeconds <= time) {
-        environments_.pop_front();
-    }
-    ZXNorvaneEnvironment at = environments_.front();
-    if (environments_.size() >= 2 && time > at.shipTimeSeconds) {
-        const ZXNorvaneEnvironment& next = environments_[1];
-        const double w = (time - at.shipTimeSeconds) / (next.shipTimeSeconds - at.shipTimeSeconds);
-        if (at.depthMetres > 0.0 && next.depthMetres > 0.0) {
-            at.depthMetres += w * (next.depthMetres - at.depthMetres);
-        } else if (w >= 0.5) {
-            at.depthMetres = next.depthMetres;
-        }
-        at.hardness += w * (next.hardness - at.hardness);
-        at.speedKnots += w * (next.speedKnots - at.speedKnots);
-    }
-    at.shipTimeSeconds = time;
-    return at;
-}
-
 double NorvaneSounder::IntervalLocked() const {
     if (options_.fixedIntervalSeconds > 0.0) {
         return options_.fixedIntervalSeconds;
@@ -550,38 +314,6 @@ double NorvaneSounder::IntervalLocked() const {
     return std::max(kShortestInterval, 2.0 * deepest / kSoundSpeed + kProcessingSeconds);
 }
 
-std::optional<int> NorvaneSounder::AutoRangeLocked(const std::optional<double>& depthMetres) {
-    if (!settings_.autoRange || settings_.shift[0] != 0) {
-        return std::nullopt;
-    }
-    const auto& table = RangeTable(settings_.unit);
-    const double metres = MetresPerUnit(settings_.unit);
-    int index = 0;
-    while (index < kRangeCount - 1 && table[index] < settings_.range[0]) {
-        ++index;
-    }
-    int target = index;
-    if (depthMetres) {
-        lostPings_ = 0;
-        const double d = *depthMetres;
-        if (d > 0.9 * table[index] * metres || (index > 0 && d < 0.6 * table[index - 1] * metres)) {
-            target = 0;
-            while (target < kRangeCount - 1 && table[target] * metres * 0.75 < d) {
-                ++target;
-            }
-        }
-    } else if (++lostPings_ >= 3) {
-        // Search deeper for a floor that went out of sight.
-        lostPings_ = 0;
-        target = std::min(index + 1, kRangeCount - 1);
-    }
-    if (target == index && table[index] == settings_.range[0]) {
-        return std::nullopt;
-    }
-    settings_.range = {table[target], table[target]};
-    return target;
-}
-
 void NorvaneSounder::Run() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
@@ -592,15 +324,13 @@ void NorvaneSounder::Run() {
             continue;
         }
         idle_.notify_all();
-        if (!options_.threaded || hostClock_) {
+        if (!options_.threaded || timeline_.OnShipClock()) {
             wake_.wait(lock);
-        } else if (playback_) {
+        } else if (playback_.Playing()) {
             // A recording on the wall clock: its next sweep is looked at often.
             wake_.wait_for(lock, std::chrono::milliseconds(20));
         } else {
-            wake_.wait_until(
-                lock, wallOrigin_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                        std::chrono::duration<double>(nextPing_)));
+            wake_.wait_until(lock, timeline_.NextPingOnWallClock());
         }
     }
 }
@@ -612,83 +342,23 @@ bool NorvaneSounder::Ping(bool onlyWhenDue, int32_t* sweeps) {
     uint32_t seed = 1;
     {
         std::lock_guard lock(mutex_);
-        const double clock = ClockLocked();
-        if (onlyWhenDue && nextPing_ > clock) {
+        const double clock = timeline_.Now();
+        if (onlyWhenDue && timeline_.NextPing() > clock) {
             return false;
         }
-        if (!hostClock_ && onlyWhenDue) {
-            if (!hasSweepListeners_.load()) {
-                // Nobody listens to a sounder on the wall clock: let the
-                // pings go by.
-                nextPing_ = clock + IntervalLocked();
-                return true;
-            }
+        if (!timeline_.OnShipClock() && onlyWhenDue && !listeners_.AnyoneListens()) {
+            // Nobody listens to a sounder on the wall clock: let the pings go by.
+            timeline_.SetNextPing(clock + IntervalLocked());
+            return true;
         }
-        const double time = nextPing_;
-        const ZXNorvaneEnvironment environment = EnvironmentAtLocked(time);
-        if (pinged_) {
-            distance_ += std::max(environment.speedKnots, 0.0) * kMetresPerSecondPerKnot *
-                         (time - lastPing_);
-        }
-        scene.ping = pingCount_;
-        scene.time = time;
-        scene.distance = distance_;
-        scene.depth = environment.depthMetres;
-        scene.hardness = environment.hardness;
-        scene.speedKnots = environment.speedKnots;
+        scene = timeline_.TakePing(IntervalLocked());
         record.settings = settings_;
         seed = options_.seed;
-        lastPing_ = time;
-        pinged_ = true;
-        ++pingCount_;
-        nextPing_ = time + IntervalLocked();
         pinging_ = true;
     }
 
-    const EchoModel model(seed);
-    const SounderSettings& settings = record.settings;
-    const double metres = MetresPerUnit(settings.unit);
-    std::vector<ChannelPlan> plans{MainPlan(settings)};
-    std::vector<std::vector<uint8_t>> levels(2);
-    Echo echo;
-    model.Render(scene, plans[0].window, settings.sets[plans[0].set], echo);
-    levels[0].resize(plans[0].window.count);
-    EchoModel::Quantize(echo, plans[0].window, settings.sets[plans[0].set], levels[0].data());
-    std::optional<double> bottom = detector_.Detect(echo, plans[0].window);
-    std::optional<ChannelPlan> second;
-    if (settings.frequencyMode == 5 && settings.zoomMode == 1) {
-        // Dual frequency: LF over its own range, and its bottom when HF
-        // has lost it in deep water.
-        second = SecondPlan(settings, std::nullopt);
-        model.Render(scene, second->window, settings.sets[second->set], echo);
-        levels[1].resize(second->window.count);
-        EchoModel::Quantize(echo, second->window, settings.sets[second->set], levels[1].data());
-        const std::optional<double> lowBottom = lowDetector_.Detect(echo, second->window);
-        if (!bottom) {
-            bottom = lowBottom;
-        }
-    }
-    if (bottom) {
-        record.reference.tenths = static_cast<int32_t>(std::lround(*bottom / metres * 10.0));
-        record.reference.valid = true;
-        // Windows that ride on the bottom follow the depth as reported.
-        bottom = record.reference.tenths * 0.1 * metres;
-    }
-    if (!second) {
-        second = SecondPlan(settings, bottom);
-        if (second) {
-            levels[1].assign(second->window.count, 0);
-            if (!second->blank) {
-                model.Render(scene, second->window, settings.sets[second->set], echo);
-                EchoModel::Quantize(echo, second->window, settings.sets[second->set],
-                                    levels[1].data());
-            }
-        }
-    }
-    if (second) {
-        plans.push_back(*second);
-    }
-
+    PingSimulator::Ping ping = simulator_.Make(scene, record.settings, seed);
+    record.reference = ping.reference;
     bool rangeStepped = false;
     {
         std::lock_guard lock(mutex_);
@@ -697,22 +367,9 @@ bool NorvaneSounder::Ping(bool onlyWhenDue, int32_t* sweeps) {
         statistics_.lastPingSeconds = scene.time;
         statistics_.referenceDepth = reference_.tenths;
         statistics_.referenceValid = reference_.valid ? 1 : 0;
-        rangeStepped = AutoRangeLocked(bottom).has_value();
+        rangeStepped = autoRange_.Follow(settings_, ping.bottom).has_value();
     }
-
-    std::vector<Outgoing> outgoing;
-    for (const ChannelPlan& plan : plans) {
-        outgoing.push_back({RawSweep(plan), std::move(levels[plan.channel])});
-    }
-    HandOver(record, outgoing);
-    {
-        std::lock_guard lock(mutex_);
-        pinging_ = false;
-    }
-    idle_.notify_all();
-    if (sweeps != nullptr) {
-        *sweeps += static_cast<int32_t>(plans.size());
-    }
+    Deliver(record, ping.sweeps, sweeps);
     if (rangeStepped) {
         RaiseEvent(kZXNorvaneAutoRangeChanged);
     }
@@ -724,32 +381,18 @@ void NorvaneSounder::RaiseEvent(int16_t code) {
         std::lock_guard lock(mutex_);
         ++statistics_.events;
     }
-    std::lock_guard callbacks(callbackMutex_);
-    const std::vector<ZXEventCallback> listeners = eventCallbacks_;
-    for (ZXEventCallback callback : listeners) {
-        if (std::find(eventCallbacks_.begin(), eventCallbacks_.end(), callback) !=
-            eventCallbacks_.end()) {
-            callback(code);
-        }
-    }
+    listeners_.Raise(code);
 }
 
-}  // namespace norvane
-
-namespace norvane {
-
 bool NorvaneSounder::DueLocked() const {
-    if (playback_) {
-        return !recorded_.empty() && recorded_.front().time <= ClockLocked();
-    }
-    return nextPing_ <= ClockLocked();
+    return playback_.Playing() ? playback_.Due(timeline_.Now()) : timeline_.PingDue();
 }
 
 bool NorvaneSounder::Step(bool onlyWhenDue, int32_t* sweeps) {
     bool playing = false;
     {
         std::lock_guard lock(mutex_);
-        playing = playback_;
+        playing = playback_.Playing();
     }
     return playing ? Play(onlyWhenDue, sweeps) : Ping(onlyWhenDue, sweeps);
 }
@@ -757,38 +400,24 @@ bool NorvaneSounder::Step(bool onlyWhenDue, int32_t* sweeps) {
 int32_t NorvaneSounder::SetPlayback(bool on) {
     {
         std::lock_guard lock(mutex_);
-        playback_ = on;
-        recorded_.clear();
+        playback_.Switch(on);
     }
     wake_.notify_all();
     return 1;
 }
 
 int32_t NorvaneSounder::PlaySweep(const ZXNorvaneRecordedSweep& given) {
-    const bool sound = given.levels != nullptr && given.count >= 1 && given.count <= kMostSamples &&
-                       std::isfinite(given.shipTimeSeconds) && std::isfinite(given.topMetres) &&
-                       std::isfinite(given.bottomMetres) &&
-                       given.bottomMetres > std::max(given.topMetres, 0.0);
     {
         std::lock_guard lock(mutex_);
-        if (!playback_) {
-            return 0;
+        switch (playback_.Queue(given)) {
+            case RecordedPlayback::Queued::kNotPlaying:
+                return 0;
+            case RecordedPlayback::Queued::kRefused:
+                ++statistics_.playRefused;
+                return 0;
+            case RecordedPlayback::Queued::kTaken:
+                break;
         }
-        if (!sound || recorded_.size() >= kMostRecorded) {
-            ++statistics_.playRefused;
-            return 0;
-        }
-        Recorded recorded;
-        recorded.time = given.shipTimeSeconds;
-        recorded.lowFrequency = given.lowFrequency != 0;
-        recorded.top = given.topMetres;
-        recorded.bottom = given.bottomMetres;
-        recorded.depth = std::isfinite(given.depthMetres) ? given.depthMetres : 0.0;
-        recorded.levels.assign(given.levels, given.levels + given.count);
-        for (uint8_t& level : recorded.levels) {
-            level = std::min<uint8_t>(level, 15);
-        }
-        recorded_.push_back(std::move(recorded));
     }
     wake_.notify_all();
     return 1;
@@ -797,99 +426,43 @@ int32_t NorvaneSounder::PlaySweep(const ZXNorvaneRecordedSweep& given) {
 bool NorvaneSounder::Play(bool onlyWhenDue, int32_t* sweeps) {
     std::lock_guard pingLock(pingMutex_);
     PingRecord record{this, {}, {}};
-    Recorded recorded;
+    std::optional<RecordedPlayback::Sweep> recorded;
     {
         std::lock_guard lock(mutex_);
-        if (!playback_ || recorded_.empty() ||
-            (onlyWhenDue && recorded_.front().time > ClockLocked())) {
+        recorded = playback_.Take(onlyWhenDue, timeline_.Now());
+        if (!recorded) {
             return false;
         }
-        recorded = std::move(recorded_.front());
-        recorded_.pop_front();
         record.settings = settings_;
-        // The recording's own bottom is the reference depth.
-        if (recorded.depth > 0.0) {
-            const double metres = MetresPerUnit(settings_.unit);
-            record.reference.tenths =
-                static_cast<int32_t>(std::lround(std::min(recorded.depth, 1.0e6) / metres * 10.0));
-            record.reference.valid = true;
-        }
+        record.reference = RecordedPlayback::ReferenceOf(*recorded, settings_);
         reference_ = record.reference;
         ++statistics_.played;
-        statistics_.lastPingSeconds = recorded.time;
+        statistics_.lastPingSeconds = recorded->time;
         statistics_.referenceDepth = reference_.tenths;
         statistics_.referenceValid = reference_.valid ? 1 : 0;
         pinging_ = true;
     }
-
-    const SounderSettings& settings = record.settings;
-    const int unit = settings.unit;
-    const auto count = static_cast<uint32_t>(recorded.levels.size());
-    std::vector<Outgoing> outgoing;
-    if (settings.frequencyMode == 5) {
-        // Both frequencies, each on its own channel.
-        outgoing.push_back({RecordedRawSweep(recorded.lowFrequency ? 1 : 0, unit, recorded.top,
-                                             recorded.bottom, count),
-                            recorded.levels});
-    } else if (recorded.lowFrequency ==
-               (settings.frequencyMode == 3 || settings.frequencyMode == 4)) {
-        // The frequency shown, and the zoom pane carved out of it.
-        std::optional<double> bottom;
-        if (record.reference.valid) {
-            bottom = record.reference.tenths * 0.1 * MetresPerUnit(unit);
-        }
-        if (const std::optional<ChannelPlan> zoom = SecondPlan(settings, bottom)) {
-            std::vector<uint8_t> samples(zoom->window.count, 0);
-            const double step = (recorded.bottom - recorded.top) / count;
-            for (uint32_t i = 0; !zoom->blank && i < zoom->window.count; ++i) {
-                const double depth = zoom->window.topMetres + (i + 0.5) * zoom->window.stepMetres;
-                const double at = std::floor((depth - recorded.top) / step);
-                if (at >= 0.0 && at < count) {
-                    samples[i] = recorded.levels[static_cast<std::size_t>(at)];
-                }
-            }
-            outgoing.push_back({RawSweep(*zoom), std::move(samples)});
-        }
-        outgoing.insert(outgoing.begin(),
-                        Outgoing{RecordedRawSweep(0, unit, recorded.top, recorded.bottom, count),
-                                 std::move(recorded.levels)});
-    }
-    HandOver(record, outgoing);
-    {
-        std::lock_guard lock(mutex_);
-        pinging_ = false;
-    }
-    idle_.notify_all();
-    if (sweeps != nullptr) {
-        *sweeps += static_cast<int32_t>(outgoing.size());
-    }
+    const std::vector<OutgoingSweep> outgoing =
+        RecordedPlayback::SweepsOf(std::move(*recorded), record.settings, record.reference);
+    Deliver(record, outgoing, sweeps);
     return true;
 }
 
-void NorvaneSounder::HandOver(const PingRecord& record, std::vector<Outgoing>& outgoing) {
-    int32_t delivered[2] = {0, 0};
+void NorvaneSounder::Deliver(const PingRecord& record, const std::vector<OutgoingSweep>& sweeps,
+                             int32_t* delivered) {
     tCurrentPing = &record;
-    for (Outgoing& out : outgoing) {
-        std::lock_guard callbacks(callbackMutex_);
-        const std::vector<ZXSweepCallback> listeners = sweepCallbacks_;
-        for (ZXSweepCallback callback : listeners) {
-            // One that went away during an earlier call is not called.
-            if (std::find(sweepCallbacks_.begin(), sweepCallbacks_.end(), callback) ==
-                sweepCallbacks_.end()) {
-                continue;
-            }
-            // Every listener gets its own record: a reader may rewrite it.
-            std::vector<uint8_t> copy = out.samples;
-            ZXRawSweep handed = out.sweep;
-            handed.samples = copy.data();
-            callback(&handed);
-            delivered[out.sweep.channel] = 1;
-        }
-    }
+    const std::array<bool, 2> reached = listeners_.HandOver(sweeps);
     tCurrentPing = nullptr;
-    std::lock_guard lock(mutex_);
-    statistics_.sweeps[0] += delivered[0];
-    statistics_.sweeps[1] += delivered[1];
+    {
+        std::lock_guard lock(mutex_);
+        statistics_.sweeps[0] += reached[0] ? 1 : 0;
+        statistics_.sweeps[1] += reached[1] ? 1 : 0;
+        pinging_ = false;
+    }
+    idle_.notify_all();
+    if (delivered != nullptr) {
+        *delivered += static_cast<int32_t>(sweeps.size());
+    }
 }
 
 }  // namespace norvane

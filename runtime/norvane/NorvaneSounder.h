@@ -1,23 +1,24 @@
 #pragma once
-// The simulated two-channel sounder. It pings on a thread of its own on the
-// ship's clock (or, for tests, on the caller's thread), hands every sweep to
-// the registered callbacks, detects the bottom and answers the module's
-// queries. Changes of mode, range and properties take effect on the next ping.
-#include <atomic>
-#include <chrono>
+// The simulated two-channel sounder as the library offers it: its settings
+// and commands, and the thread that pings on the ship's clock (or, for
+// tests, the caller's thread), or plays a recording instead, and hands every
+// sweep to the registered callbacks. Changes of mode, range and properties
+// take effect on the next ping.
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
 
 #include "hostfamily/ZXNorvaneApi.h"
 #include "hostfamily/ZXNorvaneControl.h"
-#include "runtime/norvane/BottomDetector.h"
-#include "runtime/norvane/EchoModel.h"
+#include "runtime/norvane/AutoRange.h"
+#include "runtime/norvane/PingSimulator.h"
+#include "runtime/norvane/RecordedPlayback.h"
+#include "runtime/norvane/ShipTimeline.h"
 #include "runtime/norvane/SounderSettings.h"
+#include "runtime/norvane/SweepListeners.h"
+#include "runtime/norvane/SweepPlan.h"
 
 namespace norvane {
 
@@ -55,30 +56,11 @@ class NorvaneSounder final : public ZXSounder {
     int32_t PlaySweep(const ZXNorvaneRecordedSweep& sweep);
 
   private:
-    struct Reference {
-        int32_t tenths = 0;
-        bool valid = false;
-    };
     // What one ping was made with: the callbacks' queries answer from it.
     struct PingRecord {
         const NorvaneSounder* sounder;
         SounderSettings settings;
-        Reference reference;
-    };
-
-    // A recorded sweep waiting for its time.
-    struct Recorded {
-        double time = 0.0;
-        bool lowFrequency = false;
-        double top = 0.0;
-        double bottom = 0.0;
-        double depth = 0.0;
-        std::vector<uint8_t> levels;
-    };
-    // One channel's sweep as it goes out, with its samples.
-    struct Outgoing {
-        ZXRawSweep sweep;
-        std::vector<uint8_t> samples;
+        ReferenceDepth reference;
     };
 
     void Run();
@@ -86,31 +68,22 @@ class NorvaneSounder final : public ZXSounder {
     bool DueLocked() const;
     // One ping, or the next recorded sweep while playing.
     bool Step(bool onlyWhenDue, int32_t* sweeps);
-    // The front recorded sweep at its due time; false when there is none due.
-    bool Play(bool onlyWhenDue, int32_t* sweeps);
-    // Hands the sweeps to every registered callback, as made under record.
-    void HandOver(const PingRecord& record, std::vector<Outgoing>& outgoing);
-    static bool Clean(const ZXNorvaneEnvironment& given, ZXNorvaneEnvironment& environment);
-    void AddEnvironmentLocked(const ZXNorvaneEnvironment& environment);
-    void SetShipTimeLocked(double time);
     // One ping at its due time; false with nothing done when it is not due
     // yet (and due was asked for). Adds the sweeps delivered to *sweeps.
     bool Ping(bool onlyWhenDue, int32_t* sweeps);
-    double ClockLocked() const;
-    ZXNorvaneEnvironment EnvironmentAtLocked(double time);
+    // The front recorded sweep at its due time; false when there is none due.
+    bool Play(bool onlyWhenDue, int32_t* sweeps);
+    // Hands the sweeps over, as made under record, and ends the ping.
+    void Deliver(const PingRecord& record, const std::vector<OutgoingSweep>& sweeps,
+                 int32_t* delivered);
     double IntervalLocked() const;
     void RaiseEvent(int16_t code);
-    void DeliverSweep(const ZXRawSweep& sweep);
-    std::optional<int> AutoRangeLocked(const std::optional<double>& depthMetres);
     const PingRecord* CurrentPing() const;
 
     // Serialises pings (and resets) against each other.
     std::recursive_mutex pingMutex_;
-    // Held while a callback runs, so that unregistering waits for it.
-    std::recursive_mutex callbackMutex_;
-    std::vector<ZXSweepCallback> sweepCallbacks_;
-    std::vector<ZXEventCallback> eventCallbacks_;
-    std::atomic<bool> hasSweepListeners_{false};
+    SweepListeners listeners_;
+    PingSimulator simulator_;  // under pingMutex_
 
     // Everything below is guarded by mutex_.
     std::mutex mutex_;
@@ -118,25 +91,13 @@ class NorvaneSounder final : public ZXSounder {
     std::condition_variable idle_;
     SounderSettings settings_;
     ZXNorvaneOptions options_{};
-    std::deque<ZXNorvaneEnvironment> environments_;
-    bool hostClock_ = false;
-    bool timeline_ = false;  // a ship time was given
-    double hostTime_ = 0.0;
-    std::chrono::steady_clock::time_point wallOrigin_;
-    double nextPing_ = 0.0;
-    double lastPing_ = 0.0;
-    bool pinged_ = false;
+    ShipTimeline timeline_;
     bool pinging_ = false;
-    uint64_t pingCount_ = 0;
-    double distance_ = 0.0;
-    BottomDetector detector_;
-    BottomDetector lowDetector_;  // LF's own in dual frequency
-    Reference reference_;
-    int lostPings_ = 0;
+    AutoRange autoRange_;
+    ReferenceDepth reference_;
     ZXNorvaneStatistics statistics_{};
     bool stopping_ = false;
-    bool playback_ = false;
-    std::deque<Recorded> recorded_;
+    RecordedPlayback playback_;
 
     std::thread thread_;
 };

@@ -42,10 +42,10 @@ void SetEchogramStates(IDirect3DDevice9* device, IDirect3DTexture9* texture, DWO
 }
 
 Image BackBufferImage(IDirect3DDevice9* device) {
-    Ref<IDirect3DSurface9> surface;
+    ComPtr<IDirect3DSurface9> surface;
     D3DSURFACE_DESC desc;
     D3DLOCKED_RECT locked;
-    if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.out()) != D3D_OK ||
+    if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Put()) != D3D_OK ||
         surface->GetDesc(&desc) != D3D_OK || surface->LockRect(&locked, nullptr, 0) != D3D_OK) {
         return Image();
     }
@@ -59,27 +59,27 @@ void D3DTest::SetUp() {
     d3d9sim::ResetLimits();
     window_ = MakeWindow(desktop_, RECT{100, 100, 164, 148});
     ASSERT_NE(window_, nullptr);
-    *d3d_.out() = Direct3DCreate9(D3D_SDK_VERSION);
-    ASSERT_NE(d3d_.get(), nullptr);
+    d3d_ = ComPtr<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
+    ASSERT_NE(d3d_.Get(), nullptr);
 }
 
 void D3DTest::TearDown() {
     d3d9sim::ResetLimits();
 }
 
-IDirect3DDevice9* D3DTest::MakeDevice(UINT width, UINT height) {
+ComPtr<IDirect3DDevice9> D3DTest::MakeDevice(UINT width, UINT height) {
     D3DPRESENT_PARAMETERS p = ModuleParameters(width, height);
-    IDirect3DDevice9* device = nullptr;
+    ComPtr<IDirect3DDevice9> device;
     const HRESULT hr =
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktop_.GetDesktopWindow(), 0x22, &p, &device);
+        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktop_.GetDesktopWindow(), 0x22, &p, device.Put());
     EXPECT_EQ(hr, D3D_OK);
     return device;
 }
 
 HRESULT D3DTest::DrawStrip(IDirect3DDevice9* device, const void* vertices, UINT count) {
-    Ref<IDirect3DVertexBuffer9> buffer;
+    ComPtr<IDirect3DVertexBuffer9> buffer;
     HRESULT hr =
-        device->CreateVertexBuffer(count * 28, 0, 0x144, D3DPOOL_DEFAULT, buffer.out(), nullptr);
+        device->CreateVertexBuffer(count * 28, 0, 0x144, D3DPOOL_DEFAULT, buffer.Put(), nullptr);
     if (FAILED(hr)) {
         return hr;
     }
@@ -87,7 +87,7 @@ HRESULT D3DTest::DrawStrip(IDirect3DDevice9* device, const void* vertices, UINT 
     buffer->Lock(0, 0, &data, 0);
     std::memcpy(data, vertices, count * 28);
     buffer->Unlock();
-    device->SetStreamSource(0, buffer.get(), 0, 28);
+    device->SetStreamSource(0, buffer.Get(), 0, 28);
     hr = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, count - 2);
     device->SetStreamSource(0, nullptr, 0, 0);
     return hr;

@@ -8,33 +8,12 @@
 
 #include "direct3d/D3D9Sim.h"
 #include "direct3d/d3d9.h"
+#include "platform/ComPtr.h"
 #include "platform/HeadlessDesktop.h"
 #include "platform/WinUser.h"
 #include "tests/support/ImageCompare.h"
 
 namespace d3d9test {
-
-// Holds one reference and releases it.
-template <class T>
-class Ref {
-  public:
-    Ref() = default;
-    explicit Ref(T* p) : p_(p) {}
-    ~Ref() { Reset(); }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** out() {
-        Reset();
-        return &p_;
-    }
-    // Releases now; the count that Release reported.
-    ULONG Reset() { return p_ != nullptr ? std::exchange(p_, nullptr)->Release() : 0; }
-
-  private:
-    T* p_ = nullptr;
-};
 
 HWND MakeWindow(Desktop& desktop, RECT rect);
 
@@ -57,13 +36,13 @@ class D3DTest : public ::testing::Test {
     void TearDown() override;
 
     // A device on adapter 0 with a back buffer of the given size.
-    IDirect3DDevice9* MakeDevice(UINT width, UINT height);
+    ComPtr<IDirect3DDevice9> MakeDevice(UINT width, UINT height);
     // Draws a triangle strip from memory through a vertex buffer.
     HRESULT DrawStrip(IDirect3DDevice9* device, const void* vertices, UINT count);
 
     HeadlessDesktop desktop_;
     HWND window_ = nullptr;
-    Ref<IDirect3D9> d3d_;
+    ComPtr<IDirect3D9> d3d_;
 };
 
 }  // namespace d3d9test

@@ -54,32 +54,32 @@ TEST_F(D3DTest, CapabilitiesAndFormatsFollowTheLimits) {
     EXPECT_EQ(check(D3DFMT_R5G6B5), D3D_OK);
     EXPECT_EQ(check(D3DFMT_R8G8B8), D3DERR_NOTAVAILABLE);
 
-    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
-    Ref<IDirect3DTexture9> texture;
+    ComPtr<IDirect3DDevice9> device = MakeDevice(64, 48);
+    ComPtr<IDirect3DTexture9> texture;
     EXPECT_EQ(device->CreateTexture(2048, 1024, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED,
-                                    texture.out(), nullptr),
+                                    texture.Put(), nullptr),
               D3D_OK);
-    EXPECT_EQ(device->CreateTexture(2049, 16, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, texture.out(),
+    EXPECT_EQ(device->CreateTexture(2049, 16, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, texture.Put(),
                                     nullptr),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(),
+    EXPECT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Put(),
                                     nullptr),
               D3DERR_INVALIDCALL);
 }
 
 TEST_F(D3DTest, CreationChecksAndCompletesThePresentParameters) {
     D3DPRESENT_PARAMETERS p = ModuleParameters(640, 480);
-    Ref<IDirect3DDevice9> device;
+    ComPtr<IDirect3DDevice9> device;
     const HWND desktopWindow = desktop_.GetDesktopWindow();
-    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0, &p, device.out()),
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0, &p, device.Put()),
               D3DERR_INVALIDCALL);  // no vertex processing named
-    EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()),
+    EXPECT_EQ(d3d_->CreateDevice(1, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.Put()),
               D3DERR_INVALIDCALL);
     p.Windowed = FALSE;
-    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()),
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.Put()),
               D3DERR_NOTAVAILABLE);
     p = ModuleParameters(640, 480);
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()), D3D_OK);
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.Put()), D3D_OK);
     EXPECT_EQ(p.BackBufferFormat, D3DFMT_X8R8G8B8);
     EXPECT_EQ(p.BackBufferCount, 1u);
 
@@ -93,7 +93,7 @@ TEST_F(D3DTest, CreationChecksAndCompletesThePresentParameters) {
     // A zero size is the device window's client size.
     p = ModuleParameters(0, 0);
     p.hDeviceWindow = window_;
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, 0x22, &p, device.out()), D3D_OK);
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, 0x22, &p, device.Put()), D3D_OK);
     EXPECT_EQ(p.BackBufferWidth, 64u);
     EXPECT_EQ(p.BackBufferHeight, 48u);
 
@@ -101,19 +101,19 @@ TEST_F(D3DTest, CreationChecksAndCompletesThePresentParameters) {
     limits.maxBackBufferWidth = 1024;
     d3d9sim::SetLimits(limits);
     p = ModuleParameters(1920, 1080);
-    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.out()),
+    EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktopWindow, 0x22, &p, device.Put()),
               D3DERR_OUTOFVIDEOMEMORY);
-    EXPECT_EQ(device.get(), nullptr);
+    EXPECT_EQ(device.Get(), nullptr);
 }
 
 TEST_F(D3DTest, ObjectsCountReferencesAndHoldWhatTheyNeed) {
-    IDirect3DDevice9* device = MakeDevice(32, 32);
+    IDirect3DDevice9* device = MakeDevice(32, 32).Detach();
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(d3d_->AddRef(), 3u);  // the test, the device, this call
     EXPECT_EQ(d3d_->Release(), 2u);
     IDirect3D9* parent = nullptr;
     ASSERT_EQ(device->GetDirect3D(&parent), D3D_OK);
-    EXPECT_EQ(parent, d3d_.get());
+    EXPECT_EQ(parent, d3d_.Get());
     EXPECT_EQ(parent->Release(), 2u);
 
     IDirect3DTexture9* texture = nullptr;
@@ -147,7 +147,7 @@ TEST_F(D3DTest, ObjectsCountReferencesAndHoldWhatTheyNeed) {
 }
 
 TEST_F(D3DTest, StatesStartAtTheirDefaultsAndRefuseBadIndices) {
-    Ref<IDirect3DDevice9> device(MakeDevice(32, 32));
+    ComPtr<IDirect3DDevice9> device = MakeDevice(32, 32);
     DWORD value = 0;
     device->GetRenderState(D3DRS_CULLMODE, &value);
     EXPECT_EQ(value, static_cast<DWORD>(D3DCULL_NONE));
@@ -166,7 +166,7 @@ TEST_F(D3DTest, StatesStartAtTheirDefaultsAndRefuseBadIndices) {
 }
 
 TEST_F(D3DTest, ClearFillsTheViewport) {
-    Ref<IDirect3DDevice9> device(MakeDevice(8, 6));
+    ComPtr<IDirect3DDevice9> device = MakeDevice(8, 6);
     D3DVIEWPORT9 view;
     ASSERT_EQ(device->GetViewport(&view), D3D_OK);
     EXPECT_EQ(view.Width, 8u);
@@ -181,7 +181,7 @@ TEST_F(D3DTest, ClearFillsTheViewport) {
     const D3DVIEWPORT9 outside{4, 0, 5, 6, 0.0f, 1.0f};
     EXPECT_EQ(device->SetViewport(&outside), D3DERR_INVALIDCALL);
 
-    const Image image = BackBufferImage(device.get());
+    const Image image = BackBufferImage(device.Get());
     for (int y = 0; y < 6; ++y) {
         for (int x = 0; x < 8; ++x) {
             std::uint32_t expected = 0xFF102030u;
@@ -216,10 +216,10 @@ void FillRows(IDirect3DTexture9* texture, int width, int rows, D3DFORMAT format)
 }
 
 TEST_F(D3DTest, TexturesLockSubRectanglesOfTheirOnlyLevel) {
-    Ref<IDirect3DDevice9> device(MakeDevice(16, 16));
+    ComPtr<IDirect3DDevice9> device = MakeDevice(16, 16);
     for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {
-        Ref<IDirect3DTexture9> texture;
-        ASSERT_EQ(device->CreateTexture(1024, 1024, 1, 0, format, D3DPOOL_MANAGED, texture.out(),
+        ComPtr<IDirect3DTexture9> texture;
+        ASSERT_EQ(device->CreateTexture(1024, 1024, 1, 0, format, D3DPOOL_MANAGED, texture.Put(),
                                         nullptr),
                   D3D_OK);
         EXPECT_EQ(texture->GetLevelCount(), 1u);
@@ -256,18 +256,18 @@ std::vector<Vertex> Quad(float x0, float y0, float x1, float y1, D3DCOLOR colour
 TEST_F(D3DTest, TexelsOfBothFormatsReachTheScreen) {
     // 16 x 16 texels, one pixel each: row r across x, sample s down y.
     for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {
-        Ref<IDirect3DDevice9> device(MakeDevice(16, 16));
-        Ref<IDirect3DTexture9> texture;
+        ComPtr<IDirect3DDevice9> device = MakeDevice(16, 16);
+        ComPtr<IDirect3DTexture9> texture;
         ASSERT_EQ(
-            device->CreateTexture(16, 16, 1, 0, format, D3DPOOL_MANAGED, texture.out(), nullptr),
+            device->CreateTexture(16, 16, 1, 0, format, D3DPOOL_MANAGED, texture.Put(), nullptr),
             D3D_OK);
-        FillRows(texture.get(), 16, 16, format);
-        SetEchogramStates(device.get(), texture.get());
+        FillRows(texture.Get(), 16, 16, format);
+        SetEchogramStates(device.Get(), texture.Get());
         device->BeginScene();
         const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFFu);
-        ASSERT_EQ(DrawStrip(device.get(), quad.data(), 4), D3D_OK);
+        ASSERT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3D_OK);
         device->EndScene();
-        const Image image = BackBufferImage(device.get());
+        const Image image = BackBufferImage(device.Get());
         for (int y = 0; y < 16; y += 5) {
             for (int x = 0; x < 16; x += 3) {
                 // Red is the texture row, blue the sample; 4-bit channels
@@ -283,26 +283,26 @@ TEST_F(D3DTest, TexelsOfBothFormatsReachTheScreen) {
 }
 
 TEST_F(D3DTest, DrawingChecksItsInputs) {
-    Ref<IDirect3DDevice9> device(MakeDevice(16, 16));
+    ComPtr<IDirect3DDevice9> device = MakeDevice(16, 16);
     const auto quad = Quad(0, 0, 16, 16, 0xFFFFFFFFu);
     device->SetFVF(0x144);
-    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3DERR_INVALIDCALL);  // no scene
+    EXPECT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3DERR_INVALIDCALL);  // no scene
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
-    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3D_OK);
+    EXPECT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3D_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);  // no stream
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3DERR_INVALIDCALL);
+    EXPECT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3DERR_INVALIDCALL);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     device->SetFVF(0x142);
-    EXPECT_EQ(DrawStrip(device.get(), quad.data(), 4), D3DERR_INVALIDCALL);
+    EXPECT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3DERR_INVALIDCALL);
     device->SetFVF(0x144);
 
-    Ref<IDirect3DVertexBuffer9> shortBuffer;
+    ComPtr<IDirect3DVertexBuffer9> shortBuffer;
     ASSERT_EQ(
-        device->CreateVertexBuffer(3 * 28, 0, 0x144, D3DPOOL_DEFAULT, shortBuffer.out(), nullptr),
+        device->CreateVertexBuffer(3 * 28, 0, 0x144, D3DPOOL_DEFAULT, shortBuffer.Put(), nullptr),
         D3D_OK);
-    device->SetStreamSource(0, shortBuffer.get(), 0, 28);
+    device->SetStreamSource(0, shortBuffer.Get(), 0, 28);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 1), D3D_OK);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(device->DrawPrimitive(D3DPT_LINELIST, 0, 1), D3DERR_INVALIDCALL);
@@ -312,7 +312,7 @@ TEST_F(D3DTest, DrawingChecksItsInputs) {
 }
 
 TEST_F(D3DTest, PresentCopiesARectangleIntoTheWindow) {
-    Ref<IDirect3DDevice9> device(MakeDevice(200, 100));
+    ComPtr<IDirect3DDevice9> device = MakeDevice(200, 100);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
     const D3DRECT red{10, 10, 20, 20};
     device->Clear(1, &red, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
@@ -333,17 +333,17 @@ TEST_F(D3DTest, PresentCopiesARectangleIntoTheWindow) {
 }
 
 TEST_F(D3DTest, ALostDeviceFailsToPresentUntilReset) {
-    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
-    Ref<IDirect3DTexture9> managed;
-    ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, managed.out(),
+    ComPtr<IDirect3DDevice9> device = MakeDevice(64, 48);
+    ComPtr<IDirect3DTexture9> managed;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, managed.Put(),
                                     nullptr),
               D3D_OK);
-    FillRows(managed.get(), 16, 16, D3DFMT_A8R8G8B8);
+    FillRows(managed.Get(), 16, 16, D3DFMT_A8R8G8B8);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     const RECT r{0, 0, 64, 48};
     ASSERT_EQ(device->Present(&r, &r, window_, nullptr), D3D_OK);
 
-    ASSERT_TRUE(d3d9sim::SetDeviceCondition(device.get(), DeviceCondition::kLost));
+    ASSERT_TRUE(d3d9sim::SetDeviceCondition(device.Get(), DeviceCondition::kLost));
     EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
     EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_DEVICELOST);
     D3DPRESENT_PARAMETERS p = ModuleParameters(64, 48);
@@ -351,18 +351,18 @@ TEST_F(D3DTest, ALostDeviceFailsToPresentUntilReset) {
 
     // Drawing succeeds and draws nothing meanwhile.
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
-    d3d9sim::SetDeviceCondition(device.get(), DeviceCondition::kNotReset);
+    d3d9sim::SetDeviceCondition(device.Get(), DeviceCondition::kNotReset);
     EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
     EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
     EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_DEVICELOST);
 
     // Default-pool resources and back-buffer references must go first.
-    Ref<IDirect3DVertexBuffer9> buffer;
-    device->CreateVertexBuffer(28 * 4, 0, 0x144, D3DPOOL_DEFAULT, buffer.out(), nullptr);
+    ComPtr<IDirect3DVertexBuffer9> buffer;
+    device->CreateVertexBuffer(28 * 4, 0, 0x144, D3DPOOL_DEFAULT, buffer.Put(), nullptr);
     EXPECT_EQ(device->Reset(&p), D3DERR_INVALIDCALL);
     buffer.Reset();
-    Ref<IDirect3DSurface9> backBuffer;
-    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.out());
+    ComPtr<IDirect3DSurface9> backBuffer;
+    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Put());
     EXPECT_EQ(device->Reset(&p), D3DERR_INVALIDCALL);
     backBuffer.Reset();
 
@@ -386,8 +386,8 @@ TEST_F(D3DTest, ALostDeviceFailsToPresentUntilReset) {
 }
 
 TEST_F(D3DTest, DriverErrorsAreReportedEverywhere) {
-    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
-    d3d9sim::SetDeviceCondition(device.get(), DeviceCondition::kDriverError);
+    ComPtr<IDirect3DDevice9> device = MakeDevice(64, 48);
+    d3d9sim::SetDeviceCondition(device.Get(), DeviceCondition::kDriverError);
     const RECT r{0, 0, 64, 48};
     EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DRIVERINTERNALERROR);
     EXPECT_EQ(device->Present(&r, &r, window_, nullptr), D3DERR_DRIVERINTERNALERROR);
@@ -396,9 +396,9 @@ TEST_F(D3DTest, DriverErrorsAreReportedEverywhere) {
 }
 
 TEST_F(D3DTest, BackBufferGivesOneDeviceContextAtATime) {
-    Ref<IDirect3DDevice9> device(MakeDevice(64, 48));
-    Ref<IDirect3DSurface9> surface;
-    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.out()), D3D_OK);
+    ComPtr<IDirect3DDevice9> device = MakeDevice(64, 48);
+    ComPtr<IDirect3DSurface9> surface;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Put()), D3D_OK);
     HDC dc = nullptr, second = nullptr;
     ASSERT_EQ(surface->GetDC(&dc), D3D_OK);
     EXPECT_NE(dc, nullptr);
@@ -412,12 +412,12 @@ TEST_F(D3DTest, BackBufferGivesOneDeviceContextAtATime) {
     // Locking needs a lockable back buffer.
     D3DPRESENT_PARAMETERS p = ModuleParameters(16, 16);
     p.Flags = 0;
-    Ref<IDirect3DDevice9> plain;
+    ComPtr<IDirect3DDevice9> plain;
     ASSERT_EQ(
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktop_.GetDesktopWindow(), 0x22, &p, plain.out()),
+        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktop_.GetDesktopWindow(), 0x22, &p, plain.Put()),
         D3D_OK);
-    Ref<IDirect3DSurface9> plainSurface;
-    plain->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, plainSurface.out());
+    ComPtr<IDirect3DSurface9> plainSurface;
+    plain->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, plainSurface.Put());
     EXPECT_EQ(plainSurface->LockRect(&locked, nullptr, 0), D3DERR_INVALIDCALL);
 }
 

@@ -55,23 +55,23 @@ std::vector<Vertex> Columns(int count, float x0, float step, float top, float bo
 class D3DGolden : public D3DTest {
   protected:
     Image StripScene(DWORD filter) {
-        Ref<IDirect3DDevice9> device(MakeDevice(96, 64));
-        Ref<IDirect3DTexture9> texture;
+        ComPtr<IDirect3DDevice9> device = MakeDevice(96, 64);
+        ComPtr<IDirect3DTexture9> texture;
         EXPECT_EQ(device->CreateTexture(24, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                        texture.out(), nullptr),
+                                        texture.Put(), nullptr),
                   D3D_OK);
-        FillEchoTexture(texture.get());
+        FillEchoTexture(texture.Get());
         device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF303848u, 1.0f, 0);
         device->BeginScene();
-        SetEchogramStates(device.get(), texture.get(), filter);
+        SetEchogramStates(device.Get(), texture.Get(), filter);
         // Two runs at different heights, as after a change of depth window.
         const auto left = Columns(17, 4, 2.5f, 6, 58, 0xDCFFFFFFu);
         const auto right = Columns(12, 44, 4, 12, 50, 0xDCFFFFFFu);
-        EXPECT_EQ(DrawStrip(device.get(), left.data(), 34), D3D_OK);
-        EXPECT_EQ(DrawStrip(device.get(), right.data(), 24), D3D_OK);
+        EXPECT_EQ(DrawStrip(device.Get(), left.data(), 34), D3D_OK);
+        EXPECT_EQ(DrawStrip(device.Get(), right.data(), 24), D3D_OK);
         device->EndScene();
         device->SetTexture(0, nullptr);
-        return BackBufferImage(device.get());
+        return BackBufferImage(device.Get());
     }
 };
 
@@ -85,11 +85,11 @@ TEST_F(D3DGolden, StripWithLinearFiltering) {
 
 TEST_F(D3DGolden, ClearGdiAndStripOnOneBackBufferPresented) {
     const HWND window = MakeWindow(desktop_, RECT{300, 200, 420, 280});
-    Ref<IDirect3DDevice9> device(MakeDevice(1920, 1080));
+    ComPtr<IDirect3DDevice9> device = MakeDevice(1920, 1080);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFE8ECF0u, 1.0f, 0);
 
-    Ref<IDirect3DSurface9> backBuffer;
-    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.out()), D3D_OK);
+    ComPtr<IDirect3DSurface9> backBuffer;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Put()), D3D_OK);
     HDC hdc = nullptr;
     ASSERT_EQ(backBuffer->GetDC(&hdc), D3D_OK);
     CDC* dc = CDC::FromHandle(hdc);
@@ -101,13 +101,13 @@ TEST_F(D3DGolden, ClearGdiAndStripOnOneBackBufferPresented) {
     dc->FillSolidRect(50, 24, 10, 40, RGB(20, 140, 20));
     EXPECT_EQ(backBuffer->ReleaseDC(hdc), D3D_OK);
 
-    Ref<IDirect3DTexture9> texture;
-    device->CreateTexture(24, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.out(), nullptr);
-    FillEchoTexture(texture.get());
+    ComPtr<IDirect3DTexture9> texture;
+    device->CreateTexture(24, 32, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Put(), nullptr);
+    FillEchoTexture(texture.Get());
     device->BeginScene();
-    SetEchogramStates(device.get(), texture.get());
+    SetEchogramStates(device.Get(), texture.Get());
     const auto strip = Columns(25, 70, 2, 36, 76, 0xB4FFFFFFu);
-    ASSERT_EQ(DrawStrip(device.get(), strip.data(), 50), D3D_OK);
+    ASSERT_EQ(DrawStrip(device.Get(), strip.data(), 50), D3D_OK);
     device->EndScene();
     device->SetTexture(0, nullptr);
 

@@ -71,7 +71,7 @@ TEST(ConcurrentSave, EveryProgramThatReportsSuccessFindsItsValuesOnDisk) {
         }
 
         CWinApp result(path);
-        EXPECT_FALSE(result.ProfileLoadFailed());
+        EXPECT_FALSE(result.ProfileLoadError());
         EXPECT_EQ(result.GetProfileInt("Keep", "Value", 0), 1U);
         bool lastIsASaver = false;
         for (int id = 0; id < kPrograms; ++id) {

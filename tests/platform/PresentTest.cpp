@@ -2,14 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wall"
-#pragma GCC diagnostic ignored "-Wextra"
-#include <cairo.h>
-#pragma GCC diagnostic pop
-
+#include "platform/CairoHandles.h"
 #include "tests/platform/RecordingWindow.h"
 #include "tests/support/TestProfile.h"
 
@@ -47,8 +41,7 @@ struct OneWindow {
 };
 
 PixelImage ReadPng(const std::string& path) {
-    std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
-        cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+    CairoSurfacePtr surface(cairo_image_surface_create_from_png(path.c_str()));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return {};
     }

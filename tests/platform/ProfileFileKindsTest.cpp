@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
 
 #include "platform/IniProfile.h"
@@ -162,6 +163,73 @@ const FileKind kKinds[] = {
      Outcome::kRefused},
 };
 
+// The refusal is reported, not printed, nothing is saved, and the program
+// itself stops before it changes anything, the picture folder included.
+void ExpectRefusedAndLeftAlone(const std::string& path, const TempFolder& folder,
+                               const Snapshot& before) {
+    testing::internal::CaptureStderr();
+    auto app = std::make_unique<CWinApp>(path);
+    // Saving over a device as root would replace it: stop here if the
+    // refusal is missing.
+    ASSERT_TRUE(app->ProfileRefusal().has_value());
+    EXPECT_FALSE(CWinApp::CheckProfileFile(path));
+    app->WriteProfileInt("New", "v", 7);
+    const ErrorOr<CWinApp::ProfileSaved> saved = app->SaveProfile();
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.GetError().Message().rfind("profile " + path + " not saved: it ", 0), 0u)
+        << saved.GetError().Message();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    app.reset();
+    const std::string pictures = folder.File("pictures");
+    const HostRun run = RunHost("--profile " + path + " --out " + pictures);
+    EXPECT_EQ(run.exitCode, 2) << run.output;
+    EXPECT_NE(run.output.find("profile " + path + " "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("nothing was changed"), std::string::npos) << run.output;
+    EXPECT_FALSE(fs::exists(pictures));
+    EXPECT_TRUE(Snapshot::Of(path, folder.Path()) == before);
+}
+
+// Loaded (or loaded as empty with the reason kept), saved with a new value,
+// and read back with it; a file that was no INI text is kept aside whole.
+void ExpectSavedAndReadBack(const FileKind& kind, const std::string& path, const Snapshot& before) {
+    testing::internal::CaptureStderr();
+    auto app = std::make_unique<CWinApp>(path);
+    EXPECT_FALSE(app->ProfileRefusal()) << app->ProfileRefusal()->Message();
+    if (kind.outcome == Outcome::kLoaded) {
+        EXPECT_FALSE(app->ProfileLoadError());
+    } else {
+        ASSERT_TRUE(app->ProfileLoadError());
+        const std::string& warning = app->ProfileLoadError()->Message();
+        EXPECT_EQ(warning.rfind("profile " + path + " is not a settings file (", 0), 0u) << warning;
+        // Nothing is written over it before a save.
+        EXPECT_EQ(ReadFile(path), before.text);
+    }
+    if (kind.value != nullptr) {
+        EXPECT_EQ(app->GetProfileString("S", "k", "absent"), kind.value);
+    }
+    app->WriteProfileInt("New", "v", 7);
+    const ErrorOr<CWinApp::ProfileSaved> saved = app->SaveProfile();
+    ASSERT_TRUE(saved) << saved.GetError().Message();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    app.reset();
+
+    CWinApp reopened(path);
+    EXPECT_FALSE(reopened.ProfileLoadError());
+    EXPECT_EQ(reopened.GetProfileInt("New", "v", 0), 7U);
+    if (kind.value != nullptr) {
+        EXPECT_EQ(reopened.GetProfileString("S", "k", "absent"), kind.value);
+    }
+    if (kind.outcome == Outcome::kKeptAside) {
+        EXPECT_EQ(saved.Value().keptAs, path + kind.keptAs);
+        EXPECT_EQ(ReadFile(path + kind.keptAs), before.text);
+        if (std::string(kind.keptAs) != ".bad") {
+            EXPECT_EQ(ReadFile(path + ".bad"), "earlier");
+        }
+    } else {
+        EXPECT_FALSE(saved.Value().keptAs);
+    }
+}
+
 }  // namespace
 
 TEST(ProfileFileKinds, EachKindIsLoadedKeptAsideOrRefused) {
@@ -170,68 +238,16 @@ TEST(ProfileFileKinds, EachKindIsLoadedKeptAsideOrRefused) {
         TempFolder folder;
         const std::string path = kind.make(folder);
         const Snapshot before = Snapshot::Of(path, folder.Path());
+        if (kind.outcome == Outcome::kRefused) {
+            ExpectRefusedAndLeftAlone(path, folder, before);
+            continue;
+        }
         struct stat linkInfo {};
         const bool wasLink = ::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode);
         struct stat target {};
         const bool existed = ::stat(path.c_str(), &target) == 0;
+        ExpectSavedAndReadBack(kind, path, before);
 
-        testing::internal::CaptureStderr();
-        auto app = std::make_unique<CWinApp>(path);
-        const std::string warning = testing::internal::GetCapturedStderr();
-
-        if (kind.outcome == Outcome::kRefused) {
-            // Saving over a device as root would replace it: stop here if
-            // the refusal is missing.
-            ASSERT_FALSE(app->ProfileProblem().empty());
-            EXPECT_FALSE(CWinApp::ProfileFileProblem(path).empty());
-            app->WriteProfileInt("New", "v", 7);
-            testing::internal::CaptureStderr();
-            EXPECT_FALSE(app->SaveProfile());
-            EXPECT_NE(testing::internal::GetCapturedStderr().find("not saved"), std::string::npos);
-            app.reset();
-            // The program itself stops before it changes anything, the
-            // picture folder included.
-            const std::string pictures = folder.File("pictures");
-            const HostRun run = RunHost("--profile " + path + " --out " + pictures);
-            EXPECT_EQ(run.exitCode, 2) << run.output;
-            EXPECT_NE(run.output.find("profile " + path + " "), std::string::npos) << run.output;
-            EXPECT_NE(run.output.find("nothing was changed"), std::string::npos) << run.output;
-            EXPECT_FALSE(fs::exists(pictures));
-            EXPECT_TRUE(Snapshot::Of(path, folder.Path()) == before);
-            continue;
-        }
-
-        EXPECT_TRUE(app->ProfileProblem().empty()) << app->ProfileProblem();
-        if (kind.outcome == Outcome::kLoaded) {
-            EXPECT_EQ(warning, "");
-            EXPECT_FALSE(app->ProfileLoadFailed());
-        } else {
-            EXPECT_NE(warning.find("not a settings file"), std::string::npos) << warning;
-            EXPECT_TRUE(app->ProfileLoadFailed());
-            // Nothing is written over it before a save.
-            EXPECT_EQ(ReadFile(path), before.text);
-        }
-        if (kind.value != nullptr) {
-            EXPECT_EQ(app->GetProfileString("S", "k", "absent"), kind.value);
-        }
-        app->WriteProfileInt("New", "v", 7);
-        testing::internal::CaptureStderr();
-        EXPECT_TRUE(app->SaveProfile());
-        testing::internal::GetCapturedStderr();
-        app.reset();
-
-        CWinApp reopened(path);
-        EXPECT_FALSE(reopened.ProfileLoadFailed());
-        EXPECT_EQ(reopened.GetProfileInt("New", "v", 0), 7U);
-        if (kind.value != nullptr) {
-            EXPECT_EQ(reopened.GetProfileString("S", "k", "absent"), kind.value);
-        }
-        if (kind.outcome == Outcome::kKeptAside) {
-            EXPECT_EQ(ReadFile(path + kind.keptAs), before.text);
-            if (std::string(kind.keptAs) != ".bad") {
-                EXPECT_EQ(ReadFile(path + ".bad"), "earlier");
-            }
-        }
         // A link stays a link, written through; the file keeps its permissions.
         struct stat after {};
         EXPECT_EQ(::lstat(path.c_str(), &after) == 0 && S_ISLNK(after.st_mode), wasLink);

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
+#include "platform/IniDocument.h"
 #include "tests/support/HostRun.h"
 #include "tests/support/TestProfile.h"
 
@@ -66,9 +69,12 @@ TEST(IniProfile, AFailedSaveLeavesThePreviousFileWhole) {
     app.WriteProfileInt("Keep", "Value", 2);
     // The lock file cannot be made: a folder of that name is in the way.
     std::filesystem::create_directory(path + ".lock");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(app.SaveProfile());
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("not saved"), std::string::npos);
+    const ErrorOr<CWinApp::ProfileSaved> failed = app.SaveProfile();
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.GetError().ExitCode(), 1);
+    EXPECT_EQ(failed.GetError().Message(), "profile " + path + " not saved: its lock file " + path +
+                                               ".lock cannot be used (" + std::strerror(EISDIR) +
+                                               ")");
     EXPECT_EQ(ReadFile(path), "[Keep]\nValue = 1\n");
     std::filesystem::remove(path + ".lock");
     EXPECT_TRUE(app.SaveProfile());
@@ -115,4 +121,31 @@ TEST(IniProfile, OnlyTheNewestApplicationObjectIsCurrent) {
         EXPECT_EQ(AfxGetApp(), &first);
     }
     EXPECT_EQ(AfxGetApp(), nullptr);
+}
+
+TEST(IniProfile, TextThatIsNoProfileIsRefusedAtItsFirstFault) {
+    const struct {
+        std::string text;
+        std::string why;
+    } cases[] = {
+        {"[S]\nk = 1\n", ""},
+        {"; note\n[S]\r\nk = <<<END\nnot = an entry\n[nor a section\nEND\n", ""},
+        {std::string("[S]\nk = \x01", 9), "it holds binary data (byte 0x01 at offset 8)"},
+        {"[S]\nk = 1\nplain words\n= 2\n", "line 3 is neither a section, an entry nor a comment"},
+        {"[S\n", "line 1 opens a section without closing it"},
+        {"[S]\r\n\r\n  = 2\n", "line 3 is an entry without a name"},
+        {"[S]\nk = <<<\nv\n", "line 2 starts a multi-line value without an end tag"},
+        // After a value's end tag, lines are checked again.
+        {"[S]\nk = <<<E\n[x\nE\n[y\n", "line 5 opens a section without closing it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const ErrorOr<IniDocument> document = IniDocument::Parse(c.text);
+        if (c.why.empty()) {
+            EXPECT_TRUE(document);
+        } else {
+            ASSERT_FALSE(document);
+            EXPECT_EQ(document.GetError().Message(), c.why);
+        }
+    }
 }

@@ -1,19 +1,13 @@
 #include "tests/support/ImageCompare.h"
 
-#include <cairo.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+
+#include "platform/CairoHandles.h"
 
 namespace {
-
-struct SurfaceDestroy {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
 
 int Channel(std::uint32_t pixel, int shift) {
     return int((pixel >> shift) & 0xFF);
@@ -74,7 +68,7 @@ Image ImageFromPixels(const void* pixels, int width, int height, int stride, boo
 }
 
 std::optional<Image> LoadPng(const std::string& path) {
-    SurfacePtr surface(cairo_image_surface_create_from_png(path.c_str()));
+    CairoSurfacePtr surface(cairo_image_surface_create_from_png(path.c_str()));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return std::nullopt;
     }
@@ -95,8 +89,8 @@ bool SavePng(const Image& image, const std::string& path) {
     }
     const bool opaque = std::all_of(image.pixels.begin(), image.pixels.end(),
                                     [](std::uint32_t p) { return (p >> 24) == 0xFF; });
-    SurfacePtr surface(cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
-                                                  image.width, image.height));
+    CairoSurfacePtr surface(cairo_image_surface_create(
+        opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, image.width, image.height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return false;
     }

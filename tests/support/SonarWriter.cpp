@@ -24,29 +24,20 @@ void PutFloat(std::string& bytes, std::size_t at, double value) {
     Put32(bytes, at, bits);
 }
 
-}  // namespace
+// Where the fields of a frame lie in each format; the keel only in format 2.
+struct FrameLayout {
+    std::size_t header;
+    std::size_t size, previousSize, channel, index, upper, lower, count, depth, frequency, keel;
+    std::size_t speed, temperature, easting, northing, waterSpeed, course, heading, flags, time;
+};
+constexpr FrameLayout kSl2{144, 28,  30,  32,  36,  40,  44,  34,  64,  50,
+                           68,  100, 104, 108, 112, 116, 120, 128, 132, 140};
+constexpr FrameLayout kSl3{168, 8,  10, 12, 16, 20,  24,  44,  48,  52,
+                           0,   84, 88, 92, 96, 100, 104, 112, 116, 124};
 
-SonarWriter::SonarWriter(int format, std::uint16_t version) : format_(format), bytes_(8, '\0') {
-    Put16(bytes_, 0, static_cast<std::uint32_t>(format));
-    Put16(bytes_, 2, version);
-    Put16(bytes_, 4, format == 3 ? 3200 : 1970);
-}
-
-void SonarWriter::Add(const RecordedFrame& f) {
-    const bool sl3 = format_ == 3;
-    const std::size_t header = sl3 ? 168 : 144;
-    std::string frame(header, '\0');
-    const auto start = static_cast<std::uint32_t>(bytes_.size());
-    const std::uint32_t size =
-        f.frameSize.value_or(static_cast<std::uint32_t>(header + f.samples.size()));
-    const std::uint32_t count =
-        f.sampleCount.value_or(static_cast<std::uint32_t>(f.samples.size()));
+// The flags of the values a frame holds.
+std::uint16_t PresentFlags(const RecordedFrame& f, double lat, double lon) {
     std::uint16_t flags = 0;
-    const double lat = f.latitudeDegrees * std::numbers::pi / 180.0;
-    const double lon = f.longitudeDegrees * std::numbers::pi / 180.0;
-    const auto easting = static_cast<std::int32_t>(std::lround(kPolarRadius * lon));
-    const auto northing = static_cast<std::int32_t>(
-        std::lround(kPolarRadius * std::log(std::tan(std::numbers::pi / 4.0 + lat / 2.0))));
     if (std::isfinite(lat) && std::isfinite(lon))
         flags |= 0x0010;
     if (std::isfinite(f.speedKnots))
@@ -59,50 +50,81 @@ void SonarWriter::Add(const RecordedFrame& f) {
         flags |= 0x0080;
     if (std::isfinite(f.headingRadians))
         flags |= 0x0100;
-    flags = f.flags.value_or(flags);
+    return flags;
+}
+
+// The levels of one demonstration sweep: noise, the transducer's ring,
+// schools every 40 s of the trip half-way down as arches, and the bottom
+// with its tail.
+std::vector<std::uint8_t> DemoLevels(int count, double range, double depth, double t,
+                                     std::mt19937& random,
+                                     std::uniform_int_distribution<int>& noise) {
+    std::vector<std::uint8_t> levels(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double metres = range * (i + 0.5) / count;
+        int level = noise(random);
+        if (metres < 1.0) {
+            level = 200;
+        }
+        const double school = std::fmod(t, 40.0) - 20.0;
+        const double fishDepth = depth * 0.5 + 0.02 * school * school;
+        if (std::fabs(school) < 4.0 && std::fabs(metres - fishDepth) < 0.4) {
+            level = 150 + noise(random);
+        }
+        if (metres >= depth) {
+            const double below = metres - depth;
+            level = std::max(level, static_cast<int>(250.0 * std::exp(-below / 2.5)));
+        }
+        levels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(level);
+    }
+    return levels;
+}
+
+}  // namespace
+
+SonarWriter::SonarWriter(int format, std::uint16_t version) : format_(format), bytes_(8, '\0') {
+    Put16(bytes_, 0, static_cast<std::uint32_t>(format));
+    Put16(bytes_, 2, version);
+    Put16(bytes_, 4, format == 3 ? 3200 : 1970);
+}
+
+void SonarWriter::Add(const RecordedFrame& f) {
+    const FrameLayout& at = format_ == 3 ? kSl3 : kSl2;
+    std::string frame(at.header, '\0');
+    const auto start = static_cast<std::uint32_t>(bytes_.size());
+    const std::uint32_t size =
+        f.frameSize.value_or(static_cast<std::uint32_t>(at.header + f.samples.size()));
+    const std::uint32_t count =
+        f.sampleCount.value_or(static_cast<std::uint32_t>(f.samples.size()));
+    const double lat = f.latitudeDegrees * std::numbers::pi / 180.0;
+    const double lon = f.longitudeDegrees * std::numbers::pi / 180.0;
+    const auto easting = static_cast<std::int32_t>(std::lround(kPolarRadius * lon));
+    const auto northing = static_cast<std::int32_t>(
+        std::lround(kPolarRadius * std::log(std::tan(std::numbers::pi / 4.0 + lat / 2.0))));
     auto finite = [](double value) { return std::isfinite(value) ? value : 0.0; };
 
     Put32(frame, 0, f.offset.value_or(start));
-    if (sl3) {
-        Put16(frame, 8, size);
-        Put16(frame, 10, previousSize_);
-        Put16(frame, 12, f.channel);
-        Put32(frame, 16, index_);
-        PutFloat(frame, 20, f.upperFeet);
-        PutFloat(frame, 24, f.lowerFeet);
-        Put16(frame, 44, count);
-        PutFloat(frame, 48, f.depthFeet);
-        frame[52] = static_cast<char>(f.frequency);
-        PutFloat(frame, 84, finite(f.speedKnots));
-        PutFloat(frame, 88, finite(f.temperatureCelsius));
-        Put32(frame, 92, static_cast<std::uint32_t>(easting));
-        Put32(frame, 96, static_cast<std::uint32_t>(northing));
-        PutFloat(frame, 100, finite(f.waterSpeedKnots));
-        PutFloat(frame, 104, finite(f.courseRadians));
-        PutFloat(frame, 112, finite(f.headingRadians));
-        Put16(frame, 116, flags);
-        Put32(frame, 124, f.timeMilliseconds);
-    } else {
-        Put16(frame, 28, size);
-        Put16(frame, 30, previousSize_);
-        Put16(frame, 32, f.channel);
-        Put16(frame, 34, count);
-        Put32(frame, 36, index_);
-        PutFloat(frame, 40, f.upperFeet);
-        PutFloat(frame, 44, f.lowerFeet);
-        frame[50] = static_cast<char>(f.frequency);
-        PutFloat(frame, 64, f.depthFeet);
-        PutFloat(frame, 68, f.keelFeet);
-        PutFloat(frame, 100, finite(f.speedKnots));
-        PutFloat(frame, 104, finite(f.temperatureCelsius));
-        Put32(frame, 108, static_cast<std::uint32_t>(easting));
-        Put32(frame, 112, static_cast<std::uint32_t>(northing));
-        PutFloat(frame, 116, finite(f.waterSpeedKnots));
-        PutFloat(frame, 120, finite(f.courseRadians));
-        PutFloat(frame, 128, finite(f.headingRadians));
-        Put16(frame, 132, flags);
-        Put32(frame, 140, f.timeMilliseconds);
+    Put16(frame, at.size, size);
+    Put16(frame, at.previousSize, previousSize_);
+    Put16(frame, at.channel, f.channel);
+    Put32(frame, at.index, index_);
+    PutFloat(frame, at.upper, f.upperFeet);
+    PutFloat(frame, at.lower, f.lowerFeet);
+    Put16(frame, at.count, count);
+    PutFloat(frame, at.depth, f.depthFeet);
+    frame[at.frequency] = static_cast<char>(f.frequency);
+    if (at.keel != 0) {
+        PutFloat(frame, at.keel, f.keelFeet);
     }
+    PutFloat(frame, at.speed, finite(f.speedKnots));
+    PutFloat(frame, at.temperature, finite(f.temperatureCelsius));
+    Put32(frame, at.easting, static_cast<std::uint32_t>(easting));
+    Put32(frame, at.northing, static_cast<std::uint32_t>(northing));
+    PutFloat(frame, at.waterSpeed, finite(f.waterSpeedKnots));
+    PutFloat(frame, at.course, finite(f.courseRadians));
+    PutFloat(frame, at.heading, finite(f.headingRadians));
+    Put16(frame, at.flags, f.flags.value_or(PresentFlags(f, lat, lon)));
+    Put32(frame, at.time, f.timeMilliseconds);
     frame.append(f.samples.begin(), f.samples.end());
     bytes_ += frame;
     previousSize_ = static_cast<std::uint16_t>(size);
@@ -141,26 +163,7 @@ std::string DemoSonarRecording(int frames, int format) {
             f.courseRadians = std::numbers::pi / 2.0;
             f.headingRadians = std::numbers::pi / 2.0 + 0.03;
             f.timeMilliseconds = static_cast<std::uint32_t>(ping * 100 + channel * 5);
-            const int count = channel == 0 ? 2048 : 900;
-            f.samples.resize(static_cast<std::size_t>(count));
-            for (int i = 0; i < count; ++i) {
-                const double metres = range * (i + 0.5) / count;
-                int level = noise(random);
-                if (metres < 1.0) {
-                    level = 200;  // the transducer's ring
-                }
-                // Schools every 40 s of the trip, half-way down, as arches.
-                const double school = std::fmod(t, 40.0) - 20.0;
-                const double fishDepth = depth * 0.5 + 0.02 * school * school;
-                if (std::fabs(school) < 4.0 && std::fabs(metres - fishDepth) < 0.4) {
-                    level = 150 + noise(random);
-                }
-                if (metres >= depth) {
-                    const double below = metres - depth;
-                    level = std::max(level, static_cast<int>(250.0 * std::exp(-below / 2.5)));
-                }
-                f.samples[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(level);
-            }
+            f.samples = DemoLevels(channel == 0 ? 2048 : 900, range, depth, t, random, noise);
             writer.Add(f);
         }
         if (ping % 10 == 0) {

@@ -1,5 +1,7 @@
 #include "tests/support/TestProfile.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -19,7 +21,8 @@ TempFolder::~TempFolder() {
 TestProfile::TestProfile() : app_(std::make_unique<CWinApp>(Path())) {}
 
 void TestProfile::Reload() {
-    app_->SaveProfile();
+    const ErrorOr<CWinApp::ProfileSaved> saved = app_->SaveProfile();
+    EXPECT_TRUE(saved) << saved.GetError().Message();
     app_.reset();
     app_ = std::make_unique<CWinApp>(Path());
 }

@@ -81,7 +81,14 @@ TEST(NorvanePlayback, ModesRouteTheRecordedFrequenciesAndCutZoomPanesAtItsDepth)
         }
         EXPECT_EQ(lib.Statistics().pings, 0u);
     }
+}
 
+TEST(NorvanePlayback, SweepsThatCannotBePlayedAreRefusedAndCounted) {
+    NorvaneLibrary lib;
+    ASSERT_TRUE(lib.Loaded() && lib.playback != nullptr);
+    const ZXNorvaneOptions options{1, 0, 0.0, 1};
+    lib.reset(&options);
+    std::vector<uint8_t> levels(400, 2);
     // Refused: not playing, no samples, too many, a window upside down.
     const ZXNorvaneRecordedSweep good{0.0, 0, 0.0, 40.0, 25.0, levels.data(), 400};
     lib.playback(0);
@@ -97,5 +104,6 @@ TEST(NorvanePlayback, ModesRouteTheRecordedFrequenciesAndCutZoomPanesAtItsDepth)
     }
     EXPECT_EQ(lib.Statistics().playRefused, 4u);
     EXPECT_EQ(lib.playSweep(nullptr), 0);
+    EXPECT_EQ(lib.playSweep(&good), 1);
     lib.playback(0);
 }

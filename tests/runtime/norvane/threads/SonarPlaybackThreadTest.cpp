@@ -33,6 +33,30 @@ void OnSweep(ZXRawSweep* sweep) {
     gDelivered.push_back(k);
 }
 
+// A host cycle every second of ship time: the sweeps of the next second
+// handed ahead, then the clock moved. Sweep k is due at k / 10 s.
+void PlayAsAHostWould(NorvaneLibrary& lib, uint32_t sweeps) {
+    std::vector<uint8_t> levels(400, 3);
+    uint32_t handed = 0;
+    for (int second = 0; second <= static_cast<int>(sweeps / 10); ++second) {
+        for (; handed < sweeps && handed / 10.0 <= second; ++handed) {
+            const ZXNorvaneRecordedSweep sweep{handed / 10.0,
+                                               static_cast<int32_t>(handed % 2),
+                                               handed * 0.1,
+                                               handed * 0.1 + 40.0,
+                                               25.0,
+                                               levels.data(),
+                                               400};
+            ASSERT_EQ(lib.playSweep(&sweep), 1);
+        }
+        gClock = second;
+        lib.setShipTime(second);
+        if (second % 50 == 0) {
+            EXPECT_EQ(lib.waitIdle(60000), 1);
+        }
+    }
+}
+
 }  // namespace
 
 TEST(SonarPlaybackThreadTest, RecordedSweepsArriveOnTheLibrarysThreadInOrderAndOnTime) {
@@ -62,27 +86,7 @@ TEST(SonarPlaybackThreadTest, RecordedSweepsArriveOnTheLibrarysThreadInOrderAndO
         }
     });
     constexpr uint32_t kSweeps = 2000;
-    std::vector<uint8_t> levels(400, 3);
-    uint32_t handed = 0;
-    // A host cycle every second of ship time: the sweeps of the next second
-    // handed ahead, then the clock moved.
-    for (int second = 0; second <= static_cast<int>(kSweeps / 10); ++second) {
-        for (; handed < kSweeps && handed / 10.0 <= second; ++handed) {
-            const ZXNorvaneRecordedSweep sweep{handed / 10.0,
-                                               static_cast<int32_t>(handed % 2),
-                                               handed * 0.1,
-                                               handed * 0.1 + 40.0,
-                                               25.0,
-                                               levels.data(),
-                                               400};
-            ASSERT_EQ(lib.playSweep(&sweep), 1);
-        }
-        gClock = second;
-        lib.setShipTime(second);
-        if (second % 50 == 0) {
-            EXPECT_EQ(lib.waitIdle(60000), 1);
-        }
-    }
+    PlayAsAHostWould(lib, kSweeps);
     EXPECT_EQ(lib.waitIdle(60000), 1);
     done = true;
     drain.join();

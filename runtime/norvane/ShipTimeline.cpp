@@ -1,0 +1,145 @@
+#include "runtime/norvane/ShipTimeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace norvane {
+
+namespace {
+
+// A longer gap in the ship's time is a sounder that was off: it starts again
+// at the new time instead of making up every ping.
+constexpr double kLongestCatchUpSeconds = 600.0;
+constexpr std::size_t kMostEnvironments = 100000;
+constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
+
+ZXNorvaneEnvironment DefaultEnvironment(double time) {
+    return {time, 60.0, 0.5, 4.0};
+}
+
+}  // namespace
+
+std::optional<ZXNorvaneEnvironment> ShipTimeline::Clean(const ZXNorvaneEnvironment& given) {
+    if (!std::isfinite(given.shipTimeSeconds)) {
+        return std::nullopt;
+    }
+    ZXNorvaneEnvironment environment = given;
+    if (!std::isfinite(environment.depthMetres) || !(environment.depthMetres > 0.0)) {
+        environment.depthMetres = 0.0;
+    }
+    environment.hardness =
+        std::isfinite(environment.hardness) ? std::clamp(environment.hardness, 0.0, 1.0) : 0.5;
+    if (!std::isfinite(environment.speedKnots)) {
+        environment.speedKnots = 0.0;
+    }
+    return environment;
+}
+
+void ShipTimeline::Reset(bool shipClock) {
+    environments_.clear();
+    hostClock_ = shipClock;
+    timeline_ = false;
+    hostTime_ = 0.0;
+    wallOrigin_ = std::chrono::steady_clock::now();
+    nextPing_ = 0.0;
+    lastPing_ = 0.0;
+    pinged_ = false;
+    pingCount_ = 0;
+    distance_ = 0.0;
+}
+
+void ShipTimeline::SetEnvironment(const ZXNorvaneEnvironment& environment) {
+    if (!timeline_ || environment.shipTimeSeconds < hostTime_) {
+        environments_.clear();
+    }
+    SetTime(environment.shipTimeSeconds);
+    Add(environment);
+}
+
+void ShipTimeline::Forecast(const ZXNorvaneEnvironment& environment) {
+    Add(environment);
+}
+
+void ShipTimeline::Add(const ZXNorvaneEnvironment& environment) {
+    while (!environments_.empty() &&
+           environments_.back().shipTimeSeconds >= environment.shipTimeSeconds) {
+        environments_.pop_back();
+    }
+    environments_.push_back(environment);
+    while (environments_.size() >= 2 && (environments_[1].shipTimeSeconds <= nextPing_ ||
+                                         environments_.size() > kMostEnvironments)) {
+        environments_.pop_front();
+    }
+}
+
+void ShipTimeline::SetTime(double time) {
+    if (!timeline_ || time < hostTime_) {
+        // The host's clock takes over, or a new timeline begins.
+        hostClock_ = true;
+        timeline_ = true;
+        nextPing_ = time;
+        pinged_ = false;
+    } else if (time - nextPing_ > kLongestCatchUpSeconds) {
+        nextPing_ = time;
+    }
+    hostTime_ = time;
+}
+
+double ShipTimeline::Now() const {
+    if (hostClock_) {
+        return timeline_ ? hostTime_ : -std::numeric_limits<double>::infinity();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - wallOrigin_).count();
+}
+
+std::chrono::steady_clock::time_point ShipTimeline::NextPingOnWallClock() const {
+    return wallOrigin_ + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(nextPing_));
+}
+
+ZXNorvaneEnvironment ShipTimeline::At(double time) {
+    if (environments_.empty()) {
+        return DefaultEnvironment(time);
+    }
+    while (environments_.size() >= 2 && environments_[1].shipTimeSeconds <= time) {
+        environments_.pop_front();
+    }
+    ZXNorvaneEnvironment at = environments_.front();
+    if (environments_.size() >= 2 && time > at.shipTimeSeconds) {
+        const ZXNorvaneEnvironment& next = environments_[1];
+        const double w = (time - at.shipTimeSeconds) / (next.shipTimeSeconds - at.shipTimeSeconds);
+        if (at.depthMetres > 0.0 && next.depthMetres > 0.0) {
+            at.depthMetres += w * (next.depthMetres - at.depthMetres);
+        } else if (w >= 0.5) {
+            at.depthMetres = next.depthMetres;
+        }
+        at.hardness += w * (next.hardness - at.hardness);
+        at.speedKnots += w * (next.speedKnots - at.speedKnots);
+    }
+    at.shipTimeSeconds = time;
+    return at;
+}
+
+PingScene ShipTimeline::TakePing(double interval) {
+    const double time = nextPing_;
+    const ZXNorvaneEnvironment environment = At(time);
+    if (pinged_) {
+        distance_ +=
+            std::max(environment.speedKnots, 0.0) * kMetresPerSecondPerKnot * (time - lastPing_);
+    }
+    PingScene scene;
+    scene.ping = pingCount_;
+    scene.time = time;
+    scene.distance = distance_;
+    scene.depth = environment.depthMetres;
+    scene.hardness = environment.hardness;
+    scene.speedKnots = environment.speedKnots;
+    lastPing_ = time;
+    pinged_ = true;
+    ++pingCount_;
+    nextPing_ = time + interval;
+    return scene;
+}
+
+}  // namespace norvane
