@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "host/BathymetryRaster.h"
-#include "host/HostObjectsImpl.h"
+#include "host/geodata/BathymetryRaster.h"
+#include "host/app/HostObjectsImpl.h"
 #include "tests/support/TestRaster.h"
 
 namespace {

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "host/ShipFeed.h"
-#include "host/SonarLog.h"
-#include "host/SweepReducer.h"
+#include "host/replay/ShipFeed.h"
+#include "sonarlog/SonarLog.h"
+#include "sonarlog/SweepReducer.h"
 #include "tests/support/SonarWriter.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/SonarLog.h"
-#include "host/SweepReducer.h"
+#include "sonarlog/SonarLog.h"
+#include "sonarlog/SweepReducer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));

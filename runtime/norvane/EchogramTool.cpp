@@ -20,8 +20,8 @@
 #include <ogr_feature.h>
 #pragma GCC diagnostic pop
 
-#include "host/SonarLog.h"
-#include "host/SweepReducer.h"
+#include "sonarlog/SonarLog.h"
+#include "sonarlog/SweepReducer.h"
 #include "hostfamily/ZXNorvaneApi.h"
 #include "runtime/norvane/ZXNorvaneControl.h"
 
