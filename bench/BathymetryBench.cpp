@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "host/geodata/BathymetryRaster.h"
 #include "host/app/HostObjectsImpl.h"
+#include "host/geodata/BathymetryRaster.h"
 #include "tests/support/TestRaster.h"
 
 namespace {

@@ -14,14 +14,14 @@
 #include <iostream>
 
 #include "desktop/DXDesktopDeviceManager.h"
-#include "host/geodata/BathymetryRaster.h"
-#include "host/geodata/HistoricProfileCsv.h"
-#include "host/chart/HostChart.h"
 #include "host/app/HostFrame.h"
 #include "host/app/HostObjectsImpl.h"
 #include "host/app/ModuleLibrary.h"
-#include "host/replay/NmeaSummary.h"
 #include "host/app/SdlDesktop.h"
+#include "host/chart/HostChart.h"
+#include "host/geodata/BathymetryRaster.h"
+#include "host/geodata/HistoricProfileCsv.h"
+#include "host/replay/NmeaSummary.h"
 #include "host/replay/SonarFeed.h"
 #include "host/replay/SounderFeed.h"
 #include "module/CommandNames.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/geodata/HistoricPoint.h"
 #include "host/app/HostOptions.h"
+#include "host/geodata/HistoricPoint.h"
 #include "host/replay/ShipFeed.h"
 
 class BathymetryRaster;

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "host/geodata/DepthModel.h"
-#include "host/replay/NmeaLog.h"
 #include "host/geodata/Voyage.h"
+#include "host/replay/NmeaLog.h"
 #include "hostfamily/PosType.h"
 #include "hostfamily/Undefined.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "host/replay/ShipFeed.h"
-#include "sonarlog/SonarLog.h"
 #include "host/replay/SounderFeed.h"
+#include "sonarlog/SonarLog.h"
 #include "sonarlog/SweepReducer.h"
 
 class SonarFeed final : public LogFeed, public RecordedSweeps {

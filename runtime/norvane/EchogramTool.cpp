@@ -20,10 +20,10 @@
 #include <ogr_feature.h>
 #pragma GCC diagnostic pop
 
-#include "sonarlog/SonarLog.h"
-#include "sonarlog/SweepReducer.h"
 #include "hostfamily/ZXNorvaneApi.h"
 #include "runtime/norvane/ZXNorvaneControl.h"
+#include "sonarlog/SonarLog.h"
+#include "sonarlog/SweepReducer.h"
 
 namespace {
 
