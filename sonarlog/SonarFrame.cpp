@@ -66,6 +66,10 @@ std::optional<double> Bearing(double radians) {
     return value < 0.0 ? value + turn : value;
 }
 
+// The values a frame marks valid in its flags: speeds, temperature, course,
+// heading and position.
+void ReadFlaggedValues(const Layout& at, const std::uint8_t* data, SonarFrame& frame);
+
 }  // namespace
 
 SonarBand BandOfFrequency(std::uint8_t code) {
@@ -92,20 +96,18 @@ std::size_t SonarFrameHeaderBytes(SonarFormat format) {
     return LayoutOf(format).headerBytes;
 }
 
-std::optional<SonarFileHeader> ParseSonarFileHeader(const std::uint8_t* data, std::size_t size,
-                                                    std::string& reason) {
+ErrorOr<SonarFileHeader> ParseSonarFileHeader(const std::uint8_t* data, std::size_t size) {
     if (size < kSonarFileHeaderBytes) {
-        reason = size == 0 ? "the file is empty" : "the file is too short for a sonar recording";
-        return std::nullopt;
+        return Error::Refused(size == 0 ? "the file is empty"
+                                        : "the file is too short for a sonar recording");
     }
     const std::uint16_t format = U16(data);
     if (format == 1) {
-        reason = "it is an SLG recording (format 1), which is not supported; SL2 and SL3 are";
-        return std::nullopt;
+        return Error::Refused(
+            "it is an SLG recording (format 1), which is not supported; SL2 and SL3 are");
     }
     if (format != 2 && format != 3) {
-        reason = "its header is not that of an SL2 or SL3 recording";
-        return std::nullopt;
+        return Error::Refused("its header is not that of an SL2 or SL3 recording");
     }
     SonarFileHeader header;
     header.format = static_cast<SonarFormat>(format);
@@ -140,6 +142,21 @@ bool ParseSonarFrameHeader(SonarFormat format, const std::uint8_t* data, std::si
     if (at.keel != kNone) {
         frame.keelMetres = Within(F32(data + at.keel) * kMetresPerFoot, 0.0, 30.0);
     }
+    ReadFlaggedValues(at, data, frame);
+    return true;
+}
+
+double SonarLatitude(std::int32_t northing) {
+    return 2.0 * std::atan(std::exp(northing / kPolarRadiusMetres)) - std::numbers::pi / 2.0;
+}
+
+double SonarLongitude(std::int32_t easting) {
+    return easting / kPolarRadiusMetres;
+}
+
+namespace {
+
+void ReadFlaggedValues(const Layout& at, const std::uint8_t* data, SonarFrame& frame) {
     // A recorder that writes no flags at all is taken at its word where it
     // wrote anything but zero.
     const std::uint16_t flags = frame.flags;
@@ -173,13 +190,6 @@ bool ParseSonarFrameHeader(SonarFormat format, const std::uint8_t* data, std::si
             frame.longitude = longitude;
         }
     }
-    return true;
 }
 
-double SonarLatitude(std::int32_t northing) {
-    return 2.0 * std::atan(std::exp(northing / kPolarRadiusMetres)) - std::numbers::pi / 2.0;
-}
-
-double SonarLongitude(std::int32_t easting) {
-    return easting / kPolarRadiusMetres;
-}
+}  // namespace

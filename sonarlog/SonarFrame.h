@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Error.h"
+
 enum class SonarFormat : std::uint16_t { kSl2 = 2, kSl3 = 3 };
 
 // The recorded channels; any other code is unknown.
@@ -62,9 +64,8 @@ SonarBand BandOfFrequency(std::uint8_t code);
 constexpr std::size_t kSonarFileHeaderBytes = 8;
 std::size_t SonarFrameHeaderBytes(SonarFormat format);
 
-// The file header, or nothing with a reason a user can read.
-std::optional<SonarFileHeader> ParseSonarFileHeader(const std::uint8_t* data, std::size_t size,
-                                                    std::string& reason);
+// The file header, or why the bytes are not a recording's, as a user reads it.
+ErrorOr<SonarFileHeader> ParseSonarFileHeader(const std::uint8_t* data, std::size_t size);
 // False when size is shorter than the format's frame header.
 bool ParseSonarFrameHeader(SonarFormat format, const std::uint8_t* data, std::size_t size,
                            SonarFrame& frame);

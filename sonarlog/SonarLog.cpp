@@ -29,39 +29,36 @@ std::int64_t SonarStats::Damaged() const {
            shortSamples;
 }
 
-bool SonarLog::Open(const std::string& path, std::string& error) {
+ErrorOr<void> SonarLog::Open(const std::string& path) {
     file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
     if (!*file_) {
-        error = "cannot open the sonar recording " + path;
-        return false;
+        return Error::Refused("cannot open the sonar recording " + path);
     }
-    if (!Attach(*file_, error)) {
-        error = path + " is not a sonar recording: " + error;
-        return false;
+    if (ErrorOr<void> attached = Attach(*file_); !attached) {
+        return attached.GetError().About(path + " is not a sonar recording");
     }
-    return true;
+    return {};
 }
 
-bool SonarLog::Attach(std::istream& in, std::string& error) {
+ErrorOr<void> SonarLog::Attach(std::istream& in) {
     in_ = &in;
     in.seekg(0, std::ios::end);
     const std::streamoff end = in.tellg();
     if (!in || end < 0) {
-        error = "it cannot be read";
         failed_ = true;
-        return false;
+        return Error::Refused("it cannot be read");
     }
     size_ = static_cast<std::uint64_t>(end);
     std::uint8_t bytes[kSonarFileHeaderBytes] = {};
     const std::size_t got = ReadAt(0, bytes, sizeof bytes);
-    const std::optional<SonarFileHeader> header = ParseSonarFileHeader(bytes, got, error);
+    ErrorOr<SonarFileHeader> header = ParseSonarFileHeader(bytes, got);
     if (!header) {
-        return false;
+        return header.GetError();
     }
-    header_ = *header;
+    header_ = header.Value();
     headerBytes_ = SonarFrameHeaderBytes(header_.format);
     position_ = kSonarFileHeaderBytes;
-    return true;
+    return {};
 }
 
 std::size_t SonarLog::ReadAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) {
@@ -137,38 +134,7 @@ bool SonarLog::Next(SonarFrame& frame) {
             // by the sizes alone.
             placed_ = read.offset == at;
         }
-        if (placed_ && read.offset != static_cast<std::uint32_t>(at)) {
-            // Some recorders give a frame size other than that of its header
-            // and samples: the next frame may lie right after those.
-            if (alternate_ != 0 && alternate_ != at && FrameAt(alternate_)) {
-                position_ = alternate_;
-                alternate_ = 0;
-                continue;
-            }
-            // The walk from frame to frame went astray (a size that was wrong
-            // but fitted): back to the next frame that knows its place.
-            ++stats_.misplaced;
-            Resync(at + 1);
-            continue;
-        }
-        if (read.frameSize == 0) {
-            ++stats_.zeroSize;
-            Resync(at + 1);
-            continue;
-        }
-        if (read.frameSize < headerBytes_) {
-            ++stats_.undersized;
-            Resync(at + 1);
-            continue;
-        }
-        if (at + read.frameSize > size_) {
-            // A frame cut by the end of the file, or a damaged size when
-            // frames follow.
-            if (Resync(at + 1)) {
-                ++stats_.beyondFile;
-            } else {
-                ++stats_.truncated;
-            }
+        if (!Whole(read, at)) {
             continue;
         }
         position_ = at + read.frameSize;
@@ -190,6 +156,44 @@ bool SonarLog::Next(SonarFrame& frame) {
     }
     finished_ = true;
     return false;
+}
+
+bool SonarLog::Whole(const SonarFrame& read, std::uint64_t at) {
+    if (placed_ && read.offset != static_cast<std::uint32_t>(at)) {
+        // Some recorders give a frame size other than that of its header
+        // and samples: the next frame may lie right after those.
+        if (alternate_ != 0 && alternate_ != at && FrameAt(alternate_)) {
+            position_ = alternate_;
+            alternate_ = 0;
+            return false;
+        }
+        // The walk from frame to frame went astray (a size that was wrong
+        // but fitted): back to the next frame that knows its place.
+        ++stats_.misplaced;
+        Resync(at + 1);
+        return false;
+    }
+    if (read.frameSize == 0) {
+        ++stats_.zeroSize;
+        Resync(at + 1);
+        return false;
+    }
+    if (read.frameSize < headerBytes_) {
+        ++stats_.undersized;
+        Resync(at + 1);
+        return false;
+    }
+    if (at + read.frameSize > size_) {
+        // A frame cut by the end of the file, or a damaged size when frames
+        // follow.
+        if (Resync(at + 1)) {
+            ++stats_.beyondFile;
+        } else {
+            ++stats_.truncated;
+        }
+        return false;
+    }
+    return true;
 }
 
 bool SonarLog::ReadSamples(std::vector<std::uint8_t>& samples) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Error.h"
 #include "sonarlog/SonarFrame.h"
 
 struct SonarStats {
@@ -34,12 +35,12 @@ class SonarLog {
     SonarLog(const SonarLog&) = delete;
     SonarLog& operator=(const SonarLog&) = delete;
 
-    // False, with a reason, when the file cannot be read or is not a
-    // recording of a known format.
-    bool Open(const std::string& path, std::string& error);
+    // Refused when the file cannot be read or is not a recording of a known
+    // format.
+    ErrorOr<void> Open(const std::string& path);
     // Reads from a stream the caller keeps alive (seekable, like a file or a
     // string stream).
-    bool Attach(std::istream& in, std::string& error);
+    ErrorOr<void> Attach(std::istream& in);
 
     // The next frame of a known channel; false at the end of the recording.
     bool Next(SonarFrame& frame);
@@ -63,6 +64,9 @@ class SonarLog {
     // Looks for the next frame after a damaged one, from offset on; false
     // when there is none.
     bool Resync(std::uint64_t from);
+    // Whether the frame whose header was read at offset is whole; when not,
+    // its damage is counted and the next frame looked for.
+    bool Whole(const SonarFrame& read, std::uint64_t offset);
 
     std::unique_ptr<std::ifstream> file_;
     std::istream* in_ = nullptr;

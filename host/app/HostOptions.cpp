@@ -43,9 +43,8 @@ class Checks {
 
     CLI::Validator Trawl(const std::string& option) {
         return Check(option, [option](const std::string& text) -> std::string {
-            TrawlParameters trawl;
-            std::string error;
-            return ParseTrawl(text, trawl, error) ? std::string() : option + ": " + error;
+            const ErrorOr<TrawlParameters> trawl = ParseTrawl(text);
+            return trawl ? std::string() : trawl.GetError().About(option).Message();
         });
     }
 
@@ -104,14 +103,8 @@ class Checks {
     std::shared_ptr<std::string> failure_ = std::make_shared<std::string>();
 };
 
-// One declaration per option; commandTexts receives the --command values,
-// trawlText the --trawl value.
-void Declare(CLI::App& app, Checks& checks, HostOptions& options,
-             std::vector<std::string>& commandTexts, std::string& trawlText) {
-    app.description(
-        "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
-        "shows what it draws.");
-    app.option_defaults()->take_last();
+// What is sailed: the log replayed, and how fast in a window.
+void DeclareVoyage(CLI::App& app, Checks& checks, HostOptions& options) {
     app.add_option("--nmea", options.nmeaPath,
                    "replay an NMEA 0183 log instead of the built-in voyage")
         ->type_name("FILE")
@@ -128,6 +121,12 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
         ->check(checks.Positive("--speed"));
+}
+
+// What is shown and where it goes; commandTexts receives the --command
+// values, trawlText the --trawl value.
+void DeclareView(CLI::App& app, Checks& checks, HostOptions& options,
+                 std::vector<std::string>& commandTexts, std::string& trawlText) {
     app.add_option("--out", options.outDir,
                    "folder for the pictures of the view and chart.png (default: plotrex-out)")
         ->type_name("DIR")
@@ -174,7 +173,10 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         ->allow_extra_args(false)
         ->take_all()
         ->check(checks.Command("--command"));
+}
 
+// The sea floor the host answers the module's queries from.
+void DeclareSeaFloor(CLI::App& app, Checks& checks, HostOptions& options) {
     app.add_option("--bathymetry", options.bathymetryPath,
                    "answer the module's depth queries from a raster GDAL can open\n"
                    "(GeoTIFF, NetCDF, ASCII grid...), band 1, sampled bilinearly")
@@ -191,6 +193,11 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
                    "longitude (degrees) and depth (metres)")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--historic"));
+}
+
+// The help's last part: where the profile is, how the files are read, and the
+// command names wrapped to the terminal.
+std::string Footer() {
     std::string names;
     std::string line = " ";
     for (const std::string name : kCommandNames) {
@@ -201,23 +208,65 @@ void Declare(CLI::App& app, Checks& checks, HostOptions& options,
         line += " " + name;
     }
     names += line;
-    app.footer(
-        "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
-        "\nWith --bathymetry, positions outside the raster, next to a no-data cell or above\n"
-        "the sea get no depth; a grid without a coordinate system is read as WGS84\n"
-        "degrees. Without it, the built-in voyage answers from its modelled sea floor\n"
-        "and a replayed log has no depths to give.\n"
-        "\nA --historic file has one sounding a line, separated by commas, semicolons or\n"
-        "tabs, with a decimal point; a header line, blank lines and # comments are passed\n"
-        "over, bad lines are named and set aside. Without it, the built-in voyage hands\n"
-        "over an earlier survey of its last stretch, run the other way.\n"
-        "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
-        names + "\n");
+    return "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
+           "\nWith --bathymetry, positions outside the raster, next to a no-data cell or above\n"
+           "the sea get no depth; a grid without a coordinate system is read as WGS84\n"
+           "degrees. Without it, the built-in voyage answers from its modelled sea floor\n"
+           "and a replayed log has no depths to give.\n"
+           "\nA --historic file has one sounding a line, separated by commas, semicolons or\n"
+           "tabs, with a decimal point; a header line, blank lines and # comments are passed\n"
+           "over, bad lines are named and set aside. Without it, the built-in voyage hands\n"
+           "over an earlier survey of its last stretch, run the other way.\n"
+           "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
+           names + "\n";
+}
+
+// One declaration per option, in the order of the help.
+void Declare(CLI::App& app, Checks& checks, HostOptions& options,
+             std::vector<std::string>& commandTexts, std::string& trawlText) {
+    app.description(
+        "Loads the Plotrex module as a navigation host does, sails a voyage past it and\n"
+        "shows what it draws.");
+    app.option_defaults()->take_last();
+    DeclareVoyage(app, checks, options);
+    DeclareView(app, checks, options, commandTexts, trawlText);
+    DeclareSeaFloor(app, checks, options);
+    app.footer(Footer());
+}
+
+// What the declarations leave to do: the commands split at their '=', the
+// trawl read, and the defaults that depend on the machine.
+ErrorOr<void> Complete(const std::vector<std::string>& commandTexts, const std::string& trawlText,
+                       HostOptions& options) {
+    for (const std::string& text : commandTexts) {
+        HostCommand command;
+        const auto equals = text.find('=');
+        command.name = text.substr(0, equals);
+        if (equals != std::string::npos) {
+            command.argument = text.substr(equals + 1);
+            command.hasArgument = true;
+        }
+        options.commands.push_back(command);
+    }
+    if (!trawlText.empty()) {
+        ErrorOr<TrawlParameters> trawl = ParseTrawl(trawlText);
+        if (!trawl) {
+            return trawl.GetError().About("--trawl");
+        }
+        options.trawl = trawl.Value();
+    }
+    if (options.profilePath.empty()) {
+        options.profilePath = DefaultProfilePath();
+    }
+    if (options.outDir.empty()) {
+        options.outDir = kDefaultOutDir;
+    }
+    return {};
 }
 
 }  // namespace
 
-bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& error) {
+ErrorOr<TrawlParameters> ParseTrawl(const std::string& text) {
     std::vector<double> values;
     std::size_t start = 0;
     while (true) {
@@ -226,8 +275,8 @@ bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& er
         char* stop = nullptr;
         const double value = std::strtod(field.c_str(), &stop);
         if (field.empty() || *stop != '\0' || !std::isfinite(value)) {
-            error = "'" + field + "' is not a number (CABLE:DEPTH[:FACTOR], in metres)";
-            return false;
+            return Error::Refused("'" + field +
+                                  "' is not a number (CABLE:DEPTH[:FACTOR], in metres)");
         }
         values.push_back(value);
         if (end == std::string::npos) {
@@ -236,23 +285,23 @@ bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& er
         start = end + 1;
     }
     if (values.size() < 2 || values.size() > 3) {
-        error = "needs CABLE:DEPTH[:FACTOR], not '" + text + "'";
-        return false;
+        return Error::Refused("needs CABLE:DEPTH[:FACTOR], not '" + text + "'");
     }
-    trawl = TrawlParameters{values[0], values[1], values.size() == 3 ? values[2] : 0.7, 1};
+    const TrawlParameters trawl{values[0], values[1], values.size() == 3 ? values[2] : 0.7, 1};
     if (trawl.cableLength <= 0.0) {
-        error = "the cable needs a length above 0 m";
-    } else if (trawl.depth < 0.0) {
-        error = "the net cannot be above the surface";
-    } else if (trawl.cableFactor <= 0.0 || trawl.cableFactor > 1.0) {
-        error = "the cable factor is a share of the cable, above 0 and at most 1";
-    } else if (trawl.cableLength * trawl.cableFactor <= trawl.depth) {
-        error = "the net at " + Number(trawl.depth) + " m is out of reach of " +
-                Number(trawl.cableLength * trawl.cableFactor) + " m of cable";
-    } else {
-        return true;
+        return Error::Refused("the cable needs a length above 0 m");
     }
-    return false;
+    if (trawl.depth < 0.0) {
+        return Error::Refused("the net cannot be above the surface");
+    }
+    if (trawl.cableFactor <= 0.0 || trawl.cableFactor > 1.0) {
+        return Error::Refused("the cable factor is a share of the cable, above 0 and at most 1");
+    }
+    if (trawl.cableLength * trawl.cableFactor <= trawl.depth) {
+        return Error::Refused("the net at " + Number(trawl.depth) + " m is out of reach of " +
+                              Number(trawl.cableLength * trawl.cableFactor) + " m of cable");
+    }
+    return trawl;
 }
 
 std::string DefaultProfilePath() {
@@ -277,10 +326,10 @@ std::string HostUsage() {
     return app.help();
 }
 
-bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
-                      std::string& error) {
+ErrorOr<HostOptions> ParseHostOptions(const std::vector<std::string>& args) {
     CLI::App app("", "plotrex-host");
     Checks checks;
+    HostOptions options;
     std::vector<std::string> commandTexts;
     std::string trawlText;
     Declare(app, checks, options, commandTexts, trawlText);
@@ -291,52 +340,29 @@ bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         options.help = true;
-        return true;
+        return options;
     } catch (const CLI::ValidationError& e) {
-        error = checks.Failure().empty() ? e.what() : checks.Failure();
-        return false;
+        return Error::Refused(checks.Failure().empty() ? e.what() : checks.Failure());
     } catch (const CLI::ArgumentMismatch& e) {
         // "--nmea: 1 required FILE missing"
         const std::string what = e.what();
         const auto colon = what.find(':');
-        error = colon == std::string::npos ? what : what.substr(0, colon) + " needs a value";
-        return false;
+        return Error::Refused(
+            colon == std::string::npos ? what : what.substr(0, colon) + " needs a value");
     } catch (const CLI::ParseError& e) {
-        error = e.what();
-        return false;
+        return Error::Refused(e.what());
     }
     if (!options.nmeaPath.empty() && !options.sonarPath.empty()) {
-        error = "--nmea and --sonar cannot be given together: one log is replayed at a time";
-        return false;
+        return Error::Refused(
+            "--nmea and --sonar cannot be given together: one log is replayed at a time");
     }
     if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
-        error = extras.front().rfind("-", 0) == 0 ? "unknown option '" + extras.front() + "'"
-                                                  : "unexpected argument '" + extras.front() + "'";
-        return false;
+        return Error::Refused(extras.front().rfind("-", 0) == 0
+                                  ? "unknown option '" + extras.front() + "'"
+                                  : "unexpected argument '" + extras.front() + "'");
     }
-    for (const std::string& text : commandTexts) {
-        HostCommand command;
-        const auto equals = text.find('=');
-        command.name = text.substr(0, equals);
-        if (equals != std::string::npos) {
-            command.argument = text.substr(equals + 1);
-            command.hasArgument = true;
-        }
-        options.commands.push_back(command);
+    if (ErrorOr<void> completed = Complete(commandTexts, trawlText, options); !completed) {
+        return completed.GetError();
     }
-    if (!trawlText.empty()) {
-        TrawlParameters trawl;
-        if (!ParseTrawl(trawlText, trawl, error)) {
-            error = "--trawl: " + error;
-            return false;
-        }
-        options.trawl = trawl;
-    }
-    if (options.profilePath.empty()) {
-        options.profilePath = DefaultProfilePath();
-    }
-    if (options.outDir.empty()) {
-        options.outDir = kDefaultOutDir;
-    }
-    return true;
+    return options;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "module/TrawlParameters.h"
+#include "platform/Error.h"
 
 struct HostCommand {
     std::string name;
@@ -36,15 +37,14 @@ struct HostOptions {
 // The help text, made from the declarations of the options.
 std::string HostUsage();
 
-// False with a message in error for unknown options, bad values and command
-// names the module does not know.
-bool ParseHostOptions(const std::vector<std::string>& args, HostOptions& options,
-                      std::string& error);
+// Refused for unknown options, bad values and command names the module does
+// not know.
+ErrorOr<HostOptions> ParseHostOptions(const std::vector<std::string>& args);
 
 // "CABLE:DEPTH[:FACTOR]" (or with commas): metres of cable out, metres from
 // the surface down to the net, the share of the cable between ship and net
-// (default 0.7). False with a message for values that place no net.
-bool ParseTrawl(const std::string& text, TrawlParameters& trawl, std::string& error);
+// (default 0.7). Refused for values that place no net.
+ErrorOr<TrawlParameters> ParseTrawl(const std::string& text);
 
 // $XDG_CONFIG_HOME/plotrex/profile.ini, else ~/.config/plotrex/profile.ini.
 std::string DefaultProfilePath();

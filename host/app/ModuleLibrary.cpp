@@ -9,33 +9,29 @@ ModuleLibrary::~ModuleLibrary() {
     // by static destructors of the process.
 }
 
-bool ModuleLibrary::Load(const std::string& folder, std::string& error) {
+ErrorOr<void> ModuleLibrary::Load(const std::string& folder) {
     const std::string path = folder + PlatformLibraryName("Plotrex.dll");
     library_ = LoadLibraryExA(path.c_str(), nullptr, 0);
     if (library_ == nullptr) {
-        error = "cannot load the module " + path + ": " + LastLoaderError();
-        return false;
+        return Error::Failed("cannot load the module " + path + ": " + LastLoaderError());
     }
     auto create =
         reinterpret_cast<CreateModuleDataFunction>(GetProcAddress(library_, "CreateModuleData"));
     if (create == nullptr) {
-        error = "the module " + path + " has no CreateModuleData";
-        return false;
+        return Error::Failed("the module " + path + " has no CreateModuleData");
     }
     ModuleData* created = create();
     if (created == nullptr) {
-        error = "the module " + path + " could not create its data object";
-        return false;
+        return Error::Failed("the module " + path + " could not create its data object");
     }
     // Any module of the family answers the framework; only this one publishes these operations.
     data_ = dynamic_cast<ModuleDataPlotrexInterface*>(created);
     if (data_ == nullptr) {
-        error =
-            "the module " + path + " is not the Plotrex module (" + created->GetModuleName() + ")";
+        const std::string name = created->GetModuleName();
         delete created;
-        return false;
+        return Error::Failed("the module " + path + " is not the Plotrex module (" + name + ")");
     }
-    return true;
+    return {};
 }
 
 void ModuleLibrary::DestroyData() {

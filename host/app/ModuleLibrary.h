@@ -3,6 +3,7 @@
 // the data object its factory returns.
 #include <string>
 
+#include "platform/Error.h"
 #include "platform/WinTypes.h"
 
 class ModuleDataPlotrexInterface;
@@ -14,9 +15,9 @@ class ModuleLibrary {
     ModuleLibrary(const ModuleLibrary&) = delete;
     ModuleLibrary& operator=(const ModuleLibrary&) = delete;
 
-    // Loads the library from folder and creates the data object; false with a
-    // message in error on failure.
-    bool Load(const std::string& folder, std::string& error);
+    // Loads the library from folder and creates the data object; failed when
+    // either cannot be done.
+    ErrorOr<void> Load(const std::string& folder);
     ModuleDataPlotrexInterface* Data() const { return data_; }
     // Destroys the data object (after the host destroyed its displays).
     void DestroyData();

@@ -41,10 +41,9 @@ int TranslateKey(SDL_Keycode key) {
 
 }  // namespace
 
-std::unique_ptr<SdlDesktop> SdlDesktop::Open(std::string& error) {
+ErrorOr<std::unique_ptr<SdlDesktop>> SdlDesktop::Open() {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        error = std::string("cannot open a display: ") + SDL_GetError();
-        return nullptr;
+        return Error::Failed(std::string("cannot open a display: ") + SDL_GetError());
     }
     std::vector<RECT> monitors;
     const int count = SDL_GetNumVideoDisplays();
@@ -74,26 +73,23 @@ SdlDesktop::~SdlDesktop() {
     SDL_Quit();
 }
 
-bool SdlDesktop::Show(HWND window, const std::string& title, std::string& error) {
+ErrorOr<void> SdlDesktop::Show(HWND window, const std::string& title) {
     RECT rect{};
     if (!GetWindowRect(window, &rect)) {
-        error = "no such window";
-        return false;
+        return Error::Failed("no such window");
     }
     window_ = SDL_CreateWindow(title.c_str(), rect.left, rect.top, rect.right - rect.left,
                                rect.bottom - rect.top, SDL_WINDOW_RESIZABLE);
     if (window_ == nullptr) {
-        error = std::string("cannot open a window: ") + SDL_GetError();
-        return false;
+        return Error::Failed(std::string("cannot open a window: ") + SDL_GetError());
     }
     renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
-        error = std::string("cannot draw in the window: ") + SDL_GetError();
-        return false;
+        return Error::Failed(std::string("cannot draw in the window: ") + SDL_GetError());
     }
     shown_ = window;
     ShowPixels();
-    return true;
+    return {};
 }
 
 void SdlDesktop::SetTitle(const std::string& title) {

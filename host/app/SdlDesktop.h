@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/Error.h"
 #include "platform/HeadlessDesktop.h"
 
 struct SDL_Window;
@@ -18,12 +19,12 @@ struct SDL_Cursor;
 
 class SdlDesktop final : public HeadlessDesktop {
   public:
-    // Null, with the reason in error, when no display can be opened.
-    static std::unique_ptr<SdlDesktop> Open(std::string& error);
+    // Failed when no display can be opened.
+    static ErrorOr<std::unique_ptr<SdlDesktop>> Open();
     ~SdlDesktop() override;
 
     // Shows a top-level window of this desktop in a real window.
-    bool Show(HWND window, const std::string& title, std::string& error);
+    ErrorOr<void> Show(HWND window, const std::string& title);
     void SetTitle(const std::string& title);
 
     // Handles the events that arrived and lets the real time since the last

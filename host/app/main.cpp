@@ -6,20 +6,28 @@
 #include <vector>
 
 #include "host/app/HostOptions.h"
-#include "host/app/HostSession.h"
+#include "host/app/HostRun.h"
+#include "host/app/TellUser.h"
 
-int main(int argc, char** argv) {
-    HostOptions options;
-    std::string error;
-    if (!ParseHostOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::cerr << "plotrex-host: " << error
-                  << "\n(plotrex-host --help lists the options and the commands)\n";
-        return 2;
+namespace {
+
+// The whole program but the telling of its error.
+ErrorOr<int> Main(const std::vector<std::string>& args) {
+    ErrorOr<HostOptions> options = ParseHostOptions(args);
+    if (!options) {
+        return Error::Refused(options.GetError().Message() +
+                              "\n(plotrex-host --help lists the options and the commands)");
     }
-    if (options.help) {
+    if (options.Value().help) {
         std::cout << HostUsage();
         return 0;
     }
-    HostSession session(std::move(options));
-    return session.Run();
+    return RunHost(options.Value());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ErrorOr<int> exitCode = Main(std::vector<std::string>(argv + 1, argv + argc));
+    return exitCode ? exitCode.Value() : EndWith(exitCode.GetError());
 }

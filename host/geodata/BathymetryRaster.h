@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/geodata/DepthModel.h"
+#include "platform/Error.h"
 
 class GDALDataset;
 class GDALRasterBand;
@@ -49,10 +50,10 @@ class BathymetryRaster final : public DepthModel {
     BathymetryRaster(const BathymetryRaster&) = delete;
     BathymetryRaster& operator=(const BathymetryRaster&) = delete;
 
-    // Null with a reason when the file cannot be opened, has no band, no
-    // valid value below the sea, or cannot be placed on the earth.
-    static std::unique_ptr<BathymetryRaster> Open(const std::string& path, RasterValues values,
-                                                  std::string& error);
+    // Refused when the file cannot be opened, has no band, no valid value
+    // below the sea, or cannot be placed on the earth.
+    static ErrorOr<std::unique_ptr<BathymetryRaster>> Open(const std::string& path,
+                                                           RasterValues values);
 
     // Depth in metres at a position in radians; none outside the raster, next
     // to a no-data cell, or above the waterline.
@@ -74,6 +75,13 @@ class BathymetryRaster final : public DepthModel {
     std::string Describe() const;
 
   private:
+    // The steps of Open: the dataset and its band 1 with its geotransform;
+    // the coordinate system and the bounds; no-data, scale and offset; the
+    // range and sign of the values.
+    ErrorOr<void> OpenDataset(const std::string& path, double toWorld[6]);
+    ErrorOr<void> PlaceOnEarth(const std::string& path, const double toWorld[6]);
+    void ReadScaling();
+    ErrorOr<void> ScanValues(const std::string& path, RasterValues values);
     // Positions (latitude, longitude) in the raster's cells, counted from its
     // north-west corner; NaN where they cannot be placed.
     void ToPixels(const std::vector<std::pair<double, double>>& positions, std::vector<double>& px,

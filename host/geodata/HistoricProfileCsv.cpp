@@ -136,30 +136,26 @@ void HistoricProfileCsv::Bad(std::string reason) {
     }
 }
 
-bool HistoricProfileCsv::AddFile(const std::string& path, std::string& error) {
+ErrorOr<void> HistoricProfileCsv::AddFile(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        error = "the historic profile " + path + " is a folder";
-        return false;
+        return Error::Refused("the historic profile " + path + " is a folder");
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot read the historic profile " + path;
-        return false;
+        return Error::Refused("cannot read the historic profile " + path);
     }
     std::string text;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
         text.append(buffer, static_cast<std::size_t>(in.gcount()));
         if (static_cast<std::streamsize>(text.size()) > kMostBytes) {
-            error = "the historic profile " + path + " is larger than 256 MB";
-            return false;
+            return Error::Refused("the historic profile " + path + " is larger than 256 MB");
         }
     }
     if (in.bad()) {
-        error = "error while reading the historic profile " + path;
-        return false;
+        return Error::Refused("error while reading the historic profile " + path);
     }
     AddText(text);
-    return true;
+    return {};
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/geodata/HistoricPoint.h"
+#include "platform/Error.h"
 
 class HistoricProfileCsv {
   public:
@@ -22,8 +23,8 @@ class HistoricProfileCsv {
     void AddText(std::string_view text);
     // Reads the next line, without its end.
     void AddLine(std::string_view line);
-    // Reads a file; false with the reason when it cannot be read at all.
-    bool AddFile(const std::string& path, std::string& error);
+    // Reads a file; refused when it cannot be read at all.
+    ErrorOr<void> AddFile(const std::string& path);
 
     const std::vector<HistoricPoint>& Points() const { return points_; }
     long Lines() const { return lines_; }

@@ -9,46 +9,12 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "host/replay/NmeaClock.h"
+#include "host/replay/NmeaLine.h"
 #include "host/replay/NmeaLineReader.h"
-
-// What one usable sentence says. Unset fields were not in the sentence.
-struct NmeaFix {
-    std::optional<double> secondsOfDay;  // UTC
-    std::optional<long> day;             // days since 1970-01-01, when the sentence gives a date
-    std::optional<double> latitude;      // radians
-    std::optional<double> longitude;     // radians
-    std::optional<double> heading;       // radians from true north
-    std::optional<double> course;        // course over ground, radians from true north
-    std::optional<double> speedKnots;
-    std::optional<double> depthMetres;
-    std::optional<double> temperatureCelsius;
-
-    bool HasPosition() const { return latitude && longitude; }
-    bool Empty() const;
-};
-
-enum class NmeaLineKind {
-    kUsed,            // a sentence of interest, parsed
-    kSkipped,         // a sentence we do not read, a comment or a blank line
-    kNoData,          // a sentence of interest with nothing in it (the instrument had no value)
-    kMalformed,       // damaged: not a sentence, or fields that cannot be read
-    kChecksumFailed,  // the checksum does not match
-    kOutOfRange,      // a value no instrument can mean (a depth of -3 m, the 31st of February)
-};
-
-struct NmeaLine {
-    NmeaLineKind kind = NmeaLineKind::kSkipped;
-    std::string sentence;  // "GGA", "RMC"... when known
-    std::string source;    // the logger's source in a tag block, else the talker ("GP", "II")
-    NmeaFix fix;
-};
-
-// Parses one line, with or without its line ending.
-NmeaLine ParseNmeaLine(std::string_view line);
+#include "platform/Error.h"
 
 // Every line read falls in exactly one count besides lines.
 struct NmeaStats {
@@ -90,8 +56,8 @@ class NmeaLog {
     NmeaLog(const NmeaLog&) = delete;
     NmeaLog& operator=(const NmeaLog&) = delete;
 
-    // False, with a reason, when the file cannot be read.
-    bool Open(const std::string& path, std::string& error);
+    // Refused when the file cannot be read.
+    ErrorOr<void> Open(const std::string& path);
     // Reads from a stream the caller keeps alive.
     void Attach(std::istream& in);
 

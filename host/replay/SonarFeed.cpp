@@ -36,24 +36,25 @@ void SonarFeed::Span::Widen(double value) {
 SonarFeed::SonarFeed(OpenOnly, std::string path, EchoGain gain)
     : path_(std::move(path)), reducer_(gain) {}
 
-std::unique_ptr<SonarFeed> SonarFeed::Open(const std::string& path, EchoGain gain,
-                                           std::string& error) {
+ErrorOr<std::unique_ptr<SonarFeed>> SonarFeed::Open(const std::string& path, EchoGain gain) {
     auto feed = std::make_unique<SonarFeed>(OpenOnly{}, path, gain);
-    if (!feed->states_.Open(path, error) || !feed->sweeps_.Open(path, error)) {
-        return nullptr;
+    if (ErrorOr<void> opened = feed->states_.Open(path); !opened) {
+        return opened.GetError();
+    }
+    if (ErrorOr<void> opened = feed->sweeps_.Open(path); !opened) {
+        return opened.GetError();
     }
     feed->ReadAhead();
-    if (!feed->HasStates()) {
-        const SonarStats& stats = feed->states_.Stats();
-        error = "no position in the sonar recording " + path +
-                " (frames read: " + std::to_string(stats.FramesRead()) +
-                ", damaged: " + std::to_string(stats.Damaged()) + ")";
-        if (feed->states_.ReadFailed()) {
-            error = "error while reading the sonar recording " + path;
-        }
-        return nullptr;
+    if (feed->HasStates()) {
+        return feed;
     }
-    return feed;
+    if (feed->states_.ReadFailed()) {
+        return Error::Refused("error while reading the sonar recording " + path);
+    }
+    const SonarStats& stats = feed->states_.Stats();
+    return Error::Refused("no position in the sonar recording " + path +
+                          " (frames read: " + std::to_string(stats.FramesRead()) +
+                          ", damaged: " + std::to_string(stats.Damaged()) + ")");
 }
 
 double SonarFeed::Clock::Next(double recorded) {
@@ -98,50 +99,11 @@ bool SonarFeed::ReadState(NmeaState& state) {
             firstFrameTime_ = time;
         }
         lastFrameTime_ = time;
-        Latest& latest = stateLatest_;
-        if (frame.heading) {
-            latest.heading = frame.heading;
-        }
-        if (frame.course) {
-            latest.course = frame.course;
-        }
-        // The speed through the water stands in for a receiver without one.
-        if (frame.speedKnots) {
-            latest.speedKnots = frame.speedKnots;
-        } else if (frame.waterSpeedKnots) {
-            latest.speedKnots = frame.waterSpeedKnots;
-        }
-        if (frame.depthMetres) {
-            latest.depthMetres = frame.depthMetres;
-            depths_.Widen(*frame.depthMetres);
-        }
-        if (frame.temperatureCelsius) {
-            latest.temperatureCelsius = frame.temperatureCelsius;
-            temperatures_.Widen(*frame.temperatureCelsius);
-        }
-        if (frame.keelMetres && *frame.keelMetres > 0.0 && !keelMetres_) {
-            keelMetres_ = frame.keelMetres;
-        }
+        Note(frame);
         if (!frame.HasPosition()) {
             continue;
         }
-        if (lastPosition_) {
-            const double dLat = *frame.latitude - lastPosition_->first;
-            const double dLon =
-                (*frame.longitude - lastPosition_->second) * std::cos(*frame.latitude);
-            distanceMetres_ += std::sqrt(dLat * dLat + dLon * dLon) * kEarthRadiusMetres;
-        }
-        lastPosition_ = std::make_pair(*frame.latitude, *frame.longitude);
-        NmeaState now;
-        now.time = time;
-        now.latitude = *frame.latitude;
-        now.longitude = *frame.longitude;
-        now.hasPosition = true;
-        now.heading = latest.heading;
-        now.course = latest.course;
-        now.speedKnots = latest.speedKnots;
-        now.depthMetres = latest.depthMetres;
-        now.temperatureCelsius = latest.temperatureCelsius;
+        const NmeaState now = StateAt(frame, time);
         if (lastStateTime_ && time < *lastStateTime_ + kStateSeconds) {
             unsent_ = now;
             continue;
@@ -158,6 +120,54 @@ bool SonarFeed::ReadState(NmeaState& state) {
         return true;
     }
     return false;
+}
+
+void SonarFeed::Note(const SonarFrame& frame) {
+    Latest& latest = stateLatest_;
+    if (frame.heading) {
+        latest.heading = frame.heading;
+    }
+    if (frame.course) {
+        latest.course = frame.course;
+    }
+    // The speed through the water stands in for a receiver without one.
+    if (frame.speedKnots) {
+        latest.speedKnots = frame.speedKnots;
+    } else if (frame.waterSpeedKnots) {
+        latest.speedKnots = frame.waterSpeedKnots;
+    }
+    if (frame.depthMetres) {
+        latest.depthMetres = frame.depthMetres;
+        depths_.Widen(*frame.depthMetres);
+    }
+    if (frame.temperatureCelsius) {
+        latest.temperatureCelsius = frame.temperatureCelsius;
+        temperatures_.Widen(*frame.temperatureCelsius);
+    }
+    if (frame.keelMetres && *frame.keelMetres > 0.0 && !keelMetres_) {
+        keelMetres_ = frame.keelMetres;
+    }
+}
+
+NmeaState SonarFeed::StateAt(const SonarFrame& frame, double time) {
+    const Latest& latest = stateLatest_;
+    if (lastPosition_) {
+        const double dLat = *frame.latitude - lastPosition_->first;
+        const double dLon = (*frame.longitude - lastPosition_->second) * std::cos(*frame.latitude);
+        distanceMetres_ += std::sqrt(dLat * dLat + dLon * dLon) * kEarthRadiusMetres;
+    }
+    lastPosition_ = std::make_pair(*frame.latitude, *frame.longitude);
+    NmeaState now;
+    now.time = time;
+    now.latitude = *frame.latitude;
+    now.longitude = *frame.longitude;
+    now.hasPosition = true;
+    now.heading = latest.heading;
+    now.course = latest.course;
+    now.speedKnots = latest.speedKnots;
+    now.depthMetres = latest.depthMetres;
+    now.temperatureCelsius = latest.temperatureCelsius;
+    return now;
 }
 
 bool SonarFeed::LowFrequency(const SonarFrame& frame) {

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "host/replay/ShipFeed.h"
+#include "host/replay/LogFeed.h"
 #include "host/replay/SounderFeed.h"
+#include "platform/Error.h"
 #include "sonarlog/SonarLog.h"
 #include "sonarlog/SweepReducer.h"
 
@@ -20,11 +21,9 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
 
   public:
     SonarFeed(OpenOnly, std::string path, EchoGain gain);
-    // Opens the recording and reads up to its first position: null, with a
-    // reason, when the file cannot be read, is not a recording or has no
-    // position.
-    static std::unique_ptr<SonarFeed> Open(const std::string& path, EchoGain gain,
-                                           std::string& error);
+    // Opens the recording and reads up to its first position; refused when
+    // the file cannot be read, is not a recording or has no position.
+    static ErrorOr<std::unique_ptr<SonarFeed>> Open(const std::string& path, EchoGain gain);
 
     std::string Describe() const override;
     double DraughtMetres() const override;
@@ -71,6 +70,10 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     };
 
     bool ReadState(NmeaState& state) override;
+    // Takes in what a frame says of the ship, for its states and the summary.
+    void Note(const SonarFrame& frame);
+    // The ship's state at a frame with a position; the distance run grows.
+    NmeaState StateAt(const SonarFrame& frame, double time);
     std::uint64_t ReadOffset() const override { return states_.Offset(); }
     std::uint64_t LogSize() const override { return states_.Size(); }
     // Whether the frame's echoes are the LF transducer's.

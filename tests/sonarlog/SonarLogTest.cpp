@@ -36,10 +36,9 @@ struct Read {
 Read ReadAll(const std::string& bytes) {
     std::istringstream in(bytes);
     SonarLog log;
-    std::string error;
     Read read;
-    if (!log.Attach(in, error)) {
-        ADD_FAILURE() << error;
+    if (const ErrorOr<void> attached = log.Attach(in); !attached) {
+        ADD_FAILURE() << attached.GetError().Message();
         return read;
     }
     SonarFrame frame;
@@ -274,14 +273,16 @@ TEST(SonarLog, FilesOfOtherKindsAreRefusedWithAReason) {
     for (const Case& c : cases) {
         std::istringstream in(c.bytes);
         SonarLog log;
-        std::string error;
-        EXPECT_FALSE(log.Attach(in, error));
-        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        const ErrorOr<void> attached = log.Attach(in);
+        ASSERT_FALSE(attached);
+        EXPECT_NE(attached.GetError().Message().find(c.reason), std::string::npos)
+            << attached.GetError().Message();
+        EXPECT_EQ(attached.GetError().ExitCode(), 2);
     }
     SonarLog log;
-    std::string error;
-    EXPECT_FALSE(log.Open("/nonexistent/trip.sl2", error));
-    EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+    const ErrorOr<void> opened = log.Open("/nonexistent/trip.sl2");
+    ASSERT_FALSE(opened);
+    EXPECT_NE(opened.GetError().Message().find("cannot open"), std::string::npos);
 }
 
 TEST(SweepReducer, LongFramesBecomeAtMost1024LevelsKeepingDepthAndTheBottom) {

@@ -5,7 +5,14 @@
 namespace {
 
 bool Parse(std::vector<std::string> args, HostOptions& options, std::string& error) {
-    return ParseHostOptions(args, options, error);
+    ErrorOr<HostOptions> parsed = ParseHostOptions(args);
+    if (!parsed) {
+        EXPECT_EQ(parsed.GetError().ExitCode(), 2);
+        error = parsed.GetError().Message();
+        return false;
+    }
+    options = parsed.Release();
+    return true;
 }
 
 }  // namespace

@@ -91,10 +91,9 @@ class BathymetryRasterTest : public ::testing::Test {
     }
     std::unique_ptr<BathymetryRaster> Open(const std::string& path,
                                            RasterValues values = RasterValues::Auto) {
-        std::string error;
-        auto raster = BathymetryRaster::Open(path, values, error);
-        EXPECT_NE(raster, nullptr) << error;
-        return raster;
+        auto opened = BathymetryRaster::Open(path, values);
+        EXPECT_TRUE(opened) << opened.GetError().Message();
+        return opened ? opened.Release() : nullptr;
     }
 
     std::string utmPath_ = TempPath("utm.tif");
@@ -227,16 +226,19 @@ TEST_F(BathymetryRasterTest, RefusesWhatHoldsNoDepth) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        std::string error;
-        EXPECT_EQ(BathymetryRaster::Open(c.path, c.values, error), nullptr);
+        const auto opened = BathymetryRaster::Open(c.path, c.values);
+        ASSERT_FALSE(opened);
+        const std::string& error = opened.GetError().Message();
         EXPECT_NE(error.find(c.path), std::string::npos) << error;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_EQ(opened.GetError().ExitCode(), 2);
     }
     // The variable named in the refusal opens.
-    std::string error;
-    BathymetryRaster::Open(variables, RasterValues::Auto, error);
+    const auto refused = BathymetryRaster::Open(variables, RasterValues::Auto);
+    ASSERT_FALSE(refused);
+    const std::string& error = refused.GetError().Message();
     const std::string named = error.substr(error.find("such as ") + 8);
-    EXPECT_NE(BathymetryRaster::Open(named, RasterValues::Auto, error), nullptr) << named;
+    EXPECT_TRUE(BathymetryRaster::Open(named, RasterValues::Auto)) << named;
     std::filesystem::remove(text);
     std::filesystem::remove(empty);
     std::filesystem::remove(variables);

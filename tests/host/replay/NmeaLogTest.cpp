@@ -467,12 +467,13 @@ TEST(NmeaLog, StatesCarryTheLatestOfEveryInstrument) {
 
 TEST(NmeaLog, UnreadableFilesAreErrorsNotCrashes) {
     NmeaLog missing;
-    std::string error;
-    EXPECT_FALSE(missing.Open("/nonexistent/voyage.nmea", error));
-    EXPECT_NE(error.find("/nonexistent/voyage.nmea"), std::string::npos);
+    const ErrorOr<void> unread = missing.Open("/nonexistent/voyage.nmea");
+    ASSERT_FALSE(unread);
+    EXPECT_NE(unread.GetError().Message().find("/nonexistent/voyage.nmea"), std::string::npos);
     NmeaLog folder;
-    EXPECT_FALSE(folder.Open("/tmp", error));
-    EXPECT_NE(error.find("folder"), std::string::npos);
+    const ErrorOr<void> notFile = folder.Open("/tmp");
+    ASSERT_FALSE(notFile);
+    EXPECT_NE(notFile.GetError().Message().find("folder"), std::string::npos);
 }
 
 namespace {

@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/replay/ShipFeed.h"
+#include "host/replay/BuiltInFeed.h"
+#include "host/replay/NmeaFeed.h"
 
 namespace {
 
@@ -64,9 +65,9 @@ std::string NorthboundLog(int fixes) {
 TEST(NmeaFeed, KnowsTheDepthsAheadOfTheShip) {
     const int fixes = 300;  // 6 km
     TempLog log(NorthboundLog(fixes));
-    std::string error;
-    auto feed = NmeaFeed::Open(log.Path(), error);
-    ASSERT_NE(feed, nullptr) << error;
+    auto opened = NmeaFeed::Open(log.Path());
+    ASSERT_TRUE(opened) << opened.GetError().Message();
+    const std::unique_ptr<NmeaFeed> feed = opened.Release();
     ShipSnapshot now;
     ASSERT_TRUE(feed->Next(now));
     EXPECT_DOUBLE_EQ(now.depthMetres, 100.0);
@@ -101,9 +102,11 @@ TEST(NmeaFeed, LogsWithoutAFixStopBeforeAnything) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempLog log(c.text);
-        std::string error;
-        EXPECT_EQ(NmeaFeed::Open(log.Path(), error), nullptr);
-        EXPECT_NE(error.find(log.Path()), std::string::npos) << error;
+        const auto opened = NmeaFeed::Open(log.Path());
+        ASSERT_FALSE(opened);
+        EXPECT_NE(opened.GetError().Message().find(log.Path()), std::string::npos)
+            << opened.GetError().Message();
+        EXPECT_EQ(opened.GetError().ExitCode(), 2);
     }
 }
 

@@ -107,9 +107,9 @@ TEST(SonarReplay, TheModuleReceivesTheRecordingsTrackAndEchoes) {
 
         RealSounder library;
         ASSERT_TRUE(library.Ready());
-        std::string error;
-        auto feed = SonarFeed::Open(path, EchoGain::kNormal, error);
-        ASSERT_NE(feed, nullptr) << error;
+        auto opened = SonarFeed::Open(path, EchoGain::kNormal);
+        ASSERT_TRUE(opened) << opened.GetError().Message();
+        const std::unique_ptr<SonarFeed> feed = opened.Release();
         SounderFeed sounder(PLOTREX_BIN_DIR "/");  // dual frequency, as the host starts it
         ASSERT_TRUE(sounder.Play(*feed));
         gReceived.clear();
@@ -253,9 +253,9 @@ TEST(SonarReplay, DamagedTimesNeitherStallNorStretchTheReplay) {
         }
         TempFolder folder;
         WriteFile(folder.File("trip.sl2"), writer.Bytes());
-        std::string error;
-        auto feed = SonarFeed::Open(folder.File("trip.sl2"), EchoGain::kNormal, error);
-        ASSERT_NE(feed, nullptr) << error;
+        auto opened = SonarFeed::Open(folder.File("trip.sl2"), EchoGain::kNormal);
+        ASSERT_TRUE(opened) << opened.GetError().Message();
+        const std::unique_ptr<SonarFeed> feed = opened.Release();
         ShipSnapshot snapshot;
         double last = -1.0;
         while (feed->Next(snapshot)) {

@@ -1,0 +1,12 @@
+#include "host/app/TellUser.h"
+
+#include <iostream>
+
+void TellUser(const std::string& message) {
+    std::cerr << "plotrex-host: " << message << "\n";
+}
+
+int EndWith(const Error& error) {
+    TellUser(error.Message());
+    return error.ExitCode();
+}
