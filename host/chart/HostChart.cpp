@@ -1,18 +1,12 @@
 #include "host/chart/HostChart.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wall"
-#pragma GCC diagnostic ignored "-Wextra"
-#include <cairo.h>
-#pragma GCC diagnostic pop
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 
 #include "hostfamily/displaylist/Symbolizable.h"
 #include "module/ModuleDisplay.h"
+#include "platform/CairoHandles.h"
 #include "platform/Desktop.h"
 
 namespace {
@@ -22,13 +16,6 @@ constexpr double kMargin = 0.15;
 constexpr double kLeastSpan = 2.0 * M_PI / 10800.0;  // two nautical miles
 // The symbolization pass that draws.
 constexpr std::int16_t kDrawingPass = 1;
-
-struct CairoSurfaceDeleter {
-    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
-struct CairoDeleter {
-    void operator()(cairo_t* c) const { cairo_destroy(c); }
-};
 
 }  // namespace
 
@@ -226,9 +213,8 @@ void HostChart::OnPaint() {
     if (width <= 0 || height <= 0 || desktop == nullptr) {
         return;
     }
-    std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-    std::unique_ptr<cairo_t, CairoDeleter> cr(cairo_create(surface.get()));
+    const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    const CairoPtr cr(cairo_create(surface.get()));
     ChartScene scene;
     scene.chart = projection_;
     scene.width = width;

@@ -8,6 +8,8 @@
 #include <regex>
 #include <sstream>
 
+#include "module/StoredSettings.h"
+#include "platform/WinApp.h"
 #include "tests/support/HostRun.h"
 #include "tests/support/ImageCompare.h"
 #include "tests/support/TestProfile.h"
@@ -83,6 +85,20 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
         ahead += (pixel & 0xFFFFFF) == 0x8483FF;
     }
     EXPECT_GT(ahead, towing->width * towing->height / 10) << "no forecast";
+
+    // The module keeps its layout and display mode under the names it
+    // publishes for hosts.
+    {
+        CWinApp stored(profile);
+        EXPECT_TRUE(plotrex_settings::HoldsStoredLayout(stored));
+        EXPECT_TRUE(plotrex_settings::HoldsStoredDisplayMode(stored));
+        EXPECT_EQ(stored.GetProfileString(plotrex_settings::kDisplaySection,
+                                          plotrex_settings::kLevelKey, ""),
+                  "10");
+        CWinApp fresh(folder.File("fresh.ini"));
+        EXPECT_FALSE(plotrex_settings::HoldsStoredLayout(fresh));
+        EXPECT_FALSE(plotrex_settings::HoldsStoredDisplayMode(fresh));
+    }
 
     // The display mode is kept with the layout.
     const HostRun second = RunHost("--profile " + profile + " --out " + out);

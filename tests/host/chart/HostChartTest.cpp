@@ -2,12 +2,6 @@
 // reaches the profile view, and the chart a headless run writes.
 #include <gtest/gtest.h>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wall"
-#pragma GCC diagnostic ignored "-Wextra"
-#include <cairo.h>
-#pragma GCC diagnostic pop
-
 #include <cmath>
 #include <regex>
 #include <string>
@@ -17,6 +11,7 @@
 #include "host/chart/HostChart.h"
 #include "hostfamily/displaylist/Symbolizable.h"
 #include "module/ModuleDisplay.h"
+#include "platform/CairoHandles.h"
 #include "platform/HeadlessDesktop.h"
 #include "tests/support/HostRun.h"
 #include "tests/support/ImageCompare.h"
@@ -95,14 +90,12 @@ TEST(HostChart, NightChartGolden) {
         }
     }
     scene.floor = &floor;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_t* cr = cairo_create(surface);
-    ChartPainter::Paint(cr, scene);
-    cairo_surface_flush(surface);
-    const Image image = ImageFromPixels(cairo_image_surface_get_data(surface), width, height,
-                                        cairo_image_surface_get_stride(surface), true);
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
+    const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    const CairoPtr cr(cairo_create(surface.get()));
+    ChartPainter::Paint(cr.get(), scene);
+    cairo_surface_flush(surface.get());
+    const Image image = ImageFromPixels(cairo_image_surface_get_data(surface.get()), width, height,
+                                        cairo_image_surface_get_stride(surface.get()), true);
     EXPECT_TRUE(MatchesGolden(image, "host/chart_night.png", kTextTolerance));
 }
 
