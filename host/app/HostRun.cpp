@@ -65,15 +65,25 @@ ErrorOr<VoyageSources> OpenWhatTheUserGave(const HostOptions& options) {
     return sources;
 }
 
-ErrorOr<std::unique_ptr<HeadlessDesktop>> OpenDesktop(bool window) {
+// The desktop the run's windows live on: headless, or one shown through SDL.
+struct RunDesktop {
+    std::unique_ptr<HeadlessDesktop> desktop;
+    SdlDesktop* window = nullptr;  // the same desktop, when it shows a real window
+};
+
+ErrorOr<RunDesktop> OpenDesktop(bool window) {
+    RunDesktop opened;
     if (!window) {
-        return std::make_unique<HeadlessDesktop>();
+        opened.desktop = std::make_unique<HeadlessDesktop>();
+        return opened;
     }
     ErrorOr<std::unique_ptr<SdlDesktop>> sdl = SdlDesktop::Open();
     if (!sdl) {
         return sdl.GetError();
     }
-    return std::unique_ptr<HeadlessDesktop>(sdl.Release());
+    opened.window = sdl.Value().get();
+    opened.desktop = sdl.Release();
+    return opened;
 }
 
 // The profile's folder, made before the profile is read so that it can be
@@ -106,18 +116,17 @@ void DressView(ModuleHost& module, const RunParts& parts) {
 }
 
 // False when the window could not be shown, as told.
-bool Sail(RunParts& parts, HeadlessDesktop& desktop) {
-    if (!parts.options.window) {
+bool Sail(RunParts& parts, SdlDesktop* window) {
+    if (window == nullptr) {
         HeadlessVoyage(parts).Sail();
         return true;
     }
-    auto& window = static_cast<SdlDesktop&>(desktop);
     const std::string title = WindowTitle(parts.view, parts.module.Data().GetMode());
-    if (ErrorOr<void> shown = window.Show(parts.module.Frame().GetSafeHwnd(), title); !shown) {
+    if (ErrorOr<void> shown = window->Show(parts.module.Frame().GetSafeHwnd(), title); !shown) {
         TellUser(shown.GetError().Message());
         return false;
     }
-    WindowLoop(parts, window).Sail();
+    WindowLoop(parts, *window).Sail();
     return true;
 }
 
@@ -144,7 +153,7 @@ ErrorOr<int> RunHost(const HostOptions& options) {
         return opened.GetError();
     }
     VoyageSources& sources = opened.Value();
-    ErrorOr<std::unique_ptr<HeadlessDesktop>> desktop = OpenDesktop(options.window);
+    ErrorOr<RunDesktop> desktop = OpenDesktop(options.window);
     if (!desktop) {
         return desktop.GetError();
     }
@@ -158,11 +167,12 @@ ErrorOr<int> RunHost(const HostOptions& options) {
     TrawlHand trawl(options.trawl);
     FeedAccount account;
     ShipCycle cycle(module, trawl, account);
-    Pictures pictures(*desktop.Value(), options.outDir);
-    RunParts parts{options,      sources, *desktop.Value(), module, view,
-                   userCommands, trawl,   account,          cycle,  pictures};
+    HeadlessDesktop& windows = *desktop.Value().desktop;
+    Pictures pictures(windows, options.outDir);
+    RunParts parts{options,      sources, windows, module, view,
+                   userCommands, trawl,   account, cycle,  pictures};
     DressView(module, parts);
-    const bool sailed = Sail(parts, *desktop.Value());
+    const bool sailed = Sail(parts, desktop.Value().window);
 
     module.SaveSettings();
     const std::string summary = RunSummary(parts).Text();
