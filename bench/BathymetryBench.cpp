@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "host/BathymetryRaster.h"
-#include "host/HostObjectsImpl.h"
+#include "host/app/HostObjectsImpl.h"
+#include "host/geodata/BathymetryRaster.h"
 #include "tests/support/TestRaster.h"
 
 namespace {
@@ -33,9 +33,11 @@ class Floor {
                 raster.values.push_back(-(60.0 + 0.1 * column + 30.0 * std::sin(row / 50.0)));
             }
         }
-        std::string error;
-        if (WriteTestRaster(path_, raster)) {
-            raster_ = BathymetryRaster::Open(path_, RasterValues::Auto, error);
+        if (!WriteTestRaster(path_, raster)) {
+            return;
+        }
+        if (auto opened = BathymetryRaster::Open(path_, RasterValues::Auto)) {
+            raster_ = opened.Release();
         }
     }
     ~Floor() { std::filesystem::remove(path_); }

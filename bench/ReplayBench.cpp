@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "host/ShipFeed.h"
-#include "host/SonarLog.h"
-#include "host/SweepReducer.h"
+#include "host/replay/NmeaFeed.h"
+#include "sonarlog/SonarLog.h"
+#include "sonarlog/SweepReducer.h"
 #include "tests/support/SonarWriter.h"
 
 namespace {
@@ -98,12 +98,12 @@ const DayLog& Log() {
 
 // The states of the whole log, sailed as the host sails them.
 long Replay(const std::string& path) {
-    std::string error;
-    auto feed = NmeaFeed::Open(path, error);
-    if (feed == nullptr) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    auto opened = NmeaFeed::Open(path);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.GetError().Message().c_str());
         std::exit(1);
     }
+    const std::unique_ptr<NmeaFeed> feed = opened.Release();
     ShipSnapshot snapshot;
     long states = 0;
     while (feed->Next(snapshot)) {
@@ -214,9 +214,8 @@ void BM_SonarReadFrames(benchmark::State& state) {
     for (auto _ : state) {
         std::istringstream in(recording);
         SonarLog log;
-        std::string error;
-        if (!log.Attach(in, error)) {
-            state.SkipWithError(error.c_str());
+        if (const ErrorOr<void> attached = log.Attach(in); !attached) {
+            state.SkipWithError(attached.GetError().Message().c_str());
             return;
         }
         const double start = CpuSeconds();

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/HistoricProfileCsv.h"
+#include "host/geodata/HistoricProfileCsv.h"
 
 namespace {
 

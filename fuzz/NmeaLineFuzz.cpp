@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/NmeaLineReader.h"
-#include "host/NmeaLog.h"
+#include "host/replay/NmeaLineReader.h"
+#include "host/replay/NmeaLog.h"
 
 namespace {
 

@@ -8,14 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "host/SonarLog.h"
-#include "host/SweepReducer.h"
+#include "sonarlog/SonarLog.h"
+#include "sonarlog/SweepReducer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     SonarLog log;
-    std::string error;
-    if (!log.Attach(in, error)) {
+    if (!log.Attach(in)) {
         return 0;
     }
     const SweepReducer reducer;

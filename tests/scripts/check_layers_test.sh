@@ -62,8 +62,8 @@ file host_uses_published host/replay/Replay.cpp '#include <vector>' '#include "h
 file host_uses_published graphdata/PlotrexDataProfile.cpp '#include "drawing/PlotrexDisplayProfile.h"'
 expect host_uses_published 0 -- '^layers: 7 includes of other folders in 2 files'
 
-file new_folder sonarlog/SonarLog.cpp '#include "hostfamily/Undefined.h"'
-expect new_folder 1 -- '^sonarlog/: a folder .* does not know: add rows'
+file new_folder newfolder/Thing.cpp '#include "hostfamily/Undefined.h"'
+expect new_folder 1 -- '^newfolder/: a folder .* does not know: add rows'
 
 file both_ways a/A.h '#include "b/B.h"'
 file both_ways b/B.h '#include "a/A.h"'

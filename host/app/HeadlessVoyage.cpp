@@ -1,0 +1,98 @@
+#include "host/app/HeadlessVoyage.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "host/app/Format.h"
+#include "module/ModuleDataPlotrexInterface.h"
+
+namespace {
+
+// A progress bar on a terminal, for long replays.
+class ProgressBar {
+  public:
+    explicit ProgressBar(bool enabled) : enabled_(enabled && isatty(STDERR_FILENO)) {}
+    ~ProgressBar() {
+        if (shown_) {
+            std::fprintf(stderr, "\r%60s\r", "");
+        }
+    }
+    void Show(double fraction) {
+        const int percent = static_cast<int>(fraction * 100.0);
+        if (!enabled_ || percent == last_) {
+            return;
+        }
+        last_ = percent;
+        shown_ = true;
+        const int filled = percent * 40 / 100;
+        std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled,
+                     "########################################", 40 - filled, "", percent);
+        std::fflush(stderr);
+    }
+
+  private:
+    bool enabled_;
+    bool shown_ = false;
+    int last_ = -1;
+};
+
+}  // namespace
+
+void HeadlessVoyage::Sail() {
+    // The sounder's commands go before the voyage, so that the pictures show
+    // what it sends after them.
+    parts_.userCommands.SendSounderCommands();
+    ShipFeed& feed = *parts_.sources.feed;
+    ModuleHost& module = parts_.module;
+    ProgressBar progress(parts_.sources.nmea != nullptr || parts_.sources.sonar != nullptr);
+    double nextPicture = 0.25;
+    while (feed.Next(module.Now())) {
+        module.Sounder().Sail(module.Now());
+        module.Sounder().Settle();
+        parts_.cycle.Step();
+        parts_.desktop.PumpMessages();
+        progress.Show(feed.Progress());
+        PictureOnTheWay(nextPicture);
+    }
+    if (module.ViewOpen()) {
+        FinalPictures();
+    }
+}
+
+void HeadlessVoyage::PictureOnTheWay(double& nextPicture) {
+    const double progress = parts_.sources.feed->Progress();
+    if (!parts_.module.ViewOpen() || progress < nextPicture || nextPicture >= 1.0) {
+        return;
+    }
+    // Without a layout of the user's, each picture shows the ship with a
+    // kilometre of the track behind it (the net on its cable) and the depth
+    // ahead.
+    if (!parts_.module.HadLayout()) {
+        parts_.view.Send("PLOTREX_SCALE_VALUE", "8");
+        parts_.view.Send("PLOTREX_CENTER_ON");
+    }
+    parts_.pictures.TakeView(parts_.module.Frame().GetSafeHwnd(),
+                             Format("view-%03d.png", static_cast<int>(nextPicture * 100)));
+    nextPicture += 0.25;
+}
+
+void HeadlessVoyage::FinalPictures() {
+    ModuleHost& module = parts_.module;
+    // A first run has no layout yet: show the whole voyage.
+    if (!module.HadLayout()) {
+        parts_.view.Send("PLOTREX_FIT_TO_WINDOW");
+    }
+    // As a user resting the mouse on the middle of the profile: the set-square
+    // there, and the anchor mark on the chart at the same place.
+    RECT view{};
+    if (::GetWindowRect(module.Frame().ViewWindow(), &view)) {
+        parts_.desktop.MoveMouse(POINT{(view.left + view.right) / 2, (view.top + view.bottom) / 2});
+    }
+    parts_.userCommands.SendViewCommands();
+    parts_.pictures.TakeView(module.Frame().GetSafeHwnd(), "view.png");
+    if (module.Chart() != nullptr) {
+        parts_.cycle.RefreshChart(true);
+        parts_.pictures.TakeChart(module.Chart()->GetSafeHwnd());
+    }
+}

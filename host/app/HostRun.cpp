@@ -1,0 +1,191 @@
+#include "host/app/HostRun.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "host/app/HeadlessVoyage.h"
+#include "host/app/ModuleHost.h"
+#include "host/app/RunSummary.h"
+#include "host/app/SdlDesktop.h"
+#include "host/app/TellUser.h"
+#include "host/app/ViewStates.h"
+#include "host/app/WindowLoop.h"
+#include "module/CommandNames.h"
+#include "module/ModuleDataPlotrexInterface.h"
+#include "units/UnitConversion.h"
+
+namespace {
+
+// Whether files can be made in folder (made first when missing).
+ErrorOr<void> CheckWritableFolder(const std::string& folder) {
+    auto refused = [&folder](const std::string& reason) {
+        return Error::Refused("cannot write pictures into " + folder + ": " + reason);
+    };
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        return refused(ec.message());
+    }
+    if (!std::filesystem::is_directory(folder, ec)) {
+        return refused(std::strerror(ENOTDIR));
+    }
+    std::string probe = (std::filesystem::path(folder) / ".plotrex-XXXXXX").string();
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        return refused(std::strerror(errno));
+    }
+    close(fd);
+    unlink(probe.c_str());
+    return {};
+}
+
+// Everything the user gave, checked before anything changes: the profile's
+// path, the voyage's files and, headless, the pictures' folder (found out
+// now, not after a voyage that would leave no picture).
+ErrorOr<VoyageSources> OpenWhatTheUserGave(const HostOptions& options) {
+    if (const ErrorOr<void> usable = CWinApp::CheckProfileFile(options.profilePath); !usable) {
+        return Error::Refused("profile " + options.profilePath + " " + usable.GetError().Message() +
+                              "; nothing was changed");
+    }
+    ErrorOr<VoyageSources> sources = VoyageSources::Open(options);
+    if (!sources) {
+        return sources;
+    }
+    if (!options.window) {
+        if (ErrorOr<void> writable = CheckWritableFolder(options.outDir); !writable) {
+            return writable.GetError();
+        }
+    }
+    return sources;
+}
+
+// The desktop the run's windows live on: headless, or one shown through SDL.
+struct RunDesktop {
+    std::unique_ptr<HeadlessDesktop> desktop;
+    SdlDesktop* window = nullptr;  // the same desktop, when it shows a real window
+};
+
+ErrorOr<RunDesktop> OpenDesktop(bool window) {
+    RunDesktop opened;
+    if (!window) {
+        opened.desktop = std::make_unique<HeadlessDesktop>();
+        return opened;
+    }
+    ErrorOr<std::unique_ptr<SdlDesktop>> sdl = SdlDesktop::Open();
+    if (!sdl) {
+        return sdl.GetError();
+    }
+    opened.window = sdl.Value().get();
+    opened.desktop = sdl.Release();
+    return opened;
+}
+
+// The profile's folder, made before the profile is read so that it can be
+// saved there at the end.
+void MakeProfileFolder(const std::string& profilePath) {
+    std::error_code ec;
+    const auto folder = std::filesystem::path(profilePath).parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, ec);
+    }
+}
+
+// The module loaded and initialised over the voyage, and its first view open.
+ErrorOr<void> SetUp(ModuleHost& module, const VoyageSources& sources, const HostOptions& options) {
+    if (ErrorOr<void> loaded = module.Load(); !loaded) {
+        return loaded;
+    }
+    module.Initialize(sources, options.displayMode);
+    return module.OpenFirstView();
+}
+
+// The chart beside the view and the light of the colours; a first run shows
+// the depth ahead, later runs keep what the user chose.
+void DressView(ModuleHost& module, const RunParts& parts) {
+    module.OpenChart(parts.sources.raster.get(), parts.options.window, parts.view);
+    module.SetLight(parts.options.light);
+    if (!module.HadLayout() && !parts.view.Checked(kCommandShowHide, "PLOTREX_DATA_PREVISION")) {
+        parts.view.Send(kCommandShowHide, "PLOTREX_DATA_PREVISION");
+    }
+}
+
+// False when the window could not be shown, as told.
+bool Sail(RunParts& parts, SdlDesktop* window) {
+    if (window == nullptr) {
+        HeadlessVoyage(parts).Sail();
+        return true;
+    }
+    const std::string title = WindowTitle(parts.view, parts.module.Data().GetMode());
+    if (ErrorOr<void> shown = window->Show(parts.module.Frame().GetSafeHwnd(), title); !shown) {
+        TellUser(shown.GetError().Message());
+        return false;
+    }
+    WindowLoop(parts, *window).Sail();
+    return true;
+}
+
+// A log that could not be read to its end fails the run, its summary printed.
+ErrorOr<void> CheckReadToTheEnd(const VoyageSources& sources, const HostOptions& options) {
+    if (sources.sonar != nullptr && sources.sonar->ReadFailed()) {
+        return Error::Failed("the sonar recording " + options.sonarPath +
+                             " could not be read to its end");
+    }
+    if (sources.nmea != nullptr && sources.nmea->Log().ReadFailed()) {
+        return Error::Failed("the NMEA log " + options.nmeaPath + " could not be read to its end");
+    }
+    return {};
+}
+
+}  // namespace
+
+ErrorOr<int> RunHost(const HostOptions& options) {
+    // Like any host of the family, nothing starts without the unit converter:
+    // a missing library ends the program here, before any setting is touched.
+    GetConverter();
+    ErrorOr<VoyageSources> opened = OpenWhatTheUserGave(options);
+    if (!opened) {
+        return opened.GetError();
+    }
+    VoyageSources& sources = opened.Value();
+    ErrorOr<RunDesktop> desktop = OpenDesktop(options.window);
+    if (!desktop) {
+        return desktop.GetError();
+    }
+    MakeProfileFolder(options.profilePath);
+    ModuleHost module(options.profilePath);
+    if (ErrorOr<void> ready = SetUp(module, sources, options); !ready) {
+        return ready.GetError();
+    }
+    const ViewCommands view(module.Frame());
+    UserCommands userCommands(options.commands, view);
+    TrawlHand trawl(options.trawl);
+    FeedAccount account;
+    ShipCycle cycle(module, trawl, account);
+    HeadlessDesktop& windows = *desktop.Value().desktop;
+    Pictures pictures(windows, options.outDir);
+    RunParts parts{options,      sources, windows, module, view,
+                   userCommands, trawl,   account, cycle,  pictures};
+    DressView(module, parts);
+    const bool sailed = Sail(parts, desktop.Value().window);
+
+    module.SaveSettings();
+    const std::string summary = RunSummary(parts).Text();
+    module.TakeDown();
+    const ErrorOr<CWinApp::ProfileSaved> saved = module.SaveProfile();
+    if (!saved) {
+        TellFailure(saved.GetError().Message());
+    } else if (saved.Value().keptAs) {
+        WarnUser("the unreadable profile was kept as " + *saved.Value().keptAs);
+    }
+    std::fputs(summary.c_str(), stdout);
+    std::printf("Settings: %s%s\n", options.profilePath.c_str(), saved ? "" : " (NOT saved)");
+    if (ErrorOr<void> read = CheckReadToTheEnd(sources, options); !read) {
+        return read.GetError();
+    }
+    return saved.HasValue() && sailed && !pictures.Failed() ? 0 : 1;
+}

@@ -1,0 +1,58 @@
+#include "host/app/KeyMap.h"
+
+#include <algorithm>
+
+#include "host/app/ViewStates.h"
+#include "module/CommandNames.h"
+
+namespace {
+
+// What one key press pays out or heaves in.
+constexpr double kCableStep = 50.0;
+
+}  // namespace
+
+KeyMap::KeyMap(RunParts& parts) {
+    const ViewCommands& view = parts.view;
+    ModuleHost& module = parts.module;
+    auto send = [&view](const char* command) { return [&view, command] { view.Send(command); }; };
+    auto payOut = [&parts](double metres) {
+        return [&parts, metres] {
+            parts.trawl.PayOut(metres);
+            parts.cycle.HandTrawl();
+        };
+    };
+    bindings_ = {
+        {'+', "zoom in", send("PLOTREX_SCALE_PLUS")},
+        {'-', "zoom out", send("PLOTREX_SCALE_MOINS")},
+        {'^', "steeper slope", send("PLOTREX_SLOPE_PLUS")},
+        {'v', "flatter slope", send("PLOTREX_SLOPE_MOINS")},
+        {'c', "centre on the vessel", send("PLOTREX_CENTER_ON")},
+        {'f', "fit the window", send("PLOTREX_FIT_TO_WINDOW")},
+        {'m', "the next display mode", [&module] { module.NextMode(); }},
+        {'n', "day, dusk and night in turn", [&module] { module.NextLight(); }},
+        {'l', "the next label size", [&module] { module.NextLabelSize(); }},
+        {'s', "swap the shares of the view and the chart",
+         [&module] { module.Frame().SwapShares(); }},
+        {'p', "a picture of the window into --out",
+         [&parts] { parts.pictures.TakeWindow(parts.module.Frame().GetSafeHwnd()); }},
+        {'o', "pay out the trawl's cable", payOut(kCableStep)},
+        {'i', "heave in the trawl's cable", payOut(-kCableStep)},
+    };
+    for (int graph = 0; graph < 8; ++graph) {
+        bindings_.push_back({'1' + graph,
+                             "show or hide a graph (depth, temperature, forecast, "
+                             "historic, vessel, trawl, echogram, A-scope)",
+                             [&view, graph] { view.Send(kCommandShowHide, kGraphKeys[graph]); }});
+    }
+}
+
+bool KeyMap::Press(int key) const {
+    const auto binding = std::find_if(bindings_.begin(), bindings_.end(),
+                                      [key](const KeyBinding& b) { return b.key == key; });
+    if (binding == bindings_.end()) {
+        return false;
+    }
+    binding->act();
+    return true;
+}

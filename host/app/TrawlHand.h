@@ -1,0 +1,29 @@
+#pragma once
+// The trawl the host hands the module: the user's for the whole run, or the
+// built-in trawler's own, shot on its fishing legs and hauled between them,
+// with cable paid out or heaved in by hand.
+#include <optional>
+#include <string>
+
+#include "host/replay/ShipFeed.h"
+#include "module/TrawlParameters.h"
+
+class ModuleDataPlotrexInterface;
+
+class TrawlHand {
+  public:
+    explicit TrawlHand(std::optional<TrawlParameters> given) : given_(given) {}
+
+    // Hands the module the trawl of this cycle when it changed.
+    void Hand(ModuleDataPlotrexInterface& module, const ShipSnapshot& now);
+    // Metres of cable paid out (negative: heaved in); taken at the next Hand.
+    void PayOut(double metres) { cablePaidOut_ += metres; }
+    // The summary's line.
+    std::string Summary() const;
+
+  private:
+    std::optional<TrawlParameters> given_;
+    std::optional<TrawlParameters> sent_;
+    int shot_ = 0;
+    double cablePaidOut_ = 0.0;
+};

@@ -1,0 +1,95 @@
+#include "host/app/VoyageSources.h"
+
+#include "host/app/TellUser.h"
+#include "host/geodata/HistoricProfileCsv.h"
+#include "host/replay/BuiltInFeed.h"
+
+namespace {
+
+ErrorOr<void> OpenFeed(const HostOptions& options, VoyageSources& sources) {
+    if (!options.sonarPath.empty()) {
+        auto sonar = SonarFeed::Open(options.sonarPath,
+                                     ParseEchoGain(options.echoGain).value_or(EchoGain::kNormal));
+        if (!sonar) {
+            return sonar.GetError();
+        }
+        sources.sonar = sonar.Value().get();
+        sources.feed = sonar.Release();
+    } else if (!options.nmeaPath.empty()) {
+        auto replay = NmeaFeed::Open(options.nmeaPath);
+        if (!replay) {
+            return replay.GetError();
+        }
+        sources.nmea = replay.Value().get();
+        sources.feed = replay.Release();
+    } else {
+        sources.feed = std::make_unique<BuiltInFeed>();
+    }
+    return {};
+}
+
+ErrorOr<void> OpenRaster(const HostOptions& options, VoyageSources& sources) {
+    if (options.bathymetryPath.empty()) {
+        return {};
+    }
+    const RasterValues values = options.bathymetryValues == "depths" ? RasterValues::Depths
+                                : options.bathymetryValues == "elevations"
+                                    ? RasterValues::Elevations
+                                    : RasterValues::Auto;
+    auto raster = BathymetryRaster::Open(options.bathymetryPath, values);
+    if (!raster) {
+        return raster.GetError();
+    }
+    sources.raster = raster.Release();
+    sources.rasterPath = options.bathymetryPath;
+    return {};
+}
+
+// The bad lines are told, the first few by number, and the profile is
+// refused when nothing is left of it.
+ErrorOr<void> OpenHistoric(const std::string& path, VoyageSources& sources) {
+    HistoricProfileCsv csv;
+    if (ErrorOr<void> read = csv.AddFile(path); !read) {
+        return read;
+    }
+    for (const HistoricProfileCsv::BadLine& line : csv.BadLines()) {
+        TellUser(path + " line " + std::to_string(line.number) + ": " + line.reason);
+    }
+    const long untold = csv.BadLineCount() - static_cast<long>(csv.BadLines().size());
+    if (untold > 0) {
+        TellUser(path + ": " + std::to_string(untold) + " more bad lines");
+    }
+    if (csv.Points().empty()) {
+        return Error::Refused("no sounding in the historic profile " + path + " (" +
+                              std::to_string(csv.Lines()) + " lines, " +
+                              std::to_string(csv.BadLineCount()) + " bad)");
+    }
+    sources.historic = csv.Points();
+    sources.historicOrigin =
+        path + ", " +
+        (csv.BadLineCount() == 0   ? std::string("no bad line")
+         : csv.BadLineCount() == 1 ? std::string("1 bad line set aside")
+                                   : std::to_string(csv.BadLineCount()) + " bad lines set aside");
+    return {};
+}
+
+}  // namespace
+
+ErrorOr<VoyageSources> VoyageSources::Open(const HostOptions& options) {
+    VoyageSources sources;
+    if (ErrorOr<void> fed = OpenFeed(options, sources); !fed) {
+        return fed.GetError();
+    }
+    ErrorOr<void> floor = OpenRaster(options, sources);
+    if (floor && options.historicPath.empty()) {
+        sources.historic = sources.feed->EarlierSurvey();
+        sources.historicOrigin = "the voyage's earlier survey, run the other way";
+    } else if (floor) {
+        floor = OpenHistoric(options.historicPath, sources);
+    }
+    if (!floor) {
+        // Every file of the sea floor is the user's: refused.
+        return Error::Refused(floor.GetError().Message() + "; nothing was changed");
+    }
+    return sources;
+}

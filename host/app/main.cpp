@@ -1,0 +1,33 @@
+// plotrex-host: the reference host. It loads the module as a navigation host
+// does, sails a voyage past it (built in, or replayed from an NMEA log) and
+// shows what the module draws, headless as pictures or in a window.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "host/app/HostOptions.h"
+#include "host/app/HostRun.h"
+#include "host/app/TellUser.h"
+
+namespace {
+
+// The whole program but the telling of its error.
+ErrorOr<int> Main(const std::vector<std::string>& args) {
+    ErrorOr<HostOptions> options = ParseHostOptions(args);
+    if (!options) {
+        return Error::Refused(options.GetError().Message() +
+                              "\n(plotrex-host --help lists the options and the commands)");
+    }
+    if (options.Value().help) {
+        std::cout << HostUsage();
+        return 0;
+    }
+    return RunHost(options.Value());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ErrorOr<int> exitCode = Main(std::vector<std::string>(argv + 1, argv + argc));
+    return exitCode ? exitCode.Value() : EndWith(exitCode.GetError());
+}

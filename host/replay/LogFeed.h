@@ -1,0 +1,46 @@
+#pragma once
+// A replayed log of the ship's states, read as it is sailed. The states of
+// the next couple of kilometres are read ahead, so that the depths ahead of
+// the ship are known as a chart would know them.
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+#include "host/replay/NmeaLog.h"
+#include "host/replay/ShipFeed.h"
+#include "host/replay/SoundingIndex.h"
+
+class LogFeed : public ShipFeed {
+  public:
+    bool Next(ShipSnapshot& snapshot) override;
+    double Progress() const override;
+    double DurationSeconds() const override;
+    const DepthModel& Depths() const override { return soundings_; }
+
+  protected:
+    // The log's next state; false at its end.
+    virtual bool ReadState(NmeaState& state) = 0;
+    // Bytes of the log read so far, and its size (0 when unknown).
+    virtual std::uint64_t ReadOffset() const = 0;
+    virtual std::uint64_t LogSize() const = 0;
+
+    void ReadAhead();
+    bool HasStates() const { return !ahead_.empty(); }
+    // The log's time of the first snapshot given: snapshot times count from it.
+    std::optional<double> FirstTime() const { return firstTime_; }
+
+  private:
+    struct Ahead {
+        NmeaState state;
+        double trackMetres;    // along the track from the first state
+        std::uint64_t offset;  // bytes of the log read up to it
+    };
+
+    SoundingIndex soundings_;
+    std::deque<Ahead> ahead_;
+    double trackMetres_ = 0.0;
+    bool logEnded_ = false;
+    std::optional<double> firstTime_;
+    double lastTime_ = 0.0;
+    double progress_ = 0.0;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// A replayed NMEA 0183 log as the host's feed.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "host/replay/LogFeed.h"
+#include "host/replay/NmeaLog.h"
+#include "platform/Error.h"
+
+class NmeaFeed final : public LogFeed {
+    struct OpenOnly {
+        explicit OpenOnly() = default;
+    };
+
+  public:
+    NmeaFeed(OpenOnly, std::string path) : path_(std::move(path)) {}
+    // Opens the log and reads up to its first fix; refused when the file
+    // cannot be read or holds no position.
+    static ErrorOr<std::unique_ptr<NmeaFeed>> Open(const std::string& path);
+
+    std::string Describe() const override;
+    const NmeaLog& Log() const { return log_; }
+
+  private:
+    bool ReadState(NmeaState& state) override { return log_.Next(state); }
+    std::uint64_t ReadOffset() const override { return log_.Offset(); }
+    std::uint64_t LogSize() const override { return log_.Size(); }
+
+    NmeaLog log_;
+    std::string path_;
+};

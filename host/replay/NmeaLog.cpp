@@ -1,0 +1,187 @@
+#include "host/replay/NmeaLog.h"
+
+#include "host/replay/NmeaSentences.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+// Another receiver takes over when the followed one has given no fix for this
+// long (by the other's own stamps), or for this many of the other's fixes
+// when they carry no time.
+constexpr double kSilentSeconds = 10.0;
+constexpr int kSilentFixes = 50;
+// Receivers remembered; a log naming more is damaged or very unusual.
+constexpr std::size_t kMostReceivers = 16;
+
+// Sentences of a position receiver: of another receiver, they are not ours.
+bool IsReceiverSentence(std::string_view type) {
+    const NmeaSentence* sentence = FindNmeaSentence(type);
+    return sentence != nullptr && sentence->fromReceiver;
+}
+
+}  // namespace
+
+ErrorOr<void> NmeaLog::Open(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        return Error::Refused("the NMEA log " + path + " is a folder");
+    }
+    auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*file) {
+        return Error::Refused("cannot read the NMEA log " + path);
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    Attach(*file);
+    file_ = std::move(file);
+    size_ = ec ? 0 : size;
+    return {};
+}
+
+void NmeaLog::Attach(std::istream& in) {
+    reader_ = std::make_unique<NmeaLineReader>(in, kLongestLine);
+}
+
+bool NmeaLog::Next(NmeaState& state) {
+    while (!ready_ && !finished_) {
+        std::string_view text;
+        const auto result = reader_ ? reader_->Next(text) : NmeaLineReader::Result::kEnd;
+        if (result == NmeaLineReader::Result::kEnd) {
+            finished_ = true;
+            CloseInstant();
+            break;
+        }
+        ++stats_.lines;
+        if (result == NmeaLineReader::Result::kTooLong) {
+            ++stats_.tooLong;
+            continue;
+        }
+        const NmeaLine line = ParseNmeaLine(text);
+        if (line.kind == NmeaLineKind::kUsed) {
+            Apply(line);
+        } else {
+            Count(line);
+        }
+    }
+    if (!ready_) {
+        return false;
+    }
+    state = *ready_;
+    ready_.reset();
+    return true;
+}
+
+void NmeaLog::Count(const NmeaLine& line) {
+    switch (line.kind) {
+        case NmeaLineKind::kUsed:
+            ++stats_.used;
+            break;
+        case NmeaLineKind::kSkipped:
+            ++stats_.skipped;
+            break;
+        case NmeaLineKind::kNoData:
+            ++stats_.noData;
+            break;
+        case NmeaLineKind::kMalformed:
+            ++stats_.malformed;
+            break;
+        case NmeaLineKind::kChecksumFailed:
+            ++stats_.checksumFailed;
+            break;
+        case NmeaLineKind::kOutOfRange:
+            ++stats_.outOfRange;
+            break;
+    }
+}
+
+bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
+    if (!IsReceiverSentence(line.sentence) || line.source == source_) {
+        if (line.fix.HasPosition() && line.source == source_) {
+            candidate_.clear();
+        }
+        return true;
+    }
+    const bool known =
+        std::find(receivers_.begin(), receivers_.end(), line.source) != receivers_.end();
+    if (!line.fix.HasPosition()) {
+        // Time or speed from a receiver we do not follow would be mixed with ours.
+        return source_.empty() || !known;
+    }
+    if (!known && receivers_.size() < kMostReceivers) {
+        receivers_.push_back(line.source);
+    }
+    if (source_.empty()) {
+        source_ = line.source;
+        return true;
+    }
+    // The followed receiver is silent as long as this one gives fixes alone.
+    if (candidate_ != line.source) {
+        candidate_ = line.source;
+        candidateFixes_ = 0;
+        candidateSince_ = line.fix.secondsOfDay;
+    }
+    ++candidateFixes_;
+    double silent = 0.0;
+    if (candidateSince_ && line.fix.secondsOfDay) {
+        silent = std::fmod(*line.fix.secondsOfDay - *candidateSince_ + 86400.0, 86400.0);
+        if (silent > 43200.0) {
+            silent = 0.0;  // a stamp behind the first one tells nothing of silence
+        }
+    } else if (!candidateSince_) {
+        candidateSince_ = line.fix.secondsOfDay;
+    }
+    if (silent < kSilentSeconds && candidateFixes_ < kSilentFixes) {
+        return false;
+    }
+    source_ = line.source;
+    candidate_.clear();
+    return true;
+}
+
+void NmeaLog::Apply(const NmeaLine& line) {
+    if (!FromFollowedReceiver(line)) {
+        ++stats_.skipped;
+        ++stats_.otherReceivers;
+        return;
+    }
+    const NmeaFix& fix = line.fix;
+    if (fix.secondsOfDay) {
+        const auto step = clock_.Offer(*fix.secondsOfDay, fix.day);
+        if (step == NmeaClock::Step::kJump) {
+            ++stats_.timeJumps;
+            return;
+        }
+        if (step == NmeaClock::Step::kForward) {
+            CloseInstant();
+            instantOpen_ = true;
+            current_.time = clock_.Now();
+        }
+    }
+    ++stats_.used;
+    if (fix.HasPosition()) {
+        current_.latitude = *fix.latitude;
+        current_.longitude = *fix.longitude;
+        current_.hasPosition = true;
+    }
+    if (fix.heading)
+        current_.heading = fix.heading;
+    if (fix.course)
+        current_.course = fix.course;
+    if (fix.speedKnots)
+        current_.speedKnots = fix.speedKnots;
+    if (fix.depthMetres)
+        current_.depthMetres = fix.depthMetres;
+    if (fix.temperatureCelsius)
+        current_.temperatureCelsius = fix.temperatureCelsius;
+}
+
+void NmeaLog::CloseInstant() {
+    if (instantOpen_ && current_.hasPosition) {
+        ready_ = current_;
+    }
+    instantOpen_ = false;
+}

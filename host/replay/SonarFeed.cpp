@@ -1,0 +1,293 @@
+#include "host/replay/SonarFeed.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr double kEarthRadiusMetres = 6371000.0;
+// The host's cycle while a recording plays: the ship's state once a second
+// of the recording, the echoes of every frame in between.
+constexpr double kStateSeconds = 1.0;
+// Frames of two channels may come a little out of order; further back, or
+// further ahead than a recorder pauses between frames, the time is damaged.
+constexpr double kJitterSeconds = 2.0;
+constexpr double kLongestGapSeconds = 60.0;
+// Frames that must agree before a leap in the time is believed.
+constexpr int kLeapFrames = 8;
+
+std::string HoursMinutesSeconds(double seconds) {
+    const long whole = std::lround(std::max(seconds, 0.0));
+    char text[32];
+    std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld", whole / 3600, whole / 60 % 60,
+                  whole % 60);
+    return text;
+}
+
+}  // namespace
+
+void SonarFeed::Span::Widen(double value) {
+    low = count == 0 ? value : std::min(low, value);
+    high = count == 0 ? value : std::max(high, value);
+    ++count;
+}
+
+SonarFeed::SonarFeed(OpenOnly, std::string path, EchoGain gain)
+    : path_(std::move(path)), reducer_(gain) {}
+
+ErrorOr<std::unique_ptr<SonarFeed>> SonarFeed::Open(const std::string& path, EchoGain gain) {
+    auto feed = std::make_unique<SonarFeed>(OpenOnly{}, path, gain);
+    if (ErrorOr<void> opened = feed->states_.Open(path); !opened) {
+        return opened.GetError();
+    }
+    if (ErrorOr<void> opened = feed->sweeps_.Open(path); !opened) {
+        return opened.GetError();
+    }
+    feed->ReadAhead();
+    if (feed->HasStates()) {
+        return feed;
+    }
+    if (feed->states_.ReadFailed()) {
+        return Error::Refused("error while reading the sonar recording " + path);
+    }
+    const SonarStats& stats = feed->states_.Stats();
+    return Error::Refused("no position in the sonar recording " + path +
+                          " (frames read: " + std::to_string(stats.FramesRead()) +
+                          ", damaged: " + std::to_string(stats.Damaged()) + ")");
+}
+
+double SonarFeed::Clock::Next(double recorded) {
+    if (!started) {
+        started = true;
+        lastRecorded = recorded;
+        time = recorded;
+        return time;
+    }
+    const double step = recorded - lastRecorded;
+    if (step >= 0.0 && step <= kLongestGapSeconds) {
+        lastRecorded = recorded;
+        time = std::max(time, recorded + offset);
+        leap.reset();
+        return time;
+    }
+    if (step < 0.0 && step >= -kJitterSeconds) {
+        return time;
+    }
+    // Out of line: held at the last time until the frames show whether the
+    // recording really went on from there.
+    if (leap && recorded >= *leap && recorded - *leap <= kLongestGapSeconds) {
+        if (++leapFrames >= kLeapFrames) {
+            offset = time - recorded;
+            lastRecorded = recorded;
+            leap.reset();
+            return time;
+        }
+    } else {
+        ++jumps;
+        leapFrames = 1;
+    }
+    leap = recorded;
+    return time;
+}
+
+bool SonarFeed::ReadState(NmeaState& state) {
+    SonarFrame frame;
+    while (states_.Next(frame)) {
+        const double time = stateLatest_.clock.Next(frame.timeSeconds);
+        if (!firstFrameTime_) {
+            firstFrameTime_ = time;
+        }
+        lastFrameTime_ = time;
+        Note(frame);
+        if (!frame.HasPosition()) {
+            continue;
+        }
+        const NmeaState now = StateAt(frame, time);
+        if (lastStateTime_ && time < *lastStateTime_ + kStateSeconds) {
+            unsent_ = now;
+            continue;
+        }
+        lastStateTime_ = time;
+        unsent_.reset();
+        state = now;
+        return true;
+    }
+    // The ship ends where the recording does, its last echoes played.
+    if (unsent_) {
+        state = *unsent_;
+        unsent_.reset();
+        return true;
+    }
+    return false;
+}
+
+void SonarFeed::Note(const SonarFrame& frame) {
+    Latest& latest = stateLatest_;
+    if (frame.heading) {
+        latest.heading = frame.heading;
+    }
+    if (frame.course) {
+        latest.course = frame.course;
+    }
+    // The speed through the water stands in for a receiver without one.
+    if (frame.speedKnots) {
+        latest.speedKnots = frame.speedKnots;
+    } else if (frame.waterSpeedKnots) {
+        latest.speedKnots = frame.waterSpeedKnots;
+    }
+    if (frame.depthMetres) {
+        latest.depthMetres = frame.depthMetres;
+        depths_.Widen(*frame.depthMetres);
+    }
+    if (frame.temperatureCelsius) {
+        latest.temperatureCelsius = frame.temperatureCelsius;
+        temperatures_.Widen(*frame.temperatureCelsius);
+    }
+    if (frame.keelMetres && *frame.keelMetres > 0.0 && !keelMetres_) {
+        keelMetres_ = frame.keelMetres;
+    }
+}
+
+NmeaState SonarFeed::StateAt(const SonarFrame& frame, double time) {
+    const Latest& latest = stateLatest_;
+    if (lastPosition_) {
+        const double dLat = *frame.latitude - lastPosition_->first;
+        const double dLon = (*frame.longitude - lastPosition_->second) * std::cos(*frame.latitude);
+        distanceMetres_ += std::sqrt(dLat * dLat + dLon * dLon) * kEarthRadiusMetres;
+    }
+    lastPosition_ = std::make_pair(*frame.latitude, *frame.longitude);
+    NmeaState now;
+    now.time = time;
+    now.latitude = *frame.latitude;
+    now.longitude = *frame.longitude;
+    now.hasPosition = true;
+    now.heading = latest.heading;
+    now.course = latest.course;
+    now.speedKnots = latest.speedKnots;
+    now.depthMetres = latest.depthMetres;
+    now.temperatureCelsius = latest.temperatureCelsius;
+    return now;
+}
+
+bool SonarFeed::LowFrequency(const SonarFrame& frame) {
+    const int own = frame.channel == kSonarPrimary ? 0 : 1;
+    bandCode_[own] = frame.frequencyCode;
+    const SonarBand band = BandOfFrequency(frame.frequencyCode);
+    const std::optional<std::uint8_t>& other = bandCode_[1 - own];
+    // The frequency decides when it tells the two channels apart (or the
+    // other is not heard); otherwise the primary is HF.
+    if (band != SonarBand::kUnknown && (!other || BandOfFrequency(*other) != band)) {
+        return band == SonarBand::kLow;
+    }
+    return frame.channel == kSonarSecondary;
+}
+
+bool SonarFeed::NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) {
+    const std::optional<double> first = FirstTime();
+    if (!first) {
+        return false;
+    }
+    while (true) {
+        if (!pending_) {
+            SonarFrame frame;
+            if (!sweeps_.Next(frame)) {
+                return false;
+            }
+            pendingTime_ = sweepLatest_.clock.Next(frame.timeSeconds);
+            // Down-scan and side-scan images are not soundings of the sounder.
+            if (frame.channel != kSonarPrimary && frame.channel != kSonarSecondary) {
+                continue;
+            }
+            pending_ = frame;
+        }
+        const double time = pendingTime_ - *first;
+        if (time > shipSeconds) {
+            return false;
+        }
+        const SonarFrame frame = *pending_;
+        pending_.reset();
+        if (!sweeps_.ReadSamples(samples_) && samples_.empty()) {
+            continue;
+        }
+        reducer_.Reduce(samples_.data(), samples_.size(), levels_);
+        if (levels_.empty() || !(frame.lowerMetres > std::max(frame.upperMetres, 0.0))) {
+            continue;
+        }
+        const bool low = LowFrequency(frame);
+        sweep = ZXNorvaneRecordedSweep{};
+        sweep.shipTimeSeconds = time;
+        sweep.lowFrequency = low ? 1 : 0;
+        sweep.topMetres = frame.upperMetres;
+        sweep.bottomMetres = frame.lowerMetres;
+        sweep.depthMetres = frame.depthMetres.value_or(0.0);
+        sweep.levels = levels_.data();
+        sweep.count = static_cast<std::uint32_t>(levels_.size());
+        ++given_[low ? 1 : 0];
+        return true;
+    }
+}
+
+double SonarFeed::DraughtMetres() const {
+    return keelMetres_ ? *keelMetres_ : ShipFeed::DraughtMetres();
+}
+
+std::string SonarFeed::Describe() const {
+    return std::string(states_.Header().format == SonarFormat::kSl3 ? "SL3" : "SL2") +
+           " sonar recording " + path_;
+}
+
+std::string SonarFeed::Summary() const {
+    const SonarStats& s = states_.Stats();
+    auto n = [](std::int64_t value) { return static_cast<long long>(value); };
+    char line[512];
+    std::string text;
+    std::snprintf(
+        line, sizeof line,
+        "Sonar frames: %lld read: %lld primary, %lld secondary, %lld down-scan, "
+        "%lld side-scan (left %lld, right %lld, composite %lld)\n",
+        n(s.FramesRead()), n(s.frames[kSonarPrimary]), n(s.frames[kSonarSecondary]),
+        n(s.frames[kSonarDownScan]),
+        n(s.frames[kSonarSideLeft] + s.frames[kSonarSideRight] + s.frames[kSonarSideComposite]),
+        n(s.frames[kSonarSideLeft]), n(s.frames[kSonarSideRight]),
+        n(s.frames[kSonarSideComposite]));
+    text += line;
+    std::snprintf(line, sizeof line,
+                  "Sonar frames skipped: %lld down-scan and side-scan, %lld of an unknown "
+                  "channel, %lld of size 0, %lld smaller than their header, %lld reaching past "
+                  "the end of the file, %lld truncated, %lld out of place, %lld with fewer "
+                  "samples than announced (%lld bytes passed over); %lld time jumps set aside\n",
+                  n(s.frames[kSonarDownScan] + s.frames[kSonarSideLeft] +
+                    s.frames[kSonarSideRight] + s.frames[kSonarSideComposite]),
+                  n(s.unknownChannel), n(s.zeroSize), n(s.undersized), n(s.beyondFile),
+                  n(s.truncated), n(s.misplaced), n(s.shortSamples), n(s.bytesSkipped),
+                  n(TimeJumps()));
+    text += line;
+    std::snprintf(line, sizeof line, "Sonar sweeps to the sounder: %lld HF, %lld LF\n",
+                  n(given_[0]), n(given_[1]));
+    text += line;
+    if (firstFrameTime_) {
+        std::snprintf(line, sizeof line, "Sonar time span: %s (%.1f s to %.1f s)\n",
+                      HoursMinutesSeconds(lastFrameTime_ - *firstFrameTime_).c_str(),
+                      *firstFrameTime_, lastFrameTime_);
+        text += line;
+    }
+    std::snprintf(line, sizeof line, "Sonar distance run: %.2f NM\n", distanceMetres_ / 1852.0);
+    text += line;
+    if (depths_.count > 0) {
+        std::snprintf(line, sizeof line, "Sonar depths: %.1f to %.1f m\n", depths_.low,
+                      depths_.high);
+        text += line;
+    }
+    if (temperatures_.count > 0) {
+        std::snprintf(line, sizeof line,
+                      "Sonar water temperatures: %.1f to %.1f \xC2\xB0"
+                      "C\n",
+                      temperatures_.low, temperatures_.high);
+        text += line;
+    }
+    if (ReadFailed()) {
+        text += "Sonar recording: reading stopped by an error before the end\n";
+    }
+    return text;
+}

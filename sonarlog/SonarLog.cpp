@@ -1,0 +1,208 @@
+#include "sonarlog/SonarLog.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// How far past a damaged frame the next one is looked for.
+constexpr std::uint64_t kFarthestResync = 16u << 20;
+constexpr std::size_t kResyncChunk = 64u << 10;
+
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+}  // namespace
+
+std::int64_t SonarStats::FramesRead() const {
+    std::int64_t total = 0;
+    for (std::int64_t count : frames) {
+        total += count;
+    }
+    return total;
+}
+
+std::int64_t SonarStats::Damaged() const {
+    return unknownChannel + zeroSize + undersized + beyondFile + truncated + misplaced +
+           shortSamples;
+}
+
+ErrorOr<void> SonarLog::Open(const std::string& path) {
+    file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!*file_) {
+        return Error::Refused("cannot open the sonar recording " + path);
+    }
+    if (ErrorOr<void> attached = Attach(*file_); !attached) {
+        return attached.GetError().About(path + " is not a sonar recording");
+    }
+    return {};
+}
+
+ErrorOr<void> SonarLog::Attach(std::istream& in) {
+    in_ = &in;
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    if (!in || end < 0) {
+        failed_ = true;
+        return Error::Refused("it cannot be read");
+    }
+    size_ = static_cast<std::uint64_t>(end);
+    std::uint8_t bytes[kSonarFileHeaderBytes] = {};
+    const std::size_t got = ReadAt(0, bytes, sizeof bytes);
+    ErrorOr<SonarFileHeader> header = ParseSonarFileHeader(bytes, got);
+    if (!header) {
+        return header.GetError();
+    }
+    header_ = header.Value();
+    headerBytes_ = SonarFrameHeaderBytes(header_.format);
+    position_ = kSonarFileHeaderBytes;
+    return {};
+}
+
+std::size_t SonarLog::ReadAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) {
+    if (in_ == nullptr || failed_ || offset >= size_) {
+        return 0;
+    }
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
+    in_->clear();
+    in_->seekg(static_cast<std::streamoff>(offset));
+    in_->read(reinterpret_cast<char*>(data), static_cast<std::streamsize>(count));
+    const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in_->gcount(), 0));
+    if (got < count && in_->bad()) {
+        failed_ = true;
+    }
+    return got;
+}
+
+bool SonarLog::FrameAt(std::uint64_t offset) {
+    if (offset + headerBytes_ > size_) {
+        return false;
+    }
+    buffer_.resize(headerBytes_);
+    if (ReadAt(offset, buffer_.data(), headerBytes_) < headerBytes_) {
+        return false;
+    }
+    SonarFrame frame;
+    ParseSonarFrameHeader(header_.format, buffer_.data(), buffer_.size(), frame);
+    return frame.offset == static_cast<std::uint32_t>(offset) && frame.frameSize >= headerBytes_ &&
+           offset + frame.frameSize <= size_;
+}
+
+bool SonarLog::Resync(std::uint64_t from) {
+    const std::uint64_t damaged = position_;
+    const std::uint64_t last = std::min(size_, from + kFarthestResync);
+    std::vector<std::uint8_t> chunk;
+    for (std::uint64_t start = from; start + 4 <= last; start += kResyncChunk) {
+        chunk.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(kResyncChunk + 3, last - start)));
+        const std::size_t got = ReadAt(start, chunk.data(), chunk.size());
+        for (std::size_t i = 0; i + 4 <= got && i < kResyncChunk; ++i) {
+            const std::uint64_t at = start + i;
+            // A frame begins with its own place in the file.
+            if (U32(chunk.data() + i) == static_cast<std::uint32_t>(at) && FrameAt(at)) {
+                stats_.bytesSkipped += static_cast<std::int64_t>(at - damaged);
+                position_ = at;
+                return true;
+            }
+        }
+        if (failed_) {
+            break;
+        }
+    }
+    stats_.bytesSkipped += static_cast<std::int64_t>(size_ - damaged);
+    position_ = size_;
+    return false;
+}
+
+bool SonarLog::Next(SonarFrame& frame) {
+    hasCurrent_ = false;
+    while (!finished_ && !failed_ && position_ < size_) {
+        const std::uint64_t at = position_;
+        buffer_.resize(headerBytes_);
+        if (ReadAt(at, buffer_.data(), headerBytes_) < headerBytes_) {
+            if (!failed_) {
+                ++stats_.truncated;
+            }
+            break;
+        }
+        SonarFrame read;
+        ParseSonarFrameHeader(header_.format, buffer_.data(), buffer_.size(), read);
+        if (at == kSonarFileHeaderBytes) {
+            // A recorder that does not note where its frames lie is walked
+            // by the sizes alone.
+            placed_ = read.offset == at;
+        }
+        if (!Whole(read, at)) {
+            continue;
+        }
+        position_ = at + read.frameSize;
+        alternate_ = at + headerBytes_ + read.sampleCount;
+        if (read.channel >= kSonarChannelCount) {
+            ++stats_.unknownChannel;
+            continue;
+        }
+        ++stats_.frames[read.channel];
+        if (read.sampleCount > read.frameSize - headerBytes_) {
+            ++stats_.shortSamples;
+            read.sampleCount = static_cast<std::uint32_t>(read.frameSize - headerBytes_);
+        }
+        current_ = read;
+        currentAt_ = at;
+        hasCurrent_ = true;
+        frame = read;
+        return true;
+    }
+    finished_ = true;
+    return false;
+}
+
+bool SonarLog::Whole(const SonarFrame& read, std::uint64_t at) {
+    if (placed_ && read.offset != static_cast<std::uint32_t>(at)) {
+        // Some recorders give a frame size other than that of its header
+        // and samples: the next frame may lie right after those.
+        if (alternate_ != 0 && alternate_ != at && FrameAt(alternate_)) {
+            position_ = alternate_;
+            alternate_ = 0;
+            return false;
+        }
+        // The walk from frame to frame went astray (a size that was wrong
+        // but fitted): back to the next frame that knows its place.
+        ++stats_.misplaced;
+        Resync(at + 1);
+        return false;
+    }
+    if (read.frameSize == 0) {
+        ++stats_.zeroSize;
+        Resync(at + 1);
+        return false;
+    }
+    if (read.frameSize < headerBytes_) {
+        ++stats_.undersized;
+        Resync(at + 1);
+        return false;
+    }
+    if (at + read.frameSize > size_) {
+        // A frame cut by the end of the file, or a damaged size when frames
+        // follow.
+        if (Resync(at + 1)) {
+            ++stats_.beyondFile;
+        } else {
+            ++stats_.truncated;
+        }
+        return false;
+    }
+    return true;
+}
+
+bool SonarLog::ReadSamples(std::vector<std::uint8_t>& samples) {
+    samples.clear();
+    if (!hasCurrent_) {
+        return false;
+    }
+    samples.resize(current_.sampleCount);
+    const std::size_t got = ReadAt(currentAt_ + headerBytes_, samples.data(), samples.size());
+    samples.resize(got);
+    return got == current_.sampleCount;
+}
