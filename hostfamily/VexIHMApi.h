@@ -17,7 +17,8 @@ class VexIHMAPI {
     virtual int BeginWait() = 0;
     virtual int EndWait() = 0;
     // 6: shows a message to the user and returns the user's answer (IDOK...).
-    // style says how (1: an error), the other two are the host's (0 here).
+    // style says how (kVexIHMStyleError, kVexIHMStyleWarning: a notice that
+    // waits for no answer), the other two are the host's (0 here).
     virtual int ShowMessage(const char* text, int style, int helpId, int flags) = 0;
 
   protected:
@@ -25,6 +26,8 @@ class VexIHMAPI {
 };
 
 inline constexpr int kVexIHMVersion = 1;
+inline constexpr int kVexIHMStyleError = 1;
+inline constexpr int kVexIHMStyleWarning = 2;
 
 extern "C" {
 using GetVexIHMAPIFunction = VexIHMAPI* (*)();

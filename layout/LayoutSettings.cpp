@@ -8,14 +8,15 @@
 #include "drawing/PlotrexDisplay.h"
 #include "layout/LevelText.h"
 #include "layout/PlotrexOrganizer.h"
+#include "module/StoredSettings.h"
 #include "persistence/Serializater.h"
 
 namespace {
 
-constexpr const char* kLevelKey = "ORGANIZER_LEVEL";
-constexpr const char* kSlopeKey = "ORGANIZER_SLOPE";
-constexpr const char* kFirstXKey = "ORGANIZER_FIRSTPOS_X";
-constexpr const char* kFirstYKey = "ORGANIZER_FIRSTPOS_Y";
+using plotrex_settings::kLevelKey;
+using plotrex_settings::kSlopeKey;
+constexpr const char* kFirstXKey = plotrex_settings::kFirstPositionXKey;
+constexpr const char* kFirstYKey = plotrex_settings::kFirstPositionYKey;
 
 std::string Formatted(const char* format, double value) {
     char text[64];

@@ -96,18 +96,19 @@ void ModuleDataPlotrex::Terminate() {
 void ModuleDataPlotrex::SaveSettings() {
     // Before Initialize the mode is -1, which no later run could use.
     if (mode_ >= 0 && mode_ <= 2) {
-        WriteProfileIntValue(kDataSection, "NorvaneMode", mode_);
+        WriteProfileIntValue(kDataSection, plotrex_settings::kDisplayModeKey, mode_);
     }
     if (gLabelFontSizeMultiplier >= 1 && gLabelFontSizeMultiplier <= 3) {
-        WriteProfileIntValue(kDataSection, "LabelFontSizeMultiplier", gLabelFontSizeMultiplier);
+        WriteProfileIntValue(kDataSection, plotrex_settings::kLabelSizeKey,
+                             gLabelFontSizeMultiplier);
     }
 }
 
 void ModuleDataPlotrex::LoadSettings() {
     gLabelFontSizeMultiplier =
-        static_cast<short>(StoredSetting("LabelFontSizeMultiplier", 1, 3, 1));
+        static_cast<short>(StoredSetting(plotrex_settings::kLabelSizeKey, 1, 3, 1));
     const bool echogram = graphs_.GetData(kGraphEtr) != nullptr;
-    int mode = StoredSetting("NorvaneMode", 0, 2, echogram ? 1 : 0);
+    int mode = StoredSetting(plotrex_settings::kDisplayModeKey, 0, 2, echogram ? 1 : 0);
     if (mode == 1 && !echogram) {
         // The pixel view shows nothing but the echogram: without it, the
         // profile view, as when nothing was stored.

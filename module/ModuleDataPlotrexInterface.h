@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "module/ModuleData.h"
+#include "module/StoredSettings.h"
 #include "module/TrawlParameters.h"
 
 class DistanceTracker;
@@ -17,8 +18,8 @@ class HostVesselSource;
 class PlotrexDataContainer;
 
 inline constexpr const char* kModuleName = "PLOTREX_MODULE";
-inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
-inline constexpr const char* kDisplaySection = "ModuleDisplay\\PlotrexDisplay";
+using plotrex_settings::kDataSection;
+using plotrex_settings::kDisplaySection;
 
 class ModuleDataPlotrexInterface : public ModuleData {
   public:

@@ -1,6 +1,5 @@
 #include "module/UserMessages.h"
 
-#include <iostream>
 #include <mutex>
 
 #include "drawing/Windows1252.h"
@@ -60,8 +59,10 @@ int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int
 }
 
 void ShowUserWarning(const std::string& text) {
-    // A line of its own on the console, where the host shows warnings: the
-    // host's library would put it in a box that waits for an answer, under
-    // the module's caption.
-    std::cerr << "warning: " << text << "\n";
+    // The text is the profile's, already UTF-8: no conversion from the code page.
+    if (VexIHMAPI* api = GetVexIHM()) {
+        api->ShowMessage(text.c_str(), kVexIHMStyleWarning, 0, 0);
+        return;
+    }
+    MessageBoxA(nullptr, text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
 }

@@ -18,7 +18,7 @@ int ShowUserMessage(const char* text, int style, int helpId, int flags);
 int ShowUserMessage(VexIHMAPI* api, const char* text, int style, int helpId, int flags);
 
 // Tells the user of something the module put right by itself (a stored value
-// it could not use), as one line that asks for no answer.
+// it could not use): a warning through the host's library, asking no answer.
 void ShowUserWarning(const std::string& text);
 
 // Loads the library from folder (ending with a separator): null on failure,

@@ -8,6 +8,7 @@
 
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
+#define MB_ICONWARNING 0x00000030L
 #define IDOK 1
 
 int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);

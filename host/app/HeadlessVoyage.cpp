@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "host/app/Format.h"
+#include "module/CommandNames.h"
 #include "module/ModuleDataPlotrexInterface.h"
 
 namespace {
@@ -69,8 +70,8 @@ void HeadlessVoyage::PictureOnTheWay(double& nextPicture) {
     // kilometre of the track behind it (the net on its cable) and the depth
     // ahead.
     if (!parts_.module.HadLayout()) {
-        parts_.view.Send("PLOTREX_SCALE_VALUE", "8");
-        parts_.view.Send("PLOTREX_CENTER_ON");
+        parts_.view.Send(kCommandScaleValue, "8");
+        parts_.view.Send(kCommandCenterOn);
     }
     parts_.pictures.TakeView(parts_.module.Frame().GetSafeHwnd(),
                              Format("view-%03d.png", static_cast<int>(nextPicture * 100)));
@@ -81,7 +82,7 @@ void HeadlessVoyage::FinalPictures() {
     ModuleHost& module = parts_.module;
     // A first run has no layout yet: show the whole voyage.
     if (!module.HadLayout()) {
-        parts_.view.Send("PLOTREX_FIT_TO_WINDOW");
+        parts_.view.Send(kCommandFitToWindow);
     }
     // As a user resting the mouse on the middle of the profile: the set-square
     // there, and the anchor mark on the chart at the same place.

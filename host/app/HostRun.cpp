@@ -16,6 +16,7 @@
 #include "host/app/ViewStates.h"
 #include "host/app/WindowLoop.h"
 #include "module/CommandNames.h"
+#include "module/GraphKeys.h"
 #include "module/ModuleDataPlotrexInterface.h"
 #include "units/UnitConversion.h"
 
@@ -109,8 +110,8 @@ ErrorOr<void> SetUp(ModuleHost& module, const VoyageSources& sources, const Host
 void DressView(ModuleHost& module, const RunParts& parts) {
     module.OpenChart(parts.sources.raster.get(), parts.options.window, parts.view);
     module.SetLight(parts.options.light);
-    if (!module.HadLayout() && !parts.view.Checked(kCommandShowHide, "PLOTREX_DATA_PREVISION")) {
-        parts.view.Send(kCommandShowHide, "PLOTREX_DATA_PREVISION");
+    if (!module.HadLayout() && !parts.view.Checked(kCommandShowHide, kGraphPrevision)) {
+        parts.view.Send(kCommandShowHide, kGraphPrevision);
     }
 }
 

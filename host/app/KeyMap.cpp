@@ -23,12 +23,12 @@ KeyMap::KeyMap(RunParts& parts) {
         };
     };
     bindings_ = {
-        {'+', "zoom in", send("PLOTREX_SCALE_PLUS")},
-        {'-', "zoom out", send("PLOTREX_SCALE_MOINS")},
-        {'^', "steeper slope", send("PLOTREX_SLOPE_PLUS")},
-        {'v', "flatter slope", send("PLOTREX_SLOPE_MOINS")},
-        {'c', "centre on the vessel", send("PLOTREX_CENTER_ON")},
-        {'f', "fit the window", send("PLOTREX_FIT_TO_WINDOW")},
+        {'+', "zoom in", send(kCommandScalePlus)},
+        {'-', "zoom out", send(kCommandScaleMoins)},
+        {'^', "steeper slope", send(kCommandSlopePlus)},
+        {'v', "flatter slope", send(kCommandSlopeMoins)},
+        {'c', "centre on the vessel", send(kCommandCenterOn)},
+        {'f', "fit the window", send(kCommandFitToWindow)},
         {'m', "the next display mode", [&module] { module.NextMode(); }},
         {'n', "day, dusk and night in turn", [&module] { module.NextLight(); }},
         {'l', "the next label size", [&module] { module.NextLabelSize(); }},

@@ -1,11 +1,12 @@
 #include "host/app/ViewCommands.h"
 
+#include "module/WindowMessageNames.h"
 #include "platform/WindowMessages.h"
 
 ViewCommands::ViewCommands(const HostFrame& frame)
     : frame_(frame),
-      executeMessage_(RegisterWindowMessageA("WM_PLOTREX_EXECUTE_COMMAND")),
-      stateMessage_(RegisterWindowMessageA("WM_PLOTREX_COMMAND_STATE")) {}
+      executeMessage_(RegisterWindowMessageA(kExecuteCommandMessageName)),
+      stateMessage_(RegisterWindowMessageA(kCommandStateMessageName)) {}
 
 long ViewCommands::Send(const std::string& name, const char* argument) const {
     HWND view = View();

@@ -11,13 +11,13 @@ std::string WindowTitle(const ViewCommands& view, int displayMode) {
         return title + " - echogram";
     }
     for (int level = 3; level <= 15; ++level) {
-        if (view.Checked("PLOTREX_SCALE_VALUE", std::to_string(level))) {
+        if (view.Checked(kCommandScaleValue, std::to_string(level))) {
             title += " - level " + std::to_string(level);
         }
     }
     for (int power = -10; power <= 10; ++power) {
         const std::string text = Format("%.10g", std::ldexp(1.0, power));
-        if (view.Checked("PLOTREX_SLOPE_VALUE", text)) {
+        if (view.Checked(kCommandSlopeValue, text)) {
             title +=
                 power >= 0 ? " - slope x " + text : " - slope 1:" + std::to_string(1 << -power);
         }
@@ -26,21 +26,21 @@ std::string WindowTitle(const ViewCommands& view, int displayMode) {
 }
 
 std::string DescribePanes(const ViewCommands& view) {
-    auto display = [&](const char* param) { return view.Checked("PLOTREX_ETR_DISPLAY", param); };
-    const bool hf = view.Checked("PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_HF_PARAM");
+    auto display = [&](const char* param) { return view.Checked(kCommandEtrDisplay, param); };
+    const bool hf = view.Checked(kCommandEtrFrequency, kCommandEtrHfParam);
     const std::string frequency = hf ? "HF" : "LF";
     std::string first = frequency;
     std::string second;
-    if (display("PLOTREX_ETR_DUALFREQ_PARAM")) {
+    if (display(kCommandEtrDualFreqParam)) {
         first = "HF";
         second = "LF";
-    } else if (display("PLOTREX_ETR_MARKERZOOM_PARAM")) {
+    } else if (display(kCommandEtrMarkerZoomParam)) {
         second = frequency + " marker zoom";
-    } else if (display("PLOTREX_ETR_BOTTOMZOOM_PARAM")) {
+    } else if (display(kCommandEtrBottomZoomParam)) {
         second = frequency + " bottom zoom";
-    } else if (display("PLOTREX_ETR_BOTTOMLOCK_PARAM")) {
+    } else if (display(kCommandEtrBottomLockParam)) {
         second = frequency + " bottom lock";
-    } else if (display("PLOTREX_ETR_BOTTOMDISCR_PARAM")) {
+    } else if (display(kCommandEtrBottomDiscrParam)) {
         second = frequency + " bottom discrimination";
     }
     if (second.empty()) {
@@ -59,25 +59,25 @@ std::string DescribePanes(const ViewCommands& view) {
 
 std::string EchoSounderDisplay(const ViewCommands& view) {
     static const char* const kDisplays[][2] = {
-        {"PLOTREX_ETR_DUALFREQ_PARAM", "dual frequency"},
-        {"PLOTREX_ETR_SINGLEFREQ_PARAM", "single frequency"},
-        {"PLOTREX_ETR_MARKERZOOM_PARAM", "marker zoom"},
-        {"PLOTREX_ETR_BOTTOMZOOM_PARAM", "bottom zoom"},
-        {"PLOTREX_ETR_BOTTOMLOCK_PARAM", "bottom lock"},
-        {"PLOTREX_ETR_BOTTOMDISCR_PARAM", "bottom discrimination"},
+        {kCommandEtrDualFreqParam, "dual frequency"},
+        {kCommandEtrSingleFreqParam, "single frequency"},
+        {kCommandEtrMarkerZoomParam, "marker zoom"},
+        {kCommandEtrBottomZoomParam, "bottom zoom"},
+        {kCommandEtrBottomLockParam, "bottom lock"},
+        {kCommandEtrBottomDiscrParam, "bottom discrimination"},
     };
     std::string shown;
     for (const auto& display : kDisplays) {
-        if (view.Checked("PLOTREX_ETR_DISPLAY", display[0])) {
+        if (view.Checked(kCommandEtrDisplay, display[0])) {
             shown += (shown.empty() ? "" : ", ") + std::string(display[1]);
         }
     }
     if (shown.empty()) {
         return shown;
     }
-    if (view.Checked("PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_HF_PARAM")) {
+    if (view.Checked(kCommandEtrFrequency, kCommandEtrHfParam)) {
         shown += ", HF";
-    } else if (view.Checked("PLOTREX_ETR_FREQUENCY", "PLOTREX_ETR_LF_PARAM")) {
+    } else if (view.Checked(kCommandEtrFrequency, kCommandEtrLfParam)) {
         shown += ", LF";
     }
     return shown;

@@ -5,13 +5,12 @@
 #include <string>
 
 #include "host/app/ViewCommands.h"
+#include "module/GraphKeys.h"
 
 // The module's graphs by their name keys, in the order of the keys 1 to 8.
-inline constexpr const char* kGraphKeys[] = {
-    "PLOTREX_DATA_DEPTH",     "PLOTREX_DATA_TEMP",
-    "PLOTREX_DATA_PREVISION", "PLOTREX_DATA_PROFILE_HISTORIC",
-    "PLOTREX_DATA_MOBILE",    "PLOTREX_DATA_DRECK_CHALUT",
-    "PLOTREX_DATA_ETR",       "PLOTREX_DATA_ASCOPE"};
+inline constexpr const char* kGraphKeys[] = {kGraphDepth,    kGraphTemp,   kGraphPrevision,
+                                             kGraphHistoric, kGraphMobile, kGraphDReckChalut,
+                                             kGraphEtr,      kGraphAScope};
 
 // "Plotrex - level 9 - slope x 2" for the profile views, "Plotrex -
 // echogram" for the pixel view (display mode 1).

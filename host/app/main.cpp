@@ -8,6 +8,7 @@
 #include "host/app/HostOptions.h"
 #include "host/app/HostRun.h"
 #include "host/app/TellUser.h"
+#include "platform/MessageBox.h"
 
 namespace {
 
@@ -28,6 +29,16 @@ ErrorOr<int> Main(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Warnings reach the host through its user-interface library's message
+    // box; the console has no box, and a warning asks for no answer.
+    SetMessageBoxHandler([](const std::string& text, const std::string& caption, UINT type) {
+        if ((type & MB_ICONWARNING) == MB_ICONWARNING) {
+            WarnUser(text);
+        } else {
+            std::cerr << caption << ": " << text << std::endl;
+        }
+        return IDOK;
+    });
     const ErrorOr<int> exitCode = Main(std::vector<std::string>(argv + 1, argv + argc));
     return exitCode ? exitCode.Value() : EndWith(exitCode.GetError());
 }

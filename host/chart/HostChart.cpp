@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "hostfamily/displaylist/Symbolizable.h"
+#include "module/CommandNames.h"
 #include "module/ModuleDisplay.h"
 #include "platform/CairoHandles.h"
 #include "platform/Desktop.h"
@@ -190,11 +191,11 @@ void HostChart::SendAt(const char* command, POINT point) {
 }
 
 void HostChart::OnMouseMove(UINT, POINT point) {
-    SendAt("PLOTREX_HOVER_ON_PROFILE", point);
+    SendAt(kCommandHoverOnProfile, point);
 }
 
 void HostChart::OnLButtonDown(UINT, POINT point) {
-    SendAt("PLOTREX_CENTER_ON_TRACK", point);
+    SendAt(kCommandCenterOnTrack, point);
 }
 
 void HostChart::OnSize(UINT type, int cx, int cy) {

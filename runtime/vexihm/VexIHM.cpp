@@ -10,7 +10,6 @@
 namespace {
 
 constexpr const char* kCaption = "Plotrex";
-constexpr int kStyleError = 1;
 
 class Api final : public VexIHMAPI {
   public:
@@ -40,8 +39,10 @@ class Api final : public VexIHMAPI {
     }
 
     int ShowMessage(const char* text, int style, int, int) override {
-        return MessageBoxA(nullptr, text ? text : "", kCaption,
-                           style == kStyleError ? MB_OK | MB_ICONERROR : MB_OK);
+        const UINT icon = style == kVexIHMStyleError     ? MB_ICONERROR
+                          : style == kVexIHMStyleWarning ? MB_ICONWARNING
+                                                         : 0;
+        return MessageBoxA(nullptr, text ? text : "", kCaption, MB_OK | icon);
     }
 
   private:

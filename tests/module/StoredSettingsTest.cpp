@@ -2,8 +2,12 @@
 // edits or other programs: only values the module can show are used.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "module/ModuleDataPlotrex.h"
 #include "module/ModuleWideValues.h"
+#include "platform/MessageBox.h"
 #include "tests/support/FakeHostObjects.h"
 #include "tests/support/TestProfile.h"
 
@@ -40,6 +44,32 @@ const StoredCase kCases[] = {
 
 constexpr const char* kSection = "ModuleData\\PlotrexData";
 
+// The warnings the module shows, as the host's message box receives them.
+class Warnings {
+  public:
+    Warnings()
+        : previous_(
+              SetMessageBoxHandler([this](const std::string& text, const std::string&, UINT type) {
+                  (type & MB_ICONWARNING) == MB_ICONWARNING ? warnings_.push_back(text)
+                                                            : others_.push_back(text);
+                  return IDOK;
+              })) {}
+    ~Warnings() { SetMessageBoxHandler(previous_); }
+    std::string Text() const {
+        std::string all;
+        for (const std::string& w : warnings_) {
+            all += w + "\n";
+        }
+        return all;
+    }
+    const std::vector<std::string>& Others() const { return others_; }
+
+  private:
+    std::vector<std::string> warnings_;
+    std::vector<std::string> others_;
+    MessageBoxHandler previous_;
+};
+
 }  // namespace
 
 TEST(StoredSettings, OutOfRangeValuesWarnGiveTheDefaultAndAreNotSavedBack) {
@@ -55,9 +85,10 @@ TEST(StoredSettings, OutOfRangeValuesWarnGiveTheDefaultAndAreNotSavedBack) {
 
         ModuleDataPlotrex data;
         data.Initialize(&source, nullptr, nullptr, nullptr, 0);
-        testing::internal::CaptureStderr();
+        Warnings shown;
         data.LoadSettings();
-        const std::string warning = testing::internal::GetCapturedStderr();
+        const std::string warning = shown.Text();
+        EXPECT_TRUE(shown.Others().empty());
         const bool isMode = std::string(c.entry) == "NorvaneMode";
         EXPECT_EQ(isMode ? data.GetMode() : gLabelFontSizeMultiplier, c.used);
         EXPECT_EQ(warning.find(c.entry) != std::string::npos, c.warned) << warning;
@@ -80,7 +111,7 @@ TEST(StoredSettings, NothingOutOfRangeIsSavedBeforeInitialize) {
     EXPECT_EQ(profile.App().GetProfileString(kSection, "LabelFontSizeMultiplier", "absent"), "1");
 }
 
-TEST(StoredSettings, TheWarningsReadAsOneLineEach) {
+TEST(StoredSettings, TheWarningsGoThroughTheHostsLibraryOneLineEach) {
     FakeDataSource source;
     TestProfile profile;
     profile.App().WriteProfileString(kSection, "LabelFontSizeMultiplier", "9");
@@ -89,11 +120,13 @@ TEST(StoredSettings, TheWarningsReadAsOneLineEach) {
     ModuleDataPlotrex data;
     data.Initialize(&source, nullptr, nullptr, nullptr, 0);
     testing::internal::CaptureStderr();
+    Warnings shown;
     data.LoadSettings();
-    EXPECT_EQ(
-        testing::internal::GetCapturedStderr(),
-        "warning: stored LabelFontSizeMultiplier \"9\" is not one of 1..3; using 1\n"
-        "warning: stored NorvaneMode 1 shows the echogram, which this run has not; using 0\n");
+    // Through the host's library as warnings, never straight to the console.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(shown.Text(),
+              "stored LabelFontSizeMultiplier \"9\" is not one of 1..3; using 1\n"
+              "stored NorvaneMode 1 shows the echogram, which this run has not; using 0\n");
     data.Terminate();
     gLabelFontSizeMultiplier = 1;
 }
