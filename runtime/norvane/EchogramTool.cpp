@@ -24,6 +24,7 @@
 #include "host/SweepReducer.h"
 #include "hostfamily/ZXNorvaneApi.h"
 #include "hostfamily/ZXNorvaneControl.h"
+#include "platform/PixelImageFile.h"
 
 namespace {
 
@@ -265,10 +266,10 @@ int main(int argc, char** argv) {
         top += static_cast<int>(gColumns[c][0].samples.size()) + 8;
     }
     cairo_surface_mark_dirty(surface);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, out.c_str());
+    const ErrorOr<void> written = WritePngFile(surface, out);
     cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "norvane-echogram: cannot write %s\n", out.c_str());
+    if (!written) {
+        std::fprintf(stderr, "norvane-echogram: %s\n", written.GetError().Message().c_str());
         return 1;
     }
     std::printf("%s: %d pings, %d pane(s)\n", out.c_str(), width, panes);
