@@ -82,7 +82,8 @@ class PlotrexOrganizer : public Commandable {
     bool NeedsRedraw();
 
     void Save(Serializater& s);
-    void Load(Serializater& s);
+    // True when the settings held a layout (a level) to restore.
+    bool Load(Serializater& s);
 
     // Zoom about the anchor point; clamped to 3..15. While the data is too
     // short for the level, a lower one is shown, and the view comes back to
@@ -108,6 +109,11 @@ class PlotrexOrganizer : public Commandable {
     void CenterOnVessel();
     // The largest allowed level and/or the largest slope that shows the data.
     void Fit(bool level, bool slope);
+    // For a view with nothing to follow: as soon as there is data, the whole
+    // of it in the window, as large as level and slope allow. A change of
+    // level, slope or place before that takes it back.
+    void FitWholeWhenDataShows();
+    bool AwaitsDataToFit() const;
     // Bounds the level, follows the ship and keeps the first position on the data.
     void Update();
 

@@ -19,6 +19,8 @@ class PlotrexDataContainer;
 inline constexpr const char* kModuleName = "PLOTREX_MODULE";
 inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
 inline constexpr const char* kDisplaySection = "ModuleDisplay\\PlotrexDisplay";
+// The historic view's layout: its distances are the survey's, not the ship's.
+inline constexpr const char* kHistoricDisplaySection = "ModuleDisplay\\PlotrexDisplayHistoric";
 
 class ModuleDataPlotrexInterface : public ModuleData {
   public:
