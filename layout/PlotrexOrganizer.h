@@ -107,7 +107,9 @@ class PlotrexOrganizer : public Commandable {
     void CenterOn(double x, double y);
     // Centres on the ship's distance at the last Update; nothing without a tracker.
     void CenterOnVessel();
-    // The largest allowed level and/or the largest slope that shows the data.
+    // The largest allowed level and/or the largest slope that shows the data;
+    // with no ship to follow, the lowest level that shows all of it, in the
+    // middle.
     void Fit(bool level, bool slope);
     // For a view with nothing to follow: as soon as there is data, the whole
     // of it in the window, as large as level and slope allow. A change of

@@ -59,7 +59,7 @@ class ProjectionUpdater {
     // Each true when it changed the axis.
     bool FitLevel(const ValueRange& across);
     // The largest slope at which the values take at most the window's height
-    // less margins pixels.
+    // less `margins` pixels.
     bool FitSlope(const ValueRange& up, int margins = 0);
     // The largest room the displays of the unit in use keep above their data
     // and below it, in pixels, together.

@@ -133,15 +133,3 @@ TEST(PictureFile, AFailedWriteLeavesTheEarlierPictureWhole) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(FilesIn(folder.Path()), 1u);
 }
-
-TEST(PictureFile, NoPictureWhereNoFileCanBe) {
-    TempFolder folder;
-    const PixelImage image = Noise(4, 4);
-    EXPECT_FALSE(SavePng(image, folder.File("no/such/folder/view.png")));
-    EXPECT_EQ(errno, ENOENT);
-    fs::create_directory(folder.File("view.png"));
-    EXPECT_FALSE(SavePng(image, folder.File("view.png")));
-    EXPECT_TRUE(fs::is_directory(folder.File("view.png")));
-    EXPECT_FALSE(SavePng(image, folder.Path().string() + "/"));
-    EXPECT_EQ(FilesIn(folder.Path()), 1u);
-}
