@@ -54,6 +54,8 @@ class HostDepthSource {
     virtual double GetMaximumDepth() = 0;
     // 3: fills the depth of every point from the data of the given kind inside
     // the square (south, west, north, east in radians); false when it cannot answer.
+    // Depths are positive, in metres below the surface (0.0: none there): the
+    // forecast negates them, so an elevation must be turned into a depth first.
     virtual bool QueryDepths(std::vector<DepthQueryPoint>& points, double south, double west,
                              double north, double east, const int& kind) = 0;
     virtual ~HostDepthSource() = default;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 #include "drawing/DeviceGraphics.h"
 #include "drawing/StyleTable.h"
@@ -13,6 +14,7 @@
 #include "layout/FormatSlope.h"
 #include "layout/GenDataText.h"
 #include "layout/PlotrexOrganizer.h"
+#include "layout/TickLabels.h"
 #include "layout/TrimNumberText.h"
 #include "module/ModuleWideValues.h"
 #include "platform/CDC.h"
@@ -45,10 +47,6 @@ LONG PixelOf(double value) {
         return 0;
     }
     return static_cast<LONG>(std::clamp(value, double(INT_MIN / 2), double(INT_MAX / 2)));
-}
-
-bool Overlap(const LabelBox& a, const LabelBox& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 }  // namespace
@@ -95,15 +93,30 @@ void DecorationPainter::DrawBackground() {
     }
 }
 
+DecorationPainter::ScaleBoxes DecorationPainter::DrawScales(DeviceGraphics& graphics,
+                                                            const std::set<std::string>& units,
+                                                            double vesselDistance) {
+    // The texts of the vertical scales give way where they reach the band of
+    // distances, whose labels are the ship's.
+    std::vector<LabelBox> distances;
+    for (const TickLabel& label : DistanceLabels(graphics, vesselDistance)) {
+        distances.push_back(label.box);
+    }
+    ScaleBoxes boxes;
+    boxes.values = DrawVerticalScales(graphics, units, distances);
+    boxes.distances = DrawDistanceScale(graphics, vesselDistance);
+    return boxes;
+}
+
 RECT DecorationPainter::DrawVerticalScales(DeviceGraphics& graphics,
-                                           const std::set<std::string>& units) {
+                                           const std::set<std::string>& units,
+                                           const std::vector<LabelBox>& keepClearOf) {
     leftScalesRight_ = 0;
+    valueTexts_.clear();
     RECT inUse{};
-    VexanDevice* device = organizer_->GetDevice();
-    if (device == nullptr) {
+    if (organizer_->GetDevice() == nullptr) {
         return inUse;
     }
-    const SIZE size = device->GetSize();
     const std::string unitInUse = organizer_->GetYUnit();
     const auto& verticals = organizer_->GetVerticalProjections();
     for (const std::string& unit : units) {
@@ -111,28 +124,52 @@ RECT DecorationPainter::DrawVerticalScales(DeviceGraphics& graphics,
         if (found == verticals.end()) {
             continue;
         }
-        const LinearPixelProjection& y = found->second;
-        const double perPixel = y.scale * y.multiplier;
-        const TickTexts& ticks =
-            Ticks(valueTicks_[unit], y.origin - size.cy * perPixel, y.origin,
-                  kValueTickPixels * perPixel, ValueKind(unit), kValueScaleTicks, false);
-        if (ticks.ticks.size() < 2) {
-            continue;
-        }
         const bool main = unit == unitInUse;
-        LabelBatch batch(graphics, LabelStyle::Aligned(main ? kAlignFar : kAlignNear, kAlignCenter,
-                                                       kScaleFontSize * gLabelFontSizeMultiplier));
-        const float x = static_cast<float>(main ? size.cx : leftScalesRight_);
-        for (const auto& [value, text] : ticks.ticks) {
-            batch.Add(text, x, static_cast<float>(y.ToPixel(value)));
-        }
-        batch.Draw();
-        const RECT box = batch.Measure().Truncated();
-        if (!main) {
-            leftScalesRight_ = std::max<int>(leftScalesRight_, box.right);
+        const std::optional<RECT> box =
+            DrawValueScale(graphics, unit, found->second, main, keepClearOf);
+        if (!box) {
             continue;
         }
-        inUse = box;
+        if (main) {
+            inUse = *box;
+        } else {
+            leftScalesRight_ = std::max<int>(leftScalesRight_, box->right);
+        }
+    }
+    return inUse;
+}
+
+std::optional<RECT> DecorationPainter::DrawValueScale(DeviceGraphics& graphics,
+                                                      const std::string& unit,
+                                                      const LinearPixelProjection& y, bool main,
+                                                      const std::vector<LabelBox>& keepClearOf) {
+    const SIZE size = organizer_->GetDevice()->GetSize();
+    const double perPixel = y.scale * y.multiplier;
+    const TickTexts& ticks =
+        Ticks(valueTicks_[unit], y.origin - size.cy * perPixel, y.origin,
+              kValueTickPixels * perPixel, ValueKind(unit), kValueScaleTicks, false);
+    if (ticks.ticks.size() < 2) {
+        return std::nullopt;
+    }
+    LabelBatch batch(graphics, LabelStyle::Aligned(main ? kAlignFar : kAlignNear, kAlignCenter,
+                                                   kScaleFontSize * gLabelFontSizeMultiplier));
+    const float x = static_cast<float>(main ? size.cx : leftScalesRight_);
+    std::vector<TickLabel> labels;
+    for (const auto& [value, text] : ticks.ticks) {
+        const auto pixel = static_cast<float>(y.ToPixel(value));
+        labels.push_back(TickLabel{value, text, x, pixel, batch.MeasureLabel(text, x, pixel)});
+    }
+    labels = ThinTickLabels(labels);
+    DropTicksOver(labels, keepClearOf);
+    for (const TickLabel& label : labels) {
+        batch.Add(label.text, label.x, label.y);
+    }
+    batch.Draw();
+    const std::vector<LabelBox> texts = batch.TextBoxes();
+    valueTexts_.insert(valueTexts_.end(), texts.begin(), texts.end());
+    const RECT box = batch.Measure().Truncated();
+    if (main) {
+        // Every tick keeps its grid line, labelled or not.
         const COLORREF grid = PaletteColorRef(kGridColour);
         for (const auto& tick : ticks.ticks) {
             const double pixel = y.ToPixel(tick.first);
@@ -140,36 +177,65 @@ RECT DecorationPainter::DrawVerticalScales(DeviceGraphics& graphics,
             graphics.DrawPolyline(line, 2, grid, 1.0, kGridOpacity);
         }
     }
-    return inUse;
+    return box;
 }
 
-RECT DecorationPainter::DrawDistanceScale(DeviceGraphics& graphics, double vesselDistance) {
+std::vector<LabelBox> DecorationPainter::ScaleTexts() const {
+    std::vector<LabelBox> texts = valueTexts_;
+    texts.insert(texts.end(), distanceTexts_.begin(), distanceTexts_.end());
+    return texts;
+}
+
+LabelStyle DecorationPainter::DistanceStyle() {
+    return LabelStyle::Aligned(kAlignCenter, kAlignFar, kScaleFontSize * gLabelFontSizeMultiplier);
+}
+
+std::vector<TickLabel> DecorationPainter::DistanceLabels(DeviceGraphics& graphics,
+                                                         double vesselDistance) {
     VexanDevice* device = organizer_->GetDevice();
     if (device == nullptr) {
-        return RECT{};
+        return {};
     }
     const SIZE size = device->GetSize();
     const LinearPixelProjectionLeveled& x = organizer_->GetHorizontalProjection();
     const double shown = size.cx * x.multiplier * x.scale;
     if (!(shown > 0.0)) {
-        return RECT{};
+        return {};
     }
     const TickTexts& ticks =
         Ticks(distanceTicks_, x.origin - vesselDistance, x.origin + shown - vesselDistance,
               shown * 0.1, GenData::kKindHorizontalDistance, kDistanceScaleTicks, true);
     if (ticks.ticks.size() < 3) {
+        return {};
+    }
+    const LabelBatch measure(graphics, DistanceStyle());
+    const auto bottom = static_cast<float>(size.cy);
+    std::vector<TickLabel> labels;
+    for (const auto& [value, text] : ticks.ticks) {
+        const auto pixel = static_cast<float>(PixelOf(x.ToPixel(value + vesselDistance)));
+        labels.push_back(
+            TickLabel{value, text, pixel, bottom, measure.MeasureLabel(text, pixel, bottom)});
+    }
+    return ThinTickLabels(labels);
+}
+
+RECT DecorationPainter::DrawDistanceScale(DeviceGraphics& graphics, double vesselDistance) {
+    distanceTexts_.clear();
+    const std::vector<TickLabel> labels = DistanceLabels(graphics, vesselDistance);
+    if (labels.empty()) {
         return RECT{};
     }
-    LabelBatch batch(graphics, LabelStyle::Aligned(kAlignCenter, kAlignFar,
-                                                   kScaleFontSize * gLabelFontSizeMultiplier));
-    const auto bottom = static_cast<float>(size.cy);
-    for (const auto& [value, text] : ticks.ticks) {
-        batch.Add(text, static_cast<float>(PixelOf(x.ToPixel(value + vesselDistance))), bottom);
+    const SIZE size = organizer_->GetDevice()->GetSize();
+    LabelBatch batch(graphics, DistanceStyle());
+    for (const TickLabel& label : labels) {
+        batch.Add(label.text, label.x, label.y);
     }
     // The band runs along the whole bottom edge.
+    const auto bottom = static_cast<float>(size.cy);
     batch.Add(std::string(), 0.0f, bottom);
     batch.Add(std::string(), static_cast<float>(size.cx), bottom);
     batch.Draw();
+    distanceTexts_ = batch.TextBoxes();
     return batch.Measure().Truncated();
 }
 
@@ -296,7 +362,7 @@ int DecorationPainter::ChooseLegendOffset(DeviceGraphics& graphics,
             return base;
         }
         const auto covered = std::find_if(squareLabels_.begin(), squareLabels_.end(),
-                                          [&](const LabelBox& l) { return Overlap(box, l); });
+                                          [&](const LabelBox& l) { return box.Overlaps(l); });
         if (covered == squareLabels_.end()) {
             return offset;
         }

@@ -5,6 +5,7 @@
 // organizer's device, projections and points; keeps the texts of the scale
 // ticks between frames, as long as the axes do not move.
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -12,9 +13,11 @@
 
 #include "hostfamily/GenDataUnits.h"
 #include "layout/LabelBatch.h"
+#include "layout/TickLabels.h"
 #include "platform/WinTypes.h"
 
 class DeviceGraphics;
+class LinearPixelProjection;
 class PlotrexOrganizer;
 
 // A value found under the hover point: the graph's unit key, the distance
@@ -32,12 +35,23 @@ class DecorationPainter {
     // Above the zero level of the axis in use "BACKGROUND_BRUSH", below it
     // "SKY_BRUSH". Nothing without an axis in use.
     void DrawBackground();
+    struct ScaleBoxes {
+        RECT values{};     // the scale of the unit in use
+        RECT distances{};  // the distance scale
+    };
+    // The vertical scales, then the distance scale, whose labels the vertical
+    // scales' texts keep clear of.
+    ScaleBoxes DrawScales(DeviceGraphics& graphics, const std::set<std::string>& units,
+                          double vesselDistance);
     // One scale per unit key with an axis. The unit in use reads at the right
-    // edge over its grid; the others stack from the left edge. Returns the
-    // box of the scale of the unit in use, empty without one.
-    RECT DrawVerticalScales(DeviceGraphics& graphics, const std::set<std::string>& units);
-    // Distances from the vessel along the bottom edge. Returns its box, empty
-    // when it is not drawn.
+    // edge over its grid; the others stack from the left edge. Texts that
+    // would overlap are thinned, and those that would run into keepClearOf
+    // left out. Returns the box of the scale of the unit in use, empty without
+    // one.
+    RECT DrawVerticalScales(DeviceGraphics& graphics, const std::set<std::string>& units,
+                            const std::vector<LabelBox>& keepClearOf = {});
+    // Distances from the vessel along the bottom edge, thinned where they
+    // would overlap. Returns its box, empty when it is not drawn.
     RECT DrawDistanceScale(DeviceGraphics& graphics, double vesselDistance);
     // Lines from the hover point to the right and bottom edges, the distance
     // from the vessel above the distance scale and the value left of the
@@ -67,6 +81,10 @@ class DecorationPainter {
     std::string ScaleLine();
     // The boxes of the set-square's labels of the last frame, distance first.
     const std::vector<LabelBox>& SetSquareLabels() const { return squareLabels_; }
+    // The boxes of the texts the scales drew last: the vertical scales', then
+    // the distance scale's.
+    std::vector<LabelBox> ScaleTexts() const;
+    const std::vector<LabelBox>& DistanceTexts() const { return distanceTexts_; }
 
   private:
     // The texts of a scale's ticks for one set of sampler arguments.
@@ -81,6 +99,14 @@ class DecorationPainter {
     };
     const TickTexts& Ticks(TickTexts& cache, double from, double to, double hint, int kind,
                            int maxCount, bool absolute);
+    // The scale of one unit; nothing without two ticks.
+    std::optional<RECT> DrawValueScale(DeviceGraphics& graphics, const std::string& unit,
+                                       const LinearPixelProjection& y, bool main,
+                                       const std::vector<LabelBox>& keepClearOf);
+    static LabelStyle DistanceStyle();
+    // The distance scale's labels as they will be drawn, thinned; none when
+    // the scale is not drawn.
+    std::vector<TickLabel> DistanceLabels(DeviceGraphics& graphics, double vesselDistance);
 
     PlotrexOrganizer* organizer_;
     std::map<std::string, TickTexts> valueTicks_;
@@ -89,4 +115,6 @@ class DecorationPainter {
     int leftScalesRight_ = 0;
     // Boxes of the set-square's labels in this frame.
     std::vector<LabelBox> squareLabels_;
+    std::vector<LabelBox> valueTexts_;
+    std::vector<LabelBox> distanceTexts_;
 };

@@ -41,8 +41,8 @@ void FramePainter::Paint() {
                 organizer_.GetVerticalProjections(), organizer_.GetStyles());
 
     DeviceGraphics graphics(device);
-    const RECT valueScale = decorations_->DrawVerticalScales(graphics, UnitsOf(visible));
-    const RECT distanceScale = decorations_->DrawDistanceScale(graphics, vessel);
+    const auto [valueScale, distanceScale] =
+        decorations_->DrawScales(graphics, UnitsOf(visible), vessel);
     const int distanceScaleHeight = distanceScale.bottom - distanceScale.top;
     decorations_->DrawSetSquare(graphics, valueScale.right - valueScale.left, distanceScaleHeight,
                                 vessel);

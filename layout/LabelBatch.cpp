@@ -45,14 +45,7 @@ LabelBox LabelBatch::Measure() {
     box_ = LabelBox{};
     bool first = true;
     for (const Label& label : labels_) {
-        LabelBox one{label.x, label.y, label.x + 1.0, label.y + 1.0};
-        if (!label.text.empty()) {
-            double rect[4] = {};
-            graphics_.MeasureText(label.x, label.y, rect, label.text.c_str(), kFontName,
-                                  style_.fontSize, style_.horizontalAlignment,
-                                  style_.verticalAlignment);
-            one = LabelBox{rect[0] - 1.0, rect[1] - 1.0, rect[2] + 1.0, rect[3] + 1.0};
-        }
+        const LabelBox one = MeasureLabel(label.text, label.x, label.y);
         if (first) {
             box_ = one;
             first = false;
@@ -65,6 +58,26 @@ LabelBox LabelBatch::Measure() {
     }
     measured_ = true;
     return box_;
+}
+
+LabelBox LabelBatch::MeasureLabel(const std::string& text, float x, float y) const {
+    if (text.empty()) {
+        return LabelBox{x, y, x + 1.0, y + 1.0};
+    }
+    double rect[4] = {};
+    graphics_.MeasureText(x, y, rect, text.c_str(), kFontName, style_.fontSize,
+                          style_.horizontalAlignment, style_.verticalAlignment);
+    return LabelBox{rect[0] - 1.0, rect[1] - 1.0, rect[2] + 1.0, rect[3] + 1.0};
+}
+
+std::vector<LabelBox> LabelBatch::TextBoxes() const {
+    std::vector<LabelBox> boxes;
+    for (const Label& label : labels_) {
+        if (!label.text.empty()) {
+            boxes.push_back(MeasureLabel(label.text, label.x, label.y));
+        }
+    }
+    return boxes;
 }
 
 void LabelBatch::Draw() {

@@ -37,6 +37,10 @@ struct LabelBox {
     bool IsEmpty() const { return right <= left || bottom <= top; }
     double Width() const { return right - left; }
     double Height() const { return bottom - top; }
+    // Sharing more than an edge.
+    bool Overlaps(const LabelBox& other) const {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
     // Each side truncated toward zero.
     RECT Truncated() const;
 };
@@ -52,6 +56,10 @@ class LabelBatch {
     bool IsEmpty() const { return labels_.empty(); }
     // The union of the labels' boxes; empty for a batch without labels.
     LabelBox Measure();
+    // The box a label would take in this batch, added or not.
+    LabelBox MeasureLabel(const std::string& text, float x, float y) const;
+    // The boxes of the texts added, in order; empty labels have none.
+    std::vector<LabelBox> TextBoxes() const;
     // The box (outlined when asked) and the texts, only when the box is
     // wider and taller than a pixel.
     void Draw();

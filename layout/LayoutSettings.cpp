@@ -43,6 +43,9 @@ void LayoutSettings::Save(Serializater& s) {
     for (PlotrexDisplay* display : organizer_.GetDisplays()) {
         display->Save(s);
     }
+    if (organizer_.AwaitsDataToFit()) {
+        return;
+    }
     // The level the user chose and the slope at it, even while the data
     // holds the view below that level.
     char level[16];
@@ -55,7 +58,7 @@ void LayoutSettings::Save(Serializater& s) {
     }
 }
 
-void LayoutSettings::Load(Serializater& s) {
+bool LayoutSettings::Load(Serializater& s) {
     for (PlotrexDisplay* display : organizer_.GetDisplays()) {
         display->Load(s);
     }
@@ -82,4 +85,5 @@ void LayoutSettings::Load(Serializater& s) {
             organizer_.SetModified();
         }
     }
+    return !level.empty();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "drawing/DeviceGraphics.h"
 #include "hostfamily/GenData.h"
@@ -10,6 +11,7 @@
 #include "layout/GenDataText.h"
 #include "layout/LabelBatch.h"
 #include "layout/LinearPixelProjection.h"
+#include "layout/TickLabels.h"
 #include "layout/TrimNumberText.h"
 #include "module/ModuleWideValues.h"
 
@@ -24,14 +26,25 @@ constexpr BYTE kGridOpacity = 50;
 
 }  // namespace
 
-RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
-                                         const LinearPixelProjection& y, const ScaleStyle& style,
-                                         int edgeX) {
+namespace {
+
+// A scale's labels, thinned, and the pixels of all its ticks.
+struct AreaScaleLayout {
+    LabelStyle style;
+    float x = 0.0f;
+    std::vector<TickLabel> labels;
+    std::vector<double> pixels;
+};
+
+std::optional<AreaScaleLayout> LayOutAreaScale(DeviceGraphics& graphics, RECT area,
+                                               const LinearPixelProjection& y,
+                                               const PixelViewDecorations::ScaleStyle& style,
+                                               int edgeX) {
     const int height = area.bottom - area.top;
     const double low = y.ToWorld(area.bottom);
     const double high = y.ToWorld(area.top);
     if (height < 2 || !std::isfinite(low) || !std::isfinite(high) || low == high) {
-        return RECT{};
+        return std::nullopt;
     }
     const double hint = std::fabs(high - low) * kTickPixels / height;
     const GenData::CTableEchantillonnee table =
@@ -39,15 +52,16 @@ RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
                                   kScaleTicks)
             .CreerTableEchantillonnee();
     if (table.GetCount() < 2) {
-        return RECT{};
+        return std::nullopt;
     }
     const short fontSize = kScaleFontSize * gLabelFontSizeMultiplier;
-    LabelBatch batch(graphics, LabelStyle::Aligned(style.rightSide ? kAlignFar : kAlignNear,
-                                                   kAlignCenter, fontSize));
+    AreaScaleLayout layout;
+    layout.style =
+        LabelStyle::Aligned(style.rightSide ? kAlignFar : kAlignNear, kAlignCenter, fontSize);
+    layout.x = static_cast<float>(edgeX);
+    const LabelBatch measure(graphics, layout.style);
     // A tick on the area's edge keeps its label whole inside the area.
     const double inset = std::min(fontSize * 0.5 + 1.0, height * 0.5);
-    const auto x = static_cast<float>(edgeX);
-    std::vector<double> pixels;
     for (int i = 0; i < table.GetCount(); ++i) {
         const double value = table.GetValeurUniteCodage(i);
         const double pixel = y.ToPixel(value);
@@ -59,22 +73,86 @@ RECT PixelViewDecorations::DrawAreaScale(DeviceGraphics& graphics, RECT area,
         if (style.blankNegative && text.starts_with('-')) {
             text.clear();
         }
-        const double labelY = std::clamp(pixel, area.top + inset, area.bottom - inset);
-        batch.Add(std::move(text), x, static_cast<float>(labelY));
-        pixels.push_back(pixel);
+        const auto labelY =
+            static_cast<float>(std::clamp(pixel, area.top + inset, area.bottom - inset));
+        const LabelBox box = measure.MeasureLabel(text, layout.x, labelY);
+        layout.labels.push_back(TickLabel{value, std::move(text), layout.x, labelY, box});
+        layout.pixels.push_back(pixel);
     }
-    // The box spans the area's height, whatever the ticks cover.
-    batch.Add(std::string(), x, static_cast<float>(area.top));
-    batch.Add(std::string(), x, static_cast<float>(area.bottom));
+    layout.labels = ThinTickLabels(layout.labels);
+    return layout;
+}
+
+// The labels in a batch whose box spans the area's height, whatever the
+// ticks cover.
+void FillScaleBatch(LabelBatch& batch, const AreaScaleLayout& layout, RECT area) {
+    for (const TickLabel& label : layout.labels) {
+        batch.Add(label.text, label.x, label.y);
+    }
+    batch.Add(std::string(), layout.x, static_cast<float>(area.top));
+    batch.Add(std::string(), layout.x, static_cast<float>(area.bottom));
+}
+
+LabelStyle LegendStyle() {
+    return LabelStyle::Aligned(kAlignNear, kAlignFar, kLegendFontSize * gLabelFontSizeMultiplier);
+}
+
+// No scale line here: the entries end with a line break of their own.
+std::string LegendText(DecorationPainter::LegendTexts& texts) {
+    while (!texts.legend.empty() && texts.legend.back() == '\n') {
+        texts.legend.pop_back();
+    }
+    return texts.legend;
+}
+
+}  // namespace
+
+PixelViewDecorations::AreaScale PixelViewDecorations::DrawAreaScale(
+    DeviceGraphics& graphics, RECT area, const LinearPixelProjection& y, const ScaleStyle& style,
+    int edgeX, const std::vector<LabelBox>& keepClearOf) {
+    std::optional<AreaScaleLayout> layout = LayOutAreaScale(graphics, area, y, style, edgeX);
+    if (!layout) {
+        return AreaScale{};
+    }
+    DropTicksOver(layout->labels, keepClearOf);
+    LabelBatch batch(graphics, layout->style);
+    FillScaleBatch(batch, *layout, area);
     batch.Draw();
-    const RECT box = batch.Measure().Truncated();
+    AreaScale scale{batch.Measure().Truncated(), batch.TextBoxes()};
     if (style.rightSide) {
-        for (const double pixel : pixels) {
-            const double line[4] = {double(area.left), pixel, double(box.right), pixel};
+        // Every tick keeps its grid line, labelled or not.
+        for (const double pixel : layout->pixels) {
+            const double line[4] = {double(area.left), pixel, double(scale.box.right), pixel};
             graphics.DrawPolyline(line, 2, style.gridColour, 1.0, kGridOpacity);
         }
     }
-    return box;
+    return scale;
+}
+
+RECT PixelViewDecorations::AreaScaleBox(DeviceGraphics& graphics, RECT area,
+                                        const LinearPixelProjection& y, const ScaleStyle& style,
+                                        int edgeX) {
+    const std::optional<AreaScaleLayout> layout = LayOutAreaScale(graphics, area, y, style, edgeX);
+    if (!layout) {
+        return RECT{};
+    }
+    LabelBatch batch(graphics, layout->style);
+    FillScaleBatch(batch, *layout, area);
+    return batch.Measure().Truncated();
+}
+
+LabelBox PixelViewDecorations::AreaLegendBox(DeviceGraphics& graphics, RECT area,
+                                             const std::vector<std::string>& entries, int left,
+                                             int right) {
+    DecorationPainter::LegendTexts texts = DecorationPainter::ComposeLegend(entries, std::string());
+    const std::string text = LegendText(texts);
+    if (text.empty()) {
+        return LabelBox{};
+    }
+    LabelBatch legend(graphics, LegendStyle());
+    legend.Add(text, static_cast<float>(left), static_cast<float>(area.bottom));
+    const LabelBox box = legend.Measure();
+    return 2.0 * box.Height() < area.bottom - area.top && box.right <= right ? box : LabelBox{};
 }
 
 void PixelViewDecorations::DrawAreaLegend(DeviceGraphics& graphics, RECT area,
@@ -89,16 +167,12 @@ void PixelViewDecorations::DrawAreaLegend(DeviceGraphics& graphics, RECT area,
         warnings.Add(texts.warnings, static_cast<float>(left), static_cast<float>(area.top));
         warnings.Draw();
     }
-    // No scale line here: the entries end with a line break of their own.
-    while (!texts.legend.empty() && texts.legend.back() == '\n') {
-        texts.legend.pop_back();
-    }
-    if (texts.legend.empty()) {
+    const std::string text = LegendText(texts);
+    if (text.empty()) {
         return;
     }
-    LabelBatch legend(graphics, LabelStyle::Aligned(kAlignNear, kAlignFar,
-                                                    kLegendFontSize * gLabelFontSizeMultiplier));
-    legend.Add(texts.legend, static_cast<float>(left), static_cast<float>(area.bottom));
+    LabelBatch legend(graphics, LegendStyle());
+    legend.Add(text, static_cast<float>(left), static_cast<float>(area.bottom));
     const LabelBox box = legend.Measure();
     if (2.0 * box.Height() < area.bottom - area.top && box.right <= right) {
         legend.Draw();

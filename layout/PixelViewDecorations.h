@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/LabelBatch.h"
 #include "platform/WinTypes.h"
 
 class DeviceGraphics;
@@ -19,12 +20,26 @@ class PixelViewDecorations {
         bool rightSide = true;       // labels right-aligned at edgeX, with a grid
     };
 
+    struct AreaScale {
+        RECT box{};  // empty when fewer than two ticks fit
+        std::vector<LabelBox> texts;
+    };
+
     // A scale over the area's height: ticks from y's values at the area's
-    // bottom and top, each at y.ToPixel(value). Labels at edgeX; on the right
-    // side a grid line from the area's left edge to the scale's box. Returns
-    // the box, empty when fewer than two ticks fit.
-    static RECT DrawAreaScale(DeviceGraphics& graphics, RECT area, const LinearPixelProjection& y,
-                              const ScaleStyle& style, int edgeX);
+    // bottom and top, each at y.ToPixel(value). Labels at edgeX, thinned
+    // where they would overlap and left out where they would run into
+    // keepClearOf; on the right side a grid line from the area's left edge to
+    // the scale's box at every tick.
+    static AreaScale DrawAreaScale(DeviceGraphics& graphics, RECT area,
+                                   const LinearPixelProjection& y, const ScaleStyle& style,
+                                   int edgeX, const std::vector<LabelBox>& keepClearOf = {});
+    // The box DrawAreaScale would return, nothing drawn.
+    static RECT AreaScaleBox(DeviceGraphics& graphics, RECT area, const LinearPixelProjection& y,
+                             const ScaleStyle& style, int edgeX);
+    // The box of the entries DrawAreaLegend would draw; empty when it would
+    // draw none.
+    static LabelBox AreaLegendBox(DeviceGraphics& graphics, RECT area,
+                                  const std::vector<std::string>& entries, int left, int right);
     // Warnings at the top left of the area, the other entries at the bottom
     // left, from left; the entries only when they fit left of right and in
     // half the area's height.

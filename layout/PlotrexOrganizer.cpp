@@ -195,8 +195,8 @@ void PlotrexOrganizer::Save(Serializater& s) {
     settings_->Save(s);
 }
 
-void PlotrexOrganizer::Load(Serializater& s) {
-    settings_->Load(s);
+bool PlotrexOrganizer::Load(Serializater& s) {
+    return settings_->Load(s);
 }
 
 std::int16_t PlotrexOrganizer::GetLevel() const {
@@ -210,6 +210,7 @@ std::int16_t PlotrexOrganizer::GetChosenLevel() const {
 
 void PlotrexOrganizer::SetLevel(std::int16_t level) {
     updater_->ForgetWantedLevel();
+    updater_->ForgetFitWhole();
     const POINT anchor = GetAnchorPoint();
     const double value = horizontal_.ToWorld(anchor.x);
     horizontal_.SetLevel(level);
@@ -255,6 +256,7 @@ bool PlotrexOrganizer::ApplySlope(double slope, double horizontalMultiplier) {
     if (vertical == nullptr) {
         return false;
     }
+    updater_->ForgetFitWhole();
     const double multiplier = horizontalMultiplier / slope;
     if (multiplier == vertical->multiplier) {
         return false;
@@ -268,6 +270,7 @@ bool PlotrexOrganizer::ApplySlope(double slope, double horizontalMultiplier) {
 }
 
 void PlotrexOrganizer::Scroll(int dx, int dy) {
+    updater_->ForgetFitWhole();
     if (LinearPixelProjection* vertical = GetYProjection()) {
         vertical->Scroll(dy);
     }
@@ -276,6 +279,7 @@ void PlotrexOrganizer::Scroll(int dx, int dy) {
 }
 
 void PlotrexOrganizer::CenterOn(double x, double y) {
+    updater_->ForgetFitWhole();
     const SIZE size = GetDeviceSize();
     horizontal_.SetOriginAt(x, size.cx * 0.5);
     if (LinearPixelProjection* vertical = GetYProjection()) {
@@ -292,7 +296,16 @@ void PlotrexOrganizer::CenterOnVessel() {
 }
 
 void PlotrexOrganizer::Fit(bool level, bool slope) {
+    updater_->ForgetFitWhole();
     updater_->Fit(level, slope);
+}
+
+void PlotrexOrganizer::FitWholeWhenDataShows() {
+    updater_->FitWholeWhenDataShows();
+}
+
+bool PlotrexOrganizer::AwaitsDataToFit() const {
+    return updater_->FitWholePending();
 }
 
 void PlotrexOrganizer::Update() {

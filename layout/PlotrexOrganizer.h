@@ -82,7 +82,8 @@ class PlotrexOrganizer : public Commandable {
     bool NeedsRedraw();
 
     void Save(Serializater& s);
-    void Load(Serializater& s);
+    // True when the settings held a layout (a level) to restore.
+    bool Load(Serializater& s);
 
     // Zoom about the anchor point; clamped to 3..15. While the data is too
     // short for the level, a lower one is shown, and the view comes back to
@@ -106,8 +107,15 @@ class PlotrexOrganizer : public Commandable {
     void CenterOn(double x, double y);
     // Centres on the ship's distance at the last Update; nothing without a tracker.
     void CenterOnVessel();
-    // The largest allowed level and/or the largest slope that shows the data.
+    // The largest allowed level and/or the largest slope that shows the data;
+    // with no ship to follow, the lowest level that shows all of it, in the
+    // middle.
     void Fit(bool level, bool slope);
+    // For a view with nothing to follow: as soon as there is data, the whole
+    // of it in the window, as large as level and slope allow. A change of
+    // level, slope or place before that takes it back.
+    void FitWholeWhenDataShows();
+    bool AwaitsDataToFit() const;
     // Bounds the level, follows the ship and keeps the first position on the data.
     void Update();
 

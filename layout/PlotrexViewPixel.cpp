@@ -410,42 +410,54 @@ void PlotrexViewPixel::DrawDecorations(bool temperatureShown) {
     }
     COLORREF grid = 0;
     styles_->GetColour(kGridColour, &grid);
-    auto decorate = [&](const RECT& area, int channel, bool withTemperature) {
-        if (IsEmptyArea(area)) {
-            return;
-        }
-        const int strip = PlotrexOrganizerPixel::StripWidth(aScopes_[channel].display);
-        int left = area.left + kGap;
-        // The depth scale reads the window of the channel's last sweep.
-        const auto [top, bottom] = GetDepthWindow(static_cast<std::int16_t>(channel));
-        LinearPixelProjection depth(true);
-        if (depth.FitTwoPoints(area.top, area.bottom, bottom, top)) {
-            PixelViewDecorations::DrawAreaScale(
-                graphics, area, depth,
-                PixelViewDecorations::ScaleStyle{GenData::kKindDepth, grid, true, true},
-                area.right - strip - kGap);
-        }
-        if (withTemperature) {
-            const RECT box = PixelViewDecorations::DrawAreaScale(
-                graphics, area, temperatureProjection_,
-                PixelViewDecorations::ScaleStyle{GenData::kKindTemperature, grid, false, false},
-                area.left + kGap);
-            left = std::max<int>(left, box.right + kGap);
-        }
-        std::vector<std::string> entries;
-        for (PlotrexDisplay* display : {echograms_[channel].display, aScopes_[channel].display,
-                                        withTemperature ? temperature_.display : nullptr}) {
-            std::string entry;
-            if (display != nullptr && display->IsVisible() && display->GetLegendEntry(entry)) {
-                entries.push_back(std::move(entry));
-            }
-        }
-        PixelViewDecorations::DrawAreaLegend(graphics, area, entries, left,
-                                             area.right - strip - kGap);
-    };
-    decorate(firstArea_, 0, temperatureShown);
+    DecorateArea(graphics, grid, firstArea_, 0, temperatureShown);
     if (second_ != nullptr) {
-        decorate(secondArea_, 1, false);
+        DecorateArea(graphics, grid, secondArea_, 1, false);
         PixelViewDecorations::DrawSeparator(graphics, firstArea_, secondArea_, sideBySide_);
     }
+}
+
+void PlotrexViewPixel::DecorateArea(DeviceGraphics& graphics, COLORREF grid, const RECT& area,
+                                    int channel, bool withTemperature) {
+    if (IsEmptyArea(area)) {
+        return;
+    }
+    const int right =
+        area.right - PlotrexOrganizerPixel::StripWidth(aScopes_[channel].display) - kGap;
+    const PixelViewDecorations::ScaleStyle temperatureStyle{GenData::kKindTemperature, grid, false,
+                                                            false};
+    int left = area.left + kGap;
+    if (withTemperature) {
+        const RECT box = PixelViewDecorations::AreaScaleBox(graphics, area, temperatureProjection_,
+                                                            temperatureStyle, area.left + kGap);
+        left = std::max<int>(left, box.right + kGap);
+    }
+    std::vector<std::string> entries;
+    for (PlotrexDisplay* display : {echograms_[channel].display, aScopes_[channel].display,
+                                    withTemperature ? temperature_.display : nullptr}) {
+        std::string entry;
+        if (display != nullptr && display->IsVisible() && display->GetLegendEntry(entry)) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    // The depths give way to the legend, which tells the mode and the temperature.
+    std::vector<LabelBox> legend;
+    const LabelBox legendBox =
+        PixelViewDecorations::AreaLegendBox(graphics, area, entries, left, right);
+    if (!legendBox.IsEmpty()) {
+        legend.push_back(legendBox);
+    }
+    // The depth scale reads the window of the channel's last sweep.
+    const auto [top, bottom] = GetDepthWindow(static_cast<std::int16_t>(channel));
+    LinearPixelProjection depth(true);
+    if (depth.FitTwoPoints(area.top, area.bottom, bottom, top)) {
+        PixelViewDecorations::DrawAreaScale(
+            graphics, area, depth,
+            PixelViewDecorations::ScaleStyle{GenData::kKindDepth, grid, true, true}, right, legend);
+    }
+    if (withTemperature) {
+        PixelViewDecorations::DrawAreaScale(graphics, area, temperatureProjection_,
+                                            temperatureStyle, area.left + kGap);
+    }
+    PixelViewDecorations::DrawAreaLegend(graphics, area, entries, left, right);
 }

@@ -13,6 +13,7 @@
 #include "layout/LinearPixelProjection.h"
 #include "platform/CWnd.h"
 
+class DeviceGraphics;
 class DXDesktopDeviceManager;
 class PlotrexData;
 class PlotrexDataContainer;
@@ -99,6 +100,9 @@ class PlotrexViewPixel : public CWnd {
     // False when no curve could be fitted over the first area.
     bool DrawTemperature();
     void DrawDecorations(bool temperatureShown);
+    // The scales and legend of one area, the legend's texts clear of the depths'.
+    void DecorateArea(DeviceGraphics& graphics, COLORREF grid, const RECT& area, int channel,
+                      bool withTemperature);
 
     std::unique_ptr<PlotrexOrganizerPixel> first_;
     std::unique_ptr<PlotrexOrganizerPixel> second_;

@@ -1,5 +1,6 @@
 #include "layout/ProjectionUpdater.h"
 
+#include <algorithm>
 #include <string>
 
 #include "drawing/PlotrexDisplay.h"
@@ -76,6 +77,9 @@ void ProjectionUpdater::Update() {
     LinearPixelProjection* vertical = organizer_.GetYProjection();
     if (vertical == nullptr) {
         return;
+    }
+    if (fitWholePending_ && FitWhole()) {
+        fitWholePending_ = false;
     }
     const DataRanges ranges = CollectRanges(true);
     BoundLevelToData(ranges.across);
@@ -189,8 +193,14 @@ void ProjectionUpdater::KeepDistancesOnData(const ValueRange& across, int width)
     LinearPixelProjectionLeveled& x = organizer_.GetHorizontalProjection();
     const double shown = x.ToWorld(width, true);
     if (shown > across.Length()) {
-        // Less data than window: its end (the ship, as a rule) at the right edge.
-        x.origin = across.maximum - shown;
+        if (organizer_.GetTracker() != nullptr) {
+            // Less data than window: its end (the ship, as a rule) at the right edge.
+            x.origin = across.maximum - shown;
+        } else {
+            // With no ship to keep in view, the data stays whole where the
+            // user puts it.
+            x.origin = std::clamp(x.origin, across.maximum - shown, across.minimum);
+        }
         return;
     }
     if (x.origin < across.minimum) {
@@ -224,7 +234,8 @@ void ProjectionUpdater::Fit(bool level, bool slope) {
     const auto [across, up] = CollectRanges(false);
     bool changed = false;
     if (level) {
-        changed = FitLevel(across);
+        // With no ship to keep in view, all of the data fills the window.
+        changed = organizer_.GetTracker() != nullptr ? FitLevel(across) : FitWholeAcross(across);
     }
     if (slope) {
         changed = FitSlope(up) || changed;
@@ -250,12 +261,61 @@ bool ProjectionUpdater::FitLevel(const ValueRange& across) {
     return true;
 }
 
-bool ProjectionUpdater::FitSlope(const ValueRange& up) {
+bool ProjectionUpdater::FitWhole() {
+    const auto [across, up] = CollectRanges(false);
+    if (across.IsEmpty() || up.IsEmpty() || organizer_.GetDeviceSize().cx <= 0) {
+        return false;
+    }
+    FitWholeAcross(across);
+    // The room the displays keep above and below their data too.
+    FitSlope(up, MarginsUpAndDown());
+    organizer_.SetModified();
+    return true;
+}
+
+bool ProjectionUpdater::FitWholeAcross(const ValueRange& across) {
+    const int width = organizer_.GetDeviceSize().cx;
+    if (across.IsEmpty() || width <= 0) {
+        return false;
+    }
+    wantedLevel_.reset();
+    LinearPixelProjectionLeveled& x = organizer_.GetHorizontalProjection();
+    LinearPixelProjectionLeveled trial(x);
+    std::int16_t level = LinearPixelProjectionLeveled::kMinLevel;
+    for (; level < LinearPixelProjectionLeveled::kMaxLevel; ++level) {
+        trial.SetLevel(level);
+        if (LinearPixelProjection::WholePixels(trial.ToPixel(across.Length(), true)) <= width) {
+            break;
+        }
+    }
+    const double before = x.origin;
+    const double multiplier = x.multiplier;
+    x.SetLevel(level);
+    x.SetOriginAt((across.minimum + across.maximum) / 2.0, width / 2.0);
+    return x.origin != before || x.multiplier != multiplier;
+}
+
+int ProjectionUpdater::MarginsUpAndDown() {
+    const std::string yUnit = organizer_.GetYUnit();
+    int above = 0;
+    int below = 0;
+    for (PlotrexDisplay* display : organizer_.VisibleDisplays()) {
+        PlotrexData* data = display->GetData();
+        if (data != nullptr && yUnit == data->GetUnit()) {
+            const Margins m = display->GetMargins();
+            above = std::max(above, m.top);
+            below = std::max(below, -m.bottom);
+        }
+    }
+    return above + below;
+}
+
+bool ProjectionUpdater::FitSlope(const ValueRange& up, int margins) {
     LinearPixelProjection* vertical = organizer_.GetYProjection();
     if (up.IsEmpty() || vertical == nullptr) {
         return false;
     }
-    const int height = organizer_.GetDeviceSize().cy;
+    const int height = organizer_.GetDeviceSize().cy - margins;
     LinearPixelProjection trial = *vertical;
     for (double s = PlotrexOrganizer::kMaxSlope; s >= PlotrexOrganizer::kMinSlope; s *= 0.5) {
         trial.multiplier = organizer_.GetHorizontalProjection().multiplier / s;

@@ -33,6 +33,12 @@ class ProjectionUpdater {
     // A new choice of level replaces the one waiting for data.
     void ForgetWantedLevel() { wantedLevel_.reset(); }
 
+    // The first Update with data to show fits the whole of it in the window
+    // (see FitWhole); a layout changed by hand before takes the wish back.
+    void FitWholeWhenDataShows() { fitWholePending_ = true; }
+    void ForgetFitWhole() { fitWholePending_ = false; }
+    bool FitWholePending() const { return fitWholePending_; }
+
   private:
     // Shows the highest level up to the chosen one at which the data fills
     // half the window (any level up to the free level).
@@ -52,8 +58,22 @@ class ProjectionUpdater {
     void KeepValuesOnData(const ValueRange& up, int height, LinearPixelProjection& vertical);
     // Each true when it changed the axis.
     bool FitLevel(const ValueRange& across);
-    bool FitSlope(const ValueRange& up);
+    // The largest slope at which the values take at most the window's height
+    // less `margins` pixels.
+    bool FitSlope(const ValueRange& up, int margins = 0);
+    // The largest room the displays of the unit in use keep above their data
+    // and below it, in pixels, together.
+    int MarginsUpAndDown();
+    // All of the data in the window, as large as level and slope allow:
+    // FitWholeAcross, then the largest slope whose height holds the values.
+    // False while there is nothing to fit.
+    bool FitWhole();
+    // The lowest level whose width holds all the distances, with them in the
+    // middle: unlike the fit of a view that follows the ship, which stops at
+    // the free level, a short survey fills the window.
+    bool FitWholeAcross(const ValueRange& across);
 
     PlotrexOrganizer& organizer_;
     std::optional<std::int16_t> wantedLevel_;
+    bool fitWholePending_ = false;
 };

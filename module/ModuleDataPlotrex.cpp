@@ -121,6 +121,7 @@ void ModuleDataPlotrex::LoadSettings() {
 void ModuleDataPlotrex::DeleteSettings() {
     ModuleData::DeleteSettings();
     DeleteProfileSection(kDisplaySection);
+    DeleteProfileSection(kHistoricDisplaySection);
 }
 
 void ModuleDataPlotrex::UpdateLayers() {
@@ -272,12 +273,18 @@ bool ModuleDataPlotrex::OpenView(DXDesktopDeviceManager* deviceManager, double u
     }
     PlotrexOrganizer& organizer = view->GetOrganizer();
     const char* mainType = currentProfile_ != nullptr ? currentProfile_->GetName() : "";
-    if (!organizer.Init(view, deviceManager, graphs, GetDistanceTracker(static_cast<short>(mode_)),
-                        &styles_, unitsPerPixel, referenceLevel, mainType)) {
+    DistanceTracker* tracker = GetDistanceTracker(static_cast<short>(mode_));
+    if (!organizer.Init(view, deviceManager, graphs, tracker, &styles_, unitsPerPixel,
+                        referenceLevel, mainType)) {
         return false;
     }
-    SerializaterReg settings(AfxGetApp(), kDisplaySection);
-    organizer.Load(settings);
+    // With no ship to follow, a first opening shows the whole survey; a
+    // layout the user left is kept.
+    layoutSection_ = tracker != nullptr ? kDisplaySection : kHistoricDisplaySection;
+    SerializaterReg settings(AfxGetApp(), layoutSection_);
+    if (!organizer.Load(settings) && tracker == nullptr) {
+        organizer.FitWholeWhenDataShows();
+    }
     view->StartTimers(styles_.ViewLightModeField());
     organizer.CenterOnVessel();
     viewOpened_ = true;
@@ -292,7 +299,7 @@ void ModuleDataPlotrex::CloseView() {
             // A view that never opened would overwrite the saved layout with
             // its defaults.
             if (viewOpened_) {
-                SerializaterReg settings(AfxGetApp(), kDisplaySection);
+                SerializaterReg settings(AfxGetApp(), layoutSection_);
                 organizer.Save(settings);
             }
             organizer.Shutdown();

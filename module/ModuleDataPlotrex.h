@@ -100,4 +100,6 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
     int mode_ = -1;
     // The view was set up by OpenView: only then has it a layout worth saving.
     bool viewOpened_ = false;
+    // Where the open profile or historic view keeps its layout.
+    const char* layoutSection_ = kDisplaySection;
 };

@@ -20,6 +20,7 @@ class PlotrexDataContainer;
 inline constexpr const char* kModuleName = "PLOTREX_MODULE";
 using plotrex_settings::kDataSection;
 using plotrex_settings::kDisplaySection;
+using plotrex_settings::kHistoricDisplaySection;
 
 class ModuleDataPlotrexInterface : public ModuleData {
   public:

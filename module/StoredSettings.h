@@ -9,6 +9,8 @@ namespace plotrex_settings {
 // The module data object's settings, and its view's layout.
 inline constexpr const char* kDataSection = "ModuleData\\PlotrexData";
 inline constexpr const char* kDisplaySection = "ModuleDisplay\\PlotrexDisplay";
+// The historic view's layout: its distances are the survey's, not the ship's.
+inline constexpr const char* kHistoricDisplaySection = "ModuleDisplay\\PlotrexDisplayHistoric";
 
 // Kept in the data section: the display mode (0 profile view, 1 pixel view,
 // 2 historic profile view) and the label size multiplier (1 to 3).
@@ -21,11 +23,13 @@ inline constexpr const char* kSlopeKey = "ORGANIZER_SLOPE";
 inline constexpr const char* kFirstPositionXKey = "ORGANIZER_FIRSTPOS_X";
 inline constexpr const char* kFirstPositionYKey = "ORGANIZER_FIRSTPOS_Y";
 
-// Whether the profile holds a layout of the profile view, saved by an
-// earlier run (the zoom level is saved with every layout).
+// Whether the profile holds a layout of the view of a display mode (0 the
+// profile view, 2 the historic view), saved by an earlier run (the zoom
+// level is saved with every layout).
 template <typename Profile>
-bool HoldsStoredLayout(Profile& profile) {
-    return !profile.GetProfileString(kDisplaySection, kLevelKey, "").empty();
+bool HoldsStoredLayout(Profile& profile, int displayMode = 0) {
+    const char* section = displayMode == 2 ? kHistoricDisplaySection : kDisplaySection;
+    return !profile.GetProfileString(section, kLevelKey, "").empty();
 }
 
 // Whether the profile holds the display mode an earlier run left.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/CairoHandles.h"
+#include "platform/PixelImageFile.h"
 
 namespace {
 
@@ -74,5 +75,5 @@ bool SavePng(const PixelImage& image, const std::string& path) {
             reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride));
     }
     cairo_surface_mark_dirty(surface.get());
-    return cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return static_cast<bool>(WritePngFile(surface.get(), path));
 }

@@ -29,6 +29,6 @@ void CopyScaled(const std::uint32_t* source, int sourceStride, const RECT& sourc
                 std::uint32_t* destination, int destinationStride, int destinationWidth,
                 int destinationHeight, const RECT& destinationRect);
 
-// Writes the image as an opaque RGB PNG; false when it is empty or the file
-// cannot be written.
+// Writes the image as an opaque RGB PNG (see WritePngFile); false, with errno
+// set, when it is empty or the file cannot be written.
 bool SavePng(const PixelImage& image, const std::string& path);

@@ -26,6 +26,10 @@ ModuleHost::ModuleHost(const std::string& profilePath)
 
 ModuleHost::~ModuleHost() = default;
 
+bool ModuleHost::HadLayout() const {
+    return data_->GetMode() == 2 ? hadHistoricLayout_ : hadLayout_;
+}
+
 ErrorOr<void> ModuleHost::Load() {
     if (const std::optional<Error>& refusal = app_.ProfileRefusal()) {
         return Error::Refused("profile " + profilePath_ + " " + refusal->Message() +
@@ -34,7 +38,8 @@ ErrorOr<void> ModuleHost::Load() {
     if (const std::optional<Error>& unread = app_.ProfileLoadError()) {
         WarnUser(unread->Message());
     }
-    hadLayout_ = plotrex_settings::HoldsStoredLayout(app_);
+    hadLayout_ = plotrex_settings::HoldsStoredLayout(app_, 0);
+    hadHistoricLayout_ = plotrex_settings::HoldsStoredLayout(app_, 2);
     if (ErrorOr<void> loaded = library_.Load(ExecutableFolder()); !loaded) {
         return loaded;
     }

@@ -67,8 +67,9 @@ class ModuleHost {
     // Null without one.
     HostChart* Chart() { return chart_.get(); }
     bool ViewOpen() const { return viewOpen_; }
-    // The profile held a layout of an earlier run when the module was loaded.
-    bool HadLayout() const { return hadLayout_; }
+    // Whether the profile held, before this run, a layout of the view of the
+    // mode now shown.
+    bool HadLayout() const;
 
   private:
     bool OpenView();
@@ -92,6 +93,7 @@ class ModuleHost {
     std::unique_ptr<HostChart> chart_;
     bool viewOpen_ = false;
     bool hadLayout_ = false;
+    bool hadHistoricLayout_ = false;
     short light_ = 0;
     short labelLevel_ = 1;
 };

@@ -21,9 +21,10 @@
 #pragma GCC diagnostic pop
 
 #include "hostfamily/ZXNorvaneApi.h"
+#include "hostfamily/ZXNorvaneControl.h"
 #include "platform/CairoHandles.h"
 #include "platform/Error.h"
-#include "hostfamily/ZXNorvaneControl.h"
+#include "platform/PixelImageFile.h"
 #include "sonarlog/SonarLog.h"
 #include "sonarlog/SweepReducer.h"
 
@@ -290,8 +291,8 @@ ErrorOr<std::pair<int, int>> WritePicture(const std::string& path) {
     std::memset(data, 0xFF, static_cast<size_t>(stride) * height);
     DrawPanes(panes, data, stride, width);
     cairo_surface_mark_dirty(surface.get());
-    if (cairo_surface_write_to_png(surface.get(), path.c_str()) != CAIRO_STATUS_SUCCESS) {
-        return Error::Failed("cannot write " + path);
+    if (ErrorOr<void> written = WritePngFile(surface.get(), path); !written) {
+        return written.GetError();
     }
     return std::make_pair(width, panes);
 }

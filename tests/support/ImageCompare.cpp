@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/CairoHandles.h"
+#include "platform/PixelImageFile.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ bool SavePng(const Image& image, const std::string& path) {
     if (!parent.empty()) {
         std::filesystem::create_directories(parent, ignored);
     }
-    return cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+    return static_cast<bool>(WritePngFile(surface.get(), path));
 }
 
 CompareResult CompareImages(const Image& actual, const Image& expected,

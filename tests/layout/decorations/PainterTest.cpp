@@ -1,9 +1,15 @@
 // What each decoration puts on the device, drawn alone over a profile view.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "drawing/DeviceGraphics.h"
 #include "drawing/VexanDevice.h"
+#include "hostfamily/GenData.h"
 #include "layout/DecorationPainter.h"
+#include "layout/PixelViewDecorations.h"
+#include "module/ModuleWideValues.h"
 #include "platform/CDC.h"
 #include "tests/layout/organizer/OrganizerScene.h"
 
@@ -215,4 +221,82 @@ TEST_F(Decorations, TheLegendIsDrawnOnlyWhenItFits) {
     painter.DrawLegend(graphics, {"#wNo Depth", "1", "2", "3", "4", "5", "6"}, 4, 16);
     EXPECT_GT(Painted(RECT{0, 0, 200, 50}), 500);
     EXPECT_EQ(Painted(RECT{0, 150, 400, 300}), 0);
+}
+
+namespace {
+
+// The module-wide label size for the life of a scope.
+class LabelSize {
+  public:
+    explicit LabelSize(short size) { gLabelFontSizeMultiplier = size; }
+    ~LabelSize() { gLabelFontSizeMultiplier = 1; }
+    LabelSize(const LabelSize&) = delete;
+    LabelSize& operator=(const LabelSize&) = delete;
+};
+
+std::string Overlapping(const std::vector<LabelBox>& texts) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            if (texts[i].Overlaps(texts[j])) {
+                return "texts " + std::to_string(i) + " and " + std::to_string(j) + " of " +
+                       std::to_string(texts.size());
+            }
+        }
+    }
+    return std::string();
+}
+
+}  // namespace
+
+// Distances along the bottom, depths at the right edge and temperatures at
+// the left edge: at every label size, zoom level and slope, no text of a
+// scale runs into another, and each scale keeps at least two.
+TEST(ScaleTexts, NeverOverlapAtAnyLabelSizeLevelOrSlope) {
+    for (const short size : {1, 2, 3}) {
+        LabelSize labels(size);
+        for (const short level : {3, 5, 7, 9}) {
+            for (const double slope : {1.0, 8.0, 64.0}) {
+                OrganizerScene scene(480, 320);
+                ASSERT_TRUE(scene.Open());
+                scene.Sail(300);
+                scene.organizer.SetLevel(level);
+                scene.organizer.SetSlope(slope);
+                scene.organizer.Update();
+                DecorationPainter painter(&scene.organizer);
+                DeviceGraphics graphics(scene.organizer.GetDevice());
+                painter.DrawScales(graphics, {kUnitDist, kUnitTemp}, scene.tracker.GetDistance());
+                const std::vector<LabelBox> texts = painter.ScaleTexts();
+                const std::size_t values = texts.size() - painter.DistanceTexts().size();
+                EXPECT_EQ(Overlapping(texts), "")
+                    << "size " << size << ", level " << level << ", slope " << slope;
+                EXPECT_GE(values, 4u) << "size " << size << ", level " << level;
+                EXPECT_GE(texts.size() - values, 2u) << "size " << size << ", level " << level;
+            }
+        }
+    }
+}
+
+// The pixel view's scales, whose labels are held inside their area: in a low
+// area and at large sizes too, none runs into another.
+TEST(ScaleTexts, AnAreaScaleThinsItsLabels) {
+    OrganizerScene scene(400, 600);
+    ASSERT_TRUE(scene.Open());
+    DeviceGraphics graphics(scene.organizer.GetDevice());
+    for (const short size : {1, 2, 3}) {
+        LabelSize labels(size);
+        for (const int height : {90, 180, 600}) {
+            for (const double deepest : {12.0, 140.0, 1500.0}) {
+                const RECT area{0, 0, 300, height};
+                LinearPixelProjection depth(true);
+                ASSERT_TRUE(depth.FitTwoPoints(area.top, area.bottom, -deepest, 0.0));
+                const auto scale = PixelViewDecorations::DrawAreaScale(
+                    graphics, area, depth,
+                    PixelViewDecorations::ScaleStyle{GenData::kKindDepth, 0, true, true}, 290);
+                EXPECT_EQ(Overlapping(scale.texts), "")
+                    << "size " << size << ", height " << height << ", " << deepest << " m";
+                EXPECT_GE(scale.texts.size(), 2u)
+                    << "size " << size << ", height " << height << ", " << deepest << " m";
+            }
+        }
+    }
 }

@@ -343,3 +343,112 @@ TEST_F(ModuleViewTest, CentringOnAPlaceOfTheSurveyFindsItWhereItIsDrawn) {
         host.data.CloseView();
     }
 }
+
+namespace {
+
+// A survey run north along the voyage's meridian from 100 m to 3.1 km of its
+// run, 20 m deep at the start and 80 m at the end: shorter than the window at
+// the first level.
+std::vector<double> ShortSurvey(const Voyage& voyage) {
+    std::vector<double> survey;
+    for (double run = 100.0; run <= 3100.0; run += 100.0) {
+        survey.insert(survey.end(), {voyage.longitude, voyage.startLatitude + Radians(run),
+                                     20.0 + 60.0 * (run - 100.0) / 3000.0});
+    }
+    return survey;
+}
+
+class HistoricViewTest : public ModuleViewTest {
+  protected:
+    void SetUp() override {
+        ModuleViewTest::SetUp();
+        host.data.SetMode(2);
+    }
+    void Paint() {
+        ::InvalidateRect(host.View(), nullptr, TRUE);
+        host.desktop.AdvanceClock(100);
+    }
+    std::string SavedHistoric(const char* key) {
+        return host.profile.App().GetProfileString(kHistoricDisplaySection, key, "absent");
+    }
+    // The survey lies whole in the window, across at least half its width
+    // and in its middle.
+    double SurveyEnd() { return host.data.GetGraphs().GetData(kGraphHistoric)->GetExtent().maxX; }
+    void ExpectWholeSurveyInTheMiddle() {
+        const double start = host.PixelOf(0.0);
+        const double end = host.PixelOf(SurveyEnd());
+        EXPECT_GE(start, 0.0);
+        EXPECT_LE(end, 800.0);
+        EXPECT_GE(end - start, 400.0);
+        EXPECT_NEAR(start, 800.0 - end, 1.0);
+        const LinearPixelProjection& y = *host.Organizer().GetYProjection();
+        // The profile keeps 20 pixels above and below its depths.
+        EXPECT_GE(y.ToPixel(-20.0), 20.0 - 1e-6);
+        EXPECT_LE(y.ToPixel(-80.0), 460.0 + 1e-6);
+        // Stretched as far as the height allows: twice as much would not fit.
+        EXPECT_GT(y.ToPixel(-80.0) - y.ToPixel(-20.0), 220.0);
+    }
+};
+
+}  // namespace
+
+// The historic view has no ship to follow: a first opening shows the whole
+// survey; the layout the user leaves in it is its own and is kept.
+TEST_F(HistoricViewTest, OpensOnTheWholeSurveyAndKeepsTheLayoutLeftInIt) {
+    // The profile view's layout, in ship distances, is none of its business.
+    host.profile.App().WriteProfileString(kDisplaySection, "ORGANIZER_LEVEL", "9");
+    host.profile.App().WriteProfileString(kDisplaySection, "ORGANIZER_FIRSTPOS_X", "0.01");
+    host.data.SetHistoricProfile(ShortSurvey(host.voyage), host.voyage.startLatitude,
+                                 host.voyage.longitude);
+    ASSERT_TRUE(host.Open());
+    Paint();
+    EXPECT_EQ(host.Organizer().GetLevel(), 6);
+    ExpectWholeSurveyInTheMiddle();
+
+    // Pushed aside, the survey stays whole in the window; a fit brings it back
+    // to the middle.
+    host.Organizer().Scroll(-150, 0);
+    Paint();
+    EXPECT_NEAR(host.PixelOf(SurveyEnd()), 800.0, 1e-6);
+    ASSERT_EQ(host.Execute("PLOTREX_FIT_TO_WINDOW"), 1);
+    Paint();
+    ExpectWholeSurveyInTheMiddle();
+
+    ASSERT_EQ(host.Execute("PLOTREX_SCALE_VALUE", "5"), 1);
+    host.data.CloseView();
+    EXPECT_EQ(SavedHistoric("ORGANIZER_LEVEL"), "5");
+    EXPECT_EQ(Saved("ORGANIZER_LEVEL"), "9");
+    host.profile.Reload();
+    host.profile.App().m_pMainWnd = &host.mainWindow;
+    ASSERT_TRUE(host.Open());
+    Paint();
+    EXPECT_EQ(host.Organizer().GetLevel(), 5);
+}
+
+TEST_F(HistoricViewTest, ASurveyHandedOverLaterIsFittedWhenItComes) {
+    // Opened and closed before any survey came: no layout of the user's.
+    ASSERT_TRUE(host.Open());
+    Paint();
+    host.data.CloseView();
+    EXPECT_EQ(SavedHistoric("ORGANIZER_LEVEL"), "absent");
+    EXPECT_EQ(SavedHistoric("PLOTREX_DATA_PROFILE_HISTORIC_visible"), "1");
+
+    ASSERT_TRUE(host.Open());
+    Paint();
+    host.data.SetHistoricProfile(ShortSurvey(host.voyage), host.voyage.startLatitude,
+                                 host.voyage.longitude);
+    host.desktop.AdvanceClock(100);
+    ExpectWholeSurveyInTheMiddle();
+}
+
+TEST_F(HistoricViewTest, ALevelChosenBeforeTheSurveyComesStands) {
+    ASSERT_TRUE(host.Open());
+    Paint();
+    ASSERT_EQ(host.Execute("PLOTREX_SCALE_VALUE", "4"), 1);
+    host.data.SetHistoricProfile(ShortSurvey(host.voyage), host.voyage.startLatitude,
+                                 host.voyage.longitude);
+    host.desktop.AdvanceClock(100);
+    EXPECT_EQ(host.Organizer().GetLevel(), 4);
+    host.data.CloseView();
+    EXPECT_EQ(SavedHistoric("ORGANIZER_LEVEL"), "4");
+}

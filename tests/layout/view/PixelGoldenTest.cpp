@@ -54,3 +54,13 @@ TEST(PixelGolden, BottomLockZoomPane) {
 TEST(PixelGolden, NoSweepAfterTenSecondsOfSilence) {
     EXPECT_TRUE(MatchesGolden(PixelFrame(kLandscape, 1, 1, 10001), "pixel/no-sweep.png", kFrame));
 }
+
+// The largest labels, stacked: each depth scale thinned, and the legend's
+// mode and temperature over depths that give way to them.
+TEST(PixelGolden, DualFrequencyStackedLargestLabels) {
+    PixelHost pixel(kPortrait, 5, 1);
+    pixel.host.data.SetLabelSize(3);
+    pixel.Sail(240);
+    ASSERT_TRUE(pixel.Open());
+    EXPECT_TRUE(MatchesGolden(pixel.Frame(), "pixel/dual-stacked-labels-3.png", kFrame));
+}

@@ -156,6 +156,16 @@ TEST(ViewGolden, LargestLabels) {
     EXPECT_TRUE(MatchesGolden(frame.Frame(), "view/labels-3.png", kFrame));
 }
 
+// Zoomed in, the largest labels would overprint each other: every other
+// distance and depth keeps its text, and none runs into another scale's.
+TEST(ViewGolden, LargestLabelsZoomedIn) {
+    ProfileFrame frame;
+    frame.host.data.SetLabelSize(3);
+    frame.Organizer().ExecuteCommand("PLOTREX_SCALE_VALUE", "4");
+    frame.Organizer().ExecuteCommand("PLOTREX_CENTER_ON", nullptr);
+    EXPECT_TRUE(MatchesGolden(frame.Frame(), "view/labels-3-zoomed.png", kFrame));
+}
+
 TEST(ViewGolden, SetSquareAndDataInfoUnderThePointer) {
     ProfileFrame frame;
     frame.host.desktop.MoveMouse(frame.Screen(POINT{300, 180}));
