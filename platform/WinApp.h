@@ -34,7 +34,7 @@ class CWinApp {
 
     // FALSE when the names or the text could not be stored as given.
     BOOL WriteProfileInt(const char* section, const char* entry, int value);
-    // The stored integer, or defaultValue when absent or not a whole number.
+    // The stored integer, or defaultValue when absent or not a decimal whole number.
     UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
     BOOL WriteProfileString(const char* section, const char* entry, const char* value);
     // A null entry deletes the whole section on Windows; so it does here.
