@@ -184,21 +184,106 @@ bool WaitForLock(int fd) {
     }
 }
 
+std::string LockPathOf(const std::string& target) {
+    return target + ".lock";
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // The lock beside the profile that programs saving it take in turn, taken.
+// Its holder removes it when done, so a lock taken on a file that is no
+// longer at its path was released that way: it is taken again afresh.
 ErrorOr<FileHandle> TakeSaveLock(const std::string& target) {
-    const std::string lockPath = target + ".lock";
-    FileHandle lock(::open(
-        lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
-    struct stat lockInfo {};
-    if (lock.Get() < 0 || ::fstat(lock.Get(), &lockInfo) != 0 || !S_ISREG(lockInfo.st_mode)) {
-        return Error::Failed("its lock file " + lockPath + " cannot be used" +
-                             (lock.Get() < 0 ? " (" + ErrorText(errno) + ")" : ""));
+    const std::string lockPath = LockPathOf(target);
+    for (int attempt = 0;; ++attempt) {
+        FileHandle lock(::open(lockPath.c_str(),
+                               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
+                               0666));
+        struct stat lockInfo {};
+        if (lock.Get() < 0 || ::fstat(lock.Get(), &lockInfo) != 0 || !S_ISREG(lockInfo.st_mode)) {
+            return Error::Failed("its lock file " + lockPath + " cannot be used" +
+                                 (lock.Get() < 0 ? " (" + ErrorText(errno) + ")" : ""));
+        }
+        if (!WaitForLock(lock.Get())) {
+            return Error::Failed("its lock file " + lockPath + " stays locked (" +
+                                 ErrorText(errno) + ")");
+        }
+        struct stat atPath {};
+        if (::lstat(lockPath.c_str(), &atPath) == 0 && SameFile(atPath, lockInfo)) {
+            return lock;
+        }
+        if (attempt == 1000) {
+            return Error::Failed("its lock file " + lockPath + " keeps being replaced");
+        }
     }
-    if (!WaitForLock(lock.Get())) {
-        return Error::Failed("its lock file " + lockPath + " stays locked (" + ErrorText(errno) +
-                             ")");
+}
+
+// Removes the lock file while it is still held, so that no program takes it
+// in between and none is left behind.
+void ReleaseSaveLock(const std::string& target, FileHandle& lock) {
+    ::unlink(LockPathOf(target).c_str());
+    lock.Close();
+}
+
+// Whether the lock beside the profile could be made and opened when the
+// profile is saved; a lock file made to find out is removed again.
+ErrorOr<void> CheckSaveLock(const std::string& target) {
+    const std::string lockPath = LockPathOf(target);
+    auto refused = [&lockPath](const std::string& why) {
+        return Error::Refused("needs a lock file " + lockPath + ", which " + why);
+    };
+    struct stat info {};
+    if (::lstat(lockPath.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode)) {
+            return refused("is a symbolic link");
+        }
+        if (!S_ISREG(info.st_mode)) {
+            return refused(KindOf(info.st_mode));
+        }
+        FileHandle lock(
+            ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        if (lock.Get() < 0) {
+            return refused("cannot be opened (" + ErrorText(errno) + ")");
+        }
+        return {};
     }
-    return lock;
+    if (errno != ENOENT) {
+        return refused("cannot be looked at (" + ErrorText(errno) + ")");
+    }
+    FileHandle lock(
+        ::open(lockPath.c_str(),
+               O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
+    if (lock.Get() < 0) {
+        return refused("cannot be made (" + ErrorText(errno) + ")");
+    }
+    // Removed only while held: another program may have opened it meanwhile.
+    if (::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0) {
+        ReleaseSaveLock(target, lock);
+    }
+    return {};
+}
+
+// A folder that does not exist yet can be made where the nearest existing
+// one is: found out by making and removing a folder there.
+ErrorOr<void> CheckFolderCanBeMade(const std::string& folder) {
+    fs::path existing = folder;
+    struct stat info {};
+    while (::lstat(existing.c_str(), &info) != 0 && existing.has_parent_path() &&
+           existing.parent_path() != existing) {
+        existing = existing.parent_path();
+    }
+    if (existing.empty()) {
+        existing = ".";
+    }
+    std::string probe = (existing / ".plotrex-XXXXXX").string();
+    if (::mkdtemp(probe.data()) == nullptr) {
+        return Error::Refused("is in a folder that cannot be made in " + existing.string() + " (" +
+                              ErrorText(errno) + ")");
+    }
+    ::rmdir(probe.c_str());
+    return {};
 }
 
 // Keeps the file as "<file>.bad", or the first of ".bad.1", ".bad.2"... that
@@ -315,9 +400,8 @@ Error OfTheProfile(const Error& error) {
     return Error::Failed("it " + error.Message());
 }
 
-}  // namespace
-
-ErrorOr<void> IniProfile::Check(const std::string& path) {
+// Why path cannot hold a profile; with the lock too, found out by making it.
+ErrorOr<void> CheckPath(const std::string& path, bool withLock) {
     if (path.empty()) {
         return Error::Refused("is an empty file name");
     }
@@ -333,16 +417,29 @@ ErrorOr<void> IniProfile::Check(const std::string& path) {
     } else if (ErrorOr<void> file = CheckExistingFile(target.Value(), info); !file) {
         return file;
     }
-    // A folder still to be made is made by the host; one that exists must
-    // take the temporary file that replaces the profile.
+    // A folder still to be made is made by the host (the folder of the path
+    // given, not of a link's target); one that exists must take the
+    // temporary file that replaces the profile, and its lock.
     const std::string folder = FolderOf(target.Value());
     struct stat folderInfo {};
-    if (::stat(folder.c_str(), &folderInfo) == 0 &&
-        (!S_ISDIR(folderInfo.st_mode) ||
-         ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)) {
+    if (::stat(folder.c_str(), &folderInfo) != 0) {
+        if (target.Value() != path) {
+            return Error::Refused("is a link to " + target.Value() +
+                                  ", in a folder that does not exist");
+        }
+        return CheckFolderCanBeMade(folder);
+    }
+    if (!S_ISDIR(folderInfo.st_mode) ||
+        ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         return Error::Refused("is in a folder that cannot be written (" + folder + ")");
     }
-    return {};
+    return withLock ? CheckSaveLock(target.Value()) : ErrorOr<void>();
+}
+
+}  // namespace
+
+ErrorOr<void> IniProfile::Check(const std::string& path) {
+    return CheckPath(path, true);
 }
 
 IniProfile::IniProfile(std::string path) : path_(std::move(path)) {
@@ -426,19 +523,21 @@ ErrorOr<IniProfile::Saved> IniProfile::Write() {
     if (refusal_) {
         return OfTheProfile(*refusal_);
     }
-    // It may have changed kind since it was read.
-    if (ErrorOr<void> usable = Check(path_); !usable) {
+    // It may have changed kind since it was read; the lock tells of itself.
+    if (ErrorOr<void> usable = CheckPath(path_, false); !usable) {
         return OfTheProfile(usable.GetError());
     }
     const ErrorOr<std::string> target = FollowLinks(path_);
     if (!target) {
         return OfTheProfile(target.GetError());
     }
-    const ErrorOr<FileHandle> lock = TakeSaveLock(target.Value());
+    ErrorOr<FileHandle> lock = TakeSaveLock(target.Value());
     if (!lock) {
         return lock.GetError();
     }
-    return WriteUnderLock(target.Value());
+    ErrorOr<Saved> saved = WriteUnderLock(target.Value());
+    ReleaseSaveLock(target.Value(), lock.Value());
+    return saved;
 }
 
 // This program's changes go into the file as it is now, so that what another

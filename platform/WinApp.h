@@ -55,8 +55,8 @@ class CWinApp {
     // Set when the file existed but was not INI text: the whole warning.
     const std::optional<Error>& ProfileLoadError() const;
     // Why a path cannot hold a profile (not a regular file, too large,
-    // unreadable, read-only), as what the path "is" or "cannot". Changes
-    // nothing.
+    // unreadable, read-only, its lock file cannot be made), as what the path
+    // "is", "cannot" or "needs". Changes nothing.
     static ErrorOr<void> CheckProfileFile(const std::string& path);
     // Set when the profile's path could not be used: nothing was read from
     // it and saving will not touch it. Told as CheckProfileFile tells it.

@@ -104,6 +104,8 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     const HostRun second = RunHost("--profile " + profile + " --out " + out);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_EQ(ViewLine(second.output), ViewLine(first.output)) << second.output;
+    // The lock taken to save the profile goes with the run.
+    EXPECT_FALSE(std::filesystem::exists(profile + ".lock"));
 }
 
 // The echo-sounder's screen: what the sounder's display commands make of it,
