@@ -1,5 +1,7 @@
 #include "sonarlog/SonarLog.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -30,6 +32,12 @@ std::int64_t SonarStats::Damaged() const {
 }
 
 ErrorOr<void> SonarLog::Open(const std::string& path) {
+    // Opening a named pipe would wait for a writer, and a device never ends.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return Error::Refused("the sonar recording " + path + " is " +
+                              (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file"));
+    }
     file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
     if (!*file_) {
         return Error::Refused("cannot open the sonar recording " + path);

@@ -1,28 +1,46 @@
 #include "host/app/HostOptions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"
 #include <CLI/CLI.hpp>
 #pragma GCC diagnostic pop
 
+#include "host/geodata/SeaLimits.h"
 #include "module/CommandNames.h"
 
 namespace {
 
 constexpr const char* kDefaultOutDir = "plotrex-out";
+// More warp than any trawler's winches hold.
+constexpr double kLongestCableMetres = 15000.0;
 
 // A length as the user typed it, without trailing zeros.
 std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
+}
+
+// A finite decimal number and nothing else: no space around it, no
+// hexadecimal, no "inf".
+std::optional<double> StrictNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 // Validators keep the message they gave, so that the user reads it as it is
@@ -32,9 +50,8 @@ class Checks {
     // A finite number above zero.
     CLI::Validator Positive(const std::string& option) {
         return Check(option, [option](const std::string& text) -> std::string {
-            char* end = nullptr;
-            const double value = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0.0) {
+            const std::optional<double> value = StrictNumber(text);
+            if (!value || *value <= 0.0) {
                 return option + " needs a positive number, not '" + text + "'";
             }
             return {};
@@ -272,13 +289,12 @@ ErrorOr<TrawlParameters> ParseTrawl(const std::string& text) {
     while (true) {
         const std::size_t end = text.find_first_of(":,", start);
         const std::string field = text.substr(start, end == std::string::npos ? end : end - start);
-        char* stop = nullptr;
-        const double value = std::strtod(field.c_str(), &stop);
-        if (field.empty() || *stop != '\0' || !std::isfinite(value)) {
+        const std::optional<double> value = StrictNumber(field);
+        if (!value) {
             return Error::Refused("'" + field +
                                   "' is not a number (CABLE:DEPTH[:FACTOR], in metres)");
         }
-        values.push_back(value);
+        values.push_back(*value);
         if (end == std::string::npos) {
             break;
         }
@@ -291,8 +307,16 @@ ErrorOr<TrawlParameters> ParseTrawl(const std::string& text) {
     if (trawl.cableLength <= 0.0) {
         return Error::Refused("the cable needs a length above 0 m");
     }
+    if (trawl.cableLength > kLongestCableMetres) {
+        return Error::Refused("no trawler's winches hold " + Number(trawl.cableLength) +
+                              " m of cable (at most " + Number(kLongestCableMetres) + " m)");
+    }
     if (trawl.depth < 0.0) {
         return Error::Refused("the net cannot be above the surface");
+    }
+    if (trawl.depth > kDeepestSeaMetres) {
+        return Error::Refused("no sea is " + Number(trawl.depth) + " m deep (at most " +
+                              Number(kDeepestSeaMetres) + " m)");
     }
     if (trawl.cableFactor <= 0.0 || trawl.cableFactor > 1.0) {
         return Error::Refused("the cable factor is a share of the cable, above 0 and at most 1");

@@ -1,6 +1,7 @@
 #include "host/app/VoyageSources.h"
 
 #include "host/app/TellUser.h"
+#include "host/files/UserFile.h"
 #include "host/geodata/HistoricProfileCsv.h"
 #include "host/replay/BuiltInFeed.h"
 
@@ -73,9 +74,36 @@ ErrorOr<void> OpenHistoric(const std::string& path, VoyageSources& sources) {
     return {};
 }
 
+// Every file given is of a kind that can be read to its end, found out
+// before any of them is read.
+ErrorOr<void> CheckKinds(const HostOptions& options) {
+    const struct {
+        const std::string& path;
+        const char* what;
+        FolderUse folders;
+    } files[] = {
+        {options.nmeaPath, "the NMEA log", FolderUse::kRefused},
+        {options.sonarPath, "the sonar recording", FolderUse::kRefused},
+        {options.bathymetryPath, "the raster", FolderUse::kAllowed},
+        {options.historicPath, "the historic profile", FolderUse::kRefused},
+    };
+    for (const auto& file : files) {
+        if (file.path.empty()) {
+            continue;
+        }
+        if (ErrorOr<void> usable = CheckUserFile(file.path, file.what, file.folders); !usable) {
+            return Error::Refused(usable.GetError().Message() + "; nothing was changed");
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 ErrorOr<VoyageSources> VoyageSources::Open(const HostOptions& options) {
+    if (ErrorOr<void> kinds = CheckKinds(options); !kinds) {
+        return kinds.GetError();
+    }
     VoyageSources sources;
     if (ErrorOr<void> fed = OpenFeed(options, sources); !fed) {
         return fed.GetError();

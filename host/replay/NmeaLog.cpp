@@ -43,20 +43,20 @@ ErrorOr<void> NmeaLog::Open(const std::string& path) {
 }
 
 void NmeaLog::Attach(std::istream& in) {
-    reader_ = std::make_unique<NmeaLineReader>(in, kLongestLine);
+    reader_ = std::make_unique<LineReader>(in, kLongestLine);
 }
 
 bool NmeaLog::Next(NmeaState& state) {
     while (!ready_ && !finished_) {
         std::string_view text;
-        const auto result = reader_ ? reader_->Next(text) : NmeaLineReader::Result::kEnd;
-        if (result == NmeaLineReader::Result::kEnd) {
+        const auto result = reader_ ? reader_->Next(text) : LineReader::Result::kEnd;
+        if (result == LineReader::Result::kEnd) {
             finished_ = true;
             CloseInstant();
             break;
         }
         ++stats_.lines;
-        if (result == NmeaLineReader::Result::kTooLong) {
+        if (result == LineReader::Result::kTooLong) {
             ++stats_.tooLong;
             continue;
         }

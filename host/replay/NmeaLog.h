@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "host/files/LineReader.h"
 #include "host/replay/NmeaClock.h"
 #include "host/replay/NmeaLine.h"
-#include "host/replay/NmeaLineReader.h"
 #include "platform/Error.h"
 
 // Every line read falls in exactly one count besides lines.
@@ -81,7 +81,7 @@ class NmeaLog {
     void CloseInstant();
 
     std::unique_ptr<std::ifstream> file_;
-    std::unique_ptr<NmeaLineReader> reader_;
+    std::unique_ptr<LineReader> reader_;
     std::uint64_t size_ = 0;
     NmeaStats stats_;
     NmeaClock clock_;

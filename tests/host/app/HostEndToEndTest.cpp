@@ -1,6 +1,7 @@
 // The reference host as users run it: the program itself, started with a
 // command line, judged by its summary, its pictures and its profile.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -180,6 +181,8 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"net out of reach", "--trawl 100:80", kept, 2,
          "--trawl: the net at 80 m is out of reach of 70 m of cable"},
+        {"cable no vessel has", "--trawl 1e308:1e307:1", kept, 2, "no trawler's winches hold"},
+        {"a number and a space", "--trawl '300: 20'", kept, 2, "' 20' is not a number"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
         {"not a raster", "--bathymetry {folder}/profile.ini", kept, 2,
@@ -274,5 +277,43 @@ TEST(HostEndToEnd, SeaFloorFromARasterAndAHistoricProfileFromACsv) {
              "Historic profile: 3 points handed over (" + csv + ", 2 bad lines set aside)",
          }) {
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
+    }
+}
+
+// What is not a file, given for the voyage, is refused at once, with what it
+// is: nothing waits for a pipe's writer or reads a device without end.
+TEST(HostEndToEnd, WhatIsNotAFileIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string pipe = folder.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    std::filesystem::create_symlink("pipe", folder.File("link to pipe"));
+    std::filesystem::create_symlink("nothing", folder.File("dangling"));
+    const std::string profile = folder.File("profile.ini");
+    WriteFile(profile, "[Keep]\nValue = 1\n");
+    const struct {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"--nmea /dev/zero", "the NMEA log /dev/zero is a device, not a file"},
+        {"--nmea /dev/urandom", "the NMEA log /dev/urandom is a device, not a file"},
+        {"--nmea " + pipe, "the NMEA log " + pipe + " is a named pipe, not a file"},
+        {"--sonar " + folder.Path().string(),
+         "the sonar recording " + folder.Path().string() + " is a folder, not a file"},
+        {"--sonar /dev/null", "the sonar recording /dev/null is a device, not a file"},
+        {"--sonar '" + folder.File("link to pipe") + "'", "is a named pipe, not a file"},
+        {"--sonar " + folder.File("dangling"), "cannot open the sonar recording"},
+        {"--historic " + pipe, "the historic profile " + pipe + " is a named pipe, not a file"},
+        {"--historic " + folder.Path().string(), "is a folder, not a file"},
+        {"--bathymetry " + pipe, "the raster " + pipe + " is a named pipe, not a file"},
+        {"--bathymetry /dev/zero", "the raster /dev/zero is a device, not a file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const HostRun run = RunHost(
+            c.arguments + " --profile " + profile + " --out " + folder.File("pictures"), 120);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(ReadFile(profile), "[Keep]\nValue = 1\n");
+        EXPECT_FALSE(std::filesystem::exists(folder.File("pictures")));
     }
 }

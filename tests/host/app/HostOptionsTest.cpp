@@ -105,6 +105,15 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
         {{"--trawl", "1200:40:1.5"},
          "--trawl: the cable factor is a share of the cable, above 0 and at most 1"},
         {{"--trawl", "100:70"}, "--trawl: the net at 70 m is out of reach of 70 m of cable"},
+        // Values no vessel or sea can have, and numbers with more than a number in them.
+        {{"--trawl", "1e308:1e307:1"},
+         "--trawl: no trawler's winches hold 1e+308 m of cable (at most 15000 m)"},
+        {{"--trawl", "15000:11500"}, "--trawl: no sea is 11500 m deep (at most 11000 m)"},
+        {{"--trawl", "300: 20"},
+         "--trawl: ' 20' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--trawl", "0x12c:20"},
+         "--trawl: '0x12c' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--speed", " 5"}, "--speed needs a positive number, not ' 5'"},
         // Command names are compared exactly, as the module compares them.
         {{"--command", "plotrex_center_on"}, "unknown command 'plotrex_center_on'"},
     };

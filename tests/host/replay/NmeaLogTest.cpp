@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "host/replay/NmeaLineReader.h"
+#include "host/files/LineReader.h"
 #include "host/replay/NmeaLog.h"
 #include "host/replay/NmeaSummary.h"
 
@@ -355,19 +355,19 @@ TEST(NmeaLog, AnyLineEndAndOverlongLinesCostNothingElse) {
 
 // Lines come out the same whatever the size of the pieces the stream is read
 // in, also when a CR LF pair or a long line is cut between two of them.
-TEST(NmeaLineReader, PiecesOfAnySizeGiveTheSameLines) {
+TEST(LineReader, PiecesOfAnySizeGiveTheSameLines) {
     const std::string text = "ab\r\ncd\r\r\nefghij\n\nklmnopqrstu\rv\r\n";
     const std::vector<std::string> expected = {"ab", "cd", "", "efghij", "", "", "v"};
     for (std::size_t chunk = 1; chunk <= text.size() + 1; ++chunk) {
         SCOPED_TRACE(chunk);
         std::istringstream in(text);
-        NmeaLineReader reader(in, 8, chunk);
+        LineReader reader(in, 8, chunk);
         std::vector<std::string> lines;
         std::string_view line;
-        NmeaLineReader::Result result;
+        LineReader::Result result;
         int tooLong = 0;
-        while ((result = reader.Next(line)) != NmeaLineReader::Result::kEnd) {
-            if (result == NmeaLineReader::Result::kTooLong) {
+        while ((result = reader.Next(line)) != LineReader::Result::kEnd) {
+            if (result == LineReader::Result::kTooLong) {
                 ++tooLong;
                 lines.emplace_back("");
             } else {
