@@ -1,8 +1,11 @@
 #include "host/app/VoyageSources.h"
 
+#include <cstdio>
+
 #include "host/app/TellUser.h"
 #include "host/files/UserFile.h"
 #include "host/geodata/HistoricProfileCsv.h"
+#include "host/geodata/SurveyThinning.h"
 #include "host/replay/BuiltInFeed.h"
 
 namespace {
@@ -65,9 +68,18 @@ ErrorOr<void> OpenHistoric(const std::string& path, VoyageSources& sources) {
                               std::to_string(csv.Lines()) + " lines, " +
                               std::to_string(csv.BadLineCount()) + " bad)");
     }
-    sources.historic = csv.Points();
+    const std::size_t soundings = csv.Points().size();
+    ThinnedSurvey thinned = ThinSurvey(csv.TakePoints());
+    sources.historic = std::move(thinned.points);
+    std::string kept = std::to_string(sources.historic.size()) + " of " +
+                       std::to_string(soundings) + " soundings kept";
+    if (sources.historic.size() < soundings) {
+        char spacing[64];
+        std::snprintf(spacing, sizeof spacing, ", %.1f m apart or more", thinned.spacingMetres);
+        kept += spacing;
+    }
     sources.historicOrigin =
-        path + ", " +
+        path + ": " + kept + "; " +
         (csv.BadLineCount() == 0   ? std::string("no bad line")
          : csv.BadLineCount() == 1 ? std::string("1 bad line set aside")
                                    : std::to_string(csv.BadLineCount()) + " bad lines set aside");

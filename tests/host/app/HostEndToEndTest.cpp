@@ -274,7 +274,8 @@ TEST(HostEndToEnd, SeaFloorFromARasterAndAHistoricProfileFromACsv) {
              "Depths from: " + tif + " (GTiff, 6 x 4 cells, read as depths, 50.0 to 100.0 m), ",
              csv + " line 4: latitude out of range: '147.8'",
              csv + " line 6: negative depth: '-1'",
-             "Historic profile: 3 points handed over (" + csv + ", 2 bad lines set aside)",
+             "Historic profile: 3 points handed over (" + csv +
+                 ": 3 of 3 soundings kept; 2 bad lines set aside)",
          }) {
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
     }
@@ -316,4 +317,37 @@ TEST(HostEndToEnd, WhatIsNotAFileIsRefusedAtOnce) {
         EXPECT_EQ(ReadFile(profile), "[Keep]\nValue = 1\n");
         EXPECT_FALSE(std::filesystem::exists(folder.File("pictures")));
     }
+}
+
+// A multibeam export of a million soundings, with CR line ends, is read in
+// passing and handed over as the profile the module needs, the summary
+// saying how many soundings were kept.
+TEST(HostEndToEnd, ALargeSurveyIsThinnedToWhatTheModuleNeeds) {
+    TempFolder folder;
+    const std::string csv = folder.File("survey.csv");
+    {
+        std::ofstream out(csv, std::ios::binary);
+        out << "latitude;longitude;depth\r";
+        char line[64];
+        // A swath 40 m wide, a ping every metre north-eastwards across the log's area.
+        for (int i = 0; i < 1000000; ++i) {
+            const int ping = i / 100;
+            std::snprintf(line, sizeof line, "%.7f;%.7f;%.1f\r", 47.78 + ping * 6e-6,
+                          -4.60 + ping * 9e-6 + (i % 100) * 5e-6, 40.0 + (i % 100) * 0.1);
+            out << line;
+        }
+    }
+    const HostRun run = RunHost(
+        "--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --historic " + csv +
+            " --profile " + folder.File("profile.ini") + " --out " + folder.File("pictures"),
+        600);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::smatch kept;
+    ASSERT_TRUE(std::regex_search(
+        run.output, kept,
+        std::regex("Historic profile: (\\d+) points handed over \\(" + csv +
+                   ": \\1 of 1000000 soundings kept, [0-9.]+ m apart or more; no bad line\\)")))
+        << run.output;
+    EXPECT_LE(std::stoi(kept[1]), 10000);
+    EXPECT_GE(std::stoi(kept[1]), 100);
 }
