@@ -24,6 +24,19 @@ bool IsReceiverSentence(std::string_view type) {
     return sentence != nullptr && sentence->fromReceiver;
 }
 
+// One satellite receiver talks as GP (GPS), GL (GLONASS), GA (Galileo), GB
+// or BD (BeiDou), GQ (QZSS), GI (NavIC) and GN (several at once), often in
+// one second: a GNRMC with a GPGGA.
+constexpr std::string_view kSatelliteTalkers[] = {"GP", "GL", "GA", "GB", "BD", "GQ", "GI", "GN"};
+constexpr std::string_view kSatelliteReceiver = "GN";
+
+// The receiver a line comes from: its talker, or its logger's source.
+std::string_view ReceiverOf(const NmeaLine& line) {
+    const bool satellite = std::find(std::begin(kSatelliteTalkers), std::end(kSatelliteTalkers),
+                                     line.source) != std::end(kSatelliteTalkers);
+    return satellite ? kSatelliteReceiver : std::string_view(line.source);
+}
+
 }  // namespace
 
 ErrorOr<void> NmeaLog::Open(const std::string& path) {
@@ -99,28 +112,31 @@ void NmeaLog::Count(const NmeaLine& line) {
 }
 
 bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
-    if (!IsReceiverSentence(line.sentence) || line.source == source_) {
-        if (line.fix.HasPosition() && line.source == source_) {
+    const std::string_view receiver = ReceiverOf(line);
+    if (!IsReceiverSentence(line.sentence) || receiver == source_) {
+        if (line.fix.HasPosition() && receiver == source_) {
             candidate_.clear();
+            NameTalker(line.source);
         }
         return true;
     }
     const bool known =
-        std::find(receivers_.begin(), receivers_.end(), line.source) != receivers_.end();
+        std::find(receivers_.begin(), receivers_.end(), receiver) != receivers_.end();
     if (!line.fix.HasPosition()) {
         // Time or speed from a receiver we do not follow would be mixed with ours.
         return source_.empty() || !known;
     }
     if (!known && receivers_.size() < kMostReceivers) {
-        receivers_.push_back(line.source);
+        receivers_.emplace_back(receiver);
     }
     if (source_.empty()) {
-        source_ = line.source;
+        source_ = receiver;
+        NameTalker(line.source);
         return true;
     }
     // The followed receiver is silent as long as this one gives fixes alone.
-    if (candidate_ != line.source) {
-        candidate_ = line.source;
+    if (candidate_ != receiver) {
+        candidate_ = receiver;
         candidateFixes_ = 0;
         candidateSince_ = line.fix.secondsOfDay;
     }
@@ -137,9 +153,21 @@ bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
     if (silent < kSilentSeconds && candidateFixes_ < kSilentFixes) {
         return false;
     }
-    source_ = line.source;
+    source_ = receiver;
+    sourceTalkers_.clear();
+    sourceName_.clear();
+    NameTalker(line.source);
     candidate_.clear();
     return true;
+}
+
+void NmeaLog::NameTalker(const std::string& talker) {
+    if (std::find(sourceTalkers_.begin(), sourceTalkers_.end(), talker) != sourceTalkers_.end() ||
+        sourceTalkers_.size() >= kMostReceivers) {
+        return;
+    }
+    sourceTalkers_.push_back(talker);
+    sourceName_ += (sourceName_.empty() ? "" : "/") + talker;
 }
 
 void NmeaLog::Apply(const NmeaLine& line) {

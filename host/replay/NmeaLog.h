@@ -70,13 +70,16 @@ class NmeaLog {
     std::uint64_t Size() const { return size_; }
     // Reading stopped on an error before the end of the log.
     bool ReadFailed() const { return reader_ && reader_->Failed(); }
-    // The receiver the positions come from ("GP"), empty before the first fix.
-    const std::string& PositionSource() const { return source_; }
+    // The receiver the positions come from, by the talkers it used ("GP",
+    // "GN/GP") or its logger's source; empty before the first fix.
+    const std::string& PositionSource() const { return sourceName_; }
 
   private:
     void Count(const NmeaLine& line);
     // False when the line belongs to another receiver than the one followed.
     bool FromFollowedReceiver(const NmeaLine& line);
+    // Adds a talker to the name of the receiver followed.
+    void NameTalker(const std::string& talker);
     void Apply(const NmeaLine& line);
     void CloseInstant();
 
@@ -90,9 +93,12 @@ class NmeaLog {
     std::optional<NmeaState> ready_;
     bool finished_ = false;
 
-    // Receivers: the one followed, the others seen with a fix, and the one
-    // that would take over if the followed one stayed silent.
+    // Receivers (the satellite talkers of one as one): the one followed and
+    // its talkers, the others seen with a fix, and the one that would take
+    // over if the followed one stayed silent.
     std::string source_;
+    std::vector<std::string> sourceTalkers_;
+    std::string sourceName_;
     std::vector<std::string> receivers_;
     std::string candidate_;
     int candidateFixes_ = 0;
