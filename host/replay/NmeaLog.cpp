@@ -178,22 +178,22 @@ void NmeaLog::Apply(const NmeaLine& line) {
     }
     const NmeaFix& fix = line.fix;
     if (fix.secondsOfDay) {
-        const auto step = clock_.Offer(*fix.secondsOfDay, fix.day);
-        if (step == NmeaClock::Step::kJump) {
-            ++stats_.timeJumps;
-            return;
+        const NmeaClock::Offered offered = clock_.Offer(*fix.secondsOfDay, fix.day);
+        stats_.timeJumps += offered.jump ? 1 : 0;
+        if (offered.later || !instantOpen_) {
+            OpenInstant();
         }
-        if (step == NmeaClock::Step::kForward) {
-            CloseInstant();
-            instantOpen_ = true;
-            current_.time = clock_.Now();
-        }
+    } else if (fix.HasPosition() && (!instantOpen_ || untimedPosition_)) {
+        // A fix without a time after another is an instant of its own.
+        clock_.Tick();
+        OpenInstant();
     }
     ++stats_.used;
     if (fix.HasPosition()) {
         current_.latitude = *fix.latitude;
         current_.longitude = *fix.longitude;
         current_.hasPosition = true;
+        untimedPosition_ = !fix.secondsOfDay;
     }
     if (fix.heading)
         current_.heading = fix.heading;
@@ -205,6 +205,13 @@ void NmeaLog::Apply(const NmeaLine& line) {
         current_.depthMetres = fix.depthMetres;
     if (fix.temperatureCelsius)
         current_.temperatureCelsius = fix.temperatureCelsius;
+}
+
+void NmeaLog::OpenInstant() {
+    CloseInstant();
+    instantOpen_ = true;
+    untimedPosition_ = false;
+    current_.time = clock_.Now();
 }
 
 void NmeaLog::CloseInstant() {

@@ -16,7 +16,8 @@
 #include "host/replay/NmeaLine.h"
 #include "platform/Error.h"
 
-// Every line read falls in exactly one count besides lines.
+// Every line read falls in exactly one count besides lines; time jumps
+// count the stamps out of line, whose sentences are used all the same.
 struct NmeaStats {
     std::int64_t lines = 0;
     std::int64_t used = 0;
@@ -44,8 +45,8 @@ struct NmeaState {
 };
 
 // Reads a log as a stream of the ship's states, one per instant of the log
-// that has a position, in the order of the log. Only the current line and
-// instant are held, whatever the length of the log.
+// that has a position, in the order of the log: every fix is sailed. Only
+// the current line and instant are held, whatever the length of the log.
 class NmeaLog {
   public:
     // NMEA sentences are at most 82 characters; loggers may put a time stamp
@@ -81,6 +82,9 @@ class NmeaLog {
     // Adds a talker to the name of the receiver followed.
     void NameTalker(const std::string& talker);
     void Apply(const NmeaLine& line);
+    // The instant under way made a state, and a new one started at the
+    // clock's time.
+    void OpenInstant();
     void CloseInstant();
 
     std::unique_ptr<std::ifstream> file_;
@@ -89,7 +93,8 @@ class NmeaLog {
     NmeaStats stats_;
     NmeaClock clock_;
     NmeaState current_;
-    bool instantOpen_ = false;  // a time stamp has opened the instant being gathered
+    bool instantOpen_ = false;      // an instant is being gathered
+    bool untimedPosition_ = false;  // its position came from a fix without a time
     std::optional<NmeaState> ready_;
     bool finished_ = false;
 
