@@ -23,6 +23,8 @@ namespace {
 constexpr const char* kDefaultOutDir = "plotrex-out";
 // More warp than any trawler's winches hold.
 constexpr double kLongestCableMetres = 15000.0;
+// A host that cycles less often than hourly shows nothing of a voyage.
+constexpr double kLongestCycleSeconds = 3600.0;
 
 // A length as the user typed it, without trailing zeros.
 std::string Number(double value) {
@@ -47,12 +49,15 @@ std::optional<double> StrictNumber(std::string_view text) {
 // instead of the parser's wording around it.
 class Checks {
   public:
-    // A finite number above zero.
-    CLI::Validator Positive(const std::string& option) {
-        return Check(option, [option](const std::string& text) -> std::string {
+    // A finite number above zero, and up to most when given.
+    CLI::Validator Positive(const std::string& option, double most = 0.0) {
+        return Check(option, [option, most](const std::string& text) -> std::string {
             const std::optional<double> value = StrictNumber(text);
             if (!value || *value <= 0.0) {
                 return option + " needs a positive number, not '" + text + "'";
+            }
+            if (most > 0.0 && *value > most) {
+                return option + " needs a number up to " + Number(most) + ", not '" + text + "'";
             }
             return {};
         });
@@ -138,6 +143,11 @@ void DeclareVoyage(CLI::App& app, Checks& checks, HostOptions& options) {
                    "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
         ->check(checks.Positive("--speed"));
+    app.add_option("--cycle", options.cycleSeconds,
+                   "ship seconds between two host cycles, at most an hour (default: 1\n"
+                   "for a replay, each with the log's latest fix; 15 for the built-in voyage)")
+        ->type_name("SECONDS")
+        ->check(checks.Positive("--cycle", kLongestCycleSeconds));
 }
 
 // What is shown and where it goes; commandTexts receives the --command

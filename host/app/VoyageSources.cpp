@@ -11,23 +11,27 @@
 namespace {
 
 ErrorOr<void> OpenFeed(const HostOptions& options, VoyageSources& sources) {
+    const double cycle = options.cycleSeconds;
     if (!options.sonarPath.empty()) {
         auto sonar = SonarFeed::Open(options.sonarPath,
-                                     ParseEchoGain(options.echoGain).value_or(EchoGain::kNormal));
+                                     ParseEchoGain(options.echoGain).value_or(EchoGain::kNormal),
+                                     cycle > 0.0 ? cycle : LogFeed::kDefaultCycleSeconds);
         if (!sonar) {
             return sonar.GetError();
         }
         sources.sonar = sonar.Value().get();
         sources.feed = sonar.Release();
     } else if (!options.nmeaPath.empty()) {
-        auto replay = NmeaFeed::Open(options.nmeaPath);
+        auto replay =
+            NmeaFeed::Open(options.nmeaPath, cycle > 0.0 ? cycle : LogFeed::kDefaultCycleSeconds);
         if (!replay) {
             return replay.GetError();
         }
         sources.nmea = replay.Value().get();
         sources.feed = replay.Release();
     } else {
-        sources.feed = std::make_unique<BuiltInFeed>();
+        sources.feed =
+            cycle > 0.0 ? std::make_unique<BuiltInFeed>(cycle) : std::make_unique<BuiltInFeed>();
     }
     return {};
 }

@@ -7,9 +7,6 @@
 namespace {
 
 constexpr double kEarthRadiusMetres = 6371000.0;
-// The host's cycle while a recording plays: the ship's state once a second
-// of the recording, the echoes of every frame in between.
-constexpr double kStateSeconds = 1.0;
 // Frames of two channels may come a little out of order; further back, or
 // further ahead than a recorder pauses between frames, the time is damaged.
 constexpr double kJitterSeconds = 2.0;
@@ -33,11 +30,12 @@ void SonarFeed::Span::Widen(double value) {
     ++count;
 }
 
-SonarFeed::SonarFeed(OpenOnly, std::string path, EchoGain gain)
-    : path_(std::move(path)), reducer_(gain) {}
+SonarFeed::SonarFeed(OpenOnly, std::string path, EchoGain gain, double cycleSeconds)
+    : LogFeed(cycleSeconds), path_(std::move(path)), reducer_(gain) {}
 
-ErrorOr<std::unique_ptr<SonarFeed>> SonarFeed::Open(const std::string& path, EchoGain gain) {
-    auto feed = std::make_unique<SonarFeed>(OpenOnly{}, path, gain);
+ErrorOr<std::unique_ptr<SonarFeed>> SonarFeed::Open(const std::string& path, EchoGain gain,
+                                                    double cycleSeconds) {
+    auto feed = std::make_unique<SonarFeed>(OpenOnly{}, path, gain, cycleSeconds);
     if (ErrorOr<void> opened = feed->states_.Open(path); !opened) {
         return opened.GetError();
     }
@@ -103,23 +101,18 @@ bool SonarFeed::ReadState(NmeaState& state) {
         if (!frame.HasPosition()) {
             continue;
         }
-        const NmeaState now = StateAt(frame, time);
-        if (lastStateTime_ && time < *lastStateTime_ + kStateSeconds) {
-            unsent_ = now;
-            continue;
-        }
-        lastStateTime_ = time;
-        unsent_.reset();
-        state = now;
+        lastState_ = StateAt(frame, time);
+        state = *lastState_;
         return true;
     }
-    // The ship ends where the recording does, its last echoes played.
-    if (unsent_) {
-        state = *unsent_;
-        unsent_.reset();
-        return true;
+    // Frames after the last position are played with the ship where it was
+    // last seen, a cycle at a time, to the recording's last frame.
+    if (!lastState_ || lastState_->time >= lastFrameTime_) {
+        return false;
     }
-    return false;
+    lastState_->time = std::min(lastState_->time + CycleSeconds(), lastFrameTime_);
+    state = *lastState_;
+    return true;
 }
 
 void SonarFeed::Note(const SonarFrame& frame) {

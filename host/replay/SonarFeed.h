@@ -20,10 +20,13 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     };
 
   public:
-    SonarFeed(OpenOnly, std::string path, EchoGain gain);
+    SonarFeed(OpenOnly, std::string path, EchoGain gain, double cycleSeconds);
     // Opens the recording and reads up to its first position; refused when
-    // the file cannot be read, is not a recording or has no position.
-    static ErrorOr<std::unique_ptr<SonarFeed>> Open(const std::string& path, EchoGain gain);
+    // the file cannot be read, is not a recording or has no position. The
+    // host cycles every cycleSeconds of the recording's time, on to its last
+    // frame (the ship where it was last seen).
+    static ErrorOr<std::unique_ptr<SonarFeed>> Open(const std::string& path, EchoGain gain,
+                                                    double cycleSeconds = kDefaultCycleSeconds);
 
     std::string Describe() const override;
     double DraughtMetres() const override;
@@ -85,8 +88,7 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     SweepReducer reducer_;
     Latest stateLatest_;
     Latest sweepLatest_;
-    std::optional<double> lastStateTime_;
-    std::optional<NmeaState> unsent_;  // the latest position not yet given
+    std::optional<NmeaState> lastState_;  // the latest with a position, given
     std::optional<double> keelMetres_;
     // Ranges over the whole recording, for the summary.
     Span depths_;
