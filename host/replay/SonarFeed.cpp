@@ -201,10 +201,16 @@ bool SonarFeed::NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) {
         const SonarFrame frame = *pending_;
         pending_.reset();
         if (!sweeps_.ReadSamples(samples_) && samples_.empty()) {
+            ++withoutSamples_;
             continue;
         }
         reducer_.Reduce(samples_.data(), samples_.size(), levels_);
-        if (levels_.empty() || !(frame.lowerMetres > std::max(frame.upperMetres, 0.0))) {
+        if (levels_.empty()) {
+            ++withoutSamples_;
+            continue;
+        }
+        if (!(frame.lowerMetres > std::max(frame.upperMetres, 0.0))) {
+            ++emptyWindow_;
             continue;
         }
         const bool low = LowFrequency(frame);
@@ -248,16 +254,19 @@ std::string SonarFeed::Summary() const {
     std::snprintf(line, sizeof line,
                   "Sonar frames skipped: %lld down-scan and side-scan, %lld of an unknown "
                   "channel, %lld of size 0, %lld smaller than their header, %lld reaching past "
-                  "the end of the file, %lld truncated, %lld out of place, %lld with fewer "
-                  "samples than announced (%lld bytes passed over); %lld time jumps set aside\n",
+                  "the end of the file, %lld truncated, %lld out of place, %lld whose size "
+                  "missed the next frame, %lld with fewer samples than announced (%lld bytes "
+                  "passed over); %lld time jumps set aside\n",
                   n(s.frames[kSonarDownScan] + s.frames[kSonarSideLeft] +
                     s.frames[kSonarSideRight] + s.frames[kSonarSideComposite]),
                   n(s.unknownChannel), n(s.zeroSize), n(s.undersized), n(s.beyondFile),
-                  n(s.truncated), n(s.misplaced), n(s.shortSamples), n(s.bytesSkipped),
-                  n(TimeJumps()));
+                  n(s.truncated), n(s.misplaced), n(s.wrongSize), n(s.shortSamples),
+                  n(s.bytesSkipped), n(TimeJumps()));
     text += line;
-    std::snprintf(line, sizeof line, "Sonar sweeps to the sounder: %lld HF, %lld LF\n",
-                  n(given_[0]), n(given_[1]));
+    std::snprintf(line, sizeof line,
+                  "Sonar sweeps to the sounder: %lld HF, %lld LF; not handed over: %lld without "
+                  "echo samples, %lld whose window holds no depth\n",
+                  n(given_[0]), n(given_[1]), n(withoutSamples_), n(emptyWindow_));
     text += line;
     if (firstFrameTime_) {
         std::snprintf(line, sizeof line, "Sonar time span: %s (%.1f s to %.1f s)\n",

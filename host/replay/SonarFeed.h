@@ -36,8 +36,9 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     std::string Summary() const;
     const SonarStats& Stats() const { return states_.Stats(); }
     bool ReadFailed() const { return states_.ReadFailed() || sweeps_.ReadFailed(); }
-    // Sweeps handed on, HF and LF.
+    // Sweeps handed on, HF and LF; frames of their channels passed over.
     std::int64_t SweepsGiven(bool lowFrequency) const { return given_[lowFrequency ? 1 : 0]; }
+    std::int64_t PassedOver() const { return withoutSamples_ + emptyWindow_; }
 
     // Times that went back or leapt ahead, set aside.
     std::int64_t TimeJumps() const { return stateLatest_.clock.jumps; }
@@ -104,4 +105,7 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     std::vector<std::uint8_t> levels_;
     std::optional<std::uint8_t> bandCode_[2];  // last frequency code of primary, secondary
     std::int64_t given_[2] = {0, 0};
+    // Frames of the two channels passed over before the sounder.
+    std::int64_t withoutSamples_ = 0;
+    std::int64_t emptyWindow_ = 0;
 };
