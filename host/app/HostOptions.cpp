@@ -144,8 +144,8 @@ void DeclareVoyage(CLI::App& app, Checks& checks, HostOptions& options) {
         ->type_name("FACTOR")
         ->check(checks.Positive("--speed"));
     app.add_option("--cycle", options.cycleSeconds,
-                   "ship seconds between two host cycles, at most an hour (default: 1\n"
-                   "for a replay, each with the log's latest fix; 15 for the built-in voyage)")
+                   "ship seconds between two host cycles, up to 3600 (default: 1 for a\n"
+                   "replay, each with the log's latest fix; 15 for the built-in voyage)")
         ->type_name("SECONDS")
         ->check(checks.Positive("--cycle", kLongestCycleSeconds));
 }
@@ -190,8 +190,9 @@ void DeclareView(CLI::App& app, Checks& checks, HostOptions& options,
         ->type_name("LIGHT")
         ->check(checks.OneOf("--light", kLights));
     app.add_option("--trawl", trawlText,
-                   "the net for the whole run: metres of cable out, metres down to the net,\n"
-                   "share of the cable between ship and net (default 0.7)")
+                   "the net for the whole run: metres of cable out (up to 15000), metres\n"
+                   "down to the net (up to 11000), share of the cable between ship and net\n"
+                   "(default 0.7)")
         ->type_name("CABLE:DEPTH[:FACTOR]")
         ->check(checks.Trawl("--trawl"));
     app.add_option("--command", commandTexts,
@@ -235,15 +236,20 @@ std::string Footer() {
         line += " " + name;
     }
     names += line;
-    return "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
+    return "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config;\n"
+           "a place where it cannot be saved (its FILE.lock cannot be made) is refused.\n"
+           "\n--nmea, --sonar, --historic and --bathymetry take files: a folder (but a\n"
+           "raster's), a device, a named pipe or a socket is refused before it is opened.\n"
            "\nWith --bathymetry, positions outside the raster, next to a no-data cell or above\n"
-           "the sea get no depth; a grid without a coordinate system is read as WGS84\n"
-           "degrees. Without it, the built-in voyage answers from its modelled sea floor\n"
-           "and a replayed log has no depths to give.\n"
+           "the sea get no depth, nor do cells beyond 11000 m; a grid without a coordinate\n"
+           "system is read as WGS84 degrees. Without it, the built-in voyage answers from its\n"
+           "modelled sea floor and a replayed log from its own soundings ahead.\n"
            "\nA --historic file has one sounding a line, separated by commas, semicolons or\n"
-           "tabs, with a decimal point; a header line, blank lines and # comments are passed\n"
-           "over, bad lines are named and set aside. Without it, the built-in voyage hands\n"
-           "over an earlier survey of its last stretch, run the other way.\n"
+           "tabs, with a decimal point, lines ending in CR, LF or CR LF; a header line, blank\n"
+           "lines and # comments are passed over, bad lines are named and set aside. At most\n"
+           "10000 soundings, a metre or more apart, are handed over (the summary says how\n"
+           "many were kept). Without it, the built-in voyage hands over an earlier survey of\n"
+           "its last stretch, run the other way.\n"
            "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
            names + "\n";
 }
