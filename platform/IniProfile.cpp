@@ -1,24 +1,21 @@
 #include "platform/IniProfile.h"
 
+#include "platform/IniProfileLock.h"
+
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Another program saving the same profile holds the lock for milliseconds.
-constexpr auto kLockPatience = std::chrono::seconds(10);
 
 class FileHandle {
   public:
@@ -165,104 +162,6 @@ bool WriteAll(int fd, const std::string& text) {
         done += static_cast<size_t>(count);
     }
     return true;
-}
-
-bool WaitForLock(int fd) {
-    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            return true;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            return false;
-        }
-        if (std::chrono::steady_clock::now() > giveUp) {
-            errno = EWOULDBLOCK;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-std::string LockPathOf(const std::string& target) {
-    return target + ".lock";
-}
-
-bool SameFile(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// The lock beside the profile that programs saving it take in turn, taken.
-// Its holder removes it when done, so a lock taken on a file that is no
-// longer at its path was released that way: it is taken again afresh.
-ErrorOr<FileHandle> TakeSaveLock(const std::string& target) {
-    const std::string lockPath = LockPathOf(target);
-    for (int attempt = 0;; ++attempt) {
-        FileHandle lock(::open(lockPath.c_str(),
-                               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
-                               0666));
-        struct stat lockInfo {};
-        if (lock.Get() < 0 || ::fstat(lock.Get(), &lockInfo) != 0 || !S_ISREG(lockInfo.st_mode)) {
-            return Error::Failed("its lock file " + lockPath + " cannot be used" +
-                                 (lock.Get() < 0 ? " (" + ErrorText(errno) + ")" : ""));
-        }
-        if (!WaitForLock(lock.Get())) {
-            return Error::Failed("its lock file " + lockPath + " stays locked (" +
-                                 ErrorText(errno) + ")");
-        }
-        struct stat atPath {};
-        if (::lstat(lockPath.c_str(), &atPath) == 0 && SameFile(atPath, lockInfo)) {
-            return lock;
-        }
-        if (attempt == 1000) {
-            return Error::Failed("its lock file " + lockPath + " keeps being replaced");
-        }
-    }
-}
-
-// Removes the lock file while it is still held, so that no program takes it
-// in between and none is left behind.
-void ReleaseSaveLock(const std::string& target, FileHandle& lock) {
-    ::unlink(LockPathOf(target).c_str());
-    lock.Close();
-}
-
-// Whether the lock beside the profile could be made and opened when the
-// profile is saved; a lock file made to find out is removed again.
-ErrorOr<void> CheckSaveLock(const std::string& target) {
-    const std::string lockPath = LockPathOf(target);
-    auto refused = [&lockPath](const std::string& why) {
-        return Error::Refused("needs a lock file " + lockPath + ", which " + why);
-    };
-    struct stat info {};
-    if (::lstat(lockPath.c_str(), &info) == 0) {
-        if (S_ISLNK(info.st_mode)) {
-            return refused("is a symbolic link");
-        }
-        if (!S_ISREG(info.st_mode)) {
-            return refused(KindOf(info.st_mode));
-        }
-        FileHandle lock(
-            ::open(lockPath.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-        if (lock.Get() < 0) {
-            return refused("cannot be opened (" + ErrorText(errno) + ")");
-        }
-        return {};
-    }
-    if (errno != ENOENT) {
-        return refused("cannot be looked at (" + ErrorText(errno) + ")");
-    }
-    FileHandle lock(
-        ::open(lockPath.c_str(),
-               O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
-    if (lock.Get() < 0) {
-        return refused("cannot be made (" + ErrorText(errno) + ")");
-    }
-    // Removed only while held: another program may have opened it meanwhile.
-    if (::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0) {
-        ReleaseSaveLock(target, lock);
-    }
-    return {};
 }
 
 // A folder that does not exist yet can be made where the nearest existing
@@ -433,7 +332,7 @@ ErrorOr<void> CheckPath(const std::string& path, bool withLock) {
         ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         return Error::Refused("is in a folder that cannot be written (" + folder + ")");
     }
-    return withLock ? CheckSaveLock(target.Value()) : ErrorOr<void>();
+    return withLock ? IniProfileLock::Check(target.Value()) : ErrorOr<void>();
 }
 
 }  // namespace
@@ -531,13 +430,11 @@ ErrorOr<IniProfile::Saved> IniProfile::Write() {
     if (!target) {
         return OfTheProfile(target.GetError());
     }
-    ErrorOr<FileHandle> lock = TakeSaveLock(target.Value());
+    const ErrorOr<IniProfileLock> lock = IniProfileLock::Take(target.Value());
     if (!lock) {
         return lock.GetError();
     }
-    ErrorOr<Saved> saved = WriteUnderLock(target.Value());
-    ReleaseSaveLock(target.Value(), lock.Value());
-    return saved;
+    return WriteUnderLock(target.Value());
 }
 
 // This program's changes go into the file as it is now, so that what another

@@ -18,9 +18,9 @@ bool WriteTestRaster(const std::string& path, const TestRaster& raster) {
         raster.values.size() != static_cast<std::size_t>(raster.width) * raster.height) {
         return false;
     }
-    GDALDatasetUniquePtr source(
-        memory->Create("", raster.width, raster.height, raster.bands,
-                       raster.float64 ? GDT_Float64 : GDT_Float32, nullptr));
+    GDALDatasetUniquePtr source(memory->Create("", raster.width, raster.height, raster.bands,
+                                               raster.float64 ? GDT_Float64 : GDT_Float32,
+                                               nullptr));
     std::array<double, 6> transform = raster.geoTransform;
     source->SetGeoTransform(transform.data());
     if (raster.epsg != 0) {
