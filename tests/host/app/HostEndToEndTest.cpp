@@ -181,7 +181,6 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"net out of reach", "--trawl 100:80", kept, 2,
          "--trawl: the net at 80 m is out of reach of 70 m of cable"},
-        {"cable no vessel has", "--trawl 1e308:1e307:1", kept, 2, "no trawler's winches hold"},
         {"a number and a space", "--trawl '300: 20'", kept, 2, "' 20' is not a number"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
