@@ -1,6 +1,7 @@
 // The sonar recording's reader on any bytes: a whole file read frame by
 // frame, every frame's samples reduced to levels. It must end, never read
-// past the input, and give samples that fit their frame.
+// past the input, give samples that fit their frame, and count what it
+// passed over.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -41,7 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    if (log.Stats().FramesRead() != static_cast<std::int64_t>(frames)) {
+    // Every byte is a frame's or counted as passed over, never more.
+    const SonarStats& stats = log.Stats();
+    if (stats.FramesRead() != static_cast<std::int64_t>(frames) ||
+        stats.bytesSkipped > static_cast<std::int64_t>(size) ||
+        stats.wrongSize > stats.FramesRead()) {
         std::abort();
     }
     return 0;

@@ -1,24 +1,21 @@
 #include "platform/IniProfile.h"
 
+#include "platform/IniProfileLock.h"
+
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <thread>
 #include <utility>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Another program saving the same profile holds the lock for milliseconds.
-constexpr auto kLockPatience = std::chrono::seconds(10);
 
 class FileHandle {
   public:
@@ -167,38 +164,25 @@ bool WriteAll(int fd, const std::string& text) {
     return true;
 }
 
-bool WaitForLock(int fd) {
-    const auto giveUp = std::chrono::steady_clock::now() + kLockPatience;
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            return true;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) {
-            return false;
-        }
-        if (std::chrono::steady_clock::now() > giveUp) {
-            errno = EWOULDBLOCK;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+// A folder that does not exist yet can be made where the nearest existing
+// one is: found out by making and removing a folder there.
+ErrorOr<void> CheckFolderCanBeMade(const std::string& folder) {
+    fs::path existing = folder;
+    struct stat info {};
+    while (::lstat(existing.c_str(), &info) != 0 && existing.has_parent_path() &&
+           existing.parent_path() != existing) {
+        existing = existing.parent_path();
     }
-}
-
-// The lock beside the profile that programs saving it take in turn, taken.
-ErrorOr<FileHandle> TakeSaveLock(const std::string& target) {
-    const std::string lockPath = target + ".lock";
-    FileHandle lock(::open(
-        lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
-    struct stat lockInfo {};
-    if (lock.Get() < 0 || ::fstat(lock.Get(), &lockInfo) != 0 || !S_ISREG(lockInfo.st_mode)) {
-        return Error::Failed("its lock file " + lockPath + " cannot be used" +
-                             (lock.Get() < 0 ? " (" + ErrorText(errno) + ")" : ""));
+    if (existing.empty()) {
+        existing = ".";
     }
-    if (!WaitForLock(lock.Get())) {
-        return Error::Failed("its lock file " + lockPath + " stays locked (" + ErrorText(errno) +
-                             ")");
+    std::string probe = (existing / ".plotrex-XXXXXX").string();
+    if (::mkdtemp(probe.data()) == nullptr) {
+        return Error::Refused("is in a folder that cannot be made in " + existing.string() + " (" +
+                              ErrorText(errno) + ")");
     }
-    return lock;
+    ::rmdir(probe.c_str());
+    return {};
 }
 
 // Keeps the file as "<file>.bad", or the first of ".bad.1", ".bad.2"... that
@@ -315,9 +299,8 @@ Error OfTheProfile(const Error& error) {
     return Error::Failed("it " + error.Message());
 }
 
-}  // namespace
-
-ErrorOr<void> IniProfile::Check(const std::string& path) {
+// Why path cannot hold a profile; with the lock too, found out by making it.
+ErrorOr<void> CheckPath(const std::string& path, bool withLock) {
     if (path.empty()) {
         return Error::Refused("is an empty file name");
     }
@@ -333,16 +316,29 @@ ErrorOr<void> IniProfile::Check(const std::string& path) {
     } else if (ErrorOr<void> file = CheckExistingFile(target.Value(), info); !file) {
         return file;
     }
-    // A folder still to be made is made by the host; one that exists must
-    // take the temporary file that replaces the profile.
+    // A folder still to be made is made by the host (the folder of the path
+    // given, not of a link's target); one that exists must take the
+    // temporary file that replaces the profile, and its lock.
     const std::string folder = FolderOf(target.Value());
     struct stat folderInfo {};
-    if (::stat(folder.c_str(), &folderInfo) == 0 &&
-        (!S_ISDIR(folderInfo.st_mode) ||
-         ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)) {
+    if (::stat(folder.c_str(), &folderInfo) != 0) {
+        if (target.Value() != path) {
+            return Error::Refused("is a link to " + target.Value() +
+                                  ", in a folder that does not exist");
+        }
+        return CheckFolderCanBeMade(folder);
+    }
+    if (!S_ISDIR(folderInfo.st_mode) ||
+        ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
         return Error::Refused("is in a folder that cannot be written (" + folder + ")");
     }
-    return {};
+    return withLock ? IniProfileLock::Check(target.Value()) : ErrorOr<void>();
+}
+
+}  // namespace
+
+ErrorOr<void> IniProfile::Check(const std::string& path) {
+    return CheckPath(path, true);
 }
 
 IniProfile::IniProfile(std::string path) : path_(std::move(path)) {
@@ -426,15 +422,15 @@ ErrorOr<IniProfile::Saved> IniProfile::Write() {
     if (refusal_) {
         return OfTheProfile(*refusal_);
     }
-    // It may have changed kind since it was read.
-    if (ErrorOr<void> usable = Check(path_); !usable) {
+    // It may have changed kind since it was read; the lock tells of itself.
+    if (ErrorOr<void> usable = CheckPath(path_, false); !usable) {
         return OfTheProfile(usable.GetError());
     }
     const ErrorOr<std::string> target = FollowLinks(path_);
     if (!target) {
         return OfTheProfile(target.GetError());
     }
-    const ErrorOr<FileHandle> lock = TakeSaveLock(target.Value());
+    const ErrorOr<IniProfileLock> lock = IniProfileLock::Take(target.Value());
     if (!lock) {
         return lock.GetError();
     }

@@ -29,9 +29,10 @@ class IniProfile {
     IniProfile& operator=(const IniProfile&) = delete;
 
     // Why path cannot hold a profile: not a regular file, too large, not
-    // readable, read-only, or in a folder that cannot be written, told as
-    // what the path "is" or "cannot". Opens nothing but a regular file, and
-    // changes nothing.
+    // readable, read-only, in a folder that cannot be written or made, or
+    // beside a lock file that cannot be made or opened, told as what the
+    // path "is", "cannot" or "needs". Opens nothing but regular files, and
+    // leaves everything as it was (a lock file made to find out is removed).
     static ErrorOr<void> Check(const std::string& path);
 
     std::optional<std::string> Get(const std::string& section, const std::string& entry) const;
@@ -46,9 +47,9 @@ class IniProfile {
 
     // Writes what this program changed since it read the file (or last
     // saved) into the file as it is now, under a lock shared with other
-    // programs saving it: a unique temporary file beside it, synced, then
-    // renamed over it. Links are written through, permissions kept. An
-    // error unless the changes are on disk.
+    // programs saving it (removed again by its holder): a unique temporary
+    // file beside it, synced, then renamed over it. Links are written
+    // through, permissions kept. An error unless the changes are on disk.
     ErrorOr<Saved> Save();
 
     const std::string& Path() const { return path_; }

@@ -52,7 +52,8 @@ UINT CWinApp::GetProfileInt(const char* section, const char* entry, int defaultV
     }
     errno = 0;
     char* end = nullptr;
-    const long long value = std::strtoll(text->c_str(), &end, 0);
+    // Decimal, as a person editing the file means "010".
+    const long long value = std::strtoll(text->c_str(), &end, 10);
     if (errno != 0 || end == text->c_str() || *end != '\0' || value < INT32_MIN ||
         value > UINT32_MAX) {
         return static_cast<UINT>(defaultValue);

@@ -34,7 +34,7 @@ class CWinApp {
 
     // FALSE when the names or the text could not be stored as given.
     BOOL WriteProfileInt(const char* section, const char* entry, int value);
-    // The stored integer, or defaultValue when absent or not a whole number.
+    // The stored integer, or defaultValue when absent or not a decimal whole number.
     UINT GetProfileInt(const char* section, const char* entry, int defaultValue);
     BOOL WriteProfileString(const char* section, const char* entry, const char* value);
     // A null entry deletes the whole section on Windows; so it does here.
@@ -55,8 +55,8 @@ class CWinApp {
     // Set when the file existed but was not INI text: the whole warning.
     const std::optional<Error>& ProfileLoadError() const;
     // Why a path cannot hold a profile (not a regular file, too large,
-    // unreadable, read-only), as what the path "is" or "cannot". Changes
-    // nothing.
+    // unreadable, read-only, its lock file cannot be made), as what the path
+    // "is", "cannot" or "needs". Changes nothing.
     static ErrorOr<void> CheckProfileFile(const std::string& path);
     // Set when the profile's path could not be used: nothing was read from
     // it and saving will not touch it. Told as CheckProfileFile tells it.

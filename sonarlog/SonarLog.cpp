@@ -1,12 +1,12 @@
 #include "sonarlog/SonarLog.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-// How far past a damaged frame the next one is looked for.
-constexpr std::uint64_t kFarthestResync = 16u << 20;
 constexpr std::size_t kResyncChunk = 64u << 10;
 
 std::uint32_t U32(const std::uint8_t* p) {
@@ -26,10 +26,16 @@ std::int64_t SonarStats::FramesRead() const {
 
 std::int64_t SonarStats::Damaged() const {
     return unknownChannel + zeroSize + undersized + beyondFile + truncated + misplaced +
-           shortSamples;
+           shortSamples + wrongSize;
 }
 
 ErrorOr<void> SonarLog::Open(const std::string& path) {
+    // Opening a named pipe would wait for a writer, and a device never ends.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return Error::Refused("the sonar recording " + path + " is " +
+                              (S_ISDIR(info.st_mode) ? "a folder" : "not a regular file"));
+    }
     file_ = std::make_unique<std::ifstream>(path, std::ios::binary);
     if (!*file_) {
         return Error::Refused("cannot open the sonar recording " + path);
@@ -91,8 +97,10 @@ bool SonarLog::FrameAt(std::uint64_t offset) {
 }
 
 bool SonarLog::Resync(std::uint64_t from) {
+    // Up to the end of the file, however far: a gap of any size in a
+    // recording loses only itself. Each byte is looked at once.
     const std::uint64_t damaged = position_;
-    const std::uint64_t last = std::min(size_, from + kFarthestResync);
+    const std::uint64_t last = size_;
     std::vector<std::uint8_t> chunk;
     for (std::uint64_t start = from; start + 4 <= last; start += kResyncChunk) {
         chunk.resize(
@@ -139,6 +147,7 @@ bool SonarLog::Next(SonarFrame& frame) {
         }
         position_ = at + read.frameSize;
         alternate_ = at + headerBytes_ + read.sampleCount;
+        lastAt_ = at;
         if (read.channel >= kSonarChannelCount) {
             ++stats_.unknownChannel;
             continue;
@@ -160,9 +169,17 @@ bool SonarLog::Next(SonarFrame& frame) {
 
 bool SonarLog::Whole(const SonarFrame& read, std::uint64_t at) {
     if (placed_ && read.offset != static_cast<std::uint32_t>(at)) {
-        // Some recorders give a frame size other than that of its header
-        // and samples: the next frame may lie right after those.
+        // The last frame's size missed the next frame, which may lie right
+        // after its header and samples: damage, unless the recorder writes
+        // its sizes so from its first frame on.
         if (alternate_ != 0 && alternate_ != at && FrameAt(alternate_)) {
+            const std::int64_t difference = static_cast<std::int64_t>(at - alternate_);
+            if (lastAt_ == kSonarFileHeaderBytes && !sizeHabit_) {
+                sizeHabit_ = difference;
+            }
+            if (sizeHabit_ != difference) {
+                ++stats_.wrongSize;
+            }
             position_ = alternate_;
             alternate_ = 0;
             return false;

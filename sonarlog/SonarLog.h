@@ -23,6 +23,7 @@ struct SonarStats {
     std::int64_t truncated = 0;                    // the file ends inside a frame
     std::int64_t misplaced = 0;     // a frame that does not start where the previous one ends
     std::int64_t shortSamples = 0;  // fewer samples in the frame than its header says
+    std::int64_t wrongSize = 0;     // a size that missed the next frame, found after the samples
     std::int64_t bytesSkipped = 0;  // looking for the next frame after a damaged one
 
     std::int64_t FramesRead() const;
@@ -75,6 +76,10 @@ class SonarLog {
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;   // where the next frame is looked for
     std::uint64_t alternate_ = 0;  // after the last frame's header and samples
+    std::uint64_t lastAt_ = 0;     // where the last frame read starts
+    // How far this recorder's sizes reach past the samples, as its first
+    // frame shows, when they do.
+    std::optional<std::int64_t> sizeHabit_;
     std::vector<std::uint8_t> buffer_;
     SonarFrame current_;
     std::uint64_t currentAt_ = 0;

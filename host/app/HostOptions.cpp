@@ -1,22 +1,30 @@
 #include "host/app/HostOptions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wshadow"
 #include <CLI/CLI.hpp>
 #pragma GCC diagnostic pop
 
+#include "host/geodata/SeaLimits.h"
 #include "module/CommandNames.h"
 
 namespace {
 
 constexpr const char* kDefaultOutDir = "plotrex-out";
+// More warp than any trawler's winches hold.
+constexpr double kLongestCableMetres = 15000.0;
+// A host that cycles less often than hourly shows nothing of a voyage.
+constexpr double kLongestCycleSeconds = 3600.0;
 
 // A length as the user typed it, without trailing zeros.
 std::string Number(double value) {
@@ -25,17 +33,31 @@ std::string Number(double value) {
     return text;
 }
 
+// A finite decimal number and nothing else: no space around it, no
+// hexadecimal, no "inf".
+std::optional<double> StrictNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 // Validators keep the message they gave, so that the user reads it as it is
 // instead of the parser's wording around it.
 class Checks {
   public:
-    // A finite number above zero.
-    CLI::Validator Positive(const std::string& option) {
-        return Check(option, [option](const std::string& text) -> std::string {
-            char* end = nullptr;
-            const double value = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0.0) {
+    // A finite number above zero, and up to most when given.
+    CLI::Validator Positive(const std::string& option, double most = 0.0) {
+        return Check(option, [option, most](const std::string& text) -> std::string {
+            const std::optional<double> value = StrictNumber(text);
+            if (!value || *value <= 0.0) {
                 return option + " needs a positive number, not '" + text + "'";
+            }
+            if (most > 0.0 && *value > most) {
+                return option + " needs a number up to " + Number(most) + ", not '" + text + "'";
             }
             return {};
         });
@@ -121,6 +143,11 @@ void DeclareVoyage(CLI::App& app, Checks& checks, HostOptions& options) {
                    "ship seconds per real second in a window (default: 60)")
         ->type_name("FACTOR")
         ->check(checks.Positive("--speed"));
+    app.add_option("--cycle", options.cycleSeconds,
+                   "ship seconds between two host cycles, up to 3600 (default: 1 for a\n"
+                   "replay, each with the log's latest fix; 15 for the built-in voyage)")
+        ->type_name("SECONDS")
+        ->check(checks.Positive("--cycle", kLongestCycleSeconds));
 }
 
 // What is shown and where it goes; commandTexts receives the --command
@@ -163,8 +190,9 @@ void DeclareView(CLI::App& app, Checks& checks, HostOptions& options,
         ->type_name("LIGHT")
         ->check(checks.OneOf("--light", kLights));
     app.add_option("--trawl", trawlText,
-                   "the net for the whole run: metres of cable out, metres down to the net,\n"
-                   "share of the cable between ship and net (default 0.7)")
+                   "the net for the whole run: metres of cable out (up to 15000), metres\n"
+                   "down to the net (up to 11000), share of the cable between ship and net\n"
+                   "(default 0.7)")
         ->type_name("CABLE:DEPTH[:FACTOR]")
         ->check(checks.Trawl("--trawl"));
     app.add_option("--command", commandTexts,
@@ -208,15 +236,20 @@ std::string Footer() {
         line += " " + name;
     }
     names += line;
-    return "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config.\n"
+    return "The profile is plotrex/profile.ini under $XDG_CONFIG_HOME, else under ~/.config;\n"
+           "a place where it cannot be saved (its FILE.lock cannot be made) is refused.\n"
+           "\n--nmea, --sonar, --historic and --bathymetry take files: a folder (but a\n"
+           "raster's), a device, a named pipe or a socket is refused before it is opened.\n"
            "\nWith --bathymetry, positions outside the raster, next to a no-data cell or above\n"
-           "the sea get no depth; a grid without a coordinate system is read as WGS84\n"
-           "degrees. Without it, the built-in voyage answers from its modelled sea floor\n"
-           "and a replayed log has no depths to give.\n"
+           "the sea get no depth, nor do cells beyond 11000 m; a grid without a coordinate\n"
+           "system is read as WGS84 degrees. Without it, the built-in voyage answers from its\n"
+           "modelled sea floor and a replayed log from its own soundings ahead.\n"
            "\nA --historic file has one sounding a line, separated by commas, semicolons or\n"
-           "tabs, with a decimal point; a header line, blank lines and # comments are passed\n"
-           "over, bad lines are named and set aside. Without it, the built-in voyage hands\n"
-           "over an earlier survey of its last stretch, run the other way.\n"
+           "tabs, with a decimal point, lines ending in CR, LF or CR LF; a header line, blank\n"
+           "lines and # comments are passed over, bad lines are named and set aside. At most\n"
+           "10000 soundings, a metre or more apart, are handed over (the summary says how\n"
+           "many were kept). Without it, the built-in voyage hands over an earlier survey of\n"
+           "its last stretch, run the other way.\n"
            "\nCommands, as NAME or NAME=ARG (e.g. --command PLOTREX_SCALE_VALUE=9):\n" +
            names + "\n";
 }
@@ -272,13 +305,12 @@ ErrorOr<TrawlParameters> ParseTrawl(const std::string& text) {
     while (true) {
         const std::size_t end = text.find_first_of(":,", start);
         const std::string field = text.substr(start, end == std::string::npos ? end : end - start);
-        char* stop = nullptr;
-        const double value = std::strtod(field.c_str(), &stop);
-        if (field.empty() || *stop != '\0' || !std::isfinite(value)) {
+        const std::optional<double> value = StrictNumber(field);
+        if (!value) {
             return Error::Refused("'" + field +
                                   "' is not a number (CABLE:DEPTH[:FACTOR], in metres)");
         }
-        values.push_back(value);
+        values.push_back(*value);
         if (end == std::string::npos) {
             break;
         }
@@ -291,8 +323,16 @@ ErrorOr<TrawlParameters> ParseTrawl(const std::string& text) {
     if (trawl.cableLength <= 0.0) {
         return Error::Refused("the cable needs a length above 0 m");
     }
+    if (trawl.cableLength > kLongestCableMetres) {
+        return Error::Refused("no trawler's winches hold " + Number(trawl.cableLength) +
+                              " m of cable (at most " + Number(kLongestCableMetres) + " m)");
+    }
     if (trawl.depth < 0.0) {
         return Error::Refused("the net cannot be above the surface");
+    }
+    if (trawl.depth > kDeepestSeaMetres) {
+        return Error::Refused("no sea is " + Number(trawl.depth) + " m deep (at most " +
+                              Number(kDeepestSeaMetres) + " m)");
     }
     if (trawl.cableFactor <= 0.0 || trawl.cableFactor > 1.0) {
         return Error::Refused("the cable factor is a share of the cable, above 0 and at most 1");

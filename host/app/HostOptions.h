@@ -18,6 +18,7 @@ struct HostOptions {
     std::string sonarPath;            // an SL2 or SL3 sonar recording instead
     std::string echoGain = "normal";  // how recorded echo strengths become levels
     double speed = 60.0;              // ship seconds per real second, for --window
+    double cycleSeconds = 0.0;        // ship seconds per host cycle; 0: the feed's own
     std::string outDir;               // where pictures go
     std::string profilePath;          // the settings profile
     bool window = false;              // a real window instead of headless pictures

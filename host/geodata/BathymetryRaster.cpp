@@ -1,9 +1,11 @@
 #include "host/geodata/BathymetryRaster.h"
 
 #include "host/geodata/RasterCells.h"
+#include "host/geodata/SeaLimits.h"
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <mutex>
 #include <sstream>
@@ -27,8 +29,14 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The most cells read at once: 32 MB of doubles. Positions spread wider than
 // that are read cell by cell.
 constexpr long long kMostCellsAtOnce = 4LL * 1024 * 1024;
-// The most cells looked at when a raster is opened.
+// A raster of up to this many cells is looked at whole when it is opened;
+// a larger one in windows of at most kSampleSide cells a side, each within
+// one of its blocks, spread over where it has data.
 constexpr long long kMostCellsScanned = 64LL * 1024 * 1024;
+constexpr int kSampleWindows = 256;
+constexpr int kSampleSide = 256;
+// Questions of where a raster has data, while the windows are spread.
+constexpr int kMostCoverageQuestions = 4096;
 
 // GDAL's own errors, kept quiet while a raster is opened and read.
 class QuietErrors {
@@ -130,7 +138,9 @@ ErrorOr<void> BathymetryRaster::OpenDataset(const std::string& path, double toWo
     width_ = dataset_->GetRasterXSize();
     height_ = dataset_->GetRasterYSize();
     if (width_ < 1 || height_ < 1 || dataset_->GetGeoTransform(toWorld) != CE_None ||
-        !GDALInvGeoTransform(toWorld, toPixel_)) {
+        !std::all_of(toWorld, toWorld + 6, [](double v) { return std::isfinite(v); }) ||
+        !GDALInvGeoTransform(toWorld, toPixel_) ||
+        !std::all_of(toPixel_, toPixel_ + 6, [](double v) { return std::isfinite(v); })) {
         return Error::Refused("the raster " + path +
                               " is not georeferenced (no usable geotransform)");
     }
@@ -170,6 +180,9 @@ ErrorOr<void> BathymetryRaster::PlaceOnEarth(const std::string& path, const doub
     }
     own.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     geographic_ = own.IsGeographic();
+    if (ErrorOr<void> onEarth = CheckOnTheGlobe(path, toWorld, minY, maxY); !onEarth) {
+        return onEarth;
+    }
     toRaster_.reset(OGRCreateCoordinateTransformation(&wgs84, &own));
     std::unique_ptr<OGRCoordinateTransformation, TransformDeleter> toWgs84(
         OGRCreateCoordinateTransformation(&own, &wgs84));
@@ -178,11 +191,32 @@ ErrorOr<void> BathymetryRaster::PlaceOnEarth(const std::string& path, const doub
     double east = 0.0;
     double north = 0.0;
     if (toRaster_ == nullptr || toWgs84 == nullptr ||
-        !toWgs84->TransformBounds(minX_, minY, maxX_, maxY, &west, &south, &east, &north, 21)) {
+        !toWgs84->TransformBounds(minX_, minY, maxX_, maxY, &west, &south, &east, &north, 21) ||
+        !(south >= -90.0 && north <= 90.0 && south <= north && std::isfinite(west) &&
+          std::isfinite(east))) {
         return Error::Refused("the raster " + path + " cannot be placed in latitude and longitude" +
                               LastGdalError());
     }
     bounds_ = {south * kDegree, west * kDegree, north * kDegree, east * kDegree};
+    return {};
+}
+
+ErrorOr<void> BathymetryRaster::CheckOnTheGlobe(const std::string& path, const double toWorld[6],
+                                                double minY, double maxY) const {
+    if (!geographic_) {
+        return {};
+    }
+    // A cell of slack each way, for grids whose cells are centred on the edges.
+    const double slackX = std::abs(toWorld[1]) + std::abs(toWorld[2]) + 1e-9;
+    const double slackY = std::abs(toWorld[4]) + std::abs(toWorld[5]) + 1e-9;
+    if (minX_ < -360.0 - slackX || maxX_ > 360.0 + slackX || maxX_ - minX_ > 360.0 + 2 * slackX) {
+        return Error::Refused("the raster " + path + " reaches beyond the globe (longitude " +
+                              Number(minX_) + " to " + Number(maxX_) + ")");
+    }
+    if (minY < -90.0 - slackY || maxY > 90.0 + slackY) {
+        return Error::Refused("the raster " + path + " reaches beyond the globe (latitude " +
+                              Number(minY) + " to " + Number(maxY) + ")");
+    }
     return {};
 }
 
@@ -199,28 +233,18 @@ void BathymetryRaster::ReadScaling() {
 }
 
 ErrorOr<void> BathymetryRaster::ScanValues(const std::string& path, RasterValues values) {
-    // One pass over the values, a few rows at a time: the range, and the sign
-    // of most of them when the caller leaves it open. A raster too large to
-    // read through at start (a world grid) is read one cell in step each way.
-    const long long cellCount = static_cast<long long>(width_) * height_;
-    const int step = static_cast<int>(std::ceil(std::sqrt(
-        static_cast<double>(std::max(cellCount, kMostCellsScanned)) / kMostCellsScanned)));
-    const int outWidth = (width_ + step - 1) / step;
-    const int outHeight = (height_ + step - 1) / step;
-    const int rowsAtOnce = static_cast<int>(std::max<long long>(1, kMostCellsAtOnce / outWidth));
+    // The range, and the sign of most values when the caller leaves it open.
     ValueCount count;
     std::vector<double> cells;
-    for (int outRow = 0; outRow < outHeight; outRow += rowsAtOnce) {
-        const int rows = std::min(rowsAtOnce, outHeight - outRow);
-        const int row = outRow * step;
-        if (!Read(0, row, width_, std::min(rows * step, height_ - row), cells, outWidth, rows)) {
+    for (const CellBox& window : ScanWindows()) {
+        if (!Read(window.column, window.row, window.columns, window.rows, cells)) {
             return Error::Refused("cannot read band 1 of the raster " + path + LastGdalError());
         }
         count.Add(cells);
     }
     if (!std::isfinite(count.low) || !std::isfinite(count.high)) {
         return Error::Refused("band 1 of the raster " + path +
-                              " holds no valid value (only no-data)");
+                              " holds no valid value (only no-data, or values beyond any sea)");
     }
     elevations_ = values == RasterValues::Elevations ||
                   (values == RasterValues::Auto && count.negative > count.positive);
@@ -235,20 +259,98 @@ ErrorOr<void> BathymetryRaster::ScanValues(const std::string& path, RasterValues
     return {};
 }
 
-bool BathymetryRaster::Read(int column, int row, int columns, int rows, std::vector<double>& values,
-                            int outColumns, int outRows) const {
-    outColumns = outColumns > 0 ? outColumns : columns;
-    outRows = outRows > 0 ? outRows : rows;
-    values.resize(static_cast<std::size_t>(outColumns) * outRows);
-    if (band_->RasterIO(GF_Read, column, row, columns, rows, values.data(), outColumns, outRows,
+std::vector<BathymetryRaster::CellBox> BathymetryRaster::ScanWindows() const {
+    std::vector<CellBox> windows;
+    if (static_cast<long long>(width_) * height_ <= kMostCellsScanned) {
+        // Whole, in windows of at most kMostCellsAtOnce cells.
+        constexpr int kSide = 2048;
+        for (int row = 0; row < height_; row += kSide) {
+            for (int column = 0; column < width_; column += kSide) {
+                windows.push_back({column, row, std::min(kSide, width_ - column),
+                                   std::min(kSide, height_ - row)});
+            }
+        }
+        return windows;
+    }
+    // Boxes halved, breadth first, while they may hold data: the windows
+    // spread evenly over the raster, or over where a sparse one has data.
+    std::deque<CellBox> boxes = {{0, 0, width_, height_}};
+    int questions = 0;
+    while (!boxes.empty() && static_cast<int>(windows.size() + boxes.size()) < kSampleWindows &&
+           questions < kMostCoverageQuestions) {
+        const CellBox box = boxes.front();
+        boxes.pop_front();
+        ++questions;
+        if ((band_->GetDataCoverageStatus(box.column, box.row, box.columns, box.rows,
+                                          GDAL_DATA_COVERAGE_STATUS_DATA) &
+             GDAL_DATA_COVERAGE_STATUS_DATA) == 0) {
+            continue;
+        }
+        if (box.columns <= kSampleSide && box.rows <= kSampleSide) {
+            windows.push_back(box);
+            continue;
+        }
+        // Halved each way that is longer than a window, rounded up without
+        // passing 2^31 - 1.
+        const int left = box.columns > kSampleSide ? box.columns - box.columns / 2 : box.columns;
+        const int top = box.rows > kSampleSide ? box.rows - box.rows / 2 : box.rows;
+        for (const CellBox& part :
+             {CellBox{box.column, box.row, left, top},
+              CellBox{box.column + left, box.row, box.columns - left, top},
+              CellBox{box.column, box.row + top, left, box.rows - top},
+              CellBox{box.column + left, box.row + top, box.columns - left, box.rows - top}}) {
+            if (part.columns > 0 && part.rows > 0) {
+                boxes.push_back(part);
+            }
+        }
+    }
+    // Boxes still to be looked into are sampled at their middle.
+    for (const CellBox& box : boxes) {
+        windows.push_back(WithinOneBlock(box));
+    }
+    return windows;
+}
+
+BathymetryRaster::CellBox BathymetryRaster::WithinOneBlock(const CellBox& box) const {
+    int blockColumns = 0;
+    int blockRows = 0;
+    band_->GetBlockSize(&blockColumns, &blockRows);
+    blockColumns = std::max(blockColumns, 1);
+    blockRows = std::max(blockRows, 1);
+    // The block under the box's middle, its part in the box, at most a
+    // window's side each way around the middle.
+    const long long middleColumn = box.column + box.columns / 2;
+    const long long middleRow = box.row + box.rows / 2;
+    const long long blockLeft = middleColumn / blockColumns * blockColumns;
+    const long long blockTop = middleRow / blockRows * blockRows;
+    const long long left =
+        std::max({static_cast<long long>(box.column), blockLeft, middleColumn - kSampleSide / 2});
+    const long long top =
+        std::max({static_cast<long long>(box.row), blockTop, middleRow - kSampleSide / 2});
+    const long long right = std::min({static_cast<long long>(box.column) + box.columns,
+                                      blockLeft + blockColumns, left + kSampleSide});
+    const long long bottom = std::min(
+        {static_cast<long long>(box.row) + box.rows, blockTop + blockRows, top + kSampleSide});
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+            static_cast<int>(bottom - top)};
+}
+
+bool BathymetryRaster::Read(int column, int row, int columns, int rows,
+                            std::vector<double>& values) const {
+    values.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+    if (band_->RasterIO(GF_Read, column, row, columns, rows, values.data(), columns, rows,
                         GDT_Float64, 0, 0, nullptr) != CE_None) {
         return false;
     }
     for (double& value : values) {
-        if ((hasNoData_ && value == noData_) || !std::isfinite(value)) {
+        if (hasNoData_ && value == noData_) {
             value = kNaN;
-        } else {
-            value = value * scale_ + offset_;
+            continue;
+        }
+        value = value * scale_ + offset_;
+        // No sea is deeper than its deepest trench, and no land higher.
+        if (!(std::abs(value) <= kDeepestSeaMetres)) {
+            value = kNaN;
         }
     }
     return true;
@@ -317,8 +419,8 @@ std::vector<double> BathymetryRaster::SampleAtPixels(const std::vector<double>& 
     QuietErrors quiet;
     const bool oneRead = covered.Cells() <= kMostCellsAtOnce;
     std::vector<double> window;
-    if (oneRead &&
-        !Read(covered.firstColumn, covered.firstRow, covered.Columns(), covered.Rows(), window)) {
+    if (oneRead && !Read(covered.firstColumn, covered.firstRow, static_cast<int>(covered.Columns()),
+                         static_cast<int>(covered.Rows()), window)) {
         return depths;
     }
     std::vector<double> four;
@@ -333,8 +435,8 @@ std::vector<double> BathymetryRaster::SampleAtPixels(const std::vector<double>& 
         }
         const double value = Bilinear(at, columns, rows, [&](int dx, int dy) {
             return oneRead ? window[static_cast<std::size_t>(at.row + dy - covered.firstRow) *
-                                        covered.Columns() +
-                                    (at.column + dx - covered.firstColumn)]
+                                        static_cast<std::size_t>(covered.Columns()) +
+                                    static_cast<std::size_t>(at.column + dx - covered.firstColumn)]
                            : four[static_cast<std::size_t>(dy) * columns + dx];
         });
         const double depth = elevations_ ? -value : value;

@@ -51,12 +51,14 @@ class BathymetryRaster final : public DepthModel {
     BathymetryRaster& operator=(const BathymetryRaster&) = delete;
 
     // Refused when the file cannot be opened, has no band, no valid value
-    // below the sea, or cannot be placed on the earth.
+    // below the sea (none deeper than a sea can be), or cannot be placed on
+    // the earth. Opening takes the same time whatever size the raster
+    // declares: a large one is looked at in a bounded sample of windows.
     static ErrorOr<std::unique_ptr<BathymetryRaster>> Open(const std::string& path,
                                                            RasterValues values);
 
     // Depth in metres at a position in radians; none outside the raster, next
-    // to a no-data cell, or above the waterline.
+    // to a no-data cell (or one beyond any sea), or above the waterline.
     std::optional<double> DepthAt(double latitude, double longitude) const override;
     // The same for many (latitude, longitude) pairs, in one read of the raster;
     // NaN where there is no depth.
@@ -75,23 +77,38 @@ class BathymetryRaster final : public DepthModel {
     std::string Describe() const;
 
   private:
-    // The steps of Open: the dataset and its band 1 with its geotransform;
-    // the coordinate system and the bounds; no-data, scale and offset; the
-    // range and sign of the values.
+    // A window of cells.
+    struct CellBox {
+        int column;
+        int row;
+        int columns;
+        int rows;
+    };
+
+    // The steps of Open: the dataset and its band 1 with a geotransform of
+    // numbers; the coordinate system and the bounds, on the globe; no-data,
+    // scale and offset; the range and sign of the values.
     ErrorOr<void> OpenDataset(const std::string& path, double toWorld[6]);
     ErrorOr<void> PlaceOnEarth(const std::string& path, const double toWorld[6]);
+    ErrorOr<void> CheckOnTheGlobe(const std::string& path, const double toWorld[6], double minY,
+                                  double maxY) const;
     void ReadScaling();
     ErrorOr<void> ScanValues(const std::string& path, RasterValues values);
+    // The windows the values are scanned in: the whole raster when it is
+    // small, else a bounded sample, whatever size it declares.
+    std::vector<CellBox> ScanWindows() const;
+    // The part of a box in the raster's block under its middle, at most a
+    // sample's side: one block read for it.
+    CellBox WithinOneBlock(const CellBox& box) const;
     // Positions (latitude, longitude) in the raster's cells, counted from its
     // north-west corner; NaN where they cannot be placed.
     void ToPixels(const std::vector<std::pair<double, double>>& positions, std::vector<double>& px,
                   std::vector<double>& py) const;
     std::vector<double> SampleAtPixels(const std::vector<double>& px,
                                        const std::vector<double>& py) const;
-    // The raster's values (scale and offset applied) in a window of cells,
-    // read into outColumns by outRows when given; NaN for no-data.
-    bool Read(int column, int row, int columns, int rows, std::vector<double>& values,
-              int outColumns = 0, int outRows = 0) const;
+    // The raster's values (scale and offset applied) in a window of cells;
+    // NaN for no-data and for values beyond any sea.
+    bool Read(int column, int row, int columns, int rows, std::vector<double>& values) const;
 
     struct DatasetCloser {
         void operator()(GDALDataset* dataset) const;

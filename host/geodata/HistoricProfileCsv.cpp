@@ -1,17 +1,17 @@
 #include "host/geodata/HistoricProfileCsv.h"
 
-#include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
+
+#include "host/files/LineReader.h"
+#include "host/geodata/SeaLimits.h"
 
 namespace {
 
 constexpr double kDegree = M_PI / 180.0;
-// A profile of millions of soundings is still far below this.
-constexpr std::streamsize kMostBytes = 256LL * 1024 * 1024;
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -57,17 +57,55 @@ std::string Quoted(std::string_view field) {
     return "'" + shown + (field.size() > kShown ? "...'" : "'");
 }
 
+bool HasLetters(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char ch) {
+        return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+    });
+}
+
+// The fields of a line: the first three, and how many there are.
+struct Fields {
+    std::string_view first[3];
+    std::size_t count = 0;
+
+    explicit Fields(std::string_view line) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i <= line.size(); ++i) {
+            if (i == line.size() || IsSeparator(line[i])) {
+                if (count < 3) {
+                    first[count] = line.substr(start, i - start);
+                }
+                ++count;
+                start = i + 1;
+            }
+        }
+    }
+};
+
 }  // namespace
 
 void HistoricProfileCsv::AddText(std::string_view text) {
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        AddLine(text.substr(0, end));
-        if (end == std::string_view::npos) {
-            break;
+    std::istringstream in{std::string(text)};
+    static_cast<void>(Read(in));
+}
+
+ErrorOr<void> HistoricProfileCsv::Read(std::istream& in) {
+    LineReader reader(in, kLongestLine);
+    std::string_view line;
+    for (LineReader::Result result; (result = reader.Next(line)) != LineReader::Result::kEnd;) {
+        if (result == LineReader::Result::kTooLong) {
+            ++lines_;
+            headerPossible_ = false;
+            Bad("longer than " + std::to_string(kLongestLine) + " characters");
+            continue;
         }
-        text.remove_prefix(end + 1);
+        AddLine(line);
     }
+    if (reader.Failed()) {
+        return Error::Refused("reading stopped by an error at byte " +
+                              std::to_string(reader.Offset()));
+    }
+    return {};
 }
 
 void HistoricProfileCsv::AddLine(std::string_view line) {
@@ -75,55 +113,43 @@ void HistoricProfileCsv::AddLine(std::string_view line) {
     if (lines_ == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") {
         line.remove_prefix(3);
     }
-    if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-    }
     const std::string_view content = Trim(line);
     if (content.empty() || content.front() == '#') {
         ++passedOver_;
         return;
     }
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= line.size(); ++i) {
-        if (i == line.size() || IsSeparator(line[i])) {
-            fields.push_back(line.substr(start, i - start));
-            start = i + 1;
-        }
-    }
+    const Fields fields(line);
     double values[3] = {};
-    bool numbers = fields.size() == 3;
+    bool numbers = fields.count == 3;
     for (std::size_t i = 0; numbers && i < 3; ++i) {
-        numbers = ParseNumber(fields[i], values[i]);
+        numbers = ParseNumber(fields.first[i], values[i]);
     }
     const bool header = headerPossible_;
     headerPossible_ = false;
     if (!numbers) {
         // The first line may name the columns.
-        bool words = false;
-        for (const char ch : content) {
-            words = words || std::isalpha(static_cast<unsigned char>(ch));
-        }
-        if (header && words && fields.size() == 3) {
+        if (header && fields.count == 3 && HasLetters(content)) {
             ++passedOver_;
             return;
         }
-        Bad(fields.size() == 3
+        Bad(fields.count == 3
                 ? "not three numbers: " + Quoted(content)
-                : "not three fields but " + std::to_string(fields.size()) + ": " + Quoted(content));
+                : "not three fields but " + std::to_string(fields.count) + ": " + Quoted(content));
         return;
     }
     const double latitude = values[0];
     const double longitude = values[1];
     const double depth = values[2];
     if (!(std::abs(latitude) <= 90.0)) {
-        Bad("latitude out of range: " + Quoted(fields[0]));
+        Bad("latitude out of range: " + Quoted(fields.first[0]));
     } else if (!(std::abs(longitude) <= 180.0)) {
-        Bad("longitude out of range: " + Quoted(fields[1]));
+        Bad("longitude out of range: " + Quoted(fields.first[1]));
     } else if (!std::isfinite(depth)) {
-        Bad("depth not a finite number: " + Quoted(fields[2]));
+        Bad("depth not a finite number: " + Quoted(fields.first[2]));
     } else if (depth < 0.0) {
-        Bad("negative depth: " + Quoted(fields[2]));
+        Bad("negative depth: " + Quoted(fields.first[2]));
+    } else if (depth > kDeepestSeaMetres) {
+        Bad("deeper than any sea (11000 m): " + Quoted(fields.first[2]));
     } else {
         points_.push_back({latitude * kDegree, longitude * kDegree, depth});
     }
@@ -137,25 +163,12 @@ void HistoricProfileCsv::Bad(std::string reason) {
 }
 
 ErrorOr<void> HistoricProfileCsv::AddFile(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return Error::Refused("the historic profile " + path + " is a folder");
-    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return Error::Refused("cannot read the historic profile " + path);
     }
-    std::string text;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (static_cast<std::streamsize>(text.size()) > kMostBytes) {
-            return Error::Refused("the historic profile " + path + " is larger than 256 MB");
-        }
+    if (ErrorOr<void> read = Read(in); !read) {
+        return read.GetError().About("the historic profile " + path);
     }
-    if (in.bad()) {
-        return Error::Refused("error while reading the historic profile " + path);
-    }
-    AddText(text);
     return {};
 }

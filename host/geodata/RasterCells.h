@@ -37,9 +37,10 @@ struct CellWindow {
         firstRow = std::min(firstRow, at.row);
         lastRow = std::max(lastRow, std::min(at.row + 1, height - 1));
     }
-    int Columns() const { return lastColumn - firstColumn + 1; }
-    int Rows() const { return lastRow - firstRow + 1; }
-    long long Cells() const { return static_cast<long long>(Columns()) * Rows(); }
+    // In 64 bits: a raster may declare 2^31 - 1 columns.
+    long long Columns() const { return static_cast<long long>(lastColumn) - firstColumn + 1; }
+    long long Rows() const { return static_cast<long long>(lastRow) - firstRow + 1; }
+    long long Cells() const { return Columns() * Rows(); }
 };
 
 // Only cells that weigh in: a position on a valid cell's centre keeps its

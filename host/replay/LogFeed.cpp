@@ -35,14 +35,25 @@ void LogFeed::ReadAhead() {
     }
 }
 
+bool LogFeed::Due(const Ahead& next) const {
+    // A stamp's tenths added up may fall a hair short of the cycle.
+    constexpr double kSlack = 1e-6;
+    return !firstTime_ || ahead_.empty() || next.state.time >= lastTime_ + cycleSeconds_ - kSlack;
+}
+
 bool LogFeed::Next(ShipSnapshot& snapshot) {
-    ReadAhead();
-    if (ahead_.empty()) {
-        progress_ = 1.0;
-        return false;
-    }
-    const Ahead next = ahead_.front();
-    ahead_.pop_front();
+    Ahead next;
+    do {
+        ReadAhead();
+        if (ahead_.empty()) {
+            progress_ = 1.0;
+            return false;
+        }
+        next = std::move(ahead_.front());
+        ahead_.pop_front();
+        // The one after it read, to know whether it is the last.
+        ReadAhead();
+    } while (!Due(next));
     const NmeaState& state = next.state;
     if (!firstTime_) {
         firstTime_ = state.time;

@@ -1,7 +1,10 @@
 #pragma once
 // A replayed log of the ship's states, read as it is sailed. The states of
 // the next couple of kilometres are read ahead, so that the depths ahead of
-// the ship are known as a chart would know them.
+// the ship are known as a chart would know them. The host cycles on the
+// ship's time, as a navigation host cycles on its clock: one snapshot a
+// cycle, the latest state of the log by then (each state carries everything
+// the log said before it), and the log's last state.
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -12,6 +15,9 @@
 
 class LogFeed : public ShipFeed {
   public:
+    static constexpr double kDefaultCycleSeconds = 1.0;
+
+    explicit LogFeed(double cycleSeconds) : cycleSeconds_(cycleSeconds) {}
     bool Next(ShipSnapshot& snapshot) override;
     double Progress() const override;
     double DurationSeconds() const override;
@@ -28,14 +34,19 @@ class LogFeed : public ShipFeed {
     bool HasStates() const { return !ahead_.empty(); }
     // The log's time of the first snapshot given: snapshot times count from it.
     std::optional<double> FirstTime() const { return firstTime_; }
+    double CycleSeconds() const { return cycleSeconds_; }
 
   private:
     struct Ahead {
         NmeaState state;
-        double trackMetres;    // along the track from the first state
-        std::uint64_t offset;  // bytes of the log read up to it
+        double trackMetres = 0.0;  // along the track from the first state
+        std::uint64_t offset = 0;  // bytes of the log read up to it
     };
 
+    // Whether the next state is due as a cycle of its own.
+    bool Due(const Ahead& next) const;
+
+    double cycleSeconds_;
     SoundingIndex soundings_;
     std::deque<Ahead> ahead_;
     double trackMetres_ = 0.0;

@@ -1,7 +1,7 @@
 #include "host/replay/NmeaFeed.h"
 
-ErrorOr<std::unique_ptr<NmeaFeed>> NmeaFeed::Open(const std::string& path) {
-    auto feed = std::make_unique<NmeaFeed>(OpenOnly{}, path);
+ErrorOr<std::unique_ptr<NmeaFeed>> NmeaFeed::Open(const std::string& path, double cycleSeconds) {
+    auto feed = std::make_unique<NmeaFeed>(OpenOnly{}, path, cycleSeconds);
     if (ErrorOr<void> opened = feed->log_.Open(path); !opened) {
         return opened.GetError();
     }

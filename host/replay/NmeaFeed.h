@@ -14,10 +14,13 @@ class NmeaFeed final : public LogFeed {
     };
 
   public:
-    NmeaFeed(OpenOnly, std::string path) : path_(std::move(path)) {}
+    NmeaFeed(OpenOnly, std::string path, double cycleSeconds)
+        : LogFeed(cycleSeconds), path_(std::move(path)) {}
     // Opens the log and reads up to its first fix; refused when the file
-    // cannot be read or holds no position.
-    static ErrorOr<std::unique_ptr<NmeaFeed>> Open(const std::string& path);
+    // cannot be read or holds no position. The host cycles every
+    // cycleSeconds of the log's time.
+    static ErrorOr<std::unique_ptr<NmeaFeed>> Open(const std::string& path,
+                                                   double cycleSeconds = kDefaultCycleSeconds);
 
     std::string Describe() const override;
     const NmeaLog& Log() const { return log_; }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "host/geodata/SeaLimits.h"
 #include "host/replay/NmeaLine.h"
 
 namespace nmea {
@@ -44,7 +45,7 @@ class Fields {
 
 // Deeper than the deepest trench, colder than sea water can be, warmer than
 // any sea: an instrument that says so is wrong.
-inline constexpr double kDeepestMetres = 11000.0;
+inline constexpr double kDeepestMetres = kDeepestSeaMetres;
 inline constexpr double kColdestCelsius = -5.0;
 inline constexpr double kWarmestCelsius = 45.0;
 

@@ -24,6 +24,19 @@ bool IsReceiverSentence(std::string_view type) {
     return sentence != nullptr && sentence->fromReceiver;
 }
 
+// One satellite receiver talks as GP (GPS), GL (GLONASS), GA (Galileo), GB
+// or BD (BeiDou), GQ (QZSS), GI (NavIC) and GN (several at once), often in
+// one second: a GNRMC with a GPGGA.
+constexpr std::string_view kSatelliteTalkers[] = {"GP", "GL", "GA", "GB", "BD", "GQ", "GI", "GN"};
+constexpr std::string_view kSatelliteReceiver = "GN";
+
+// The receiver a line comes from: its talker, or its logger's source.
+std::string_view ReceiverOf(const NmeaLine& line) {
+    const bool satellite = std::find(std::begin(kSatelliteTalkers), std::end(kSatelliteTalkers),
+                                     line.source) != std::end(kSatelliteTalkers);
+    return satellite ? kSatelliteReceiver : std::string_view(line.source);
+}
+
 }  // namespace
 
 ErrorOr<void> NmeaLog::Open(const std::string& path) {
@@ -43,20 +56,20 @@ ErrorOr<void> NmeaLog::Open(const std::string& path) {
 }
 
 void NmeaLog::Attach(std::istream& in) {
-    reader_ = std::make_unique<NmeaLineReader>(in, kLongestLine);
+    reader_ = std::make_unique<LineReader>(in, kLongestLine);
 }
 
 bool NmeaLog::Next(NmeaState& state) {
     while (!ready_ && !finished_) {
         std::string_view text;
-        const auto result = reader_ ? reader_->Next(text) : NmeaLineReader::Result::kEnd;
-        if (result == NmeaLineReader::Result::kEnd) {
+        const auto result = reader_ ? reader_->Next(text) : LineReader::Result::kEnd;
+        if (result == LineReader::Result::kEnd) {
             finished_ = true;
             CloseInstant();
             break;
         }
         ++stats_.lines;
-        if (result == NmeaLineReader::Result::kTooLong) {
+        if (result == LineReader::Result::kTooLong) {
             ++stats_.tooLong;
             continue;
         }
@@ -99,28 +112,31 @@ void NmeaLog::Count(const NmeaLine& line) {
 }
 
 bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
-    if (!IsReceiverSentence(line.sentence) || line.source == source_) {
-        if (line.fix.HasPosition() && line.source == source_) {
+    const std::string_view receiver = ReceiverOf(line);
+    if (!IsReceiverSentence(line.sentence) || receiver == source_) {
+        if (line.fix.HasPosition() && receiver == source_) {
             candidate_.clear();
+            NameTalker(line.source);
         }
         return true;
     }
     const bool known =
-        std::find(receivers_.begin(), receivers_.end(), line.source) != receivers_.end();
+        std::find(receivers_.begin(), receivers_.end(), receiver) != receivers_.end();
     if (!line.fix.HasPosition()) {
         // Time or speed from a receiver we do not follow would be mixed with ours.
         return source_.empty() || !known;
     }
     if (!known && receivers_.size() < kMostReceivers) {
-        receivers_.push_back(line.source);
+        receivers_.emplace_back(receiver);
     }
     if (source_.empty()) {
-        source_ = line.source;
+        source_ = receiver;
+        NameTalker(line.source);
         return true;
     }
     // The followed receiver is silent as long as this one gives fixes alone.
-    if (candidate_ != line.source) {
-        candidate_ = line.source;
+    if (candidate_ != receiver) {
+        candidate_ = receiver;
         candidateFixes_ = 0;
         candidateSince_ = line.fix.secondsOfDay;
     }
@@ -137,9 +153,21 @@ bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
     if (silent < kSilentSeconds && candidateFixes_ < kSilentFixes) {
         return false;
     }
-    source_ = line.source;
+    source_ = receiver;
+    sourceTalkers_.clear();
+    sourceName_.clear();
+    NameTalker(line.source);
     candidate_.clear();
     return true;
+}
+
+void NmeaLog::NameTalker(const std::string& talker) {
+    if (std::find(sourceTalkers_.begin(), sourceTalkers_.end(), talker) != sourceTalkers_.end() ||
+        sourceTalkers_.size() >= kMostReceivers) {
+        return;
+    }
+    sourceTalkers_.push_back(talker);
+    sourceName_ += (sourceName_.empty() ? "" : "/") + talker;
 }
 
 void NmeaLog::Apply(const NmeaLine& line) {
@@ -150,22 +178,22 @@ void NmeaLog::Apply(const NmeaLine& line) {
     }
     const NmeaFix& fix = line.fix;
     if (fix.secondsOfDay) {
-        const auto step = clock_.Offer(*fix.secondsOfDay, fix.day);
-        if (step == NmeaClock::Step::kJump) {
-            ++stats_.timeJumps;
-            return;
+        const NmeaClock::Offered offered = clock_.Offer(*fix.secondsOfDay, fix.day);
+        stats_.timeJumps += offered.jump ? 1 : 0;
+        if (offered.later || !instantOpen_) {
+            OpenInstant();
         }
-        if (step == NmeaClock::Step::kForward) {
-            CloseInstant();
-            instantOpen_ = true;
-            current_.time = clock_.Now();
-        }
+    } else if (fix.HasPosition() && (!instantOpen_ || untimedPosition_)) {
+        // A fix without a time after another is an instant of its own.
+        clock_.Tick();
+        OpenInstant();
     }
     ++stats_.used;
     if (fix.HasPosition()) {
         current_.latitude = *fix.latitude;
         current_.longitude = *fix.longitude;
         current_.hasPosition = true;
+        untimedPosition_ = !fix.secondsOfDay;
     }
     if (fix.heading)
         current_.heading = fix.heading;
@@ -177,6 +205,13 @@ void NmeaLog::Apply(const NmeaLine& line) {
         current_.depthMetres = fix.depthMetres;
     if (fix.temperatureCelsius)
         current_.temperatureCelsius = fix.temperatureCelsius;
+}
+
+void NmeaLog::OpenInstant() {
+    CloseInstant();
+    instantOpen_ = true;
+    untimedPosition_ = false;
+    current_.time = clock_.Now();
 }
 
 void NmeaLog::CloseInstant() {

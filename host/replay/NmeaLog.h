@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "host/files/LineReader.h"
 #include "host/replay/NmeaClock.h"
 #include "host/replay/NmeaLine.h"
-#include "host/replay/NmeaLineReader.h"
 #include "platform/Error.h"
 
-// Every line read falls in exactly one count besides lines.
+// Every line read falls in exactly one count besides lines; time jumps
+// count the stamps out of line, whose sentences are used all the same.
 struct NmeaStats {
     std::int64_t lines = 0;
     std::int64_t used = 0;
@@ -44,8 +45,8 @@ struct NmeaState {
 };
 
 // Reads a log as a stream of the ship's states, one per instant of the log
-// that has a position, in the order of the log. Only the current line and
-// instant are held, whatever the length of the log.
+// that has a position, in the order of the log: every fix is sailed. Only
+// the current line and instant are held, whatever the length of the log.
 class NmeaLog {
   public:
     // NMEA sentences are at most 82 characters; loggers may put a time stamp
@@ -70,29 +71,39 @@ class NmeaLog {
     std::uint64_t Size() const { return size_; }
     // Reading stopped on an error before the end of the log.
     bool ReadFailed() const { return reader_ && reader_->Failed(); }
-    // The receiver the positions come from ("GP"), empty before the first fix.
-    const std::string& PositionSource() const { return source_; }
+    // The receiver the positions come from, by the talkers it used ("GP",
+    // "GN/GP") or its logger's source; empty before the first fix.
+    const std::string& PositionSource() const { return sourceName_; }
 
   private:
     void Count(const NmeaLine& line);
     // False when the line belongs to another receiver than the one followed.
     bool FromFollowedReceiver(const NmeaLine& line);
+    // Adds a talker to the name of the receiver followed.
+    void NameTalker(const std::string& talker);
     void Apply(const NmeaLine& line);
+    // The instant under way made a state, and a new one started at the
+    // clock's time.
+    void OpenInstant();
     void CloseInstant();
 
     std::unique_ptr<std::ifstream> file_;
-    std::unique_ptr<NmeaLineReader> reader_;
+    std::unique_ptr<LineReader> reader_;
     std::uint64_t size_ = 0;
     NmeaStats stats_;
     NmeaClock clock_;
     NmeaState current_;
-    bool instantOpen_ = false;  // a time stamp has opened the instant being gathered
+    bool instantOpen_ = false;      // an instant is being gathered
+    bool untimedPosition_ = false;  // its position came from a fix without a time
     std::optional<NmeaState> ready_;
     bool finished_ = false;
 
-    // Receivers: the one followed, the others seen with a fix, and the one
-    // that would take over if the followed one stayed silent.
+    // Receivers (the satellite talkers of one as one): the one followed and
+    // its talkers, the others seen with a fix, and the one that would take
+    // over if the followed one stayed silent.
     std::string source_;
+    std::vector<std::string> sourceTalkers_;
+    std::string sourceName_;
     std::vector<std::string> receivers_;
     std::string candidate_;
     int candidateFixes_ = 0;

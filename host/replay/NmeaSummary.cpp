@@ -13,10 +13,15 @@ std::string NmeaSummary(const NmeaLog& log) {
     text += line;
     std::snprintf(line, sizeof line,
                   "NMEA lines set aside: %lld malformed, %lld failed the checksum, %lld too long, "
-                  "%lld out of range, %lld time jumps\n",
-                  n(s.malformed), n(s.checksumFailed), n(s.tooLong), n(s.outOfRange),
-                  n(s.timeJumps));
+                  "%lld out of range\n",
+                  n(s.malformed), n(s.checksumFailed), n(s.tooLong), n(s.outOfRange));
     text += line;
+    if (s.timeJumps > 0) {
+        std::snprintf(line, sizeof line,
+                      "NMEA time jumps: %lld, their fixes sailed at the log's pace\n",
+                      n(s.timeJumps));
+        text += line;
+    }
     if (!log.PositionSource().empty()) {
         std::snprintf(line, sizeof line, "NMEA positions from: %s", log.PositionSource().c_str());
         text += line;

@@ -7,9 +7,6 @@
 namespace {
 
 constexpr double kEarthRadiusMetres = 6371000.0;
-// The host's cycle while a recording plays: the ship's state once a second
-// of the recording, the echoes of every frame in between.
-constexpr double kStateSeconds = 1.0;
 // Frames of two channels may come a little out of order; further back, or
 // further ahead than a recorder pauses between frames, the time is damaged.
 constexpr double kJitterSeconds = 2.0;
@@ -33,11 +30,12 @@ void SonarFeed::Span::Widen(double value) {
     ++count;
 }
 
-SonarFeed::SonarFeed(OpenOnly, std::string path, EchoGain gain)
-    : path_(std::move(path)), reducer_(gain) {}
+SonarFeed::SonarFeed(OpenOnly, std::string path, EchoGain gain, double cycleSeconds)
+    : LogFeed(cycleSeconds), path_(std::move(path)), reducer_(gain) {}
 
-ErrorOr<std::unique_ptr<SonarFeed>> SonarFeed::Open(const std::string& path, EchoGain gain) {
-    auto feed = std::make_unique<SonarFeed>(OpenOnly{}, path, gain);
+ErrorOr<std::unique_ptr<SonarFeed>> SonarFeed::Open(const std::string& path, EchoGain gain,
+                                                    double cycleSeconds) {
+    auto feed = std::make_unique<SonarFeed>(OpenOnly{}, path, gain, cycleSeconds);
     if (ErrorOr<void> opened = feed->states_.Open(path); !opened) {
         return opened.GetError();
     }
@@ -103,23 +101,18 @@ bool SonarFeed::ReadState(NmeaState& state) {
         if (!frame.HasPosition()) {
             continue;
         }
-        const NmeaState now = StateAt(frame, time);
-        if (lastStateTime_ && time < *lastStateTime_ + kStateSeconds) {
-            unsent_ = now;
-            continue;
-        }
-        lastStateTime_ = time;
-        unsent_.reset();
-        state = now;
+        lastState_ = StateAt(frame, time);
+        state = *lastState_;
         return true;
     }
-    // The ship ends where the recording does, its last echoes played.
-    if (unsent_) {
-        state = *unsent_;
-        unsent_.reset();
-        return true;
+    // Frames after the last position are played with the ship where it was
+    // last seen, a cycle at a time, to the recording's last frame.
+    if (!lastState_ || lastState_->time >= lastFrameTime_) {
+        return false;
     }
-    return false;
+    lastState_->time = std::min(lastState_->time + CycleSeconds(), lastFrameTime_);
+    state = *lastState_;
+    return true;
 }
 
 void SonarFeed::Note(const SonarFrame& frame) {
@@ -208,10 +201,16 @@ bool SonarFeed::NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) {
         const SonarFrame frame = *pending_;
         pending_.reset();
         if (!sweeps_.ReadSamples(samples_) && samples_.empty()) {
+            ++withoutSamples_;
             continue;
         }
         reducer_.Reduce(samples_.data(), samples_.size(), levels_);
-        if (levels_.empty() || !(frame.lowerMetres > std::max(frame.upperMetres, 0.0))) {
+        if (levels_.empty()) {
+            ++withoutSamples_;
+            continue;
+        }
+        if (!(frame.lowerMetres > std::max(frame.upperMetres, 0.0))) {
+            ++emptyWindow_;
             continue;
         }
         const bool low = LowFrequency(frame);
@@ -255,16 +254,19 @@ std::string SonarFeed::Summary() const {
     std::snprintf(line, sizeof line,
                   "Sonar frames skipped: %lld down-scan and side-scan, %lld of an unknown "
                   "channel, %lld of size 0, %lld smaller than their header, %lld reaching past "
-                  "the end of the file, %lld truncated, %lld out of place, %lld with fewer "
-                  "samples than announced (%lld bytes passed over); %lld time jumps set aside\n",
+                  "the end of the file, %lld truncated, %lld out of place, %lld whose size "
+                  "missed the next frame, %lld with fewer samples than announced (%lld bytes "
+                  "passed over); %lld time jumps set aside\n",
                   n(s.frames[kSonarDownScan] + s.frames[kSonarSideLeft] +
                     s.frames[kSonarSideRight] + s.frames[kSonarSideComposite]),
                   n(s.unknownChannel), n(s.zeroSize), n(s.undersized), n(s.beyondFile),
-                  n(s.truncated), n(s.misplaced), n(s.shortSamples), n(s.bytesSkipped),
-                  n(TimeJumps()));
+                  n(s.truncated), n(s.misplaced), n(s.wrongSize), n(s.shortSamples),
+                  n(s.bytesSkipped), n(TimeJumps()));
     text += line;
-    std::snprintf(line, sizeof line, "Sonar sweeps to the sounder: %lld HF, %lld LF\n",
-                  n(given_[0]), n(given_[1]));
+    std::snprintf(line, sizeof line,
+                  "Sonar sweeps to the sounder: %lld HF, %lld LF; not handed over: %lld without "
+                  "echo samples, %lld whose window holds no depth\n",
+                  n(given_[0]), n(given_[1]), n(withoutSamples_), n(emptyWindow_));
     text += line;
     if (firstFrameTime_) {
         std::snprintf(line, sizeof line, "Sonar time span: %s (%.1f s to %.1f s)\n",

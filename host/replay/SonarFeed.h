@@ -20,10 +20,13 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     };
 
   public:
-    SonarFeed(OpenOnly, std::string path, EchoGain gain);
+    SonarFeed(OpenOnly, std::string path, EchoGain gain, double cycleSeconds);
     // Opens the recording and reads up to its first position; refused when
-    // the file cannot be read, is not a recording or has no position.
-    static ErrorOr<std::unique_ptr<SonarFeed>> Open(const std::string& path, EchoGain gain);
+    // the file cannot be read, is not a recording or has no position. The
+    // host cycles every cycleSeconds of the recording's time, on to its last
+    // frame (the ship where it was last seen).
+    static ErrorOr<std::unique_ptr<SonarFeed>> Open(const std::string& path, EchoGain gain,
+                                                    double cycleSeconds = kDefaultCycleSeconds);
 
     std::string Describe() const override;
     double DraughtMetres() const override;
@@ -33,8 +36,9 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     std::string Summary() const;
     const SonarStats& Stats() const { return states_.Stats(); }
     bool ReadFailed() const { return states_.ReadFailed() || sweeps_.ReadFailed(); }
-    // Sweeps handed on, HF and LF.
+    // Sweeps handed on, HF and LF; frames of their channels passed over.
     std::int64_t SweepsGiven(bool lowFrequency) const { return given_[lowFrequency ? 1 : 0]; }
+    std::int64_t PassedOver() const { return withoutSamples_ + emptyWindow_; }
 
     // Times that went back or leapt ahead, set aside.
     std::int64_t TimeJumps() const { return stateLatest_.clock.jumps; }
@@ -85,8 +89,7 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     SweepReducer reducer_;
     Latest stateLatest_;
     Latest sweepLatest_;
-    std::optional<double> lastStateTime_;
-    std::optional<NmeaState> unsent_;  // the latest position not yet given
+    std::optional<NmeaState> lastState_;  // the latest with a position, given
     std::optional<double> keelMetres_;
     // Ranges over the whole recording, for the summary.
     Span depths_;
@@ -102,4 +105,7 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     std::vector<std::uint8_t> levels_;
     std::optional<std::uint8_t> bandCode_[2];  // last frequency code of primary, secondary
     std::int64_t given_[2] = {0, 0};
+    // Frames of the two channels passed over before the sounder.
+    std::int64_t withoutSamples_ = 0;
+    std::int64_t emptyWindow_ = 0;
 };

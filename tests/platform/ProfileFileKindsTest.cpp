@@ -161,6 +161,40 @@ const FileKind kKinds[] = {
          return path;
      },
      Outcome::kRefused},
+    // The lock taken to save it cannot be made: found out before anything.
+    {"lock file is a folder",
+     [](auto& f) {
+         fs::create_directory(f.File("profile.ini.lock"));
+         return MakeText(f, "[S]\nk = 1\n");
+     },
+     Outcome::kRefused},
+    {"lock file is a named pipe",
+     [](auto& f) {
+         EXPECT_EQ(::mkfifo(f.File("profile.ini.lock").c_str(), 0644), 0);
+         return MakeText(f, "[S]\nk = 1\n");
+     },
+     Outcome::kRefused},
+    {"lock file is a dangling link",
+     [](auto& f) {
+         fs::create_symlink("elsewhere", f.File("profile.ini.lock"));
+         return f.File("profile.ini");
+     },
+     Outcome::kRefused},
+    {"link into a folder that does not exist",
+     [](auto& f) {
+         fs::create_symlink("gone/profile.ini", f.File("profile.ini"));
+         return f.File("profile.ini");
+     },
+     Outcome::kRefused},
+    {"in /proc", [](auto&) { return std::string("/proc/plotrex-profile.ini"); }, Outcome::kRefused},
+    {"in a folder to be made under /sys",
+     [](auto&) { return std::string("/sys/plotrex/profile.ini"); }, Outcome::kRefused},
+    {"a lock file left by a program that stopped",
+     [](auto& f) {
+         WriteFile(f.File("profile.ini.lock"), "");
+         return MakeText(f, "[S]\nk = 1\n");
+     },
+     Outcome::kLoaded, "1"},
 };
 
 // The refusal is reported, not printed, nothing is saved, and the program
@@ -255,10 +289,11 @@ TEST(ProfileFileKinds, EachKindIsLoadedKeptAsideOrRefused) {
         if (existed) {
             EXPECT_EQ(after.st_mode & 07777, target.st_mode & 07777);
         }
-        // No temporary file is left behind.
+        // No temporary file and no lock is left behind.
         for (const auto& entry : fs::directory_iterator(folder.Path())) {
-            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos)
-                << entry.path();
+            const std::string name = entry.path().filename().string();
+            EXPECT_EQ(name.find(".tmp"), std::string::npos) << entry.path();
+            EXPECT_EQ(name.find(".lock"), std::string::npos) << entry.path();
         }
     }
 }

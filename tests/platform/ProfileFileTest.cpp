@@ -35,6 +35,11 @@ TEST(IniProfile, MissingAndMalformedValuesGiveTheDefault) {
     EXPECT_EQ(app.GetProfileString("S", "missing", "d"), "d");
     app.WriteProfileString("S", "word", "twelve");
     EXPECT_EQ(app.GetProfileInt("S", "word", 42), 42U);
+    // Numbers are read as the person editing the file means them: decimal.
+    app.WriteProfileString("S", "padded", "010");
+    EXPECT_EQ(app.GetProfileInt("S", "padded", 42), 10U);
+    app.WriteProfileString("S", "hex", "0x10");
+    EXPECT_EQ(app.GetProfileInt("S", "hex", 42), 42U);
     app.WriteProfileString("S", "entry", nullptr);  // deletes
     app.WriteProfileString("S", "kept", "1");
     app.WriteProfileString("S", nullptr, nullptr);  // deletes the section

@@ -213,6 +213,25 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
              good(w, 2, 300);
          },
          4, &SonarStats::unknownChannel, 0},
+        // Sizes that miss the next frame, which lies after the samples.
+        {"a frame size off by one",
+         [&](SonarWriter& w) {
+             good(w, 2, 0);
+             RecordedFrame bad = Ping(0, 200);
+             bad.frameSize = 144 + 300 + 1;
+             w.Add(bad);
+             good(w, 2, 300);
+         },
+         5, &SonarStats::wrongSize, 0},
+        {"a frame size of 0xFFFF inside the file",
+         [&](SonarWriter& w) {
+             good(w, 2, 0);
+             RecordedFrame bad = Ping(0, 200);
+             bad.frameSize = 0xFFFF;
+             w.Add(bad);
+             good(w, 200, 300);
+         },
+         203, &SonarStats::wrongSize, 0},
         {"more samples announced than the frame holds",
          [&](SonarWriter& w) {
              RecordedFrame bad = Ping(1, 0);
@@ -256,6 +275,30 @@ TEST(SonarLog, DamagedFramesAreCountedByKindAndStepped) {
     const Read garbage = ReadAll(SonarWriter(3).Bytes() + std::string(5000, '\x5A'));
     EXPECT_TRUE(garbage.frames.empty());
     EXPECT_EQ(garbage.stats.Damaged(), 1);
+}
+
+// A gap larger than any frame (20 MB of a card's unreadable sectors) loses
+// only itself: the frames after it are found and read, the gap counted.
+TEST(SonarLog, AGapOfAnySizeLosesOnlyItself) {
+    SonarWriter before;
+    for (std::uint32_t i = 0; i < 40; ++i) {
+        before.Add(Ping(0, 100 * i));
+    }
+    const std::size_t gap = 20u << 20;
+    const std::size_t after = before.Size() + gap;
+    SonarWriter rest;
+    for (std::uint32_t i = 0; i < 760; ++i) {
+        RecordedFrame frame = Ping(static_cast<std::uint16_t>(i % 2), 4000 + 100 * i);
+        frame.offset = static_cast<std::uint32_t>(after + rest.Size() - kSonarFileHeaderBytes);
+        rest.Add(frame);
+    }
+    const Read read = ReadAll(before.Bytes() + std::string(gap, '\x5A') +
+                              rest.Bytes().substr(kSonarFileHeaderBytes));
+    EXPECT_EQ(read.frames.size(), 800u);
+    EXPECT_EQ(read.stats.misplaced, 1);
+    EXPECT_EQ(read.stats.Damaged(), 1);
+    EXPECT_EQ(read.stats.bytesSkipped, static_cast<std::int64_t>(gap));
+    EXPECT_EQ(read.frames.back().index, 759u);
 }
 
 TEST(SonarLog, FilesOfOtherKindsAreRefusedWithAReason) {

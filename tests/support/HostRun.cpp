@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 
-HostRun RunHost(const std::string& arguments) {
+HostRun RunHost(const std::string& arguments, int timeoutSeconds) {
+    const std::string limit =
+        timeoutSeconds > 0 ? "timeout -k 5 " + std::to_string(timeoutSeconds) + " " : "";
     const std::string command =
-        std::string(PLOTREX_BIN_DIR) + "/plotrex-host " + arguments + " 2>&1";
+        limit + std::string(PLOTREX_BIN_DIR) + "/plotrex-host " + arguments + " 2>&1";
     HostRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {

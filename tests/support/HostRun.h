@@ -7,7 +7,9 @@ struct HostRun {
     std::string output;  // standard output and standard error, interleaved
 };
 
-HostRun RunHost(const std::string& arguments);
+// Stopped after timeoutSeconds when given (exit code 124), for runs that
+// could hang.
+HostRun RunHost(const std::string& arguments, int timeoutSeconds = 0);
 
 // Whole files, bytes as they are.
 std::string ReadFile(const std::string& path);

@@ -1,6 +1,7 @@
 // The reference host as users run it: the program itself, started with a
 // command line, judged by its summary, its pictures and its profile.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -104,6 +105,8 @@ TEST(HostEndToEnd, BuiltInVoyageDrawsTheProfileAndTheNextRunRestoresTheLayout) {
     const HostRun second = RunHost("--profile " + profile + " --out " + out);
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_EQ(ViewLine(second.output), ViewLine(first.output)) << second.output;
+    // The lock taken to save the profile goes with the run.
+    EXPECT_FALSE(std::filesystem::exists(profile + ".lock"));
 }
 
 // The echo-sounder's screen: what the sounder's display commands make of it,
@@ -178,6 +181,7 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
          "unknown command 'PLOTREX_NO_SUCH_THING'"},
         {"net out of reach", "--trawl 100:80", kept, 2,
          "--trawl: the net at 80 m is out of reach of 70 m of cable"},
+        {"a number and a space", "--trawl '300: 20'", kept, 2, "' 20' is not a number"},
         {"unwritable --out", "--out {folder}/profile.ini/pictures", kept, 2,
          "cannot write pictures into {folder}/profile.ini/pictures: Not a directory"},
         {"not a raster", "--bathymetry {folder}/profile.ini", kept, 2,
@@ -269,8 +273,80 @@ TEST(HostEndToEnd, SeaFloorFromARasterAndAHistoricProfileFromACsv) {
              "Depths from: " + tif + " (GTiff, 6 x 4 cells, read as depths, 50.0 to 100.0 m), ",
              csv + " line 4: latitude out of range: '147.8'",
              csv + " line 6: negative depth: '-1'",
-             "Historic profile: 3 points handed over (" + csv + ", 2 bad lines set aside)",
+             "Historic profile: 3 points handed over (" + csv +
+                 ": 3 of 3 soundings kept; 2 bad lines set aside)",
          }) {
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
     }
+}
+
+// What is not a file, given for the voyage, is refused at once, with what it
+// is: nothing waits for a pipe's writer or reads a device without end.
+TEST(HostEndToEnd, WhatIsNotAFileIsRefusedAtOnce) {
+    TempFolder folder;
+    const std::string pipe = folder.File("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    std::filesystem::create_symlink("pipe", folder.File("link to pipe"));
+    std::filesystem::create_symlink("nothing", folder.File("dangling"));
+    const std::string profile = folder.File("profile.ini");
+    WriteFile(profile, "[Keep]\nValue = 1\n");
+    const struct {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"--nmea /dev/zero", "the NMEA log /dev/zero is a device, not a file"},
+        {"--nmea /dev/urandom", "the NMEA log /dev/urandom is a device, not a file"},
+        {"--nmea " + pipe, "the NMEA log " + pipe + " is a named pipe, not a file"},
+        {"--sonar " + folder.Path().string(),
+         "the sonar recording " + folder.Path().string() + " is a folder, not a file"},
+        {"--sonar /dev/null", "the sonar recording /dev/null is a device, not a file"},
+        {"--sonar '" + folder.File("link to pipe") + "'", "is a named pipe, not a file"},
+        {"--sonar " + folder.File("dangling"), "cannot open the sonar recording"},
+        {"--historic " + pipe, "the historic profile " + pipe + " is a named pipe, not a file"},
+        {"--historic " + folder.Path().string(), "is a folder, not a file"},
+        {"--bathymetry " + pipe, "the raster " + pipe + " is a named pipe, not a file"},
+        {"--bathymetry /dev/zero", "the raster /dev/zero is a device, not a file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const HostRun run = RunHost(
+            c.arguments + " --profile " + profile + " --out " + folder.File("pictures"), 120);
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+        EXPECT_EQ(ReadFile(profile), "[Keep]\nValue = 1\n");
+        EXPECT_FALSE(std::filesystem::exists(folder.File("pictures")));
+    }
+}
+
+// A multibeam export of a million soundings, with CR line ends, is read in
+// passing and handed over as the profile the module needs, the summary
+// saying how many soundings were kept.
+TEST(HostEndToEnd, ALargeSurveyIsThinnedToWhatTheModuleNeeds) {
+    TempFolder folder;
+    const std::string csv = folder.File("survey.csv");
+    {
+        std::ofstream out(csv, std::ios::binary);
+        out << "latitude;longitude;depth\r";
+        char line[64];
+        // A swath 40 m wide, a ping every metre north-eastwards across the log's area.
+        for (int i = 0; i < 1000000; ++i) {
+            const int ping = i / 100;
+            std::snprintf(line, sizeof line, "%.7f;%.7f;%.1f\r", 47.78 + ping * 6e-6,
+                          -4.60 + ping * 9e-6 + (i % 100) * 5e-6, 40.0 + (i % 100) * 0.1);
+            out << line;
+        }
+    }
+    const HostRun run = RunHost(
+        "--nmea " PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea --historic " + csv +
+            " --profile " + folder.File("profile.ini") + " --out " + folder.File("pictures"),
+        600);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    std::smatch kept;
+    ASSERT_TRUE(std::regex_search(
+        run.output, kept,
+        std::regex("Historic profile: (\\d+) points handed over \\(" + csv +
+                   ": \\1 of 1000000 soundings kept, [0-9.]+ m apart or more; no bad line\\)")))
+        << run.output;
+    EXPECT_LE(std::stoi(kept[1]), 10000);
+    EXPECT_GE(std::stoi(kept[1]), 100);
 }

@@ -40,7 +40,9 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
                        "--command",
                        "PLOTREX_FIT_TO_WINDOW",
                        "--trawl",
-                       "900:45.5:0.6"},
+                       "900:45.5:0.6",
+                       "--cycle",
+                       "2.5"},
                       options, error))
         << error;
     EXPECT_EQ(options.nmeaPath, "log.nmea");
@@ -49,6 +51,7 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     EXPECT_EQ(options.profilePath, "p.ini");
     EXPECT_TRUE(options.window);
     EXPECT_EQ(options.durationSeconds, 2.5);
+    EXPECT_EQ(options.cycleSeconds, 2.5);
     EXPECT_EQ(options.light, 1);
     EXPECT_EQ(options.displayMode, 2);
     ASSERT_EQ(options.commands.size(), 2U);
@@ -105,6 +108,17 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
         {{"--trawl", "1200:40:1.5"},
          "--trawl: the cable factor is a share of the cable, above 0 and at most 1"},
         {{"--trawl", "100:70"}, "--trawl: the net at 70 m is out of reach of 70 m of cable"},
+        // Values no vessel or sea can have, and numbers with more than a number in them.
+        {{"--trawl", "1e308:1e307:1"},
+         "--trawl: no trawler's winches hold 1e+308 m of cable (at most 15000 m)"},
+        {{"--trawl", "15000:11500"}, "--trawl: no sea is 11500 m deep (at most 11000 m)"},
+        {{"--trawl", "300: 20"},
+         "--trawl: ' 20' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--trawl", "0x12c:20"},
+         "--trawl: '0x12c' is not a number (CABLE:DEPTH[:FACTOR], in metres)"},
+        {{"--speed", " 5"}, "--speed needs a positive number, not ' 5'"},
+        {{"--cycle", "0"}, "--cycle needs a positive number, not '0'"},
+        {{"--cycle", "7200"}, "--cycle needs a number up to 3600, not '7200'"},
         // Command names are compared exactly, as the module compares them.
         {{"--command", "plotrex_center_on"}, "unknown command 'plotrex_center_on'"},
     };
@@ -124,7 +138,7 @@ TEST(HostOptions, HelpIsAskedForAndListsEveryOptionAndCommand) {
     const std::string usage = HostUsage();
     for (const char* expected :
          {"--nmea FILE", "--speed FACTOR", "--out DIR", "--profile FILE", "--window",
-          "--duration SECONDS", "--mode MODE", "--command NAME[=ARG]", "--help",
+          "--duration SECONDS", "--cycle SECONDS", "--mode MODE", "--command NAME[=ARG]", "--help",
           "--trawl CABLE:DEPTH[:FACTOR]", "PLOTREX_CENTER_ON_PROFILE", "PLOTREX_ETR_HFLF_PARAM"}) {
         EXPECT_NE(usage.find(expected), std::string::npos) << expected << "\n" << usage;
     }

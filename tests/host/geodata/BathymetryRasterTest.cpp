@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 
 #include "host/app/HostObjectsImpl.h"
@@ -272,4 +274,153 @@ TEST_F(BathymetryRasterTest, DepthSourceAnswersTheModulesQueries) {
     EXPECT_FALSE(none.QueryDepths(points, south, west, north, east, kDataKindDepth));
     EXPECT_EQ(source.Queries(), 3);
     EXPECT_EQ(source.Answered(), 1);
+}
+
+namespace {
+
+// A VRT of the given size over a small raster placed at (column, row) in it,
+// with the geotransform written as given ("nan" included).
+std::string WriteVrt(const std::string& path, const std::string& source, long long width,
+                     long long height, const std::string& geoTransform, int column, int row,
+                     int sourceSize) {
+    const std::string size = std::to_string(sourceSize);
+    WriteFile(path, "<VRTDataset rasterXSize=\"" + std::to_string(width) + "\" rasterYSize=\"" +
+                        std::to_string(height) + "\">\n<SRS>EPSG:4326</SRS>\n<GeoTransform>" +
+                        geoTransform +
+                        "</GeoTransform>\n<VRTRasterBand dataType=\"Float32\" band=\"1\">\n"
+                        "<NoDataValue>-32768</NoDataValue>\n<SimpleSource><SourceFilename>" +
+                        source +
+                        "</SourceFilename><SourceBand>1</SourceBand><SrcRect xOff=\"0\" "
+                        "yOff=\"0\" xSize=\"" +
+                        size + "\" ySize=\"" + size + "\"/><DstRect xOff=\"" +
+                        std::to_string(column) + "\" yOff=\"" + std::to_string(row) +
+                        "\" xSize=\"" + size + "\" ySize=\"" + size +
+                        "\"/></SimpleSource>\n</VRTRasterBand>\n</VRTDataset>\n");
+    return path;
+}
+
+}  // namespace
+
+// Rasters declare their size before anything is read: a sparse GeoTIFF of a
+// million by a million cells and a VRT of 2^31 - 1 columns open, find their
+// depths and answer in the time of a small one, whatever they declare.
+TEST_F(BathymetryRasterTest, OutsizedRastersOpenAndAnswerInBoundedTime) {
+    const std::string sparse = TempPath("sparse.tif");
+    // Cells of 0.00001 degree from 48 N 5 W; 60 m deep in 2048 by 2048 cells
+    // around 43 N 0 E, nothing elsewhere.
+    SparseRaster huge;
+    huge.width = 1000000;
+    huge.height = 1000000;
+    huge.geoTransform = {-5.0, 0.00001, 0.0, 48.0, 0.0, -0.00001};
+    huge.epsg = 4326;
+    huge.column = 500000;
+    huge.row = 500000;
+    huge.columns = huge.rows = 2048;
+    huge.value = 60.0;
+    ASSERT_TRUE(WriteSparseRaster(sparse, huge));
+    // 30 m deep in 64 by 64 cells of a VRT of 2^31 - 1 columns of 1/2^23 degree.
+    TestRaster small;
+    small.width = small.height = 64;
+    small.geoTransform = {0.0, 1.0, 0.0, 0.0, 0.0, -1.0};
+    small.values.assign(64 * 64, 30.0);
+    const std::string source = TempPath("source.tif");
+    ASSERT_TRUE(WriteTestRaster(source, small));
+    const double cell = 1.0 / (1 << 23);
+    char transform[128];
+    std::snprintf(transform, sizeof transform, "-180, %.17g, 0, 60, 0, %.17g", cell, -cell);
+    const std::string vrt =
+        WriteVrt(TempPath("wide.vrt"), source, 2147483647LL, 4096, transform, 1 << 30, 2000, 64);
+    struct Case {
+        std::string path;
+        double depth;
+        double latitude;  // in the data
+        double longitude;
+    };
+    const Case cases[] = {
+        {sparse, 60.0, 43.0 - 0.005, 0.005},
+        {vrt, 30.0, 60.0 - 2030 * cell, -180.0 + ((1 << 30) + 30) * cell},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto start = std::chrono::steady_clock::now();
+        const auto raster = Open(c.path);
+        ASSERT_TRUE(raster);
+        EXPECT_DOUBLE_EQ(raster->DeepestDepth(), c.depth);
+        const auto depth = raster->DepthAt(c.latitude * kDeg, c.longitude * kDeg);
+        ASSERT_TRUE(depth);
+        EXPECT_DOUBLE_EQ(*depth, c.depth);
+        EXPECT_FALSE(raster->DepthAt((c.latitude - 0.1) * kDeg, c.longitude * kDeg));
+        // A chart's grid over a box a hundred times the data's.
+        const double span = 0.01;
+        const DepthGrid grid =
+            raster->SampleGrid(GeoBox{(c.latitude - span) * kDeg, (c.longitude - span) * kDeg,
+                                      (c.latitude + span) * kDeg, (c.longitude + span) * kDeg},
+                               640, 360);
+        EXPECT_EQ(grid.depths.size(), 640u * 360u);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_LT(seconds, 60.0);
+    }
+    for (const std::string& path : {sparse, vrt, source}) {
+        std::filesystem::remove(path);
+    }
+}
+
+// What no raster of the sea can be is refused with the reason: a geotransform
+// that is no number, an extent beyond the globe, cells deeper than any sea.
+// Such cells among good ones are no depth.
+TEST_F(BathymetryRasterTest, WhatNoSeaRasterCanBeIsRefused) {
+    TestRaster small;
+    small.width = small.height = 4;
+    small.geoTransform = {-5.0, 0.1, 0.0, 48.0, 0.0, -0.1};
+    small.epsg = 4326;
+    small.values.assign(16, 40.0);
+    const std::string source = TempPath("small.tif");
+    ASSERT_TRUE(WriteTestRaster(source, small));
+    TestRaster abyss = small;
+    abyss.float64 = true;
+    abyss.values.assign(16, -1e300);
+    const std::string abyssPath = TempPath("abyss.tif");
+    ASSERT_TRUE(WriteTestRaster(abyssPath, abyss));
+    TestRaster wide = small;
+    wide.width = 1500;
+    wide.height = 2;
+    wide.geoTransform = {-500.0, 1.0, 0.0, 80.0, 0.0, -1.0};
+    wide.values.assign(3000, 40.0);
+    const std::string widePath = TempPath("wide.tif");
+    ASSERT_TRUE(WriteTestRaster(widePath, wide));
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {WriteVrt(TempPath("nan.vrt"), source, 4, 4, "nan, 0.1, 0, 48, 0, -0.1", 0, 0, 4),
+         "is not georeferenced"},
+        {WriteVrt(TempPath("inf.vrt"), source, 4, 4, "-5, inf, 0, 48, 0, -0.1", 0, 0, 4),
+         "is not georeferenced"},
+        {widePath, "reaches beyond the globe (longitude -500 to 1000)"},
+        {WriteVrt(TempPath("north.vrt"), source, 4, 4, "-5, 1, 0, 120, 0, -1", 0, 0, 4),
+         "reaches beyond the globe (latitude 116 to 120)"},
+        {abyssPath, "no valid value"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto opened = BathymetryRaster::Open(c.path, RasterValues::Auto);
+        ASSERT_FALSE(opened);
+        EXPECT_NE(opened.GetError().Message().find(c.reason), std::string::npos)
+            << opened.GetError().Message();
+        EXPECT_EQ(opened.GetError().ExitCode(), 2);
+        std::filesystem::remove(c.path);
+    }
+    // Among good cells, one of -1e300 is no depth, and no part of the range.
+    abyss.values.assign(16, -120.0);
+    abyss.values[5] = -1e300;
+    ASSERT_TRUE(WriteTestRaster(abyssPath, abyss));
+    const auto mixed = Open(abyssPath);
+    ASSERT_TRUE(mixed);
+    EXPECT_DOUBLE_EQ(mixed->DeepestDepth(), 120.0);
+    EXPECT_FALSE(mixed->DepthAt((48.0 - 0.15) * kDeg, (-5.0 + 0.15) * kDeg));
+    EXPECT_TRUE(mixed->DepthAt((48.0 - 0.35) * kDeg, (-5.0 + 0.35) * kDeg));
+    std::filesystem::remove(abyssPath);
+    std::filesystem::remove(source);
 }

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "host/replay/NmeaLineReader.h"
+#include "host/files/LineReader.h"
 #include "host/replay/NmeaLog.h"
 #include "host/replay/NmeaSummary.h"
 
@@ -62,7 +62,7 @@ double LongitudeOf(int step) {
 
 std::int64_t Accounted(const NmeaStats& s) {
     return s.used + s.skipped + s.noData + s.malformed + s.checksumFailed + s.tooLong +
-           s.outOfRange + s.timeJumps;
+           s.outOfRange;
 }
 
 struct Replay {
@@ -234,8 +234,9 @@ TEST(NmeaLine, EveryLineFallsInItsKind) {
     }
 }
 
-// The replay follows the order of the log; time stamps only set its pace,
-// and a stamp out of line is counted, never followed.
+// The replay sails every fix in the order of the log; time stamps only set
+// its pace. A stamp out of line is counted, and its fix sailed at the log's
+// own pace.
 TEST(NmeaLog, TimeStampsSetThePaceAndJumpsAreCounted) {
     struct Case {
         const char* name;
@@ -268,14 +269,32 @@ TEST(NmeaLog, TimeStampsSetThePaceAndJumpsAreCounted) {
          1},
         {"the receiver's clock steps back an hour",
          {Gga(0, 0), Gga(10, 1), Gga(20, 2), Gga(-3570, 3), Gga(-3560, 4), Gga(-3550, 5)},
-         {0, 10, 20, 30, 40},
-         {0, 1, 2, 4, 5},
+         {0, 10, 20, 30, 40, 50},
+         {0, 1, 2, 3, 4, 5},
          1},
         {"the logger was off for two hours",
          {Gga(0, 0), Gga(10, 1), Gga(7220, 2), Gga(7230, 3), Gga(7240, 4)},
-         {0, 10, 20, 30},
-         {0, 1, 3, 4},
+         {0, 10, 20, 30, 40},
+         {0, 1, 2, 3, 4},
          1},
+        {"one stamp far ahead",
+         {Gga(0, 0), Gga(10, 1), Gga(50000, 2), Gga(20, 3), Gga(30, 4)},
+         {0, 10, 20, 30, 40},
+         {0, 1, 2, 3, 4},
+         1},
+        // The first leap is taken at a second's pace, the log's own after it.
+        {"one fix every six minutes",
+         {Gga(0, 0), Gga(360, 1), Gga(720, 2), Gga(1080, 3), Gga(1440, 4)},
+         {0, 1, 361, 721, 1081},
+         {0, 1, 2, 3, 4},
+         1},
+        {"positions without a time, a second apart",
+         {Sentence("GPGLL,4730.000,N," + Longitude(0)), Sentence("HEHDT,91.0,T"),
+          Sentence("GPGLL,4730.000,N," + Longitude(1)),
+          Sentence("GPGLL,4730.000,N," + Longitude(2))},
+         {0, 1, 2},
+         {0, 1, 2},
+         0},
         {"the dates drop back 1024 weeks for good",
          {Gga(0, 0), Rmc(0, 0), Gga(10, 1), Rmc(10, 1, "301006"), Gga(20, 2), Rmc(20, 2, "301006"),
           Gga(30, 3), Rmc(30, 3, "301006")},
@@ -314,7 +333,7 @@ TEST(NmeaLog, TimeStampsSetThePaceAndJumpsAreCounted) {
                 << "state " << i;
         }
         EXPECT_EQ(replay.stats.timeJumps, c.jumps);
-        EXPECT_EQ(replay.stats.used, static_cast<std::int64_t>(c.lines.size()) - c.jumps);
+        EXPECT_EQ(replay.stats.used, static_cast<std::int64_t>(c.lines.size()));
         EXPECT_EQ(replay.stats.malformed, 0);
     }
 }
@@ -355,19 +374,19 @@ TEST(NmeaLog, AnyLineEndAndOverlongLinesCostNothingElse) {
 
 // Lines come out the same whatever the size of the pieces the stream is read
 // in, also when a CR LF pair or a long line is cut between two of them.
-TEST(NmeaLineReader, PiecesOfAnySizeGiveTheSameLines) {
+TEST(LineReader, PiecesOfAnySizeGiveTheSameLines) {
     const std::string text = "ab\r\ncd\r\r\nefghij\n\nklmnopqrstu\rv\r\n";
     const std::vector<std::string> expected = {"ab", "cd", "", "efghij", "", "", "v"};
     for (std::size_t chunk = 1; chunk <= text.size() + 1; ++chunk) {
         SCOPED_TRACE(chunk);
         std::istringstream in(text);
-        NmeaLineReader reader(in, 8, chunk);
+        LineReader reader(in, 8, chunk);
         std::vector<std::string> lines;
         std::string_view line;
-        NmeaLineReader::Result result;
+        LineReader::Result result;
         int tooLong = 0;
-        while ((result = reader.Next(line)) != NmeaLineReader::Result::kEnd) {
-            if (result == NmeaLineReader::Result::kTooLong) {
+        while ((result = reader.Next(line)) != LineReader::Result::kEnd) {
+            if (result == LineReader::Result::kTooLong) {
                 ++tooLong;
                 lines.emplace_back("");
             } else {
@@ -394,32 +413,42 @@ TEST(NmeaLog, PositionsComeFromOneReceiver) {
     };
     const std::vector<Case> cases = {
         {"two receivers in turn",
-         {Gga(0, 0), Gga(0, 0, "GN", north), Gga(10, 1), Gga(10, 1, "GN", north), Gga(20, 2),
-          Gga(20, 2, "GN", north)},
+         {Gga(0, 0), Gga(0, 0, "IN", north), Gga(10, 1), Gga(10, 1, "IN", north), Gga(20, 2),
+          Gga(20, 2, "IN", north)},
          {0, 1, 2},
          {false, false, false},
          3,
          "GP"},
+        // A satellite receiver talks as GN, GP, GL... at once: one receiver.
+        {"one receiver's satellite talkers",
+         {Sentence("GNRMC," + Clock(0) + ",A,4730.000,N," + Longitude(0) + ",5.0,090.0,150626,,"),
+          Gga(0, 0), Gga(10, 1, "GL"),
+          Sentence("GNRMC," + Clock(10) + ",A,4730.000,N," + Longitude(1) + ",5.0,090.0,150626,,"),
+          Gga(20, 2, "GA")},
+         {0, 1, 2},
+         {false, false, false},
+         0,
+         "GN/GP/GL/GA"},
         {"the first falls silent",
-         {Gga(0, 0), Gga(0, 0, "GN", north), Gga(10, 1), Gga(10, 1, "GN", north),
-          Gga(20, 2, "GN", north), Gga(30, 3, "GN", north), Gga(40, 4, "GN", north)},
+         {Gga(0, 0), Gga(0, 0, "IN", north), Gga(10, 1), Gga(10, 1, "IN", north),
+          Gga(20, 2, "IN", north), Gga(30, 3, "IN", north), Gga(40, 4, "IN", north)},
          {0, 1, 2, 3, 4},
          {false, false, true, true, true},
          2,
-         "GN"},
+         "IN"},
         {"the other's stamps step back a little",
-         {Gga(0, 0), Gga(0.5, 0, "GN", north), Gga(0, 0, "GN", north), Gga(10, 1)},
+         {Gga(0, 0), Gga(0.5, 0, "IN", north), Gga(0, 0, "IN", north), Gga(10, 1)},
          {0, 1},
          {false, false},
          2,
          "GP"},
         {"the first has no fix",
-         {Sentence("GPGGA," + Clock(0) + ",,,,,0,00,,,M,,M,,"), Gga(0, 0, "GN", north),
-          Sentence("GPGGA," + Clock(10) + ",,,,,0,00,,,M,,M,,"), Gga(10, 1, "GN", north)},
+         {Sentence("GPGGA," + Clock(0) + ",,,,,0,00,,,M,,M,,"), Gga(0, 0, "IN", north),
+          Sentence("GPGGA," + Clock(10) + ",,,,,0,00,,,M,,M,,"), Gga(10, 1, "IN", north)},
          {0, 1},
          {true, true},
          0,
-         "GN"},
+         "IN"},
         {"two loggers' sources, one talker",
          {"\\s:GP0001*00\\" + Gga(0, 0), "\\s:GP0002*00\\" + Gga(0, 0, "GP", north),
           "\\s:GP0001*00\\" + Gga(10, 1), "\\s:GP0002*00\\" + Gga(10, 1, "GP", north)},

@@ -89,6 +89,58 @@ TEST(NmeaFeed, KnowsTheDepthsAheadOfTheShip) {
     EXPECT_GT(feed->Progress(), 0.99);
 }
 
+// A fast log cycles the host on the ship's time, once a second or as asked:
+// each cycle has the latest fix and depth by then, the last fix ends the
+// voyage, and the run between the cycles' positions is the whole track.
+TEST(NmeaFeed, CyclesOnTheShipsTimeWithTheLatestFix) {
+    // Ten fixes a second for a minute, northwards at 20 m a second, each
+    // with its depth, 100 m plus a centimetre per fix.
+    std::string text;
+    for (int i = 0; i <= 600; ++i) {
+        const double minutes = 30.0 + i * 2.0 / kMetresPerMinuteOfLatitude;
+        const int tenths = 360000 + i;
+        char body[128];
+        std::snprintf(body, sizeof body,
+                      "GPGGA,%02d%02d%02d.%d0,47%07.4f,N,00500.0000,W,1,08,0.9,0,M,0,M,,",
+                      tenths / 36000, tenths / 600 % 60, tenths / 10 % 60, tenths % 10, minutes);
+        text += Sentence(body);
+        std::snprintf(body, sizeof body, "SDDBT,,f,%.2f,M,,F", 100.0 + i * 0.01);
+        text += Sentence(body);
+    }
+    TempLog log(text);
+    const struct {
+        double cycle;
+        std::size_t snapshots;
+    } cases[] = {{1.0, 61}, {5.0, 13}, {0.05, 601}, {7.0, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cycle);
+        auto opened = NmeaFeed::Open(log.Path(), c.cycle);
+        ASSERT_TRUE(opened) << opened.GetError().Message();
+        std::vector<ShipSnapshot> snapshots;
+        ShipSnapshot now;
+        while (opened.Value()->Next(now)) {
+            snapshots.push_back(now);
+        }
+        ASSERT_EQ(snapshots.size(), c.snapshots);
+        double metres = 0.0;
+        for (std::size_t k = 0; k < snapshots.size(); ++k) {
+            const ShipSnapshot& s = snapshots[k];
+            // The fix of that tenth, and its depth.
+            const int fix = static_cast<int>(std::lround(s.time * 10));
+            EXPECT_NEAR(s.time, k + 1 < snapshots.size() ? k * std::max(c.cycle, 0.1) : 60.0, 1e-6);
+            // Positions are single precision, a few centimetres.
+            EXPECT_NEAR(s.position.First(),
+                        (47.5 + fix * 2.0 / kMetresPerMinuteOfLatitude / 60.0) * kDeg, 1e-7);
+            EXPECT_NEAR(s.depthMetres, 100.0 + fix * 0.01, 1e-9);
+            if (k > 0) {
+                metres += (s.position.First() - snapshots[k - 1].position.First()) / kDeg * 60.0 *
+                          kMetresPerMinuteOfLatitude;
+            }
+        }
+        EXPECT_NEAR(metres, 1200.0, 1.0);
+    }
+}
+
 TEST(NmeaFeed, LogsWithoutAFixStopBeforeAnything) {
     struct Case {
         const char* name;

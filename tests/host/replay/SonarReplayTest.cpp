@@ -267,3 +267,56 @@ TEST(SonarReplay, DamagedTimesNeitherStallNorStretchTheReplay) {
         EXPECT_EQ(feed->TimeJumps(), c.jumps);
     }
 }
+
+// Every frame of the two channels is played or counted: those after the last
+// position with the ship where it was last seen (the host cycling on to the
+// last frame), those without samples or with a window that holds no depth
+// passed over by kind.
+TEST(SonarReplay, NoFrameIsLostWithoutBeingCounted) {
+    SonarWriter writer;
+    for (int i = 0; i < 60; ++i) {
+        RecordedFrame f;
+        f.channel = static_cast<std::uint16_t>(i % 2);
+        f.timeMilliseconds = 500u * static_cast<std::uint32_t>(i);
+        f.samples.assign(200, 40);
+        if (i < 20) {  // a position for the first ten seconds only
+            f.latitudeDegrees = 43.0 + i * 1e-5;
+            f.longitudeDegrees = 5.0;
+        }
+        if (i == 30) {
+            f.samples.clear();
+        }
+        if (i == 41) {
+            f.upperFeet = 80.0;
+            f.lowerFeet = 20.0;
+        }
+        writer.Add(f);
+    }
+    TempFolder folder;
+    WriteFile(folder.File("trip.sl2"), writer.Bytes());
+    auto opened = SonarFeed::Open(folder.File("trip.sl2"), EchoGain::kNormal);
+    ASSERT_TRUE(opened) << opened.GetError().Message();
+    const std::unique_ptr<SonarFeed> feed = opened.Release();
+    ShipSnapshot snapshot;
+    int sweeps = 0;
+    int snapshots = 0;
+    while (feed->Next(snapshot)) {
+        ++snapshots;
+        ZXNorvaneRecordedSweep sweep{};
+        while (feed->NextSweep(snapshot.time, sweep)) {
+            ++sweeps;
+        }
+        EXPECT_NEAR(snapshot.position.First(),
+                    std::min(43.0 + std::min(snapshot.time * 2, 19.0) * 1e-5, 43.00019) *
+                        std::numbers::pi / 180.0,
+                    1e-7);
+    }
+    EXPECT_DOUBLE_EQ(snapshot.time, 29.5);
+    EXPECT_EQ(snapshots, 30);  // one a second of the recording
+    EXPECT_EQ(sweeps, 58);
+    EXPECT_EQ(feed->PassedOver(), 2);
+    EXPECT_NE(feed->Summary().find("not handed over: 1 without echo samples, 1 whose window "
+                                   "holds no depth"),
+              std::string::npos)
+        << feed->Summary();
+}

@@ -1,14 +1,14 @@
-#include "host/replay/NmeaLineReader.h"
+#include "host/files/LineReader.h"
 
 #include <algorithm>
 
-NmeaLineReader::NmeaLineReader(std::istream& in, std::size_t maxLength, std::size_t chunk)
+LineReader::LineReader(std::istream& in, std::size_t maxLength, std::size_t chunk)
     : in_(in),
       maxLength_(maxLength),
       buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(chunk, 1))),
       capacity_(std::max<std::size_t>(chunk, 1)) {}
 
-bool NmeaLineReader::Fill() {
+bool LineReader::Fill() {
     if (atEnd_) {
         return false;
     }
@@ -23,7 +23,7 @@ bool NmeaLineReader::Fill() {
     return count > 0;
 }
 
-NmeaLineReader::Result NmeaLineReader::Next(std::string_view& line) {
+LineReader::Result LineReader::Next(std::string_view& line) {
     pending_.clear();
     pendingTooLong_ = false;
     bool started = false;  // something of this line has been seen

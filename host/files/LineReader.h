@@ -1,6 +1,7 @@
 #pragma once
-// Splits a log into lines ending in CR, LF or CR LF, a bounded piece at a
-// time: memory stays the same whatever the length of the log or of a line.
+// Splits a text file (a log, a survey) into lines ending in CR, LF or CR LF,
+// a bounded piece at a time: memory stays the same whatever the length of
+// the file or of a line.
 #include <cstddef>
 #include <cstdint>
 #include <istream>
@@ -8,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-class NmeaLineReader {
+class LineReader {
   public:
     enum class Result {
         kLine,     // a line, without its ending
@@ -19,7 +20,7 @@ class NmeaLineReader {
     static constexpr std::size_t kChunk = 64 * 1024;
 
     // Reads from in, which must outlive the reader, chunk bytes at a time.
-    NmeaLineReader(std::istream& in, std::size_t maxLength, std::size_t chunk = kChunk);
+    LineReader(std::istream& in, std::size_t maxLength, std::size_t chunk = kChunk);
 
     // The next line; the view stays valid until the next call.
     Result Next(std::string_view& line);
