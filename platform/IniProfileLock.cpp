@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <utility>
 
@@ -81,41 +82,62 @@ ErrorOr<IniProfileLock> IniProfileLock::Take(const std::string& target) {
     }
 }
 
+namespace {
+
+// What an existing lock file at path is good for; nothing when it will do.
+ErrorOr<void> CheckExisting(const std::string& path, const struct stat& info,
+                            const std::function<Error(const std::string&)>& refused) {
+    if (S_ISLNK(info.st_mode)) {
+        return refused("is a symbolic link");
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return refused(S_ISDIR(info.st_mode)    ? "is a folder"
+                       : S_ISFIFO(info.st_mode) ? "is a named pipe"
+                                                : "is not a regular file");
+    }
+    const int fd = OpenLock(path, 0);
+    if (fd < 0) {
+        return refused("cannot be opened (" + ErrorText(errno) + ")");
+    }
+    ::close(fd);
+    return {};
+}
+
+}  // namespace
+
 ErrorOr<void> IniProfileLock::Check(const std::string& target) {
     const std::string path = LockPathOf(target);
     auto refused = [&path](const std::string& why) {
         return Error::Refused("needs a lock file " + path + ", which " + why);
     };
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0) {
-        if (S_ISLNK(info.st_mode)) {
-            return refused("is a symbolic link");
+    // Another program saving the same profile may make or remove the lock
+    // between our look and our making it: look again.
+    for (int attempt = 0;; ++attempt) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) {
+            ErrorOr<void> usable = CheckExisting(path, info, refused);
+            if (usable || errno != ENOENT || attempt == 100) {
+                return usable;
+            }
+            continue;
         }
-        if (!S_ISREG(info.st_mode)) {
-            return refused(S_ISDIR(info.st_mode)    ? "is a folder"
-                           : S_ISFIFO(info.st_mode) ? "is a named pipe"
-                                                    : "is not a regular file");
+        if (errno != ENOENT) {
+            return refused("cannot be looked at (" + ErrorText(errno) + ")");
         }
-        const int fd = OpenLock(path, 0);
-        if (fd < 0) {
-            return refused("cannot be opened (" + ErrorText(errno) + ")");
+        IniProfileLock made(path, OpenLock(path, O_CREAT | O_EXCL));
+        if (made.fd_ < 0) {
+            made.path_.clear();
+            if (errno == EEXIST && attempt < 100) {
+                continue;
+            }
+            return refused("cannot be made (" + ErrorText(errno) + ")");
         }
-        ::close(fd);
+        // Removed only while held: another program may have opened it meanwhile.
+        if (::flock(made.fd_, LOCK_EX | LOCK_NB) != 0) {
+            made.path_.clear();
+        }
         return {};
     }
-    if (errno != ENOENT) {
-        return refused("cannot be looked at (" + ErrorText(errno) + ")");
-    }
-    IniProfileLock made(path, OpenLock(path, O_CREAT | O_EXCL));
-    if (made.fd_ < 0) {
-        made.path_.clear();
-        return refused("cannot be made (" + ErrorText(errno) + ")");
-    }
-    // Removed only while held: another program may have opened it meanwhile.
-    if (::flock(made.fd_, LOCK_EX | LOCK_NB) != 0) {
-        made.path_.clear();
-    }
-    return {};
 }
 
 IniProfileLock::IniProfileLock(IniProfileLock&& other) noexcept
