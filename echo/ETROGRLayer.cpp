@@ -13,7 +13,11 @@ OgrFeaturePtr FetchProperties(std::int16_t set) {
 }  // namespace
 
 ETROGRLayer::ETROGRLayer(ETROGRDataSource* dataSource, const char* name)
-    : dataSource_(dataSource), name_(name ? name : "") {}
+    : dataSource_(dataSource), name_(name ? name : "") {
+    empty_.reset(new OGRFeatureDefn(name_.c_str()));
+    empty_->Reference();
+    empty_->SetGeomType(wkbNone);
+}
 
 ETROGRLayer::~ETROGRLayer() {
     if (cached_ != nullptr) {
@@ -38,6 +42,9 @@ void ETROGRLayer::BuildCachedFeature() {
     }
     OGRFeatureDefn* definition = record->GetDefnRef()->Clone();
     definition->Reference();
+    // The record has no geometry; without a geometry field GDAL's SetFeature
+    // has nothing to look at in the feature it is given.
+    definition->SetGeomType(wkbNone);
     cached_ = OGRFeature::CreateFeature(definition);
     if (cached_ == nullptr) {
         definition->Release();
@@ -83,21 +90,26 @@ OGRFeature* ETROGRLayer::GetFeature(GIntBig) {
 
 OGRErr ETROGRLayer::ISetFeature(OGRFeature* feature) {
     BuildCachedFeature();
-    if (feature != nullptr) {
-        const std::int16_t set = GetEtrModeManager().IsLowFrequencySingle();
-        GetSounder()->SetProperties(feature, set, 0);
-        modified_ = true;
-        if (cached_ != nullptr) {
-            cached_->SetFrom(feature, TRUE);
-            cached_->SetFID(0);
-        }
+    if (feature == nullptr) {
+        return OGRERR_INVALID_HANDLE;
+    }
+    const std::int16_t set = GetEtrModeManager().IsLowFrequencySingle();
+    const bool taken = GetSounder()->SetProperties(feature, set, 0) != 0;
+    modified_ = true;
+    if (!taken) {
+        // The sounder kept its values; the next read shows them.
+        return OGRERR_FAILURE;
+    }
+    if (cached_ != nullptr) {
+        cached_->SetFrom(feature, TRUE);
+        cached_->SetFID(0);
     }
     return OGRERR_NONE;
 }
 
 OGRFeatureDefn* ETROGRLayer::GetLayerDefn() {
     BuildCachedFeature();
-    return cached_ != nullptr ? cached_->GetDefnRef() : nullptr;
+    return cached_ != nullptr ? cached_->GetDefnRef() : empty_.get();
 }
 
 GIntBig ETROGRLayer::GetFeatureCount(int) {

@@ -2,6 +2,9 @@
 // The sounder's property record as a one-feature OGR layer, "ETR_PROPERTIES".
 // The values are fetched from the sounder when stale and written back through
 // it; which of its two property sets is shown follows the frequency mode.
+// GDAL's own SetFeature reads the layer's definition before it reaches
+// ISetFeature, so the layer always has one: the record's fields once the
+// sounder gave one, an empty definition until then; neither has geometry.
 #include <string>
 
 #include "persistence/OgrHeaders.h"
@@ -38,7 +41,10 @@ class ETROGRLayer : public OGRLayer {
     // Builds the cached feature from the sounder's record when there is none.
     void BuildCachedFeature();
 
+    // Definition and feature of what the sounder gave (with its clone's
+    // reference held by the feature), else the empty definition.
     ETROGRDataSource* dataSource_;
+    OgrDefinitionPtr empty_;
     bool read_ = false;
     std::string name_;
     OGRFeature* cached_ = nullptr;

@@ -15,3 +15,9 @@ struct OgrFeatureDeleter {
     void operator()(OGRFeature* feature) const { OGRFeature::DestroyFeature(feature); }
 };
 using OgrFeaturePtr = std::unique_ptr<OGRFeature, OgrFeatureDeleter>;
+
+// Holds one reference to an OGR feature definition.
+struct OgrDefinitionReleaser {
+    void operator()(OGRFeatureDefn* definition) const { definition->Release(); }
+};
+using OgrDefinitionPtr = std::unique_ptr<OGRFeatureDefn, OgrDefinitionReleaser>;

@@ -82,13 +82,45 @@ TEST_F(EtrPropertyLayerTest, WrittenFeatureGoesToTheSounderAndIsReadBack) {
     EXPECT_EQ(sounder.fetchedSets.size(), fetched + 1);
 }
 
-TEST_F(EtrPropertyLayerTest, NoRecordFromTheSounderMeansNoFeatureUntilThereIsOne) {
-    sounder.noProperties = true;
-    EXPECT_EQ(Layer().GetFeature(0), nullptr);
-    EXPECT_EQ(Layer().GetNextFeature(), nullptr);
-    EXPECT_EQ(Layer().GetLayerDefn(), nullptr);
-    EXPECT_EQ(Layer().GetFeatureCount(FALSE), 1);
-    sounder.noProperties = false;
-    Layer().ResetReading();
-    EXPECT_EQ(Gain(Layer().GetNextFeature()), 10);
+TEST_F(EtrPropertyLayerTest, RefusedValuesAreAFailureAndTheSoundersOnesAreReadBack) {
+    OgrFeaturePtr feature(Layer().GetFeature(0));
+    ASSERT_NE(feature, nullptr);
+    feature->SetField("GAIN", 99);
+    sounder.refuseProperties = true;
+    EXPECT_EQ(Layer().SetFeature(feature.get()), OGRERR_FAILURE);
+    EXPECT_EQ(Gain(Layer().GetFeature(0)), 10);
+    sounder.refuseProperties = false;
+    EXPECT_EQ(Layer().SetFeature(feature.get()), OGRERR_NONE);
+    EXPECT_EQ(Gain(Layer().GetFeature(0)), 99);
+}
+
+// GDAL's own operations read the layer's definition before ours are reached:
+// they must find one whether or not the sounder gave a record.
+TEST_F(EtrPropertyLayerTest, BaseOperationsSurviveWithAndWithoutARecord) {
+    OgrFeaturePtr written(Layer().GetFeature(0));
+    ASSERT_NE(written, nullptr);
+    for (const bool noRecord : {true, false}) {
+        SCOPED_TRACE(noRecord ? "no record" : "record");
+        sounder.noProperties = noRecord;
+        ETROGRDataSource fresh;
+        OGRLayer& layer = *fresh.GetLayer(0);
+        ASSERT_NE(layer.GetLayerDefn(), nullptr);
+        EXPECT_EQ(layer.GetLayerDefn()->GetFieldCount(), noRecord ? 0 : 2);
+        EXPECT_EQ(layer.GetGeomType(), wkbNone);
+        EXPECT_STREQ(layer.GetGeometryColumn(), "");
+        OGREnvelope extent;
+        EXPECT_NE(layer.GetExtent(&extent, FALSE), OGRERR_NONE);
+        EXPECT_EQ(layer.SetFeature(nullptr), OGRERR_INVALID_HANDLE);
+        EXPECT_EQ(layer.SetFeature(written.get()), OGRERR_NONE);
+        EXPECT_EQ(layer.CreateFeature(nullptr), OGRERR_UNSUPPORTED_OPERATION);
+        EXPECT_EQ(layer.GetFeatureCount(FALSE), 1);
+        EXPECT_EQ(OgrFeaturePtr(layer.GetFeature(0)) == nullptr, noRecord);
+        EXPECT_EQ(OgrFeaturePtr(layer.GetNextFeature()) == nullptr, noRecord);
+        if (noRecord) {
+            // A record that comes later is found by the next read.
+            sounder.noProperties = false;
+            EXPECT_EQ(layer.GetLayerDefn()->GetFieldCount(), 2);
+            EXPECT_EQ(Gain(layer.GetFeature(0)), 10);
+        }
+    }
 }

@@ -129,7 +129,7 @@ TEST_F(RealSounderTest, PropertiesAreWrittenThroughTheLayerAndRefusedValuesKept)
     EXPECT_DOUBLE_EQ(OgrFeaturePtr(layer->GetFeature(0))->GetFieldAsDouble("GAIN_DB"), 6.5);
 
     feature->SetField("GAIN_DB", 99.0);  // beyond what the sounder takes
-    EXPECT_EQ(layer->SetFeature(feature.get()), OGRERR_NONE);
+    EXPECT_EQ(layer->SetFeature(feature.get()), OGRERR_FAILURE);
     Ping(1);
     EXPECT_DOUBLE_EQ(OgrFeaturePtr(layer->GetFeature(0))->GetFieldAsDouble("GAIN_DB"), 6.5);
 }

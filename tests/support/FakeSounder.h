@@ -114,6 +114,9 @@ class FakeSounder final : public ZXNorvaneAPI, public ZXSounder, public ZXModeEn
     }
     std::int32_t SetProperties(OGRFeature* feature, std::int32_t set, std::int32_t) override {
         storedSets.push_back(set);
+        if (refuseProperties) {
+            return 0;
+        }
         if (feature != nullptr && set >= 0 && set <= 1) {
             gain_[set] = feature->GetFieldAsInteger("GAIN");
         }
@@ -137,6 +140,7 @@ class FakeSounder final : public ZXNorvaneAPI, public ZXSounder, public ZXModeEn
     std::int32_t referenceDepth = 0;
     std::int32_t referenceValid = 0;
     bool noProperties = false;
+    bool refuseProperties = false;
     ZXSweepCallback sweepCallback = nullptr;
     ZXEventCallback eventCallback = nullptr;
     std::vector<std::int32_t> modeCalls;
