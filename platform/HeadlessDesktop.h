@@ -35,6 +35,7 @@
 //
 // A desktop with real windows can build on this one: it adds showing the
 // buffers, feeding its input through QueueMouse and following a real clock.
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -121,7 +122,7 @@ class HeadlessDesktop : public Desktop {
     // Same as Idle.
     void AdvanceClock(DWORD milliseconds) { Idle(milliseconds); }
     // Virtual milliseconds since construction, without wrapping.
-    std::uint64_t Elapsed() const { return now_; }
+    std::uint64_t Elapsed() const { return now_.load(std::memory_order_relaxed); }
     // Replaces the monitors (the first is the primary one); false, and
     // nothing changes, for an empty list or an empty rectangle.
     bool SetMonitors(std::vector<RECT> monitors);
@@ -194,7 +195,9 @@ class HeadlessDesktop : public Desktop {
     std::vector<Timer> timers_;
     std::uint64_t timerSequence_ = 0;
     UINT_PTR nextThreadTimer_ = 1;
-    std::uint64_t now_ = 0;
+    // Moved by the user-interface thread only, read by the sounder's thread
+    // too (the sweep recorder stamps each sweep with GetTickCount).
+    std::atomic<std::uint64_t> now_ = 0;
     DWORD startTicks_;
 
     POINT cursorPos_;

@@ -113,11 +113,11 @@ bool HeadlessDesktop::PumpMessages() {
 }
 
 void HeadlessDesktop::Idle(DWORD milliseconds) {
-    const std::uint64_t target = now_ + milliseconds;
+    const std::uint64_t target = now_.load() + milliseconds;
     PumpMessages();
     while (Timer* timer = NextDueTimer(target)) {
-        now_ = std::max(now_, timer->due);
-        timer->due = now_ + timer->period;
+        now_.store(std::max(now_.load(), timer->due));
+        timer->due = now_.load() + timer->period;
         const HWND window = timer->window;
         const UINT_PTR id = timer->id;
         const TIMERPROC procedure = timer->procedure;
@@ -128,7 +128,7 @@ void HeadlessDesktop::Idle(DWORD milliseconds) {
         }
         PumpMessages();
     }
-    now_ = target;
+    now_.store(target);
     PumpMessages();
 }
 // ---- Timers ----
@@ -148,7 +148,7 @@ UINT_PTR HeadlessDesktop::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERP
     const UINT period =
         std::clamp<UINT>(elapse, USER_TIMER_MINIMUM, static_cast<UINT>(USER_TIMER_MAXIMUM));
     std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; });
-    timers_.push_back(Timer{window, id, period, now_ + period, timerSequence_++, procedure});
+    timers_.push_back(Timer{window, id, period, now_.load() + period, timerSequence_++, procedure});
     // Windows answers a window timer with a non-zero value, even for id 0.
     return id != 0 ? id : 1;
 }
@@ -174,5 +174,5 @@ HeadlessDesktop::Timer* HeadlessDesktop::NextDueTimer(std::uint64_t limit) {
 }
 
 DWORD HeadlessDesktop::GetTickCount() const {
-    return static_cast<DWORD>(startTicks_ + now_);
+    return static_cast<DWORD>(startTicks_ + now_.load());
 }
