@@ -34,6 +34,10 @@ struct ZXNorvaneStatistics {
     uint64_t playRefused;    // recorded sweeps refused (no room, bad window or samples)
 };
 
+// No sea is deeper: a recorded window reaching further up or down than this is
+// damage, not a sounding.
+constexpr double kZXNorvaneDeepestWindowMetres = 11000.0;
+
 // One sweep of a recording, handed to the sounder to play back. The library
 // copies it: the caller's buffers may go as soon as the call returns.
 struct ZXNorvaneRecordedSweep {
@@ -92,8 +96,8 @@ int32_t ZXNorvanePlayback(int32_t on);
 // ZXNorvaneCatchUp without it) hands it to the sweep callbacks once the
 // ship's clock reaches its time, in the order given; its depth becomes the
 // reference depth. 1 when queued; 0 when not playing, for a null pointer, a
-// count of 0 or above 1024, a window that is not finite or not downwards, or
-// a full queue.
+// count of 0 or above 1024, a window that is not finite, not downwards or
+// reaching beyond kZXNorvaneDeepestWindowMetres, or a full queue.
 int32_t ZXNorvanePlaySweep(const ZXNorvaneRecordedSweep* sweep);
 }
 

@@ -213,6 +213,11 @@ bool SonarFeed::NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) {
             ++emptyWindow_;
             continue;
         }
+        if (frame.upperMetres < -kZXNorvaneDeepestWindowMetres ||
+            frame.lowerMetres > kZXNorvaneDeepestWindowMetres) {
+            ++impossibleWindow_;
+            continue;
+        }
         const bool low = LowFrequency(frame);
         sweep = ZXNorvaneRecordedSweep{};
         sweep.shipTimeSeconds = time;
@@ -265,8 +270,10 @@ std::string SonarFeed::Summary() const {
     text += line;
     std::snprintf(line, sizeof line,
                   "Sonar sweeps to the sounder: %lld HF, %lld LF; not handed over: %lld without "
-                  "echo samples, %lld whose window holds no depth\n",
-                  n(given_[0]), n(given_[1]), n(withoutSamples_), n(emptyWindow_));
+                  "echo samples, %lld whose window holds no depth, %lld whose window reaches "
+                  "beyond any sea (%.0f m)\n",
+                  n(given_[0]), n(given_[1]), n(withoutSamples_), n(emptyWindow_),
+                  n(impossibleWindow_), kZXNorvaneDeepestWindowMetres);
     text += line;
     if (firstFrameTime_) {
         std::snprintf(line, sizeof line, "Sonar time span: %s (%.1f s to %.1f s)\n",

@@ -38,7 +38,7 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     bool ReadFailed() const { return states_.ReadFailed() || sweeps_.ReadFailed(); }
     // Sweeps handed on, HF and LF; frames of their channels passed over.
     std::int64_t SweepsGiven(bool lowFrequency) const { return given_[lowFrequency ? 1 : 0]; }
-    std::int64_t PassedOver() const { return withoutSamples_ + emptyWindow_; }
+    std::int64_t PassedOver() const { return withoutSamples_ + emptyWindow_ + impossibleWindow_; }
 
     // Times that went back or leapt ahead, set aside.
     std::int64_t TimeJumps() const { return stateLatest_.clock.jumps; }
@@ -108,4 +108,5 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     // Frames of the two channels passed over before the sounder.
     std::int64_t withoutSamples_ = 0;
     std::int64_t emptyWindow_ = 0;
+    std::int64_t impossibleWindow_ = 0;
 };

@@ -14,7 +14,10 @@ constexpr std::size_t kMostRecorded = 100000;
 bool Sound(const ZXNorvaneRecordedSweep& given) {
     return given.levels != nullptr && given.count >= 1 && given.count <= kMostSamples &&
            std::isfinite(given.shipTimeSeconds) && std::isfinite(given.topMetres) &&
-           std::isfinite(given.bottomMetres) && given.bottomMetres > std::max(given.topMetres, 0.0);
+           std::isfinite(given.bottomMetres) &&
+           given.bottomMetres > std::max(given.topMetres, 0.0) &&
+           given.topMetres >= -kZXNorvaneDeepestWindowMetres &&
+           given.bottomMetres <= kZXNorvaneDeepestWindowMetres;
 }
 
 // The zoom window's samples, each the recorded sample at its depth.

@@ -31,7 +31,8 @@ class RecordedPlayback {
     void Switch(bool on);
     // Copies the sweep to the end of the queue, its levels held to 15.
     // Refused without samples or with more than 1024, with a window that is
-    // not finite or not downwards, or when the queue is full.
+    // not finite, not downwards or deeper than any sea (its depths would not
+    // fit a sweep's tenths), or when the queue is full.
     Queued Queue(const ZXNorvaneRecordedSweep& given);
     bool Due(double now) const;
     // The first sweep waiting, when it is due or due was not asked for.

@@ -270,8 +270,8 @@ TEST(SonarReplay, DamagedTimesNeitherStallNorStretchTheReplay) {
 
 // Every frame of the two channels is played or counted: those after the last
 // position with the ship where it was last seen (the host cycling on to the
-// last frame), those without samples or with a window that holds no depth
-// passed over by kind.
+// last frame), those without samples, with a window that holds no depth or
+// one deeper than any sea passed over by kind.
 TEST(SonarReplay, NoFrameIsLostWithoutBeingCounted) {
     SonarWriter writer;
     for (int i = 0; i < 60; ++i) {
@@ -289,6 +289,9 @@ TEST(SonarReplay, NoFrameIsLostWithoutBeingCounted) {
         if (i == 41) {
             f.upperFeet = 80.0;
             f.lowerFeet = 20.0;
+        }
+        if (i == 43 || i == 44) {
+            f.lowerFeet = i == 43 ? 3e38 : 1e30;
         }
         writer.Add(f);
     }
@@ -313,10 +316,10 @@ TEST(SonarReplay, NoFrameIsLostWithoutBeingCounted) {
     }
     EXPECT_DOUBLE_EQ(snapshot.time, 29.5);
     EXPECT_EQ(snapshots, 30);  // one a second of the recording
-    EXPECT_EQ(sweeps, 58);
-    EXPECT_EQ(feed->PassedOver(), 2);
+    EXPECT_EQ(sweeps, 56);
+    EXPECT_EQ(feed->PassedOver(), 4);
     EXPECT_NE(feed->Summary().find("not handed over: 1 without echo samples, 1 whose window "
-                                   "holds no depth"),
+                                   "holds no depth, 2 whose window reaches beyond any sea"),
               std::string::npos)
         << feed->Summary();
 }

@@ -89,7 +89,8 @@ TEST(NorvanePlayback, SweepsThatCannotBePlayedAreRefusedAndCounted) {
     const ZXNorvaneOptions options{1, 0, 0.0, 1};
     lib.reset(&options);
     std::vector<uint8_t> levels(400, 2);
-    // Refused: not playing, no samples, too many, a window upside down.
+    // Refused: not playing, no samples, too many, a window upside down, a
+    // window no sea holds (its tenths overflow a sweep's depths).
     const ZXNorvaneRecordedSweep good{0.0, 0, 0.0, 40.0, 25.0, levels.data(), 400};
     lib.playback(0);
     EXPECT_EQ(lib.playSweep(&good), 0);
@@ -99,10 +100,12 @@ TEST(NorvanePlayback, SweepsThatCannotBePlayedAreRefusedAndCounted) {
          {ZXNorvaneRecordedSweep{0.0, 0, 0.0, 40.0, 25.0, nullptr, 400},
           ZXNorvaneRecordedSweep{0.0, 0, 0.0, 40.0, 25.0, many.data(), 1025},
           ZXNorvaneRecordedSweep{0.0, 0, 0.0, 40.0, 25.0, levels.data(), 0},
-          ZXNorvaneRecordedSweep{0.0, 0, 40.0, 10.0, 25.0, levels.data(), 400}}) {
+          ZXNorvaneRecordedSweep{0.0, 0, 40.0, 10.0, 25.0, levels.data(), 400},
+          ZXNorvaneRecordedSweep{0.0, 0, 0.0, 9.144e37, 25.0, levels.data(), 400},
+          ZXNorvaneRecordedSweep{0.0, 0, -1e30, 40.0, 25.0, levels.data(), 400}}) {
         EXPECT_EQ(lib.playSweep(&bad), 0);
     }
-    EXPECT_EQ(lib.Statistics().playRefused, 4u);
+    EXPECT_EQ(lib.Statistics().playRefused, 6u);
     EXPECT_EQ(lib.playSweep(nullptr), 0);
     EXPECT_EQ(lib.playSweep(&good), 1);
     lib.playback(0);
