@@ -4,6 +4,37 @@
 
 namespace norvane {
 
+namespace {
+
+// The bottom is kept above this share of the window ...
+constexpr double kHeldShare = 0.8;
+// ... moved to a deeper range once it passes this one ...
+constexpr double kDeepShare = 0.9;
+// ... and to a shallower one once that one holds it with the margin.
+constexpr double kShallowShare = kHeldShare;
+
+// The shallowest range of the table that holds the depth with the margin.
+int RangeFor(const SounderSettings& settings, double depthMetres) {
+    const auto& table = RangeTable(settings.unit);
+    const double metres = MetresPerUnit(settings.unit);
+    int index = 0;
+    while (index < kRangeCount - 1 && table[index] * metres * kHeldShare < depthMetres) {
+        ++index;
+    }
+    return index;
+}
+
+}  // namespace
+
+int AutoRange::SearchStep(const SounderSettings& settings, int index) const {
+    if (!lastDepth_) {
+        return std::min(index + 1, kRangeCount - 1);
+    }
+    const int deepest = std::max(RangeFor(settings, 2.0 * *lastDepth_),
+                                 std::min(RangeFor(settings, *lastDepth_) + 1, kRangeCount - 1));
+    return index < deepest ? index + 1 : RangeFor(settings, *lastDepth_);
+}
+
 std::optional<int> AutoRange::Follow(SounderSettings& settings,
                                      const std::optional<double>& depthMetres) {
     if (!settings.autoRange || settings.shift[0] != 0) {
@@ -18,17 +49,15 @@ std::optional<int> AutoRange::Follow(SounderSettings& settings,
     int target = index;
     if (depthMetres) {
         lostPings_ = 0;
+        lastDepth_ = *depthMetres;
         const double d = *depthMetres;
-        if (d > 0.9 * table[index] * metres || (index > 0 && d < 0.6 * table[index - 1] * metres)) {
-            target = 0;
-            while (target < kRangeCount - 1 && table[target] * metres * 0.75 < d) {
-                ++target;
-            }
+        if (d > kDeepShare * table[index] * metres ||
+            (index > 0 && d < kShallowShare * table[index - 1] * metres)) {
+            target = RangeFor(settings, d);
         }
-    } else if (++lostPings_ >= 3) {
-        // Search deeper for a floor that went out of sight.
+    } else if (++lostPings_ >= kLostPings) {
         lostPings_ = 0;
-        target = std::min(index + 1, kRangeCount - 1);
+        target = SearchStep(settings, index);
     }
     if (target == index && table[index] == settings.range[0]) {
         return std::nullopt;

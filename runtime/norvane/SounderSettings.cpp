@@ -9,10 +9,12 @@ namespace {
 
 constexpr double kMetres[kDepthUnitCount] = {1.0, 0.3048, 1.8288, 1.5152, 1.65};
 
+// Steps of about a half between the deep ranges: a floor is never much more
+// than twice as deep as the range that holds it needs.
 constexpr std::array<int32_t, kRangeCount> kRanges[kDepthUnitCount] = {
-    {5, 10, 20, 50, 100, 200, 500, 1000}, {15, 30, 60, 150, 300, 600, 1500, 3000},
-    {3, 5, 10, 25, 50, 100, 250, 500},    {3, 6, 12, 30, 60, 120, 300, 600},
-    {3, 6, 12, 30, 60, 120, 300, 600},
+    {10, 20, 50, 100, 200, 300, 600, 1000}, {30, 60, 150, 300, 600, 1000, 2000, 3000},
+    {5, 10, 25, 50, 100, 150, 300, 500},    {6, 12, 30, 60, 120, 180, 360, 600},
+    {6, 12, 30, 60, 120, 180, 360, 600},
 };
 
 int ClampUnit(int unit) {

@@ -90,11 +90,55 @@ TEST_F(NorvaneSounderTest, HighFrequencyLosesTheBottomBeforeLowFrequency) {
     EXPECT_EQ(found(5, 900.0), 10);
 }
 
+// The automatic range holds the floor it detects with room to spare but not
+// far above the foot of the window; a floor the high frequency loses is
+// searched for no deeper than twice where it was last seen, then looked for
+// again on the range of that depth.
+TEST_F(NorvaneSounderTest, AutomaticRangeKeepsTheFloorInViewAndComesBackWhenItIsLost) {
+    const auto rangeOverFloor = [&](int frequencyMode, double depth, int pings,
+                                    std::vector<int32_t>* seen = nullptr) {
+        lib_.SetMode(frequencyMode, 1);
+        for (int i = 0; i < pings; ++i) {
+            lib_.Environment(i * 1.5, depth, 0.5, 4.0);
+            PingOnce();
+            int32_t range = 0;
+            lib_.sounder->GetRange(0, &range, nullptr);
+            if (seen != nullptr) {
+                seen->push_back(range);
+            }
+        }
+        int32_t range = 0;
+        lib_.sounder->GetRange(0, &range, nullptr);
+        return range;
+    };
+    // The trench of the built-in voyage, in dual frequency (LF finds it) and
+    // LF alone; a shelf floor at 35 m and a bank at 265 m.
+    const struct {
+        int frequencyMode;
+        double depth;
+        int32_t range;
+    } cases[] = {{5, 478.0, 600}, {3, 478.0, 600}, {1, 35.0, 50}, {5, 265.0, 300}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "depth " << c.depth);
+        Restart(4);
+        EXPECT_EQ(rangeOverFloor(c.frequencyMode, c.depth, 30), c.range);
+    }
+
+    // HF alone over 200 m, then over a floor too deep for it to hear.
+    Restart(4);
+    ASSERT_EQ(rangeOverFloor(1, 200.0, 30), 300);
+    std::vector<int32_t> searched;
+    rangeOverFloor(1, 900.0, 60, &searched);
+    EXPECT_EQ(*std::max_element(searched.begin(), searched.end()), 600);
+    EXPECT_EQ(searched.back() == 300 || searched.back() == 600, true);
+    EXPECT_GE(std::count(searched.begin(), searched.end(), 300), 20) << "back on its range";
+}
+
 TEST_F(NorvaneSounderTest, PingRateFollowsTheRangeOnTheShipsClock) {
     // Two-way travel to the bottom of the window at 1500 m/s, 30 ms to turn
     // round, never faster than 20 pings a second.
     const double duration = 60.02;
-    for (const int range : {5, 20, 100, 500, 1000}) {
+    for (const int range : {10, 20, 100, 600, 1000}) {
         SCOPED_TRACE(range);
         Restart(1);
         lib_.SetRange(range);

@@ -118,7 +118,7 @@ TEST(NorvaneThreadTest, WallClockPingsWhileSomeoneListens) {
     ASSERT_TRUE(lib.Loaded());
     const ZXNorvaneOptions options{1, 1, 0.0, 0};
     lib.reset(&options);
-    lib.SetRange(5);  // 20 pings a second
+    lib.SetRange(10);  // 20 pings a second
     gQueue.received = 0;
     lib.sounder->RegisterSweepCallback(OnSweep);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
