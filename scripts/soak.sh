@@ -10,6 +10,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+if [ ! -x "${1:-build-asan/bin}/plotrex-host" ]; then
+  echo "soak: no plotrex-host in ${1:-build-asan/bin} (build it first)" >&2
+  exit 2
+fi
 bin=$(cd "${1:-build-asan/bin}" && pwd)
 seconds=${SOAK_SECONDS:-60}
 growth_mb=${SOAK_GROWTH_MB:-40}
@@ -23,6 +27,7 @@ for tool in xvfb-run xdotool; do
 done
 rm -rf "$work"
 mkdir -p "$work"
+: >"$work/rss.txt"
 # The voyage lasts longer than the soak: the sounder pings until the end.
 speed=$(( 14000 / seconds ))
 [ "$speed" -ge 1 ] || speed=1
