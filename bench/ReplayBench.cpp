@@ -36,7 +36,10 @@ std::string Sentence(const char* body) {
     }
     char tail[8];
     std::snprintf(tail, sizeof tail, "*%02X\r\n", sum & 0xFF);
-    return "$" + std::string(body) + tail;
+    std::string sentence = "$";
+    sentence += body;
+    sentence += tail;
+    return sentence;
 }
 
 // A trawler working a box of grounds at 6 knots: legs of 5 NM back and forth,

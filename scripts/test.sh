@@ -2,14 +2,15 @@
 # Installs what is missing, builds, and runs the whole test suite: first the
 # normal build, then the suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer with a minute of the real window under random
-# input, a short run of the fuzz targets, then the sounder
-# thread tests and the window under ThreadSanitizer.
+# input, a short run of the fuzz targets, the sounder thread tests and the
+# window under ThreadSanitizer, then the release builds: the Debian package
+# (GCC), checked unpacked, and the libraries and host with clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 jobs=$(nproc)
 
-BUILD_DIR=build scripts/build.sh
+BUILD_DIR=build scripts/build.sh -DPLOTREX_TESTS=ON
 (cd build && ctest --output-on-failure -j "$jobs")
 
 BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
@@ -32,3 +33,29 @@ if [ -n "$(find tests -path '*/threads/*.cpp' -print -quit)" ]; then
   # random input; the system libraries' own reports are in tests/tsan.supp.
   SOAK_SECONDS=40 scripts/soak.sh build-tsan/bin
 fi
+
+# The package is made from a release build (GCC at -O3, which warns of more
+# than the default build does), then unpacked and run.
+rm -f build-package/plotrex_*.deb
+BUILD_DIR=build-package scripts/build.sh -DCMAKE_BUILD_TYPE=Release -DPLOTREX_TESTS=OFF
+(cd build-package && cpack -G DEB >/dev/null)
+deb=$(echo build-package/plotrex_*.deb)
+scripts/check_package.sh "$deb"
+# The check fails for a package without a library the host loads at run time.
+for library in usr/lib/plotrex/bin/Converter.so usr/lib/plotrex/NORVANE/ZXNorvane.so; do
+  if output=$(scripts/check_package.sh --without "$library" "$deb" 2>&1); then
+    echo "package check: passed a package without /$library" >&2
+    exit 1
+  fi
+  if ! grep -q "missing from the package: /$library" <<<"$output" ||
+    ! grep -q "plotrex-host failed" <<<"$output"; then
+    echo "$output" >&2
+    echo "package check: did not tell that /$library is missing and the host fails without it" >&2
+    exit 1
+  fi
+done
+
+# The libraries and the host with the other compiler, in release.
+BUILD_DIR=build-clang-release BUILD_TARGETS="plotrex-host plotrex-host-manpage" scripts/build.sh \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DPLOTREX_TESTS=OFF

@@ -15,6 +15,7 @@
 #include <CLI/CLI.hpp>
 #pragma GCC diagnostic pop
 
+#include "host/app/ManPage.h"
 #include "host/geodata/SeaLimits.h"
 #include "module/CommandNames.h"
 
@@ -364,6 +365,16 @@ std::string HostUsage() {
     std::string trawlText;
     Declare(app, checks, options, commandTexts, trawlText);
     return app.help();
+}
+
+std::string HostManPage(const std::string& version) {
+    CLI::App app("", "plotrex-host");
+    Checks checks;
+    HostOptions options;
+    std::vector<std::string> commandTexts;
+    std::string trawlText;
+    Declare(app, checks, options, commandTexts, trawlText);
+    return ManPage(app, "the reference host of the Plotrex graph module", version);
 }
 
 ErrorOr<HostOptions> ParseHostOptions(const std::vector<std::string>& args) {

@@ -38,6 +38,9 @@ struct HostOptions {
 // The help text, made from the declarations of the options.
 std::string HostUsage();
 
+// The manual page in roff, made from the same declarations.
+std::string HostManPage(const std::string& version);
+
 // Refused for unknown options, bad values and command names the module does
 // not know.
 ErrorOr<HostOptions> ParseHostOptions(const std::vector<std::string>& args);

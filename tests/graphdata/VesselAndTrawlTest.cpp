@@ -96,7 +96,7 @@ TEST(Trawl, ItsDisplaysFollowTheParametersNotTheSettings) {
     PlotrexDisplay* before = trawl.CreateDisplay();
     EXPECT_FALSE(before->IsVisible());  // hauled until the host says otherwise
     MapSerializater stored;
-    stored.values[std::string(kGraphDReckChalut) + "_visible"] = "1";
+    stored.values = {{std::string(kGraphDReckChalut) + "_visible", "1"}};
     before->Load(stored);
     EXPECT_FALSE(before->IsVisible());
     stored.values.clear();

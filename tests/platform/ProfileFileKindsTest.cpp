@@ -149,7 +149,9 @@ const FileKind kKinds[] = {
      [](auto& f) {
          std::string text = "[S]\n";
          for (size_t n = 0; n < IniProfile::kMaxItems; ++n) {
-             text += "k" + std::to_string(n) + "=1\n";
+             text += "k";
+             text += std::to_string(n);
+             text += "=1\n";
          }
          return MakeText(f, text);
      },

@@ -3,6 +3,7 @@
 // the module's open and close.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "drawing/PlotrexDisplay.h"
@@ -18,8 +19,9 @@ bool SameRect(RECT a, RECT b) {
 }
 
 std::string Text(RECT r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
-           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+    std::ostringstream text;
+    text << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+    return text.str();
 }
 
 RECT HostRect(int width, int height) {
