@@ -129,13 +129,15 @@ void PlotrexDisplayETR::DrawColourBar(VexanDevice* device, RECT area,
     const SIZE size = bar.Measure(device);
     // The pixel pane: in the middle, left of its depth scale (its left edge
     // holds the temperature's). The track pane: beside the newest sweep, past
-    // the A-scope's bars, level with the current window.
+    // the A-scope's bars, in the middle of the current window.
     int left = area.right - size.cx - kDepthScaleRoom;
     int top = (area.top + area.bottom - size.cy) / 2;
     if (!pixelPane_ && !columns.empty() && IsDefined(columns.back().x) &&
         IsDefined(columns.back().top)) {
         left = static_cast<int>(columns.back().x) + kBesideNewest;
-        top = static_cast<int>(columns.back().top);
+        if (IsDefined(columns.back().bottom)) {
+            top = static_cast<int>((columns.back().top + columns.back().bottom - size.cy) / 2);
+        }
     }
     // Clear of the depth scale on the right.
     const int rightmost = area.right - size.cx - kDepthScaleRoom;
