@@ -134,13 +134,15 @@ std::string RunSummary::Sounder() const {
         if (!echo.empty()) {
             text += Format("  Echo-sounder display: %s\n", echo.c_str());
         }
+    }
+    for (const std::string& command : parts_.userCommands.SounderHandled()) {
+        text += Format("  Echo-sounder command handled: %s\n", command.c_str());
+    }
+    if (parts_.module.ViewOpen()) {
         const std::string look = EchogramLook(parts_.view);
         if (!look.empty()) {
             text += Format("  Echogram: %s\n", look.c_str());
         }
-    }
-    for (const std::string& command : parts_.userCommands.SounderHandled()) {
-        text += Format("  Echo-sounder command handled: %s\n", command.c_str());
     }
     return text;
 }
