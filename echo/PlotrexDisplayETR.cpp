@@ -40,8 +40,12 @@ std::string LookText(const StyleTable* pens) {
         return "";
     }
     const EchoLook& look = pens->GetEchoLook();
-    return " - gain " + std::string(look.gain > 0 ? "+" : "") + std::to_string(look.gain) +
-           " - threshold " + std::to_string(look.threshold);
+    std::string text = " - gain ";
+    text += look.gain > 0 ? "+" : "";
+    text += std::to_string(look.gain);
+    text += " - threshold ";
+    text += std::to_string(look.threshold);
+    return text;
 }
 
 bool IsDefined(double pixel) {

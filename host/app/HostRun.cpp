@@ -119,7 +119,10 @@ void DressEchogram(const RunParts& parts) {
     if (parts.sources.sonar != nullptr) {
         std::string starts;
         for (const int start : parts.sources.sonar->Reducer().LevelStarts()) {
-            starts += (starts.empty() ? "" : " ") + std::to_string(start);
+            if (!starts.empty()) {
+                starts += ' ';
+            }
+            starts += std::to_string(start);
         }
         parts.view.Send(kCommandEtrLevelStrengths, starts.c_str());
     }
