@@ -1,6 +1,8 @@
 #include "drawing/PlotrexDisplayPrevision.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "drawing/CurvePainter.h"
 #include "drawing/DeviceGraphics.h"
@@ -19,6 +21,19 @@ constexpr unsigned kLineColour = 0;
 PlotrexDisplayPrevision::PlotrexDisplayPrevision(PlotrexData* data) : PlotrexDisplay(data) {
     data_ = dynamic_cast<PlotrexDataPrevision*>(data);
     SetVisible(false);
+}
+
+bool PlotrexDisplayPrevision::GetLegendEntry(std::string& text) {
+    const PlotrexDataPrevision* prevision = Prevision();
+    if (prevision == nullptr || !prevision->GetShallowWarning()) {
+        return false;
+    }
+    const auto& shallow = *prevision->GetShallowWarning();
+    char line[96];
+    std::snprintf(line, sizeof line, "#wShallow ahead: %.1f m in %.0f m", shallow.depth,
+                  shallow.distance);
+    text = line;
+    return true;
 }
 
 PlotrexDataPrevision* PlotrexDisplayPrevision::Prevision() const {

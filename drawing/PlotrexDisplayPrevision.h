@@ -17,6 +17,9 @@ class PlotrexDisplayPrevision : public PlotrexDisplay {
     void Load(Serializater& s) override;
     short GetLayerCount() override;
     Margins GetMargins() override;
+    // The shallow-water warning while there is one, shown as the legend's
+    // warnings are.
+    bool GetLegendEntry(std::string& text) override;
 
     static constexpr int kRoomWhileEmpty = 200;
 

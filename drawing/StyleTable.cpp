@@ -4,13 +4,6 @@
 
 namespace {
 
-constexpr EchoColour kEchoScale[16] = {
-    {0, 0, 128, 255},     {255, 0, 96, 255},  {255, 0, 32, 255},  {255, 0, 255, 255},
-    {255, 128, 255, 255}, {255, 0, 170, 255}, {255, 0, 255, 0},   {255, 128, 255, 128},
-    {255, 255, 255, 128}, {255, 255, 255, 0}, {255, 204, 204, 0}, {255, 170, 170, 0},
-    {255, 255, 0, 0},     {255, 128, 64, 64}, {255, 128, 0, 0},   {255, 64, 0, 0},
-};
-
 COLORREF ToColorRef(std::uint32_t argb) {
     return RGB(static_cast<BYTE>(argb >> 16), static_cast<BYTE>(argb >> 8),
                static_cast<BYTE>(argb));
@@ -61,10 +54,9 @@ bool StyleTable::GetColour(unsigned index, COLORREF* colour) const {
 }
 
 EchoColour StyleTable::EchoLevelColour(int level) const {
-    EchoColour c = (level >= 0 && level < 16) ? kEchoScale[level] : EchoColour{255, 0, 0, 0};
-    const int shift = lightMode_ == 1 ? 1 : lightMode_ == 2 ? 2 : 0;
-    c.r = static_cast<BYTE>(c.r >> shift);
-    c.g = static_cast<BYTE>(c.g >> shift);
-    c.b = static_cast<BYTE>(c.b >> shift);
-    return c;
+    return EchoShownColour(ShownEchoLevel(level, echoLook_.gain, echoLook_.threshold));
+}
+
+EchoColour StyleTable::EchoShownColour(int level) const {
+    return EchoScaleColour(echoLook_.scale, level, lightMode_);
 }

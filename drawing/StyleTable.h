@@ -5,19 +5,13 @@
 #include <map>
 #include <string>
 
+#include "drawing/EchoColour.h"
+#include "drawing/EchoLook.h"
 #include "platform/WinTypes.h"
 
 struct PenRecord {
     BYTE opacity = 255;
     std::uint32_t colourIndex = 0;
-};
-
-struct EchoColour {
-    BYTE a = 0;
-    BYTE r = 0;
-    BYTE g = 0;
-    BYTE b = 0;
-    friend bool operator==(const EchoColour&, const EchoColour&) = default;
 };
 
 class StyleTable {
@@ -40,8 +34,16 @@ class StyleTable {
     bool GetColour(unsigned index, COLORREF* colour) const;
     // night when the light mode is 2 (night), else day.
     int DayNight(int day, int night) const { return lightMode_ == 2 ? night : day; }
-    // The colour of echo level 0..15, darkened for dusk and night.
+    // The colour of the sounder's echo level 0..15 as drawn: through the gain
+    // and threshold, in the colour scale, darkened for dusk and night.
     EchoColour EchoLevelColour(int level) const;
+    // The colour of a shown level (the colour bar's), without gain or threshold.
+    EchoColour EchoShownColour(int level) const;
+
+    const EchoLook& GetEchoLook() const { return echoLook_; }
+    void SetEchoLook(const EchoLook& look) { echoLook_ = look; }
+    bool IsColourBarShown() const { return colourBar_; }
+    void ShowColourBar(bool shown) { colourBar_ = shown; }
 
     const std::map<std::string, PenRecord>& Entries() const { return entries_; }
 
@@ -49,4 +51,7 @@ class StyleTable {
     std::map<std::string, PenRecord> entries_;
     short lightMode_ = 0;
     short viewLightMode_ = 0;
+    EchoLook echoLook_;
+    // Hidden until shown, as the forecast is.
+    bool colourBar_ = false;
 };

@@ -97,8 +97,9 @@ bool EtrTextureRing::Update(VexanDevice* device, const ZxEtrEchoContainer& store
     if (!EnsureTexture(device)) {
         return false;
     }
-    if (source_ != &store) {
+    if (source_ != &store || !(styles.GetEchoLook() == look_)) {
         source_ = &store;
+        look_ = styles.GetEchoLook();
         Reset();
     }
     // More new sweeps than the store keeps: the next one to upload is gone,

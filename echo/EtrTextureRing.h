@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "direct3d/d3d9types.h"
+#include "drawing/EchoLook.h"
 #include "platform/ComPtr.h"
 
 class StyleTable;
@@ -38,7 +39,8 @@ class EtrTextureRing {
 
     // Brings the texture up to date with the store: makes it when there is
     // none, or when the device was reset or changed since it was made, and
-    // uploads the sweeps not yet in it. In the track pane a sweep not yet
+    // uploads the sweeps not yet in it (all of them again when the echo
+    // look changed). In the track pane a sweep not yet
     // placed ends the upload: it and those after it wait for their placement.
     // False, with nothing to draw, for an empty store, without a texture, or
     // when the texture could not be written.
@@ -82,5 +84,7 @@ class EtrTextureRing {
     // The store the rows came from: the profile view's display follows the
     // active channel, and each store numbers its sweeps from 0.
     const ZxEtrEchoContainer* source_ = nullptr;
+    // The look the rows were coloured in: another one colours them again.
+    EchoLook look_;
     Upload lastUpload_;
 };

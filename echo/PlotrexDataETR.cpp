@@ -187,8 +187,15 @@ std::int32_t PlotrexDataETR::ExecuteCommand(const char* command, const char* arg
         return 0;
     }
     try {
-        CEtrModeManager& modes = GetEtrModeManager();
         const std::string name = command;
+        if (const auto read = reading_.Execute(name, argument)) {
+            if (*read != 0) {
+                // Stored sweeps are drawn again in the new look.
+                ModifyDisplays();
+            }
+            return *read;
+        }
+        CEtrModeManager& modes = GetEtrModeManager();
         if (name == kCommandEtrDisplay) {
             const int index = DisplayIndex(argument);
             if (index >= 0) {
@@ -215,8 +222,11 @@ std::int32_t PlotrexDataETR::GetCommandState(const char* command, CommandState* 
         return 0;
     }
     try {
-        CEtrModeManager& modes = GetEtrModeManager();
         const std::string name = command;
+        if (const auto read = reading_.State(name, state)) {
+            return *read;
+        }
+        CEtrModeManager& modes = GetEtrModeManager();
         const std::string parameter = state->argument != nullptr ? state->argument : "";
         bool enabled = false;
         bool checked = false;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "echo/EtrReadingCommands.h"
 #include "echo/EtrSweepRecorderClient.h"
 #include "echo/ZxEtrEchoContainer.h"
 #include "graphdata/PlotrexData.h"
@@ -14,6 +15,7 @@
 
 class HostNotificationSink;
 class ETROGRLayer;
+class StyleTable;
 
 class PlotrexDataETR : public PlotrexData,
                        public EtrSweepRecorderClient,
@@ -46,10 +48,16 @@ class PlotrexDataETR : public PlotrexData,
     std::pair<double, double> GetDepthRange(std::int16_t channel) const;
     ETROGRLayer* GetPropertyLayer();
 
+    // The style table the reading commands (scale, gain, threshold, colour
+    // bar) change; without it they are refused.
+    void SetStyleTable(StyleTable* styles) { reading_.SetStyleTable(styles); }
+    const EtrReadingCommands& GetReading() const { return reading_; }
+
   private:
     void WithdrawCallbacks();
 
     ZxEtrEchoContainer stores_[2];
     HostNotificationSink* notificationSink_ = nullptr;
     bool registered_ = false;
+    EtrReadingCommands reading_;
 };

@@ -1,11 +1,14 @@
 #include "echo/PlotrexDisplayETR.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "drawing/DeviceGraphics.h"
 #include "drawing/StyleTable.h"
 #include "echo/CEtrModeManager.h"
+#include "echo/EtrColourBar.h"
 #include "echo/EtrPaneLayout.h"
 #include "echo/EtrStrip.h"
 #include "echo/EtrSweepRecorder.h"
@@ -23,8 +26,27 @@ constexpr BYTE kEchogramOpacity = 220;
 // The palette colour of the lines that mark the current window.
 constexpr unsigned kWindowLineColour = 31;
 constexpr double kWindowLineWidth = 1.5;
+// The colour bar's distance right of the newest sweep: clear of the A-scope's
+// bars (at most 50 pixels).
+constexpr int kBesideNewest = 60;
+// Room kept for the profile view's depth scale at its right edge.
+constexpr int kDepthScaleRoom = 64;
 // Silence after which the caption warns that no sweep arrives.
 constexpr std::uint32_t kSilenceMs = 10000;
+
+// The gain and threshold while either is not neutral, for the caption.
+std::string LookText(const StyleTable* pens) {
+    if (pens == nullptr || pens->GetEchoLook().IsNeutral()) {
+        return "";
+    }
+    const EchoLook& look = pens->GetEchoLook();
+    std::string text = " - gain ";
+    text += look.gain > 0 ? "+" : "";
+    text += std::to_string(look.gain);
+    text += " - threshold ";
+    text += std::to_string(look.threshold);
+    return text;
+}
 
 bool IsDefined(double pixel) {
     return std::isfinite(pixel) && !IsUndefined(pixel) && pixel != LinearPixelProjection::kUnset;
@@ -93,7 +115,40 @@ void PlotrexDisplayETR::Draw(short layer, VexanDevice* device, RECT area,
             DrawWindowLines(device, area, columns, *pens);
         }
     }
+    if (pens->IsColourBarShown() && (pixelPane_ || layout == EtrPaneLayout::kColumns)) {
+        DrawColourBar(device, area, columns, *pens);
+    }
     ClearModified();
+}
+
+void PlotrexDisplayETR::DrawColourBar(VexanDevice* device, RECT area,
+                                      const std::vector<EtrColumn>& columns,
+                                      const StyleTable& pens) {
+    const EtrReadingCommands& reading = GetEchogram()->GetReading();
+    std::vector<std::string> labels;
+    for (int level = 0; level < kEchoLevels; ++level) {
+        labels.push_back(reading.LevelLabel(level));
+    }
+    const EtrColourBar bar(pens, std::move(labels));
+    const SIZE size = bar.Measure(device);
+    // The pixel pane: in the middle, left of its depth scale (its left edge
+    // holds the temperature's). The track pane: beside the newest sweep, past
+    // the A-scope's bars, in the middle of the current window.
+    int left = area.right - size.cx - kDepthScaleRoom;
+    int top = (area.top + area.bottom - size.cy) / 2;
+    if (!pixelPane_ && !columns.empty() && IsDefined(columns.back().x) &&
+        IsDefined(columns.back().top)) {
+        left = static_cast<int>(columns.back().x) + kBesideNewest;
+        if (IsDefined(columns.back().bottom)) {
+            top = static_cast<int>((columns.back().top + columns.back().bottom - size.cy) / 2);
+        }
+    }
+    // Clear of the depth scale on the right.
+    const int rightmost = area.right - size.cx - kDepthScaleRoom;
+    left = std::clamp(left, static_cast<int>(area.left), std::max<int>(area.left, rightmost));
+    top =
+        std::clamp(top, static_cast<int>(area.top), std::max<int>(area.top, area.bottom - size.cy));
+    bar.Draw(device, area, left, top);
 }
 
 void PlotrexDisplayETR::DrawWindowLines(VexanDevice* device, RECT area,
@@ -152,5 +207,6 @@ bool PlotrexDisplayETR::GetLegendEntry(std::string& text) {
     } else {
         text = mode.empty() ? frequency : mode;
     }
+    text += LookText(GetEchogram()->GetReading().GetStyleTable());
     return true;
 }

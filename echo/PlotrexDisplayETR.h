@@ -42,6 +42,8 @@ class PlotrexDisplayETR : public PlotrexDisplay {
   private:
     void DrawWindowLines(VexanDevice* device, RECT area, const std::vector<EtrColumn>& columns,
                          const StyleTable& pens);
+    void DrawColourBar(VexanDevice* device, RECT area, const std::vector<EtrColumn>& columns,
+                       const StyleTable& pens);
 
     std::unique_ptr<EtrTextureRing> ring_;
     bool pixelPane_ = false;

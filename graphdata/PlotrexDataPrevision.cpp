@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "drawing/PlotrexDisplayPrevision.h"
+#include "module/CommandNames.h"
+#include "module/CommandState.h"
 #include "units/Geodesy.h"
 #include "units/UnitConversion.h"
 
@@ -30,6 +34,38 @@ PlotrexDataPrevision::PlotrexDataPrevision(DistanceTracker* tracker, const char*
 
 PlotrexDisplay* PlotrexDataPrevision::CreateDisplay() {
     return new PlotrexDisplayPrevision(this);
+}
+
+std::int32_t PlotrexDataPrevision::ExecuteCommand(const char* command, const char* argument) {
+    if (command == nullptr || std::strcmp(command, kCommandShallowWarning) != 0) {
+        return 0;
+    }
+    if (argument == nullptr || *argument == '\0') {
+        shallow_.reset();
+        ModifyDisplays();
+        return 1;
+    }
+    double distance = 0.0;
+    double depth = 0.0;
+    int used = 0;
+    if (std::sscanf(argument, "%lf %lf%n", &distance, &depth, &used) != 2 ||
+        argument[used] != '\0' || !std::isfinite(distance) || !std::isfinite(depth) ||
+        distance < 0.0 || depth <= 0.0) {
+        return 0;
+    }
+    shallow_ = ShallowAhead{distance, depth};
+    ModifyDisplays();
+    return 1;
+}
+
+std::int32_t PlotrexDataPrevision::GetCommandState(const char* command, CommandState* state) {
+    if (command == nullptr || state == nullptr ||
+        std::strcmp(command, kCommandShallowWarning) != 0) {
+        return 0;
+    }
+    state->enabled = true;
+    state->checked = shallow_.has_value();
+    return 1;
 }
 
 bool PlotrexDataPrevision::Init(HostDepthSource* depthSource, HostVesselSource* vesselSource) {

@@ -3,6 +3,8 @@
 // host is asked for the depths at evenly spaced points on the line from the
 // ship a fixed distance forward along its heading, and the answers replace
 // the series, continuing the depth profile beyond the ship's distance.
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "graphdata/PlotrexDataProfile.h"
@@ -23,6 +25,18 @@ class PlotrexDataPrevision : public PlotrexDataProfile {
 
     HostVesselSource* GetVesselSource() const { return vesselSource_; }
 
+    // Shallow water ahead, as the host found it in the depths it answered:
+    // metres from the ship to the first shallow point, and its depth.
+    struct ShallowAhead {
+        double distance;
+        double depth;
+    };
+    const std::optional<ShallowAhead>& GetShallowWarning() const { return shallow_; }
+    // The shallow-water warning: "DISTANCE DEPTH" sets it, none clears it;
+    // anything else is refused and changes nothing.
+    std::int32_t ExecuteCommand(const char* command, const char* argument) override;
+    std::int32_t GetCommandState(const char* command, CommandState* state) override;
+
     // The points asked of the host for a ship at (latitude, longitude) on a
     // heading, from the ship to length (radians of arc) ahead; empty when the
     // end cannot be computed.
@@ -40,4 +54,5 @@ class PlotrexDataPrevision : public PlotrexDataProfile {
 
     HostDepthSource* depthSource_ = nullptr;
     HostVesselSource* vesselSource_ = nullptr;
+    std::optional<ShallowAhead> shallow_;
 };

@@ -10,14 +10,14 @@ class OGRFeature;
 // One ping as the library hands it over. The record belongs to the library and
 // lives only for the callback; its fields are read in this order.
 struct ZXRawSweep {
-    int16_t reserved;      // not read
-    uint16_t channel;      // 0 or 1
-    uint8_t* samples;      // echo levels 0 to 15, the first at the window top
-    uint32_t sampleCount;  // at most 1024
-    uint32_t sampleStep;   // depth per sample, 21 fraction bits
-    uint32_t reserved2;    // not read
-    uint32_t startDepth;   // tenths of the sounder's depth unit
-    uint32_t furtherDepth; // tenths of the sounder's depth unit
+    int16_t reserved;       // not read
+    uint16_t channel;       // 0 or 1
+    uint8_t* samples;       // echo levels 0 to 15, the first at the window top
+    uint32_t sampleCount;   // at most 1024
+    uint32_t sampleStep;    // depth per sample, 21 fraction bits
+    uint32_t reserved2;     // not read
+    uint32_t startDepth;    // tenths of the sounder's depth unit
+    uint32_t furtherDepth;  // tenths of the sounder's depth unit
 };
 
 extern "C" {

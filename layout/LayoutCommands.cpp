@@ -14,6 +14,7 @@
 #include "layout/ProjectionUpdater.h"
 #include "module/CommandNames.h"
 #include "module/CommandState.h"
+#include "module/GraphKeys.h"
 
 namespace {
 
@@ -81,6 +82,10 @@ std::int32_t LayoutCommands::Execute(const char* command, const char* argument) 
 bool LayoutCommands::ExecuteOwn(const std::string& command, const char* argument) {
     const char* text = argument ? argument : "";
     PlotrexOrganizer& o = organizer_;
+    if (command == kCommandShowHide && std::string(text) == kGraphColourBar) {
+        // The echogram's own: its data carries it out.
+        return false;
+    }
     if (command == kCommandShowHide) {
         if (PlotrexDisplay* display = o.FindDisplayByName(text)) {
             const bool visible = display->SetVisible(!display->IsVisible());
@@ -220,6 +225,9 @@ std::int32_t LayoutCommands::State(const char* command, CommandState* state) {
 bool LayoutCommands::OwnState(const std::string& command, CommandState* state) {
     const char* argument = state->argument ? state->argument : "";
     PlotrexOrganizer& o = organizer_;
+    if (command == kCommandShowHide && std::string(argument) == kGraphColourBar) {
+        return false;
+    }
     if (command == kCommandShowHide) {
         PlotrexDisplay* display = o.FindDisplayByName(argument);
         state->checked = display != nullptr && display->IsVisible();

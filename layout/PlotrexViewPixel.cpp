@@ -24,6 +24,7 @@
 #include "module/CommandDispatch.h"
 #include "module/CommandNames.h"
 #include "module/CommandState.h"
+#include "module/GraphKeys.h"
 #include "module/ModuleWideValues.h"
 
 namespace {
@@ -267,6 +268,9 @@ std::int32_t PlotrexViewPixel::Commands::ExecuteCommand(const char* command, con
         } else if (std::strcmp(graph, kGraphTemp) == 0 && view_.temperature_.display != nullptr) {
             view_.temperature_.display->SetVisible(!view_.temperature_.display->IsVisible());
             result = 1;
+        } else if (std::strcmp(graph, kGraphColourBar) == 0) {
+            result = view_.AskGraphs(
+                [&](PlotrexData& data) { return data.ExecuteCommand(command, argument); });
         }
     } else {
         result = view_.AskGraphs(
@@ -282,7 +286,9 @@ std::int32_t PlotrexViewPixel::Commands::GetCommandState(const char* command, Co
     if (state == nullptr) {
         return 0;
     }
-    if (std::strcmp(command, kCommandShowHide) != 0) {
+    const bool colourBar =
+        state->argument != nullptr && std::strcmp(state->argument, kGraphColourBar) == 0;
+    if (std::strcmp(command, kCommandShowHide) != 0 || colourBar) {
         return view_.AskGraphs(
             [&](PlotrexData& data) { return data.GetCommandState(command, state); });
     }

@@ -11,5 +11,7 @@ inline constexpr const char* kGraphEtr = "PLOTREX_DATA_ETR";
 inline constexpr const char* kGraphAScope = "PLOTREX_DATA_ASCOPE";
 inline constexpr const char* kGraphMobile = "PLOTREX_DATA_MOBILE";
 inline constexpr const char* kGraphDReckChalut = "PLOTREX_DATA_DRECK_CHALUT";
+// Not a graph: the echogram's colour bar, shown and hidden like one.
+inline constexpr const char* kGraphColourBar = "PLOTREX_COLOUR_BAR";
 inline constexpr const char* kUnitTemp = "TEMP";
 inline constexpr const char* kUnitDist = "DIST";

@@ -2,7 +2,6 @@
 
 #include <strings.h>
 
-#include <charconv>
 #include <string>
 
 #include "echo/PlotrexDataETR.h"
@@ -17,9 +16,11 @@
 #include "hostfamily/Undefined.h"
 #include "layout/PlotrexView.h"
 #include "layout/PlotrexViewPixel.h"
+#include "module/EchoLookSettings.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "module/ModuleWideValues.h"
 #include "module/ProfileHelpers.h"
+#include "module/StoredSetting.h"
 #include "module/UserMessages.h"
 #include "persistence/SerializaterReg.h"
 #include "platform/WinApp.h"
@@ -34,27 +35,6 @@ void Put(double* out, double value) {
     if (out != nullptr) {
         *out = value;
     }
-}
-
-// A stored setting taken only when it is a whole number within [low, high];
-// anything else (a hand edit, a value from another program) gives the
-// default and a warning, so that it is neither used nor saved back.
-int StoredSetting(const char* entry, int low, int high, int fallback) {
-    std::string text;
-    if (!ReadProfileText(kDataSection, entry, text, "")) {
-        return fallback;
-    }
-    int value = 0;
-    const char* first = text.data() + (text.starts_with('+') ? 1 : 0);
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (error == std::errc() && end == last && value >= low && value <= high) {
-        return value;
-    }
-    ShowUserWarning("stored " + std::string(entry) + " \"" + text + "\" is not one of " +
-                    std::to_string(low) + ".." + std::to_string(high) + "; using " +
-                    std::to_string(fallback));
-    return fallback;
 }
 
 }  // namespace
@@ -102,13 +82,16 @@ void ModuleDataPlotrex::SaveSettings() {
         WriteProfileIntValue(kDataSection, plotrex_settings::kLabelSizeKey,
                              gLabelFontSizeMultiplier);
     }
+    SaveEchoLook(styles_);
 }
 
 void ModuleDataPlotrex::LoadSettings() {
-    gLabelFontSizeMultiplier =
-        static_cast<short>(StoredSetting(plotrex_settings::kLabelSizeKey, 1, 3, 1));
+    gLabelFontSizeMultiplier = static_cast<short>(
+        ReadStoredSetting(kDataSection, plotrex_settings::kLabelSizeKey, 1, 3, 1));
+    LoadEchoLook(styles_);
     const bool echogram = graphs_.GetData(kGraphEtr) != nullptr;
-    int mode = StoredSetting(plotrex_settings::kDisplayModeKey, 0, 2, echogram ? 1 : 0);
+    int mode =
+        ReadStoredSetting(kDataSection, plotrex_settings::kDisplayModeKey, 0, 2, echogram ? 1 : 0);
     if (mode == 1 && !echogram) {
         // The pixel view shows nothing but the echogram: without it, the
         // profile view, as when nothing was stored.
@@ -146,6 +129,7 @@ void ModuleDataPlotrex::Initialize(HostDataSource* dataSource,
         auto echogram = std::make_unique<PlotrexDataETR>(&tracker_, kGraphEtr, kUnitDist);
         // A graph that failed is deleted unregistered; the display mode stays.
         if (echogram->Initialize(notificationSink)) {
+            echogram->SetStyleTable(&styles_);
             Register(std::move(echogram));
             // The A-scope shows the echogram's sweeps: it exists exactly with it.
             Register(std::make_unique<PlotrexDataAScope>(&tracker_, kGraphAScope, kUnitDist));

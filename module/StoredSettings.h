@@ -16,6 +16,13 @@ inline constexpr const char* kHistoricDisplaySection = "ModuleDisplay\\PlotrexDi
 // 2 historic profile view) and the label size multiplier (1 to 3).
 inline constexpr const char* kDisplayModeKey = "NorvaneMode";
 inline constexpr const char* kLabelSizeKey = "LabelFontSizeMultiplier";
+// Also there: how the echogram is read. Its colour scale by name (one of
+// kEchoColourScales' names in CommandNames.h), its gain (-15 to 15) and
+// threshold (0 to 15) in levels, and whether its colour bar is shown (0 or 1).
+inline constexpr const char* kEchoColoursKey = "EchoColours";
+inline constexpr const char* kEchoGainKey = "EchoGain";
+inline constexpr const char* kEchoThresholdKey = "EchoThreshold";
+inline constexpr const char* kEchoColourBarKey = "EchoColourBar";
 
 // Kept in the display section by the profile view's organizer.
 inline constexpr const char* kLevelKey = "ORGANIZER_LEVEL";
@@ -30,6 +37,13 @@ template <typename Profile>
 bool HoldsStoredLayout(Profile& profile, int displayMode = 0) {
     const char* section = displayMode == 2 ? kHistoricDisplaySection : kDisplaySection;
     return !profile.GetProfileString(section, kLevelKey, "").empty();
+}
+
+// Whether the profile holds the echogram's look an earlier run left (its
+// colour bar is hidden until shown).
+template <typename Profile>
+bool HoldsStoredEchoLook(Profile& profile) {
+    return !profile.GetProfileString(kDataSection, kEchoColourBarKey, "").empty();
 }
 
 // Whether the profile holds the display mode an earlier run left.

@@ -66,6 +66,21 @@ SweepReducer::SweepReducer(EchoGain gain) {
     }
 }
 
+std::array<int, 16> SweepReducer::LevelStarts() const {
+    // The curve never falls, and gives 15 at 255: each level starts at the
+    // weakest strength at or above it, which for a skipped level is the next
+    // level's start.
+    std::array<int, 16> starts{};
+    int strength = 255;
+    for (int level = 15; level > 0; --level) {
+        while (strength > 0 && curve_[strength - 1] >= level) {
+            --strength;
+        }
+        starts[level] = strength;
+    }
+    return starts;
+}
+
 void SweepReducer::Reduce(const std::uint8_t* samples, std::size_t count,
                           std::vector<std::uint8_t>& levels) const {
     levels.clear();

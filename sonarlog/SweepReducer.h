@@ -30,6 +30,9 @@ class SweepReducer {
     void Reduce(const std::uint8_t* samples, std::size_t count,
                 std::vector<std::uint8_t>& levels) const;
     std::uint8_t Level(std::uint8_t strength) const { return curve_[strength]; }
+    // The weakest strength of each level 0 to 15; a level the curve skips
+    // starts where the next one does.
+    std::array<int, 16> LevelStarts() const;
 
   private:
     std::array<std::uint8_t, 256> curve_{};

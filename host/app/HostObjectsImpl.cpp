@@ -40,6 +40,9 @@ bool ModelDepthSource::QueryDepths(std::vector<DepthQueryPoint>& points, double,
         any = any || depth.has_value();
     }
     answered_ += any;
+    if (any) {
+        lastAnswer_ = points;
+    }
     return any;
 }
 

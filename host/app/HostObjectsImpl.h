@@ -44,12 +44,15 @@ class ModelDepthSource final : public HostDepthSource {
                      double east, const int& kind) override;
     long Queries() const { return queries_; }
     long Answered() const { return answered_; }
+    // The points of the last query answered, their depths filled.
+    const std::vector<DepthQueryPoint>& LastAnswer() const { return lastAnswer_; }
 
   private:
     const DepthModel* model_;
     double maximumDepth_;
     long queries_ = 0;
     long answered_ = 0;
+    std::vector<DepthQueryPoint> lastAnswer_;
 };
 
 class FeedVesselSource final : public HostVesselSource {
@@ -59,6 +62,7 @@ class FeedVesselSource final : public HostVesselSource {
     // A semi-diurnal tide of 1.2 m.
     float GetCorrection() override;
     double GetDraught() override { return draught_; }
+    double Draught() const { return draught_; }
 
   private:
     const ShipSnapshot& now_;

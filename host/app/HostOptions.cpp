@@ -64,6 +64,18 @@ class Checks {
         });
     }
 
+    // A finite number of 0 or more, up to most.
+    CLI::Validator NotNegative(const std::string& option, double most) {
+        return Check(option, [option, most](const std::string& text) -> std::string {
+            const std::optional<double> value = StrictNumber(text);
+            if (!value || *value < 0.0 || *value > most) {
+                return option + " needs a number from 0 to " + Number(most) + ", not '" + text +
+                       "'";
+            }
+            return {};
+        });
+    }
+
     CLI::Validator Trawl(const std::string& option) {
         return Check(option, [option](const std::string& text) -> std::string {
             const ErrorOr<TrawlParameters> trawl = ParseTrawl(text);
@@ -190,6 +202,21 @@ void DeclareView(CLI::App& app, Checks& checks, HostOptions& options,
            "light of the colours: day, dusk or night (default: day)")
         ->type_name("LIGHT")
         ->check(checks.OneOf("--light", kLights));
+    std::vector<std::string> scales;
+    for (const EchoColourScaleName& scale : kEchoColourScales) {
+        scales.push_back(scale.name);
+    }
+    app.add_option("--echo-colours", options.echoColours,
+                   "colour scale of the echogram: standard (the module's own), viridis\n"
+                   "(colour-blind safe), grey or inverted-grey (for printing); kept in\n"
+                   "the profile (default: as stored, else standard)")
+        ->type_name("NAME")
+        ->check(checks.OneOf("--echo-colours", scales));
+    app.add_option("--shallow-margin", options.shallowMargin,
+                   "warn of shallow water ahead where the forecast is shallower than the\n"
+                   "vessel's draught plus this many metres (default: 2)")
+        ->type_name("METRES")
+        ->check(checks.NotNegative("--shallow-margin", kDeepestSeaMetres));
     app.add_option("--trawl", trawlText,
                    "the net for the whole run: metres of cable out (up to 15000), metres\n"
                    "down to the net (up to 11000), share of the cable between ship and net\n"

@@ -29,6 +29,8 @@ struct HostOptions {
     std::string bathymetryPath;             // empty: the feed's own sea floor, if any
     std::string bathymetryValues = "auto";  // auto, depths or elevations
     std::string historicPath;               // empty: the feed's earlier survey, if any
+    std::string echoColours;                // the echogram's colour scale; empty: as stored
+    double shallowMargin = 2.0;             // metres under the keel the forecast must keep
     // The trawl for the whole run; none: the built-in voyage shoots its own
     // on its fishing legs, a replay has none.
     std::optional<TrawlParameters> trawl;

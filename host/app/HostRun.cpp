@@ -105,11 +105,35 @@ ErrorOr<void> SetUp(ModuleHost& module, const VoyageSources& sources, const Host
     return module.OpenFirstView();
 }
 
+// How the echogram is read: the scale the user chose, and for a recording
+// the strengths its levels stand for, for the colour bar.
+void DressEchogram(const RunParts& parts) {
+    if (!parts.module.HadEchoLook() && !parts.view.Checked(kCommandShowHide, kGraphColourBar)) {
+        parts.view.Send(kCommandShowHide, kGraphColourBar);
+    }
+    for (const EchoColourScaleName& scale : kEchoColourScales) {
+        if (parts.options.echoColours == scale.name) {
+            parts.view.Send(kCommandEtrColours, scale.parameter);
+        }
+    }
+    if (parts.sources.sonar != nullptr) {
+        std::string starts;
+        for (const int start : parts.sources.sonar->Reducer().LevelStarts()) {
+            if (!starts.empty()) {
+                starts += ' ';
+            }
+            starts += std::to_string(start);
+        }
+        parts.view.Send(kCommandEtrLevelStrengths, starts.c_str());
+    }
+}
+
 // The chart beside the view and the light of the colours; a first run shows
 // the depth ahead, later runs keep what the user chose.
 void DressView(ModuleHost& module, const RunParts& parts) {
     module.OpenChart(parts.sources.raster.get(), parts.options.window, parts.view);
     module.SetLight(parts.options.light);
+    DressEchogram(parts);
     if (!module.HadLayout() && !parts.view.Checked(kCommandShowHide, kGraphPrevision)) {
         parts.view.Send(kCommandShowHide, kGraphPrevision);
     }
@@ -121,7 +145,8 @@ bool Sail(RunParts& parts, SdlDesktop* window) {
         HeadlessVoyage(parts).Sail();
         return true;
     }
-    const std::string title = WindowTitle(parts.view, parts.module.Data().GetMode());
+    const std::string title =
+        WindowTitle(parts.view, parts.module.Data().GetMode()) + parts.cycle.ShallowTitle();
     if (ErrorOr<void> shown = window->Show(parts.module.Frame().GetSafeHwnd(), title); !shown) {
         TellUser(shown.GetError().Message());
         return false;
@@ -166,7 +191,7 @@ ErrorOr<int> RunHost(const HostOptions& options) {
     UserCommands userCommands(options.commands, view);
     TrawlHand trawl(options.trawl);
     FeedAccount account;
-    ShipCycle cycle(module, trawl, account);
+    ShipCycle cycle(module, trawl, account, options.shallowMargin);
     HeadlessDesktop& windows = *desktop.Value().desktop;
     Pictures pictures(windows, options.outDir);
     RunParts parts{options,      sources, windows, module, view,

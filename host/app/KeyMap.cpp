@@ -4,6 +4,7 @@
 
 #include "host/app/ViewStates.h"
 #include "module/CommandNames.h"
+#include "module/GraphKeys.h"
 
 namespace {
 
@@ -38,6 +39,13 @@ KeyMap::KeyMap(RunParts& parts) {
          [&parts] { parts.pictures.TakeWindow(parts.module.Frame().GetSafeHwnd()); }},
         {'o', "pay out the trawl's cable", payOut(kCableStep)},
         {'i', "heave in the trawl's cable", payOut(-kCableStep)},
+        {'k', "the echogram's next colour scale", send(kCommandEtrColours)},
+        {'b', "show or hide the echogram's colour bar",
+         [&view] { view.Send(kCommandShowHide, kGraphColourBar); }},
+        {'g', "the echogram's gain up", send(kCommandEtrGainPlus)},
+        {'h', "the echogram's gain down", send(kCommandEtrGainMoins)},
+        {'t', "the echogram's threshold up", send(kCommandEtrThresholdPlus)},
+        {'r', "the echogram's threshold down", send(kCommandEtrThresholdMoins)},
     };
     for (int graph = 0; graph < 8; ++graph) {
         bindings_.push_back({'1' + graph,

@@ -40,6 +40,7 @@ ErrorOr<void> ModuleHost::Load() {
     }
     hadLayout_ = plotrex_settings::HoldsStoredLayout(app_, 0);
     hadHistoricLayout_ = plotrex_settings::HoldsStoredLayout(app_, 2);
+    hadEchoLook_ = plotrex_settings::HoldsStoredEchoLook(app_);
     if (ErrorOr<void> loaded = library_.Load(ExecutableFolder()); !loaded) {
         return loaded;
     }

@@ -64,12 +64,15 @@ class ModuleHost {
     ShipSnapshot& Now() { return now_; }
     SounderFeed& Sounder() { return *sounder_; }
     const ModelDepthSource& DepthSource() const { return *depthSource_; }
+    double Draught() const { return vesselSource_->Draught(); }
     // Null without one.
     HostChart* Chart() { return chart_.get(); }
     bool ViewOpen() const { return viewOpen_; }
     // Whether the profile held, before this run, a layout of the view of the
     // mode now shown.
     bool HadLayout() const;
+    // Whether the profile held the echogram's look before this run.
+    bool HadEchoLook() const { return hadEchoLook_; }
 
   private:
     bool OpenView();
@@ -94,6 +97,7 @@ class ModuleHost {
     bool viewOpen_ = false;
     bool hadLayout_ = false;
     bool hadHistoricLayout_ = false;
+    bool hadEchoLook_ = false;
     short light_ = 0;
     short labelLevel_ = 1;
 };

@@ -14,6 +14,7 @@ std::string RunSummary::Text() const {
     // sea floor's, counted by the line before it.
     std::string text = Voyage();
     text += SeaFloor();
+    text += ShallowWater();
     text += View();
     text += parts_.trawl.Summary();
     text += Sounder();
@@ -72,6 +73,32 @@ std::string RunSummary::SeaFloor() const {
     return text;
 }
 
+std::string RunSummary::ShallowWater() const {
+    const ShallowWatch* watch = parts_.cycle.Shallow();
+    if (watch == nullptr) {
+        return "";
+    }
+    const std::vector<ShallowWatch::Warning>& warnings = watch->Warnings();
+    std::string text = Format(
+        "Shallow water ahead (shallower than %.1f m: draught %.1f m + %g m): ", watch->Limit(),
+        parts_.module.Draught(), parts_.options.shallowMargin);
+    if (parts_.module.DepthSource().Answered() == 0) {
+        return text + "not watched, no depth ahead was answered\n";
+    }
+    text += warnings.empty()
+                ? "no warning\n"
+                : Format("%zu warning%s\n", warnings.size(), warnings.size() == 1 ? "" : "s");
+    for (const ShallowWatch::Warning& warning : warnings) {
+        const long seconds = std::lround(warning.time);
+        text += Format(
+            "  %02ld:%02ld:%02ld into the voyage at %s: %.1f m in %.0f m ahead, %.1f m "
+            "at the shallowest\n",
+            seconds / 3600, seconds / 60 % 60, seconds % 60, FormatPosition(warning.where).c_str(),
+            warning.ahead.depth, warning.ahead.distance, warning.shallowest);
+    }
+    return text;
+}
+
 std::string RunSummary::View() const {
     if (!parts_.module.ViewOpen()) {
         return "";
@@ -110,6 +137,12 @@ std::string RunSummary::Sounder() const {
     }
     for (const std::string& command : parts_.userCommands.SounderHandled()) {
         text += Format("  Echo-sounder command handled: %s\n", command.c_str());
+    }
+    if (parts_.module.ViewOpen()) {
+        const std::string look = EchogramLook(parts_.view);
+        if (!look.empty()) {
+            text += Format("  Echogram: %s\n", look.c_str());
+        }
     }
     return text;
 }

@@ -15,6 +15,7 @@ class RunSummary {
   private:
     std::string Voyage() const;
     std::string SeaFloor() const;
+    std::string ShallowWater() const;
     std::string View() const;
     std::string Sounder() const;
     std::string Chart() const;

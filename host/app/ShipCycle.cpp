@@ -1,15 +1,46 @@
 #include "host/app/ShipCycle.h"
 
+#include "host/app/Format.h"
+#include "host/app/ViewCommands.h"
+#include "module/CommandNames.h"
 #include "module/ModuleDataPlotrexInterface.h"
 
 void ShipCycle::Step() {
     const ShipSnapshot& now = module_.Now();
     HandTrawl();
     module_.Data().UpdateGraphs();
+    WatchAhead();
     account_.Fed(now);
     if (HostChart* chart = module_.Chart()) {
         chart->SetOwnShip(now.position, IsUndefined(now.heading) ? 0.0 : now.heading);
     }
+}
+
+void ShipCycle::WatchAhead() {
+    if (!shallow_) {
+        shallow_.emplace(module_.Draught(), shallowMargin_);
+    }
+    const ModelDepthSource& depths = module_.DepthSource();
+    if (depths.Answered() == answersSeen_) {
+        return;
+    }
+    answersSeen_ = depths.Answered();
+    if (!shallow_->Look(depths.LastAnswer(), module_.Now().time)) {
+        return;
+    }
+    const auto& ahead = shallow_->Current();
+    const std::string argument =
+        ahead ? Format("%.0f %.1f", ahead->distance, ahead->depth) : std::string();
+    // Only the profile view shows the forecast; the others do not take it.
+    ViewCommands(module_.Frame()).Send(kCommandShallowWarning, argument.c_str());
+}
+
+std::string ShipCycle::ShallowTitle() const {
+    if (!shallow_ || !shallow_->Current()) {
+        return "";
+    }
+    return Format(" - SHALLOW WATER AHEAD: %.1f m in %.0f m", shallow_->Current()->depth,
+                  shallow_->Current()->distance);
 }
 
 void ShipCycle::HandTrawl() {

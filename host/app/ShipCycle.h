@@ -2,14 +2,19 @@
 // One host cycle, once the ship's state of the cycle is in the module host:
 // the trawl handed over, the module's graphs brought up to date, the account
 // of what was fed kept, and the chart following the ship.
+#include <optional>
+#include <string>
+
 #include "host/app/FeedAccount.h"
 #include "host/app/ModuleHost.h"
+#include "host/app/ShallowWatch.h"
 #include "host/app/TrawlHand.h"
 
 class ShipCycle {
   public:
-    ShipCycle(ModuleHost& module, TrawlHand& trawl, FeedAccount& account)
-        : module_(module), trawl_(trawl), account_(account) {}
+    // shallowMargin: metres under the keel the forecast must keep.
+    ShipCycle(ModuleHost& module, TrawlHand& trawl, FeedAccount& account, double shallowMargin)
+        : module_(module), trawl_(trawl), account_(account), shallowMargin_(shallowMargin) {}
 
     void Step();
     // The trawl again, out of turn (the user paid out cable).
@@ -18,9 +23,21 @@ class ShipCycle {
     // or the ship did.
     void RefreshChart(bool shipMoved);
 
+    // The watch over the forecast's depths, made at the first cycle (when the
+    // vessel's draught is known); null before.
+    const ShallowWatch* Shallow() const { return shallow_ ? &*shallow_ : nullptr; }
+    // " - SHALLOW ... " for the window's title while a warning is in force.
+    std::string ShallowTitle() const;
+
   private:
     ModuleHost& module_;
     TrawlHand& trawl_;
     FeedAccount& account_;
     PosType anchorSeen_ = NoPos;
+    double shallowMargin_;
+    std::optional<ShallowWatch> shallow_;
+    long answersSeen_ = 0;
+
+    // The forecast's new depths looked at, the view told of a change.
+    void WatchAhead();
 };

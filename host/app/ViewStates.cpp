@@ -25,6 +25,24 @@ std::string WindowTitle(const ViewCommands& view, int displayMode) {
     return title;
 }
 
+std::string EchogramLook(const ViewCommands& view) {
+    std::string scale;
+    for (const EchoColourScaleName& each : kEchoColourScales) {
+        if (view.Checked(kCommandEtrColours, each.parameter)) {
+            scale = each.name;
+        }
+    }
+    if (scale.empty()) {
+        return "";
+    }
+    auto neutral = [&view](const char* step) {
+        return view.Checked(step, "") ? std::string("set") : std::string("neutral");
+    };
+    return scale + " colours, colour bar " +
+           (view.Checked(kCommandShowHide, kGraphColourBar) ? "shown" : "hidden") + ", gain " +
+           neutral(kCommandEtrGainPlus) + ", threshold " + neutral(kCommandEtrThresholdPlus);
+}
+
 std::string DescribePanes(const ViewCommands& view) {
     auto display = [&](const char* param) { return view.Checked(kCommandEtrDisplay, param); };
     const bool hf = view.Checked(kCommandEtrFrequency, kCommandEtrHfParam);

@@ -15,6 +15,9 @@ inline constexpr const char* kGraphKeys[] = {kGraphDepth,    kGraphTemp,   kGrap
 // "Plotrex - level 9 - slope x 2" for the profile views, "Plotrex -
 // echogram" for the pixel view (display mode 1).
 std::string WindowTitle(const ViewCommands& view, int displayMode);
+// "viridis colours, colour bar shown, gain set, threshold neutral", as the
+// echogram's states say; empty without an echogram.
+std::string EchogramLook(const ViewCommands& view);
 // "one pane: HF", "two panes side by side: ..." as the sounder's display
 // states and the view's shape make them.
 std::string DescribePanes(const ViewCommands& view);

@@ -44,7 +44,8 @@ void WindowLoop::Sail() {
             lastChart = now;
         }
         if (now - lastTitle > kTitleEvery) {
-            window_.SetTitle(WindowTitle(parts_.view, module.Data().GetMode()));
+            window_.SetTitle(WindowTitle(parts_.view, module.Data().GetMode()) +
+                             parts_.cycle.ShallowTitle());
             lastTitle = now;
         }
         if (parts_.options.durationSeconds > 0 &&

@@ -32,6 +32,8 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     double DraughtMetres() const override;
     bool NextSweep(double shipSeconds, ZXNorvaneRecordedSweep& sweep) override;
 
+    // How the recorded strengths become the sounder's levels.
+    const SweepReducer& Reducer() const { return reducer_; }
     // The summary's lines about the recording.
     std::string Summary() const;
     const SonarStats& Stats() const { return states_.Stats(); }

@@ -3,7 +3,9 @@
 #include <dlfcn.h>
 #include <cmath>
 
+#include "drawing/EchoLook.h"
 #include "drawing/Palette.h"
+#include "drawing/StyleTable.h"
 #include "graphdata/PlotrexData.h"
 #include "graphdata/PlotrexDataProfileHistoric.h"
 #include "module/ModuleDataPlotrex.h"
@@ -233,4 +235,40 @@ TEST(ModuleEntry, TheModuleExportsItsFactoryAndNothingElseOfOurs) {
     EXPECT_STREQ(created->GetModuleName(), "PLOTREX_MODULE");
     delete created;
     dlclose(module);
+}
+
+// The echogram's look goes to the profile and comes back; a stored value that
+// cannot be used is passed over with a warning and changes nothing.
+TEST_F(ModuleDataPlotrexTest, TheEchogramLookRoundTripsAndBadValuesAreIgnored) {
+    data.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    data.GetStyleTable().SetEchoLook(EchoLook{EchoScale::kInvertedGrey, -4, 9});
+    data.GetStyleTable().ShowColourBar(true);
+    data.SaveSettings();
+    profile.Reload();
+    EXPECT_NE(profile.FileText().find("EchoColours = inverted-grey"), std::string::npos)
+        << profile.FileText();
+
+    ModuleDataPlotrex restored;
+    restored.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    restored.LoadSettings();
+    EXPECT_EQ(restored.GetStyleTable().GetEchoLook(), (EchoLook{EchoScale::kInvertedGrey, -4, 9}));
+    EXPECT_TRUE(restored.GetStyleTable().IsColourBarShown());
+    restored.Terminate();
+
+    CWinApp& app = profile.App();
+    app.WriteProfileString("ModuleData\\PlotrexData", "EchoColours", "rainbow");
+    app.WriteProfileString("ModuleData\\PlotrexData", "EchoGain", "16");
+    app.WriteProfileString("ModuleData\\PlotrexData", "EchoThreshold", "-1");
+    app.WriteProfileString("ModuleData\\PlotrexData", "EchoColourBar", "yes");
+    ModuleDataPlotrex damaged;
+    damaged.Initialize(&source, nullptr, nullptr, nullptr, 0);
+    testing::internal::CaptureStderr();
+    damaged.LoadSettings();
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(damaged.GetStyleTable().GetEchoLook(), EchoLook{});
+    EXPECT_FALSE(damaged.GetStyleTable().IsColourBarShown());
+    for (const char* key : {"EchoColours", "EchoGain", "EchoThreshold", "EchoColourBar"}) {
+        EXPECT_NE(warnings.find(key), std::string::npos) << key << "\n" << warnings;
+    }
+    damaged.Terminate();
 }

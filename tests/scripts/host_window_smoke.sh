@@ -33,6 +33,11 @@ xvfb-run -a -s "-screen 0 1600x900x24" bash -c '
     xdotool key --window "$id" $key
     sleep 0.4
   done
+  # The echogram read otherwise: the next colour scale, its bar hidden, gain and threshold up.
+  for key in k b g t; do
+    xdotool key --window "$id" $key
+    sleep 0.2
+  done
   xdotool mousemove --window "$id" 500 300
   sleep 0.3
   xdotool click 5
@@ -50,5 +55,7 @@ fi
 grep -q "View: - level 8 " "$work/out.txt" || { echo "the wheel did not zoom out to level 8" >&2; exit 1; }
 grep -q "Under the anchor: .*, depth [0-9.]* m" "$work/out.txt" ||
   { echo "the summary does not tell what lies under the set-square" >&2; exit 1; }
+grep -q "Echogram: viridis colours, colour bar hidden, gain set, threshold set" "$work/out.txt" ||
+  { echo "the keys k, b, g and t did not change how the echogram is read" >&2; exit 1; }
 grep -q "ORGANIZER_LEVEL" "$work/profile.ini" || { echo "the layout was not saved" >&2; exit 1; }
 echo "window smoke test passed"

@@ -3,6 +3,7 @@
 // files of other kinds refused.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -378,6 +379,15 @@ TEST(SweepReducer, GainCurvesHideTheWaterAndShowFishAndBottom) {
         for (int s = 1; s < 256; ++s) {
             EXPECT_GE(reducer.Level(static_cast<std::uint8_t>(s)),
                       reducer.Level(static_cast<std::uint8_t>(s - 1)));
+        }
+        // Where each level starts, as a search of every strength finds it.
+        const std::array<int, 16> starts = reducer.LevelStarts();
+        for (int level = 0; level < 16; ++level) {
+            int first = 0;
+            while (reducer.Level(static_cast<std::uint8_t>(first)) < level) {
+                ++first;
+            }
+            EXPECT_EQ(starts[level], first) << level;
         }
     }
     EXPECT_FALSE(ParseEchoGain("loud"));

@@ -190,6 +190,10 @@ TEST(HostEndToEnd, ExitCodesTellHowTheRunEnded) {
          "{folder}/profile.ini line 2: not three fields but 1: 'Value = 1'"},
         {"bad raster values", "--bathymetry-values up", kept, 2,
          "--bathymetry-values needs one of auto, depths, elevations, not 'up'"},
+        {"bad colour scale", "--echo-colours rainbow", kept, 2,
+         "--echo-colours needs one of standard, viridis, grey, inverted-grey, not 'rainbow'"},
+        {"bad margin", "--shallow-margin -2", kept, 2,
+         "--shallow-margin needs a number from 0 to 11000, not '-2'"},
         {"success", "--command PLOTREX_SCALE_PLUS", kept, 0, "Pictures: 4 in {folder}/pictures"},
         {"echo-sounder command", "--light night --command PLOTREX_ETR_FREQUENCY", kept, 0,
          "Echo-sounder display: dual frequency, LF\n"

@@ -64,6 +64,10 @@ TEST(HostOptions, EveryOptionAndRepeatedCommands) {
     // Commas do as well, and the factor has its default.
     ASSERT_TRUE(Parse({"--trawl", "1200,40"}, options, error)) << error;
     EXPECT_EQ(*options.trawl, (TrawlParameters{1200.0, 40.0, 0.7, 1}));
+    ASSERT_TRUE(Parse({"--echo-colours", "inverted-grey", "--shallow-margin", "0"}, options, error))
+        << error;
+    EXPECT_EQ(options.echoColours, "inverted-grey");
+    EXPECT_EQ(options.shallowMargin, 0.0);
 }
 
 TEST(HostOptions, Defaults) {
@@ -76,6 +80,9 @@ TEST(HostOptions, Defaults) {
     EXPECT_EQ(options.speed, 60.0);
     EXPECT_EQ(options.displayMode, -1);
     EXPECT_TRUE(options.commands.empty());
+    // The scale the profile holds; two metres under the keel.
+    EXPECT_TRUE(options.echoColours.empty());
+    EXPECT_EQ(options.shallowMargin, 2.0);
 }
 
 // Each bad command line is refused with the message the user reads.
@@ -119,6 +126,15 @@ TEST(HostOptions, BadCommandLinesAreRefusedWithTheirReason) {
         {{"--speed", " 5"}, "--speed needs a positive number, not ' 5'"},
         {{"--cycle", "0"}, "--cycle needs a positive number, not '0'"},
         {{"--cycle", "7200"}, "--cycle needs a number up to 3600, not '7200'"},
+        {{"--echo-colours", "rainbow"},
+         "--echo-colours needs one of standard, viridis, grey, inverted-grey, not 'rainbow'"},
+        {{"--echo-colours", "Viridis"},
+         "--echo-colours needs one of standard, viridis, grey, inverted-grey, not 'Viridis'"},
+        {{"--shallow-margin", "-1"}, "--shallow-margin needs a number from 0 to 11000, not '-1'"},
+        {{"--shallow-margin", "2m"}, "--shallow-margin needs a number from 0 to 11000, not '2m'"},
+        {{"--shallow-margin", "nan"}, "--shallow-margin needs a number from 0 to 11000, not 'nan'"},
+        {{"--shallow-margin", "20000"},
+         "--shallow-margin needs a number from 0 to 11000, not '20000'"},
         // Command names are compared exactly, as the module compares them.
         {{"--command", "plotrex_center_on"}, "unknown command 'plotrex_center_on'"},
     };
