@@ -144,7 +144,12 @@ bool Sail(RunParts& parts, SdlDesktop* window) {
         TellUser(shown.GetError().Message());
         return false;
     }
-    WindowLoop(parts, *window).Sail();
+    ErrorOr<FeedIndex> index = FeedIndex::Build(parts.options);
+    if (!index) {
+        TellUser(index.GetError().Message());
+        return false;
+    }
+    WindowLoop(parts, *window, index.Release()).Sail();
     return true;
 }
 
