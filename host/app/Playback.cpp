@@ -5,6 +5,7 @@
 
 #include "host/app/Format.h"
 #include "host/app/TellUser.h"
+#include "host/app/VoyageSources.h"
 
 namespace {
 
@@ -20,26 +21,19 @@ void Playback::Start() {
 
 void Playback::ReadNext() {
     pending_ = parts_.sources.feed->Next(next_);
-    if (pending_) {
-        parts_.module.Sounder().Forecast(next_);
-    }
 }
 
 void Playback::Advance(double realSeconds) {
-    if (paused_) {
+    if (paused_ || !usable_) {
         return;
     }
     shipSeconds_ += realSeconds * parts_.options.speed * factor_;
-    parts_.module.Sounder().Clock(shipSeconds_);
     CatchUp();
 }
 
 void Playback::CatchUp() {
     while (pending_ && next_.time <= shipSeconds_) {
-        parts_.module.Now() = next_;
-        parts_.cycle.Step();
-        ++cycles_;
-        ReadNext();
+        SailOne();
     }
 }
 
@@ -50,23 +44,50 @@ void Playback::SailOne() {
     module.Sounder().Settle();
     parts_.cycle.Step();
     ++cycles_;
-    pending_ = parts_.sources.feed->Next(next_);
+    ReadNext();
+}
+
+bool Playback::Restart() {
+    ErrorOr<VoyageSources> fresh = VoyageSources::OpenFeedAlone(parts_.options);
+    if (!fresh) {
+        TellUser("the replay cannot go back: " + fresh.GetError().Message());
+        return false;
+    }
+    ModuleHost& module = parts_.module;
+    module.Retire();
+    VoyageSources& sources = parts_.sources;
+    sources.feed = std::move(fresh.Value().feed);
+    sources.nmea = fresh.Value().nmea;
+    sources.sonar = fresh.Value().sonar;
+    if (ErrorOr<void> renewed = module.Renew(sources, parts_.view, parts_.options.window);
+        !renewed) {
+        TellUser("the replay cannot go back: " + renewed.GetError().Message());
+        usable_ = false;
+        return false;
+    }
+    parts_.account = FeedAccount();
+    parts_.cycle.Restart();
+    parts_.trawl = TrawlHand(parts_.options.trawl);
+    parts_.userCommands.SendSounderCommands();
+    cycles_ = 0;
+    shipSeconds_ = 0.0;
+    ReadNext();
+    return true;
 }
 
 void Playback::SeekTo(double t) {
-    if (t + 1e-9 < shipSeconds_) {
-        TellUser(Format("the replay cannot go back (to %.0f s, before the ship's %.0f s)", t,
-                        shipSeconds_));
+    if (!usable_) {
+        return;
+    }
+    t = std::clamp(t, 0.0, index_.Span());
+    // Back before a cycle already sailed: from the start again.
+    if (cycles_ > index_.CyclesBy(t) && !Restart()) {
         return;
     }
     while (pending_ && next_.time <= t) {
         SailOne();
     }
-    shipSeconds_ = std::max(shipSeconds_, t);
-    parts_.module.Sounder().Clock(shipSeconds_);
-    if (pending_) {
-        parts_.module.Sounder().Forecast(next_);
-    }
+    shipSeconds_ = t;
 }
 
 bool Playback::Press(int key) {
@@ -86,8 +107,13 @@ bool Playback::Press(int key) {
             }
             return true;
         case ',':
+            // To the cycle before the last one sailed; the first stays.
+            if (paused_ && cycles_ >= 2) {
+                SeekTo(index_.CycleTimes()[cycles_ - 2]);
+            }
+            return true;
         case kKeyHome:
-            TellUser("the replay cannot go back");
+            SeekTo(0.0);
             return true;
         case kKeyEnd:
             SeekTo(index_.Span());

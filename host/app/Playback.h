@@ -1,10 +1,12 @@
 #pragma once
 // The replay in the window as the user steers it: played on the ship's clock
 // at --speed times a factor the user halves and doubles, paused, stepped a
-// cycle at a time, and sent ahead to any later time of the log. Going ahead
-// sails the cycles in between as a headless run sails them, without drawing:
-// each cycle the sounder pings up to its time and settles before the module
-// polls, so the module holds what plain play to that time would hold.
+// cycle at a time either way, and sent to any time of the log. Every cycle is
+// sailed as a headless run sails it: the sounder pings up to the cycle's time
+// and settles before the module polls, so what the module holds at a time
+// does not depend on how fast, or in how many jumps, the replay got there.
+// Going ahead sails the cycles in between without drawing; going back starts
+// the module, the sounder and the log afresh and sails from the start.
 #include <string>
 
 #include "host/app/FeedIndex.h"
@@ -22,8 +24,10 @@ class Playback {
     void Advance(double realSeconds);
     // Space, '[', ']', ',', '.', Home and End; false for other keys.
     bool Press(int key);
-    // To ship time t; earlier times than now are refused (told).
+    // To ship time t: every cycle due by then sailed, no other.
     void SeekTo(double t);
+    // False once going back failed (told): the module is gone.
+    bool Usable() const { return usable_; }
 
     double Position() const { return shipSeconds_; }
     double Factor() const { return factor_; }
@@ -39,6 +43,8 @@ class Playback {
     // One cycle sailed as a headless run sails it.
     void SailOne();
     void ReadNext();
+    // The module, the sounder and the log afresh, before the first cycle.
+    bool Restart();
 
     RunParts& parts_;
     FeedIndex index_;
@@ -47,5 +53,6 @@ class Playback {
     double shipSeconds_ = 0.0;
     double factor_ = 1.0;
     bool paused_ = false;
+    bool usable_ = true;
     std::size_t cycles_ = 0;
 };

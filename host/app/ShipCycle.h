@@ -18,6 +18,11 @@ class ShipCycle {
     // The chart symbolized again when the mark under the view's anchor moved
     // or the ship did.
     void RefreshChart(bool shipMoved);
+    // From the start again (a replay gone back): no track, no anchor seen.
+    void Restart() {
+        track_ = TrackLog();
+        anchorSeen_ = NoPos;
+    }
     // The track fed so far.
     const TrackLog& Track() const { return track_; }
 

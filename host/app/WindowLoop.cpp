@@ -49,7 +49,7 @@ void WindowLoop::Sail() {
     playback_.Start();
     auto lastTitle = start;
     auto lastChart = start;
-    while (window_.Step([this](int key) { OnKey(key); })) {
+    while (playback_.Usable() && window_.Step([this](int key) { OnKey(key); })) {
         const auto now = Clock::now();
         playback_.Advance(std::chrono::duration<double>(now - last).count());
         last = now;
