@@ -14,6 +14,7 @@
 
 #include "tests/support/HostRun.h"
 #include "tests/support/ImageCompare.h"
+#include "tests/support/SonarWriter.h"
 #include "tests/support/TestProfile.h"
 
 namespace {
@@ -222,4 +223,23 @@ TEST(Export, AReplayedLogReadsBackAndAFolderThatCannotTakeItIsRefusedFirst) {
     ASSERT_EQ(again.exitCode, 0) << again.output;
     EXPECT_EQ(ReadProfileCsv(out + "/profile.csv").size(), rows.size());
     ExpectNoTemporaryFiles(out);
+}
+
+TEST(Export, ARecordingReadsBackWithItsRecordedEchoes) {
+    TempFolder folder;
+    const std::string recording = folder.File("trip.sl2");
+    WriteFile(recording, DemoSonarRecording(600));
+    const std::string out = folder.File("export");
+    std::filesystem::create_directories(out);
+    const HostRun run = RunHost("--sonar " + recording + " --profile " + folder.File("p.ini") +
+                                " --out " + folder.File("pictures") + " --export " + out);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::vector<CsvRow> rows = ReadProfileCsv(out + "/profile.csv");
+    ExpectCsvAsSummary(rows, run.output);
+    ExpectGpxAsCsv(out + "/track.gpx", rows);
+    // The recording's echoes, one column per sweep the module holds.
+    const auto echogram = LoadPng(out + "/echogram-hf.png");
+    ASSERT_TRUE(echogram.has_value()) << run.output;
+    EXPECT_GT(echogram->width, 10);
+    EXPECT_LE(echogram->width, 1024);
 }
