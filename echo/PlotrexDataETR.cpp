@@ -256,3 +256,24 @@ std::int32_t PlotrexDataETR::GetCommandState(const char* command, CommandState* 
     }
     return 0;
 }
+
+int PlotrexDataETR::CopySweep(int channel, int index, double* top, double* bottom,
+                              std::uint8_t* levels, int capacity) const {
+    if (index < 0 || (channel != 0 && channel != 1) ||
+        static_cast<std::size_t>(index) >= stores_[channel].size()) {
+        return -1;
+    }
+    const ZxEtrEcho& sweep = stores_[channel][static_cast<std::size_t>(index)];
+    if (top != nullptr) {
+        *top = sweep.windowTop;
+    }
+    if (bottom != nullptr) {
+        *bottom = sweep.windowBottom;
+    }
+    if (levels == nullptr) {
+        return static_cast<int>(sweep.sampleCount);
+    }
+    const int count = std::clamp(static_cast<int>(sweep.sampleCount), 0, std::max(capacity, 0));
+    std::copy_n(sweep.samples, count, levels);
+    return count;
+}

@@ -46,6 +46,10 @@ class PlotrexDataETR : public PlotrexData,
     ZxEtrEchoContainer& GetStore(int channel) { return stores_[channel == 0 ? 0 : 1]; }
     // The channel's window as (bottom, top), the lower height first.
     std::pair<double, double> GetDepthRange(std::int16_t channel) const;
+    // The store's sweep at index (0 the oldest): its window and up to
+    // capacity levels; the number of levels, -1 past the newest.
+    int CopySweep(int channel, int index, double* top, double* bottom, std::uint8_t* levels,
+                  int capacity) const;
     ETROGRLayer* GetPropertyLayer();
 
     // The style table the reading commands (scale, gain, threshold, colour

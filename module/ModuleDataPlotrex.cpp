@@ -392,6 +392,13 @@ void ModuleDataPlotrex::CreatePixelView() {
     CreateViewWindow("PlotrexViewPixel");
 }
 
+int ModuleDataPlotrex::GetEchogramSweep(short channel, int index, double* top, double* bottom,
+                                        unsigned char* levels, int capacity) {
+    auto* echogram = dynamic_cast<PlotrexDataETR*>(graphs_.GetData(kGraphEtr));
+    return echogram == nullptr ? -1
+                               : echogram->CopySweep(channel, index, top, bottom, levels, capacity);
+}
+
 void ModuleDataPlotrex::CreateViewWindow(const char* className) {
     // Only one view at a time: the previous one keeps its layout and lets go
     // of its displays first.

@@ -62,6 +62,8 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
     DistanceTracker* GetDistanceTracker(short index) override;
     void CreateView() override;
     void CreatePixelView() override;
+    int GetEchogramSweep(short channel, int index, double* top, double* bottom,
+                         unsigned char* levels, int capacity) override;
 
     OGRLayer* GetLayer(std::int32_t index) override;
     OGRLayer* GetLayerByName(const std::string& name) override;

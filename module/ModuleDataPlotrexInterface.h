@@ -57,6 +57,13 @@ class ModuleDataPlotrexInterface : public ModuleData {
     virtual DistanceTracker* GetDistanceTracker(short index) = 0;
     virtual void CreateView() = 0;
     virtual void CreatePixelView() = 0;
+    // One sweep of a channel's echogram store (0 HF, 1 LF), index 0 the
+    // oldest held: its window (top and bottom heights in metres, the surface
+    // at 0 and depths negative) and up to capacity echo levels 0 to 15 from
+    // the window's top. The number of levels; -1 past the newest sweep or
+    // without an echogram.
+    virtual int GetEchogramSweep(short channel, int index, double* top, double* bottom,
+                                 unsigned char* levels, int capacity) = 0;
 };
 
 extern "C" {

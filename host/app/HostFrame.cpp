@@ -1,5 +1,7 @@
 #include "host/app/HostFrame.h"
 
+#include <algorithm>
+
 #include "platform/Desktop.h"
 
 namespace {
@@ -19,7 +21,7 @@ HWND HostFrame::ViewWindow() const {
         return nullptr;
     }
     for (HWND child : desktop->GetChildren(m_hWnd)) {
-        if (child != chart_) {
+        if (child != chart_ && child != timeline_) {
             return child;
         }
     }
@@ -28,6 +30,12 @@ HWND HostFrame::ViewWindow() const {
 
 void HostFrame::SetChartWindow(HWND chart) {
     chart_ = chart;
+    Layout();
+}
+
+void HostFrame::SetTimelineWindow(HWND timeline, int height) {
+    timeline_ = timeline;
+    timelineHeight_ = timeline != nullptr ? height : 0;
     Layout();
 }
 
@@ -45,7 +53,11 @@ void HostFrame::Layout() {
     RECT client{};
     GetClientRect(&client);
     const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
+    int height = client.bottom - client.top;
+    if (timeline_ != nullptr && ::IsWindow(timeline_)) {
+        height = std::max(height - timelineHeight_, 1);
+        ::MoveWindow(timeline_, 0, height, width, timelineHeight_, TRUE);
+    }
     HWND view = ViewWindow();
     if (chart_ == nullptr || !::IsWindow(chart_)) {
         if (view != nullptr) {

@@ -1,6 +1,7 @@
 #pragma once
 // The host's main window: the frame that holds the module's view and, when
-// the host shows one, its chart beside it, the two sharing the client area.
+// the host shows one, its chart beside it, the two sharing the client area
+// above the replay's timeline when there is one.
 #include "platform/CWnd.h"
 #include "platform/MessageMap.h"
 
@@ -11,6 +12,9 @@ class HostFrame : public CWnd {
     HWND ViewWindow() const;
     // A chart beside the view; null for the view alone.
     void SetChartWindow(HWND chart);
+    // A strip of this height along the bottom, under the view and the chart;
+    // null for none.
+    void SetTimelineWindow(HWND timeline, int height);
     // Which of the view and the chart has the larger share.
     void SwapShares();
 
@@ -22,5 +26,7 @@ class HostFrame : public CWnd {
     void Layout();
 
     HWND chart_ = nullptr;
+    HWND timeline_ = nullptr;
+    int timelineHeight_ = 0;
     bool chartLarger_ = false;
 };

@@ -42,6 +42,10 @@ class ModelDepthSource final : public HostDepthSource {
     // false when it knows none of them.
     bool QueryDepths(std::vector<DepthQueryPoint>& points, double south, double west, double north,
                      double east, const int& kind) override;
+    // What QueryDepths answers at one place, without counting a query.
+    std::optional<double> ChartedDepthAt(double latitude, double longitude) const {
+        return model_ != nullptr ? model_->DepthAt(latitude, longitude) : std::nullopt;
+    }
     long Queries() const { return queries_; }
     long Answered() const { return answered_; }
     // The points of the last query answered, their depths filled.

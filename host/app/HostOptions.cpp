@@ -171,6 +171,12 @@ void DeclareView(CLI::App& app, Checks& checks, HostOptions& options,
                    "folder for the pictures of the view and chart.png (default: plotrex-out)")
         ->type_name("DIR")
         ->check(checks.NotEmpty("--out"));
+    app.add_option("--export", options.exportDir,
+                   "at the end of a headless run (and at key e in the window: into --out\n"
+                   "when not given) write the profile (profile.csv), the track (track.gpx),\n"
+                   "the view, the chart and each channel's echogram into this folder")
+        ->type_name("DIR")
+        ->check(checks.NotEmpty("--export"));
     app.add_option("--profile", options.profilePath, "settings profile (default: below)")
         ->type_name("FILE")
         ->check(checks.NotEmpty("--profile"));

@@ -20,6 +20,7 @@ struct HostOptions {
     double speed = 60.0;              // ship seconds per real second, for --window
     double cycleSeconds = 0.0;        // ship seconds per host cycle; 0: the feed's own
     std::string outDir;               // where pictures go
+    std::string exportDir;            // where the export goes (empty: none headless)
     std::string profilePath;          // the settings profile
     bool window = false;              // a real window instead of headless pictures
     double durationSeconds = 0;       // 0: until the voyage ends (or the window is closed)

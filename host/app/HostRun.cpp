@@ -14,6 +14,7 @@
 #include "host/app/SdlDesktop.h"
 #include "host/app/TellUser.h"
 #include "host/app/ViewStates.h"
+#include "host/app/VoyageExport.h"
 #include "host/app/WindowLoop.h"
 #include "module/CommandNames.h"
 #include "module/GraphKeys.h"
@@ -22,13 +23,20 @@
 
 namespace {
 
-// Whether files can be made in folder (made first when missing).
-ErrorOr<void> CheckWritableFolder(const std::string& folder) {
-    auto refused = [&folder](const std::string& reason) {
-        return Error::Refused("cannot write pictures into " + folder + ": " + reason);
+enum class MissingFolder { kMade, kRefused };
+
+// Whether files can be made in folder (made first when missing, if asked to).
+ErrorOr<void> CheckWritableFolder(const std::string& folder, const std::string& what,
+                                  MissingFolder missing) {
+    auto refused = [&folder, &what](const std::string& reason) {
+        return Error::Refused("cannot write " + what + " into " + folder + ": " + reason);
     };
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    if (missing == MissingFolder::kMade) {
+        std::filesystem::create_directories(folder, ec);
+    } else if (!std::filesystem::exists(folder, ec)) {
+        return refused("no such folder (make it first)");
+    }
     if (ec) {
         return refused(ec.message());
     }
@@ -57,8 +65,18 @@ ErrorOr<VoyageSources> OpenWhatTheUserGave(const HostOptions& options) {
     if (!sources) {
         return sources;
     }
+    // An export folder is not made: a mistyped name would scatter exports.
+    if (!options.exportDir.empty()) {
+        if (ErrorOr<void> writable =
+                CheckWritableFolder(options.exportDir, "the export", MissingFolder::kRefused);
+            !writable) {
+            return writable.GetError();
+        }
+    }
     if (!options.window) {
-        if (ErrorOr<void> writable = CheckWritableFolder(options.outDir); !writable) {
+        if (ErrorOr<void> writable =
+                CheckWritableFolder(options.outDir, "pictures", MissingFolder::kMade);
+            !writable) {
             return writable.GetError();
         }
     }
@@ -151,7 +169,12 @@ bool Sail(RunParts& parts, SdlDesktop* window) {
         TellUser(shown.GetError().Message());
         return false;
     }
-    WindowLoop(parts, *window).Sail();
+    ErrorOr<FeedIndex> index = FeedIndex::Build(parts.options);
+    if (!index) {
+        TellUser(index.GetError().Message());
+        return false;
+    }
+    WindowLoop(parts, *window, index.Release()).Sail();
     return true;
 }
 
@@ -198,9 +221,15 @@ ErrorOr<int> RunHost(const HostOptions& options) {
                    userCommands, trawl,   account, cycle,  pictures};
     DressView(module, parts);
     const bool sailed = Sail(parts, desktop.Value().window);
+    VoyageExport exported(parts);
+    const bool exportFailed =
+        !options.window && !options.exportDir.empty() && !exported.Write(options.exportDir);
 
     module.SaveSettings();
-    const std::string summary = RunSummary(parts).Text();
+    std::string summary = RunSummary(parts).Text();
+    if (!options.window && !options.exportDir.empty()) {
+        summary += exported.Summary();
+    }
     module.TakeDown();
     const ErrorOr<CWinApp::ProfileSaved> saved = module.SaveProfile();
     if (!saved) {
@@ -213,5 +242,5 @@ ErrorOr<int> RunHost(const HostOptions& options) {
     if (ErrorOr<void> read = CheckReadToTheEnd(sources, options); !read) {
         return read.GetError();
     }
-    return saved.HasValue() && sailed && !pictures.Failed() ? 0 : 1;
+    return saved.HasValue() && sailed && !pictures.Failed() && !exportFailed ? 0 : 1;
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "host/app/TellUser.h"
 #include "host/app/ViewStates.h"
+#include "host/app/VoyageExport.h"
 #include "module/CommandNames.h"
 #include "module/GraphKeys.h"
 
@@ -37,6 +39,13 @@ KeyMap::KeyMap(RunParts& parts) {
          [&module] { module.Frame().SwapShares(); }},
         {'p', "a picture of the window into --out",
          [&parts] { parts.pictures.TakeWindow(parts.module.Frame().GetSafeHwnd()); }},
+        {'e', "export the profile, track, pictures and echograms into --export (else --out)",
+         [&parts] {
+             VoyageExport exported(parts);
+             exported.Write(parts.options.exportDir.empty() ? parts.options.outDir
+                                                            : parts.options.exportDir);
+             TellUser(exported.Summary());
+         }},
         {'o', "pay out the trawl's cable", payOut(kCableStep)},
         {'i', "heave in the trawl's cable", payOut(-kCableStep)},
         {'k', "the echogram's next colour scale", send(kCommandEtrColours)},

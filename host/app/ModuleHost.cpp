@@ -142,6 +142,7 @@ void ModuleHost::NextMode() {
 }
 
 void ModuleHost::OpenChart(const BathymetryRaster* raster, bool inFrame, const ViewCommands& view) {
+    raster_ = raster;
     chart_ = std::make_unique<HostChart>(
         chartDisplay_,
         [&view](const char* name, const char* argument) { return view.Send(name, argument); });
@@ -173,8 +174,45 @@ void ModuleHost::NextLabelSize() {
 }
 
 void ModuleHost::SaveSettings() {
+    mode_ = data_->GetMode();
     chartDisplay_->SaveSettings(0);
     data_->SaveSettings();
+}
+
+void ModuleHost::Retire() {
+    SaveSettings();
+    if (chart_ != nullptr) {
+        frame_.SetChartWindow(nullptr);
+        chart_->DestroyWindow();
+        chart_.reset();
+    }
+    data_->Terminate();  // closes the view, which saves its layout
+    delete chartDisplay_;
+    chartDisplay_ = nullptr;
+    library_.DestroyData();
+    data_ = nullptr;
+    viewOpen_ = false;
+    // Gone after the module, which let go of the sounder's callbacks.
+    sounder_.reset();
+}
+
+ErrorOr<void> ModuleHost::Renew(const VoyageSources& sources, const ViewCommands& view,
+                                bool chartInFrame) {
+    const int mode = mode_;
+    if (ErrorOr<void> made = library_.CreateData(); !made) {
+        return made;
+    }
+    data_ = library_.Data();
+    Initialize(sources, mode);
+    if (ErrorOr<void> opened = OpenFirstView(); !opened) {
+        return opened;
+    }
+    OpenChart(raster_, chartInFrame, view);
+    SetLight(light_);
+    if (labelLevel_ != 1) {
+        data_->SetLabelSize(labelLevel_);
+    }
+    return {};
 }
 
 void ModuleHost::TakeDown() {

@@ -52,6 +52,13 @@ class ModuleHost {
     // Label sizes 1, 2 and 3 in turn.
     void NextLabelSize();
 
+    // Going back in a replay: the module's data object, its view, the chart
+    // and the sounder retired (their settings kept in the profile held in
+    // memory), so that the feed can be opened afresh; then made anew over it,
+    // the view, chart and light as they were.
+    void Retire();
+    ErrorOr<void> Renew(const VoyageSources& sources, const ViewCommands& view, bool chartInFrame);
+
     void SaveSettings();
     // Terminates and destroys the module's objects, the chart and the
     // displays first.
@@ -94,10 +101,12 @@ class ModuleHost {
     ModuleDataPlotrexInterface* data_ = nullptr;
     ModuleDisplay* chartDisplay_ = nullptr;
     std::unique_ptr<HostChart> chart_;
+    const BathymetryRaster* raster_ = nullptr;
     bool viewOpen_ = false;
     bool hadLayout_ = false;
     bool hadHistoricLayout_ = false;
     bool hadEchoLook_ = false;
+    int mode_ = 0;  // the display mode at the last save
     short light_ = 0;
     short labelLevel_ = 1;
 };

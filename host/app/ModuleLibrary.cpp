@@ -10,11 +10,17 @@ ModuleLibrary::~ModuleLibrary() {
 }
 
 ErrorOr<void> ModuleLibrary::Load(const std::string& folder) {
-    const std::string path = folder + PlatformLibraryName("Plotrex.dll");
-    library_ = LoadLibraryExA(path.c_str(), nullptr, 0);
+    path_ = folder + PlatformLibraryName("Plotrex.dll");
+    library_ = LoadLibraryExA(path_.c_str(), nullptr, 0);
     if (library_ == nullptr) {
-        return Error::Failed("cannot load the module " + path + ": " + LastLoaderError());
+        return Error::Failed("cannot load the module " + path_ + ": " + LastLoaderError());
     }
+    return CreateData();
+}
+
+ErrorOr<void> ModuleLibrary::CreateData() {
+    DestroyData();
+    const std::string& path = path_;
     auto create =
         reinterpret_cast<CreateModuleDataFunction>(GetProcAddress(library_, "CreateModuleData"));
     if (create == nullptr) {

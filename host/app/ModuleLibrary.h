@@ -21,8 +21,11 @@ class ModuleLibrary {
     ModuleDataPlotrexInterface* Data() const { return data_; }
     // Destroys the data object (after the host destroyed its displays).
     void DestroyData();
+    // A new data object from the loaded library, the old one destroyed.
+    ErrorOr<void> CreateData();
 
   private:
+    std::string path_;
     HMODULE library_ = nullptr;
     ModuleDataPlotrexInterface* data_ = nullptr;
 };

@@ -34,6 +34,10 @@ int TranslateKey(SDL_Keycode key) {
             return '+';
         case SDLK_KP_MINUS:
             return '-';
+        case SDLK_HOME:
+            return kKeyHome;
+        case SDLK_END:
+            return kKeyEnd;
         default:
             return key > 0 && key < 128 ? static_cast<int>(key) : 0;
     }

@@ -12,6 +12,10 @@
 #include "platform/Error.h"
 #include "platform/HeadlessDesktop.h"
 
+// Keys beyond the characters, as Step hands them on.
+inline constexpr int kKeyHome = 0x101;
+inline constexpr int kKeyEnd = 0x102;
+
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
@@ -30,7 +34,7 @@ class SdlDesktop final : public HeadlessDesktop {
     // Handles the events that arrived and lets the real time since the last
     // call pass on the desktop's clock (timers fire, windows paint), then shows
     // the window's pixels. Keys go to onKey as characters ('^' and 'v' for
-    // the arrows up and down, '+' also for '='). False once the user closed
+    // the arrows up and down, '+' also for '=', kKeyHome and kKeyEnd). False once the user closed
     // the window or pressed Escape.
     bool Step(const std::function<void(int key)>& onKey);
 

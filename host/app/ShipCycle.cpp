@@ -11,6 +11,11 @@ void ShipCycle::Step() {
     module_.Data().UpdateGraphs();
     WatchAhead();
     account_.Fed(now);
+    if (!now.position.IsNoPos()) {
+        track_.Fed(
+            now, account_.DistanceRadians(),
+            module_.DepthSource().ChartedDepthAt(now.position.First(), now.position.Second()));
+    }
     if (HostChart* chart = module_.Chart()) {
         chart->SetOwnShip(now.position, IsUndefined(now.heading) ? 0.0 : now.heading);
     }

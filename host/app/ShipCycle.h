@@ -1,13 +1,14 @@
 #pragma once
 // One host cycle, once the ship's state of the cycle is in the module host:
 // the trawl handed over, the module's graphs brought up to date, the account
-// of what was fed kept, and the chart following the ship.
+// of what was fed and the track kept, and the chart following the ship.
 #include <optional>
 #include <string>
 
 #include "host/app/FeedAccount.h"
 #include "host/app/ModuleHost.h"
 #include "host/app/ShallowWatch.h"
+#include "host/app/TrackLog.h"
 #include "host/app/TrawlHand.h"
 
 class ShipCycle {
@@ -22,6 +23,14 @@ class ShipCycle {
     // The chart symbolized again when the mark under the view's anchor moved
     // or the ship did.
     void RefreshChart(bool shipMoved);
+    // From the start again (a replay gone back): no track, no anchor seen.
+    void Restart() {
+        track_ = TrackLog();
+        anchorSeen_ = NoPos;
+        shallow_.reset();
+    }
+    // The track fed so far.
+    const TrackLog& Track() const { return track_; }
 
     // The watch over the forecast's depths, made at the first cycle (when the
     // vessel's draught is known); null before.
@@ -33,6 +42,7 @@ class ShipCycle {
     ModuleHost& module_;
     TrawlHand& trawl_;
     FeedAccount& account_;
+    TrackLog track_;
     PosType anchorSeen_ = NoPos;
     double shallowMargin_;
     std::optional<ShallowWatch> shallow_;

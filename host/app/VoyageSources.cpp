@@ -116,6 +116,14 @@ ErrorOr<void> CheckKinds(const HostOptions& options) {
 
 }  // namespace
 
+ErrorOr<VoyageSources> VoyageSources::OpenFeedAlone(const HostOptions& options) {
+    VoyageSources sources;
+    if (ErrorOr<void> fed = OpenFeed(options, sources); !fed) {
+        return fed.GetError();
+    }
+    return sources;
+}
+
 ErrorOr<VoyageSources> VoyageSources::Open(const HostOptions& options) {
     if (ErrorOr<void> kinds = CheckKinds(options); !kinds) {
         return kinds.GetError();

@@ -18,6 +18,8 @@ struct VoyageSources {
     // Refused when a file the user gave cannot be used; nothing is changed
     // then.
     static ErrorOr<VoyageSources> Open(const HostOptions& options);
+    // The feed alone, afresh from its start (the log read again).
+    static ErrorOr<VoyageSources> OpenFeedAlone(const HostOptions& options);
 
     std::unique_ptr<ShipFeed> feed;
     const NmeaFeed* nmea = nullptr;  // the feed, when it replays an NMEA log

@@ -19,33 +19,48 @@ constexpr useconds_t kPause = 10000;
 
 }  // namespace
 
+WindowLoop::~WindowLoop() {
+    if (timeline_ != nullptr) {
+        parts_.module.Frame().SetTimelineWindow(nullptr, 0);
+        timeline_->DestroyWindow();
+    }
+}
+
+void WindowLoop::ShowTimeline() {
+    HostFrame& frame = parts_.module.Frame();
+    timeline_ = std::make_unique<TimelineStrip>([this](double t) {
+        playback_.SeekTo(t);
+        if (HWND view = parts_.view.View()) {
+            ::InvalidateRect(view, nullptr, TRUE);
+        }
+    });
+    timeline_->Create(nullptr, "Timeline", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, &frame, 0);
+    frame.SetTimelineWindow(timeline_->GetSafeHwnd(), TimelineStrip::kHeight);
+    timeline_->Show(playback_.Scene());
+}
+
 void WindowLoop::Sail() {
     parts_.userCommands.SendSounderCommands();
     parts_.userCommands.SendViewCommands();
     ModuleHost& module = parts_.module;
+    ShowTimeline();
     const auto start = Clock::now();
     auto last = start;
-    double shipSeconds = 0.0;
-    pending_ = parts_.sources.feed->Next(module.Now());
-    next_ = module.Now();
-    if (pending_) {
-        module.Sounder().Forecast(next_);
-    }
+    playback_.Start();
     auto lastTitle = start;
     auto lastChart = start;
-    while (window_.Step([this](int key) { OnKey(key); })) {
+    while (playback_.Usable() && window_.Step([this](int key) { OnKey(key); })) {
         const auto now = Clock::now();
-        shipSeconds += std::chrono::duration<double>(now - last).count() * parts_.options.speed;
+        playback_.Advance(std::chrono::duration<double>(now - last).count());
         last = now;
-        module.Sounder().Clock(shipSeconds);
-        CatchUp(shipSeconds);
+        timeline_->Show(playback_.Scene());
         if (now - lastChart > kChartEvery) {
             parts_.cycle.RefreshChart(now - lastChart > kChartFollowsShip);
             lastChart = now;
         }
         if (now - lastTitle > kTitleEvery) {
-            window_.SetTitle(WindowTitle(parts_.view, module.Data().GetMode()) +
-                             parts_.cycle.ShallowTitle());
+            window_.SetTitle(WindowTitle(parts_.view, module.Data().GetMode()) + " - " +
+                             playback_.TitlePart() + parts_.cycle.ShallowTitle());
             lastTitle = now;
         }
         if (parts_.options.durationSeconds > 0 &&
@@ -56,20 +71,10 @@ void WindowLoop::Sail() {
     }
 }
 
-void WindowLoop::CatchUp(double shipSeconds) {
-    ModuleHost& module = parts_.module;
-    while (pending_ && next_.time <= shipSeconds) {
-        module.Now() = next_;
-        parts_.cycle.Step();
-        pending_ = parts_.sources.feed->Next(next_);
-        if (pending_) {
-            module.Sounder().Forecast(next_);
-        }
-    }
-}
-
 void WindowLoop::OnKey(int key) {
-    keys_.Press(key);
+    if (!playback_.Press(key)) {
+        keys_.Press(key);
+    }
     if (HWND view = parts_.view.View()) {
         ::InvalidateRect(view, nullptr, TRUE);
     }

@@ -1,26 +1,32 @@
 #pragma once
 // The voyage sailed in a real window, on the ship's clock at --speed times
-// real time: the user's keys, mouse and wheel reach the view, the chart
-// follows the ship and the title tells the zoom level and the slope.
+// real time as the user steers it (pause, speed, step, the timeline along
+// the bottom): the user's keys, mouse and wheel reach the view, the chart
+// follows the ship and the title tells the zoom level, the slope, the ship's
+// time, the speed and whether it plays.
+#include <memory>
+
 #include "host/app/KeyMap.h"
+#include "host/app/Playback.h"
 #include "host/app/RunParts.h"
 #include "host/app/SdlDesktop.h"
+#include "host/app/TimelineStrip.h"
 
 class WindowLoop {
   public:
-    WindowLoop(RunParts& parts, SdlDesktop& window)
-        : parts_(parts), window_(window), keys_(parts) {}
+    WindowLoop(RunParts& parts, SdlDesktop& window, FeedIndex index)
+        : parts_(parts), window_(window), keys_(parts), playback_(parts, std::move(index)) {}
+    ~WindowLoop();
     // Until the user closes the window, or --duration is over.
     void Sail();
 
   private:
     void OnKey(int key);
-    // The ship's states due by the ship's clock, each a cycle.
-    void CatchUp(double shipSeconds);
+    void ShowTimeline();
 
     RunParts& parts_;
     SdlDesktop& window_;
     KeyMap keys_;
-    ShipSnapshot next_;
-    bool pending_ = false;
+    Playback playback_;
+    std::unique_ptr<TimelineStrip> timeline_;
 };

@@ -31,7 +31,7 @@ void LogFeed::ReadAhead() {
         if (state.depthMetres) {
             soundings_.Add(state.latitude, state.longitude, *state.depthMetres);
         }
-        ahead_.push_back({state, trackMetres_, ReadOffset()});
+        ahead_.push_back({state, trackMetres_, ReadOffset(), TroublesRead()});
     }
 }
 
@@ -59,6 +59,7 @@ bool LogFeed::Next(ShipSnapshot& snapshot) {
         firstTime_ = state.time;
     }
     lastTime_ = state.time;
+    troublesSailed_ = next.troubles;
     const std::uint64_t size = LogSize();
     progress_ = size > 0
                     ? std::min(1.0, static_cast<double>(next.offset) / static_cast<double>(size))

@@ -13,6 +13,12 @@
 #include "host/replay/ShipFeed.h"
 #include "host/replay/SoundingIndex.h"
 
+// What went wrong in a log up to a place in it.
+struct LogTroubles {
+    std::int64_t timeJumps = 0;
+    std::int64_t damaged = 0;  // lines or frames set aside as damaged
+};
+
 class LogFeed : public ShipFeed {
   public:
     static constexpr double kDefaultCycleSeconds = 1.0;
@@ -22,6 +28,9 @@ class LogFeed : public ShipFeed {
     double Progress() const override;
     double DurationSeconds() const override;
     const DepthModel& Depths() const override { return soundings_; }
+    // What went wrong in the log up to the state of the last snapshot given,
+    // however far ahead the log has been read.
+    const LogTroubles& TroublesSailed() const { return troublesSailed_; }
 
   protected:
     // The log's next state; false at its end.
@@ -29,6 +38,8 @@ class LogFeed : public ShipFeed {
     // Bytes of the log read so far, and its size (0 when unknown).
     virtual std::uint64_t ReadOffset() const = 0;
     virtual std::uint64_t LogSize() const = 0;
+    // What went wrong in the log read so far.
+    virtual LogTroubles TroublesRead() const = 0;
 
     void ReadAhead();
     bool HasStates() const { return !ahead_.empty(); }
@@ -41,6 +52,7 @@ class LogFeed : public ShipFeed {
         NmeaState state;
         double trackMetres = 0.0;  // along the track from the first state
         std::uint64_t offset = 0;  // bytes of the log read up to it
+        LogTroubles troubles;      // read up to it
     };
 
     // Whether the next state is due as a cycle of its own.
@@ -54,4 +66,5 @@ class LogFeed : public ShipFeed {
     std::optional<double> firstTime_;
     double lastTime_ = 0.0;
     double progress_ = 0.0;
+    LogTroubles troublesSailed_;
 };

@@ -29,6 +29,11 @@ class NmeaFeed final : public LogFeed {
     bool ReadState(NmeaState& state) override { return log_.Next(state); }
     std::uint64_t ReadOffset() const override { return log_.Offset(); }
     std::uint64_t LogSize() const override { return log_.Size(); }
+    LogTroubles TroublesRead() const override {
+        const NmeaStats& stats = log_.Stats();
+        return {stats.timeJumps,
+                stats.malformed + stats.checksumFailed + stats.tooLong + stats.outOfRange};
+    }
 
     NmeaLog log_;
     std::string path_;

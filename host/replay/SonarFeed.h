@@ -82,6 +82,9 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
     NmeaState StateAt(const SonarFrame& frame, double time);
     std::uint64_t ReadOffset() const override { return states_.Offset(); }
     std::uint64_t LogSize() const override { return states_.Size(); }
+    LogTroubles TroublesRead() const override {
+        return {stateLatest_.clock.jumps, states_.Stats().Damaged()};
+    }
     // Whether the frame's echoes are the LF transducer's.
     bool LowFrequency(const SonarFrame& frame);
 

@@ -246,4 +246,6 @@ class ModuleDataPlotrexInterface : public ModuleData {
     virtual DistanceTracker* GetDistanceTracker(short index) = 0;
     virtual void CreateView() = 0;
     virtual void CreatePixelView() = 0;
+    virtual int GetEchogramSweep(short channel, int index, double* top, double* bottom,
+                                 unsigned char* levels, int capacity) = 0;
 };

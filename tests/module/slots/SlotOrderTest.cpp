@@ -301,6 +301,10 @@ TEST_F(HostSide, OwnOperationsOfTheDataObject) {
     data_->CreatePixelView();
     data_->CloseView();
     EXPECT_EQ(ViewWindows(), 0U);
+    // No sweep came: both stores are empty, and there is no third channel.
+    double top = 1.0, bottom = 1.0;
+    EXPECT_EQ(data_->GetEchogramSweep(0, 0, &top, &bottom, nullptr, 0), -1);
+    EXPECT_EQ(data_->GetEchogramSweep(2, 0, &top, &bottom, nullptr, 0), -1);
     delete display;
 
     data_->Terminate();

@@ -1,0 +1,140 @@
+#include "host/app/Playback.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/app/Format.h"
+#include "host/app/TellUser.h"
+#include "host/app/VoyageSources.h"
+
+namespace {
+
+// The factor on --speed stays within these.
+constexpr double kSlowest = 1.0 / 64.0;
+constexpr double kFastest = 64.0;
+
+}  // namespace
+
+void Playback::Start() {
+    ReadNext();
+}
+
+void Playback::ReadNext() {
+    pending_ = parts_.sources.feed->Next(next_);
+}
+
+void Playback::Advance(double realSeconds) {
+    if (paused_ || !usable_) {
+        return;
+    }
+    shipSeconds_ += realSeconds * parts_.options.speed * factor_;
+    CatchUp();
+}
+
+void Playback::CatchUp() {
+    while (pending_ && next_.time <= shipSeconds_) {
+        SailOne();
+    }
+}
+
+void Playback::SailOne() {
+    ModuleHost& module = parts_.module;
+    module.Now() = next_;
+    module.Sounder().Sail(next_);
+    module.Sounder().Settle();
+    parts_.cycle.Step();
+    ++cycles_;
+    ReadNext();
+}
+
+bool Playback::Restart() {
+    ErrorOr<VoyageSources> fresh = VoyageSources::OpenFeedAlone(parts_.options);
+    if (!fresh) {
+        TellUser("the replay cannot go back: " + fresh.GetError().Message());
+        return false;
+    }
+    ModuleHost& module = parts_.module;
+    module.Retire();
+    VoyageSources& sources = parts_.sources;
+    sources.feed = std::move(fresh.Value().feed);
+    sources.nmea = fresh.Value().nmea;
+    sources.sonar = fresh.Value().sonar;
+    if (ErrorOr<void> renewed = module.Renew(sources, parts_.view, parts_.options.window);
+        !renewed) {
+        TellUser("the replay cannot go back: " + renewed.GetError().Message());
+        usable_ = false;
+        return false;
+    }
+    parts_.account = FeedAccount();
+    parts_.cycle.Restart();
+    parts_.trawl = TrawlHand(parts_.options.trawl);
+    parts_.userCommands.SendSounderCommands();
+    cycles_ = 0;
+    shipSeconds_ = 0.0;
+    ReadNext();
+    return true;
+}
+
+void Playback::SeekTo(double t) {
+    if (!usable_) {
+        return;
+    }
+    t = std::clamp(t, 0.0, index_.Span());
+    // Back before a cycle already sailed: from the start again.
+    if (cycles_ > index_.CyclesBy(t) && !Restart()) {
+        return;
+    }
+    while (pending_ && next_.time <= t) {
+        SailOne();
+    }
+    shipSeconds_ = t;
+}
+
+bool Playback::Press(int key) {
+    switch (key) {
+        case ' ':
+            paused_ = !paused_;
+            return true;
+        case '[':
+            factor_ = std::max(factor_ / 2.0, kSlowest);
+            return true;
+        case ']':
+            factor_ = std::min(factor_ * 2.0, kFastest);
+            return true;
+        case '.':
+            if (paused_ && pending_) {
+                SeekTo(next_.time);
+            }
+            return true;
+        case ',':
+            // To the cycle before the last one sailed; the first stays.
+            if (paused_ && cycles_ >= 2) {
+                SeekTo(index_.CycleTimes()[cycles_ - 2]);
+            }
+            return true;
+        case kKeyHome:
+            SeekTo(0.0);
+            return true;
+        case kKeyEnd:
+            SeekTo(index_.Span());
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string Playback::TitlePart() const {
+    const long whole = std::lround(shipSeconds_);
+    const std::string factor =
+        factor_ >= 1.0 ? Format("x%g", factor_) : Format("x1/%g", 1.0 / factor_);
+    return Format("ship %ld:%02ld:%02ld - %s - %s", whole / 3600, whole / 60 % 60, whole % 60,
+                  factor.c_str(),
+                  paused_    ? "paused"
+                  : pending_ ? "playing"
+                             : "ended");
+}
+
+TimelineScene Playback::Scene() const {
+    return TimelineScene{index_.Span(), shipSeconds_, paused_, &index_.TimeJumps(),
+                         &index_.Damaged()};
+}

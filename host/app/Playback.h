@@ -1,0 +1,58 @@
+#pragma once
+// The replay in the window as the user steers it: played on the ship's clock
+// at --speed times a factor the user halves and doubles, paused, stepped a
+// cycle at a time either way, and sent to any time of the log. Every cycle is
+// sailed as a headless run sails it: the sounder pings up to the cycle's time
+// and settles before the module polls, so what the module holds at a time
+// does not depend on how fast, or in how many jumps, the replay got there.
+// Going ahead sails the cycles in between without drawing; going back starts
+// the module, the sounder and the log afresh and sails from the start.
+#include <string>
+
+#include "host/app/FeedIndex.h"
+#include "host/app/RunParts.h"
+#include "host/app/SdlDesktop.h"
+#include "host/app/TimelineStrip.h"
+
+class Playback {
+  public:
+    Playback(RunParts& parts, FeedIndex index) : parts_(parts), index_(std::move(index)) {}
+
+    // Reads the first cycle ahead.
+    void Start();
+    // Real seconds passed: the ship's clock moves on unless paused.
+    void Advance(double realSeconds);
+    // Space, '[', ']', ',', '.', Home and End; false for other keys.
+    bool Press(int key);
+    // To ship time t: every cycle due by then sailed, no other.
+    void SeekTo(double t);
+    // False once going back failed (told): the module is gone.
+    bool Usable() const { return usable_; }
+
+    double Position() const { return shipSeconds_; }
+    double Factor() const { return factor_; }
+    bool Paused() const { return paused_; }
+    std::size_t Cycles() const { return cycles_; }
+    // "ship 1:02:03 - x2 - paused" for the title.
+    std::string TitlePart() const;
+    TimelineScene Scene() const;
+
+  private:
+    // Cycles due by the clock, as the window plays them.
+    void CatchUp();
+    // One cycle sailed as a headless run sails it.
+    void SailOne();
+    void ReadNext();
+    // The module, the sounder and the log afresh, before the first cycle.
+    bool Restart();
+
+    RunParts& parts_;
+    FeedIndex index_;
+    ShipSnapshot next_;
+    bool pending_ = false;
+    double shipSeconds_ = 0.0;
+    double factor_ = 1.0;
+    bool paused_ = false;
+    bool usable_ = true;
+    std::size_t cycles_ = 0;
+};
