@@ -80,7 +80,7 @@ class Session {
         EXPECT_TRUE(module_->OpenFirstView());
         view_ = std::make_unique<ViewCommands>(module_->Frame());
         commands_ = std::make_unique<UserCommands>(options_.commands, *view_);
-        cycle_ = std::make_unique<ShipCycle>(*module_, trawl_, account_);
+        cycle_ = std::make_unique<ShipCycle>(*module_, trawl_, account_, options_.shallowMargin);
         pictures_ = std::make_unique<Pictures>(*desktop_, options_.outDir);
         parts_ =
             std::make_unique<RunParts>(RunParts{options_, sources_, *desktop_, *module_, *view_,
