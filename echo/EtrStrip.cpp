@@ -131,6 +131,14 @@ std::pair<DWORD, DWORD> SetEchogramStates(IDirect3DDevice9* d3d) {
     return {minFilter, magFilter};
 }
 
+// Whether any of the strip lies between fromX and toX.
+bool Spans(const std::vector<EtrVertex>& strip, double fromX, double toX) {
+    const auto [low, high] =
+        std::minmax_element(strip.begin(), strip.end(),
+                            [](const EtrVertex& a, const EtrVertex& b) { return a.x < b.x; });
+    return high->x >= fromX && low->x <= toX;
+}
+
 // A strip that cannot have its vertex buffer is left out.
 void DrawStrip(IDirect3DDevice9* d3d, const std::vector<EtrVertex>& strip) {
     const UINT bytes = static_cast<UINT>(strip.size() * sizeof(EtrVertex));
@@ -150,7 +158,7 @@ void DrawStrip(IDirect3DDevice9* d3d, const std::vector<EtrVertex>& strip) {
 }  // namespace
 
 bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
-                const std::vector<EtrColumn>& columns, BYTE opacity) {
+                const std::vector<EtrColumn>& columns, BYTE opacity, double fromX, double toX) {
     IDirect3DDevice9* d3d = device != nullptr ? device->GetD3DDevice() : nullptr;
     if (d3d == nullptr) {
         return false;
@@ -167,7 +175,9 @@ bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
     const auto [minFilter, magFilter] = SetEchogramStates(d3d);
     const bool textureSet = SUCCEEDED(d3d->SetTexture(0, texture));
     for (const std::vector<EtrVertex>& strip : strips) {
-        DrawStrip(d3d, strip);
+        if (Spans(strip, fromX, toX)) {
+            DrawStrip(d3d, strip);
+        }
     }
     // Nothing of the echogram stays bound to the device.
     d3d->SetStreamSource(0, nullptr, 0, 0);

@@ -3,6 +3,7 @@
 // each column stands at x between its top and bottom and shows one texture
 // row, its samples stretched from top to bottom.
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "platform/WinTypes.h"
@@ -43,8 +44,11 @@ std::vector<std::vector<EtrVertex>> BuildStrips(const std::vector<EtrColumn>& co
                                                 BYTE opacity);
 
 // Draws the strips with the texture through the device's Direct3D device,
-// filtered linearly and blended by the texture's alpha times opacity. False
-// without a Direct3D device, or when the texture could not be set or the
-// filters not restored.
+// filtered linearly and blended by the texture's alpha times opacity. Strips
+// wholly left of fromX or right of toX are left out: a caller whose viewport
+// lies between the two loses nothing. False without a Direct3D device, or
+// when the texture could not be set or the filters not restored.
 bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
-                const std::vector<EtrColumn>& columns, BYTE opacity);
+                const std::vector<EtrColumn>& columns, BYTE opacity,
+                double fromX = -std::numeric_limits<double>::infinity(),
+                double toX = std::numeric_limits<double>::infinity());

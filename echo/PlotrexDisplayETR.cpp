@@ -7,8 +7,10 @@
 
 #include "drawing/DeviceGraphics.h"
 #include "drawing/StyleTable.h"
+#include "drawing/VexanDevice.h"
 #include "echo/CEtrModeManager.h"
 #include "echo/EtrColourBar.h"
+#include "echo/EtrPaneCache.h"
 #include "echo/EtrPaneLayout.h"
 #include "echo/EtrStrip.h"
 #include "echo/EtrSweepRecorder.h"
@@ -16,6 +18,7 @@
 #include "echo/PlotrexDataETR.h"
 #include "hostfamily/Undefined.h"
 #include "layout/LinearPixelProjection.h"
+#include "module/ModuleWideValues.h"
 #include "platform/TickCount.h"
 #include "resources/ModuleStrings.h"
 #include "resources/Resource.h"
@@ -59,11 +62,17 @@ constexpr UINT kKindCaptions[] = {IDS_DUAL_FREQ,   IDS_SINGLE_FREQ, IDS_MARKER_Z
 }  // namespace
 
 PlotrexDisplayETR::PlotrexDisplayETR(PlotrexData* data)
-    : PlotrexDisplay(data), ring_(std::make_unique<EtrTextureRing>()) {
+    : PlotrexDisplay(data),
+      ring_(std::make_unique<EtrTextureRing>()),
+      cache_(std::make_unique<EtrPaneCache>()) {
     data_ = dynamic_cast<PlotrexDataETR*>(data);
 }
 
 PlotrexDisplayETR::~PlotrexDisplayETR() = default;
+
+void PlotrexDisplayETR::RedrawInFull() {
+    cache_->Invalidate();
+}
 
 PlotrexDataETR* PlotrexDisplayETR::GetEchogram() const {
     return dynamic_cast<PlotrexDataETR*>(data_);
@@ -76,6 +85,7 @@ void PlotrexDisplayETR::SetChannel(bool pixelPane, std::uint16_t channel) {
 
 void PlotrexDisplayETR::RebuildColours() {
     ring_->Reset();
+    cache_->Invalidate();
     SetModified();
 }
 
@@ -91,6 +101,7 @@ void PlotrexDisplayETR::Draw(short layer, VexanDevice* device, RECT area,
     const int channel = pixelPane_ ? channel_ : modes.GetActiveChannel(true);
     ZxEtrEchoContainer& store = echogram->GetStore(channel);
     if (!ring_->Update(device, store, pixelPane_, *pens)) {
+        cache_->Invalidate();
         ClearModified();
         return;
     }
@@ -106,10 +117,19 @@ void PlotrexDisplayETR::Draw(short layer, VexanDevice* device, RECT area,
     } else {
         layout = LayOutTrackPane(store, *ring_, x, y, columns);
     }
+    if (layout != EtrPaneLayout::kColumns || !pixelPane_) {
+        cache_->Invalidate();
+    }
     if (layout == EtrPaneLayout::kMissingRow) {
         ring_->Reset();
     } else if (layout == EtrPaneLayout::kColumns) {
-        if (!DrawStrips(device, ring_->GetTexture(), columns, kEchogramOpacity)) {
+        const EtrPaneCache::Key key{device->GetD3DDevice(), device->GetResetCount(),
+                                    pens->GetEchoLook(), gDayNightMode, kEchogramOpacity};
+        const bool drawn = pixelPane_
+                               ? cache_->Draw(device, ring_->GetTexture(), area, columns, key)
+                               : DrawStrips(device, ring_->GetTexture(), columns, kEchogramOpacity);
+        if (!drawn) {
+            cache_->Invalidate();
             ring_->Reset();
         } else if (!pixelPane_) {
             DrawWindowLines(device, area, columns, *pens);

@@ -13,6 +13,7 @@
 #include "drawing/PlotrexDisplay.h"
 
 class PlotrexDataETR;
+class EtrPaneCache;
 class EtrTextureRing;
 struct EtrColumn;
 
@@ -38,6 +39,10 @@ class PlotrexDisplayETR : public PlotrexDisplay {
 
     // The texture ring, for those who watch what was uploaded.
     const EtrTextureRing& GetRing() const { return *ring_; }
+    // The next frame draws the pixel pane in full.
+    void RedrawInFull();
+    // What the pixel pane kept of its last frame.
+    const EtrPaneCache& GetPaneCache() const { return *cache_; }
 
   private:
     void DrawWindowLines(VexanDevice* device, RECT area, const std::vector<EtrColumn>& columns,
@@ -46,6 +51,8 @@ class PlotrexDisplayETR : public PlotrexDisplay {
                        const StyleTable& pens);
 
     std::unique_ptr<EtrTextureRing> ring_;
+    // The pixel pane's picture between frames.
+    std::unique_ptr<EtrPaneCache> cache_;
     bool pixelPane_ = false;
     std::uint16_t channel_ = 0;
 };
