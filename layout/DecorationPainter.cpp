@@ -93,6 +93,15 @@ void DecorationPainter::DrawBackground() {
     }
 }
 
+bool DecorationPainter::BackgroundCoversFrame() const {
+    VexanDevice* device = organizer_->GetDevice();
+    const StyleTable* styles = organizer_->GetStyles();
+    COLORREF colour = 0;
+    return device != nullptr && styles != nullptr && organizer_->GetYProjection() != nullptr &&
+           device->GetDC() != nullptr && styles->Lookup("BACKGROUND_BRUSH", &colour, nullptr) &&
+           styles->Lookup("SKY_BRUSH", &colour, nullptr);
+}
+
 DecorationPainter::ScaleBoxes DecorationPainter::DrawScales(DeviceGraphics& graphics,
                                                             const std::set<std::string>& units,
                                                             double vesselDistance) {

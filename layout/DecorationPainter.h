@@ -35,6 +35,9 @@ class DecorationPainter {
     // Above the zero level of the axis in use "BACKGROUND_BRUSH", below it
     // "SKY_BRUSH". Nothing without an axis in use.
     void DrawBackground();
+    // Whether DrawBackground paints every pixel of the device: then nothing
+    // drawn before it shows.
+    bool BackgroundCoversFrame() const;
     struct ScaleBoxes {
         RECT values{};     // the scale of the unit in use
         RECT distances{};  // the distance scale

@@ -31,8 +31,11 @@ void FramePainter::Paint() {
     const DistanceTracker* tracker = organizer_.GetTracker();
     const double vessel = tracker ? tracker->GetDistance() : 0.0;
 
-    // The last frame goes, whatever this one covers.
-    ClearFrame();
+    // The last frame goes: under the background, or cleared where the
+    // background would leave some of it.
+    if (!decorations_->BackgroundCoversFrame()) {
+        ClearFrame();
+    }
     decorations_->DrawBackground();
 
     const std::vector<PlotrexDisplay*> visible = organizer_.VisibleDisplays();
