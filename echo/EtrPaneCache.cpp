@@ -195,12 +195,15 @@ bool EtrPaneCache::Capture(IDirect3DDevice9* d3d, LONG left, LONG right) {
         return false;
     }
     const LONG width = region_.right - region_.left;
+    // Where the columns land in a kept row: up to its end, the rest from its start.
+    const LONG first = (left - region_.left + offset_) % width;
+    const std::size_t head = static_cast<std::size_t>(std::min(right - left, width - first));
+    const std::size_t tail = static_cast<std::size_t>(right - left) - head;
     for (LONG y = region_.top; y < region_.bottom; ++y) {
-        const std::uint32_t* from = buffer.Row(y);
+        const std::uint32_t* from = buffer.Row(y) + left;
         std::uint32_t* to = pixels_.data() + static_cast<std::size_t>(y - region_.top) * width;
-        for (LONG x = left; x < right; ++x) {
-            to[(x - region_.left + offset_) % width] = from[x];
-        }
+        std::memcpy(to + first, from, head * sizeof(std::uint32_t));
+        std::memcpy(to, from + head, tail * sizeof(std::uint32_t));
     }
     return true;
 }
