@@ -139,9 +139,19 @@ bool Spans(const std::vector<EtrVertex>& strip, double fromX, double toX) {
     return high->x >= fromX && low->x <= toX;
 }
 
-// A strip that cannot have its vertex buffer is left out.
-void DrawStrip(IDirect3DDevice9* d3d, const std::vector<EtrVertex>& strip) {
-    const UINT bytes = static_cast<UINT>(strip.size() * sizeof(EtrVertex));
+// All strips in one vertex buffer, each drawn from where it starts in it: a
+// buffer per strip cost more than the drawing when every sweep has a window
+// of its own. Nothing is drawn when the buffer cannot be had.
+void DrawStripsFromOneBuffer(IDirect3DDevice9* d3d,
+                             const std::vector<const std::vector<EtrVertex>*>& strips) {
+    std::size_t count = 0;
+    for (const std::vector<EtrVertex>* strip : strips) {
+        count += strip->size();
+    }
+    if (count == 0) {
+        return;
+    }
+    const UINT bytes = static_cast<UINT>(count * sizeof(EtrVertex));
     ComPtr<IDirect3DVertexBuffer9> buffer;
     void* data = nullptr;
     if (FAILED(d3d->CreateVertexBuffer(bytes, 0, kEtrVertexFormat, D3DPOOL_DEFAULT, buffer.Put(),
@@ -149,10 +159,17 @@ void DrawStrip(IDirect3DDevice9* d3d, const std::vector<EtrVertex>& strip) {
         !buffer || FAILED(buffer->Lock(0, bytes, &data, 0))) {
         return;
     }
-    std::memcpy(data, strip.data(), bytes);
+    auto* to = static_cast<EtrVertex*>(data);
+    for (const std::vector<EtrVertex>* strip : strips) {
+        to = std::copy(strip->begin(), strip->end(), to);
+    }
     buffer->Unlock();
     d3d->SetStreamSource(0, buffer.Get(), 0, sizeof(EtrVertex));
-    d3d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, static_cast<UINT>(strip.size() - 2));
+    UINT start = 0;
+    for (const std::vector<EtrVertex>* strip : strips) {
+        d3d->DrawPrimitive(D3DPT_TRIANGLESTRIP, start, static_cast<UINT>(strip->size() - 2));
+        start += static_cast<UINT>(strip->size());
+    }
 }
 
 }  // namespace
@@ -174,11 +191,13 @@ bool DrawStrips(VexanDevice* device, IDirect3DTexture9* texture,
     d3d->BeginScene();
     const auto [minFilter, magFilter] = SetEchogramStates(d3d);
     const bool textureSet = SUCCEEDED(d3d->SetTexture(0, texture));
+    std::vector<const std::vector<EtrVertex>*> shown;
     for (const std::vector<EtrVertex>& strip : strips) {
         if (Spans(strip, fromX, toX)) {
-            DrawStrip(d3d, strip);
+            shown.push_back(&strip);
         }
     }
+    DrawStripsFromOneBuffer(d3d, shown);
     // Nothing of the echogram stays bound to the device.
     d3d->SetStreamSource(0, nullptr, 0, 0);
     d3d->SetTexture(0, nullptr);
