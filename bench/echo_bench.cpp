@@ -1,30 +1,26 @@
-// The sweep hand-off from the sounder's thread and the per-cycle drain,
-// against a frame copy made from memory in the same run.
+// The sweep hand-off from the sounder's thread and the per-cycle drain, and
+// the yardstick of the frames: a frame copy made from memory.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <ctime>
 #include <thread>
 #include <vector>
 
 #include "bench/FrameCopy.h"
 #include "echo/EtrSweepRecorder.h"
-#include "echo/EtrTextureRing.h"
 #include "echo/PlotrexDataETR.h"
-#include "tests/echo/EchogramScene.h"
+#include "graphdata/DistanceTracker.h"
 #include "tests/support/FakeSounder.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-using benchframe::FrameCopyFromMemoryMs;
 using benchframe::kFramePixels;
 using benchframe::kFrames;
-using benchframe::ThreadSeconds;
 
 void BM_EchoFrameCopyFromMemory(benchmark::State& state) {
     std::vector<std::vector<std::uint32_t>> frames(kFrames,
@@ -123,39 +119,5 @@ void BM_PollSweeps50(benchmark::State& state) {
     echogram.Terminate();
 }
 BENCHMARK(BM_PollSweeps50)->UseManualTime()->Unit(benchmark::kMicrosecond);
-
-// A frame of the profile view's echogram: 1024 stored sweeps of 1024 samples
-// across 1600 x 1000 pixels, of which 10 arrived since the last frame.
-void BM_EchogramTrackPaneFrame(benchmark::State& state) {
-    EchogramScene scene(1600, 1000);
-    scene.x.scale = 1024.0 / 1600.0;
-    int sweeps = 0;
-    const auto sail = [&scene, &sweeps](int count) {
-        for (int i = 0; i < count; ++i, ++sweeps) {
-            const int n = sweeps;
-            scene.Add(0, EchogramScene::Sweep(0.0, -1000.0, 1024, [n](std::uint32_t s) {
-                          return static_cast<std::uint8_t>((s / 64 + n / 16) % 16);
-                      }));
-        }
-        scene.x.origin = sweeps - 1024.0;
-        scene.data.GetStore(0).PlaceSweeps(sweeps);
-    };
-    sail(1024);
-    scene.Frame();
-    double drawn = 0.0;
-    for (auto _ : state) {
-        sail(10);
-        const double start = ThreadSeconds();
-        scene.DrawOnly();
-        const double seconds = ThreadSeconds() - start;
-        drawn += seconds;
-        state.SetIterationTime(seconds);
-    }
-    const double frameMs = 1000.0 * drawn / static_cast<double>(state.iterations());
-    state.counters["frame_copy_ms"] = FrameCopyFromMemoryMs();
-    state.counters["x_frame_copy"] = frameMs / state.counters["frame_copy_ms"];
-    state.counters["rows_uploaded"] = scene.display->GetRing().GetLastUpload().rows;
-}
-BENCHMARK(BM_EchogramTrackPaneFrame)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -83,6 +83,9 @@ class HeadlessDesktop : public Desktop {
     LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostQuitMessage(int exitCode) override;
     bool PumpMessages() override;
+    // The queued messages only: windows left invalid stay so until the next
+    // pump. For a run that looks at its windows only now and then.
+    bool DeliverMessages();
     void Idle(DWORD milliseconds) override;
 
     bool InvalidateRect(HWND window, const RECT* rect, bool erase) override;
@@ -168,6 +171,8 @@ class HeadlessDesktop : public Desktop {
     void DestroyTree(HWND window);
     HWND Deepest(const std::vector<HWND>& windows, POINT screenPoint) const;
     HWND NextToPaint(const std::unordered_set<HWND>& skip) const;
+    // Takes the first queued message and dispatches it; false when none was.
+    bool DeliverNext();
     void CollectForRedraw(HWND window, UINT flags, std::vector<HWND>& out) const;
     bool Invalidate(Window& window, const RECT* rect, bool erase);
     void Resize(Window& window, int width, int height);

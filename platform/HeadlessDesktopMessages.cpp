@@ -79,25 +79,34 @@ void HeadlessDesktop::Dispatch(const QueueItem& item) {
     }
 }
 
+bool HeadlessDesktop::DeliverNext() {
+    QueueItem item;
+    {
+        std::lock_guard lock(queueMutex_);
+        if (queue_.empty()) {
+            return false;
+        }
+        item = queue_.front();
+        queue_.pop_front();
+    }
+    if (!item.input && item.message.message == WM_QUIT && item.message.hwnd == nullptr) {
+        quit_ = true;
+    } else {
+        Dispatch(item);
+    }
+    return true;
+}
+
+bool HeadlessDesktop::DeliverMessages() {
+    while (!quit_ && DeliverNext()) {
+    }
+    return !quit_;
+}
+
 bool HeadlessDesktop::PumpMessages() {
     std::unordered_set<HWND> leftInvalid;
     while (!quit_) {
-        QueueItem item;
-        bool have = false;
-        {
-            std::lock_guard lock(queueMutex_);
-            if (!queue_.empty()) {
-                item = queue_.front();
-                queue_.pop_front();
-                have = true;
-            }
-        }
-        if (have) {
-            if (!item.input && item.message.message == WM_QUIT && item.message.hwnd == nullptr) {
-                quit_ = true;
-            } else {
-                Dispatch(item);
-            }
+        if (DeliverNext()) {
             continue;
         }
         const HWND paint = NextToPaint(leftInvalid);

@@ -2,10 +2,11 @@
 # Installs the Debian 12 packages that building and running the host need
 # (scripts/deps.sh, or scripts/deps.sh run) or, with "test", those the test
 # suite adds: GoogleTest and Benchmark, clang for the fuzz targets and the
-# second compiler's build, Xvfb and xdotool for the window tests, and what
-# makes the Debian package. Does nothing when they are all present. Another
-# apt-get or dpkg at work (a second clone set up at the same time) is waited
-# for, up to ten minutes, instead of failed on.
+# second compiler's build, Xvfb and xdotool for the window tests, what
+# makes the Debian package, and valgrind for the frames' instruction counts.
+# Does nothing when they are all present. Another apt-get or dpkg at work (a
+# second clone set up at the same time) is waited for, up to ten minutes,
+# instead of failed on.
 set -euo pipefail
 run=(
   cmake ninja-build g++ pkg-config
@@ -18,6 +19,7 @@ test=(
   xvfb xauth xdotool
   clang-14 libclang-rt-14-dev
   dpkg-dev file
+  valgrind
 )
 case "${1:-run}" in
   run) packages=("${run[@]}") ;;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite: first the
-# normal build, then the suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer with a minute of the real window under random
-# input, a short run of the fuzz targets, the sounder thread tests and the
-# window under ThreadSanitizer, then the release builds: the Debian package
-# (GCC), checked unpacked, and the libraries and host with clang.
+# normal build and the frames' instruction counts, then the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer with a minute of the real
+# window under random input, a short run of the fuzz targets, the sounder
+# thread tests and the window under ThreadSanitizer, then the release builds:
+# the Debian package (GCC), checked unpacked, and the libraries and host with
+# clang.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh test
@@ -12,6 +13,8 @@ jobs=$(nproc)
 
 BUILD_DIR=build scripts/build.sh -DPLOTREX_TESTS=ON
 (cd build && ctest --output-on-failure -j "$jobs")
+# The frames' instruction counts against their committed figures.
+BUILD_DIR=build scripts/frame_counts.sh
 
 BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPLOTREX_BENCHMARKS=OFF \
   -DPLOTREX_SANITIZE=address,undefined

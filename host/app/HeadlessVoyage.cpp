@@ -52,7 +52,10 @@ void HeadlessVoyage::Sail() {
         module.Sounder().Sail(module.Now());
         module.Sounder().Settle();
         parts_.cycle.Step();
-        parts_.desktop.PumpMessages();
+        // No one looks at the windows between pictures: what the cycle posted
+        // is delivered, the paints wait for the next picture, as for a host
+        // whose windows are hidden.
+        parts_.desktop.DeliverMessages();
         progress.Show(feed.Progress());
         PictureOnTheWay(nextPicture);
     }

@@ -32,14 +32,35 @@ double Unit(uint64_t key) {
     return static_cast<double>(key >> 11) * (1.0 / 9007199254740992.0);
 }
 
-// Smooth noise in [-1, 1] along one coordinate.
+// Smooth noise in [-1, 1] along one coordinate. Along the samples of a
+// sweep, the two ends of a cell are drawn once for all that fall in it.
+class SmoothAlong {
+  public:
+    SmoothAlong(uint32_t seed, uint64_t tag) : seed_(seed), tag_(tag) {}
+    double operator()(double x) {
+        const double cell = std::floor(x);
+        if (!held_ || cell != cell_) {
+            held_ = true;
+            cell_ = cell;
+            a_ = Unit(Key(seed_, static_cast<int64_t>(cell), tag_, 77));
+            b_ = Unit(Key(seed_, static_cast<int64_t>(cell) + 1, tag_, 77));
+        }
+        const double f = x - cell;
+        const double s = f * f * (3.0 - 2.0 * f);
+        return 2.0 * (a_ + (b_ - a_) * s) - 1.0;
+    }
+
+  private:
+    uint32_t seed_;
+    uint64_t tag_;
+    bool held_ = false;
+    double cell_ = 0.0;
+    double a_ = 0.0;
+    double b_ = 0.0;
+};
+
 double Smooth(uint32_t seed, double x, uint64_t tag) {
-    const double cell = std::floor(x);
-    const double f = x - cell;
-    const double a = Unit(Key(seed, static_cast<int64_t>(cell), tag, 77));
-    const double b = Unit(Key(seed, static_cast<int64_t>(cell) + 1, tag, 77));
-    const double s = f * f * (3.0 - 2.0 * f);
-    return 2.0 * (a + (b - a) * s) - 1.0;
+    return SmoothAlong(seed, tag)(x);
 }
 
 double FromDb(double db) {
@@ -182,20 +203,28 @@ void EchoModel::Quantize(const Echo& echo, const SweepWindow& window, const Freq
     // single precision: a level is 3 dB, far coarser than either.
     constexpr uint32_t kBlock = 16;
     constexpr float kDbPerOctave = 3.0103f;
+    // A sample below the lowest level shown by far more than the roundings
+    // here is passed over without its logarithm: its level is 0 either way.
+    const double lowestShownDb =
+        kLevelFloorDb + kLevelStepDb * std::max(1, set.threshold) - 0.01 - set.gainDb;
     for (uint32_t block = 0; block < window.count; block += kBlock) {
         const uint32_t end = std::min(window.count, block + kBlock);
         const double from =
             adjustAt(SampleTop(window, static_cast<int>(block)) + 0.5 * window.stepMetres);
         const double to =
             adjustAt(SampleTop(window, static_cast<int>(end)) + 0.5 * window.stepMetres);
+        const auto unseen = static_cast<float>(
+            std::exp2((lowestShownDb - std::max(from, to)) / static_cast<double>(kDbPerOctave)));
         for (uint32_t i = block; i < end; ++i) {
             const float value = echo.received[i];
             int level = 0;
-            if (value > 0.0f) {
+            if (value > 0.0f && value >= unseen) {
                 const double adjust = from + (to - from) * (i - block) / kBlock;
                 const double db = kDbPerOctave * std::log2(value) + adjust + set.gainDb;
-                level = static_cast<int>(
-                    std::clamp(std::floor((db - kLevelFloorDb) / kLevelStepDb), 0.0, 15.0));
+                // Clamped before it is truncated, which then floors: the
+                // levels of a floor and a clamp, without a call per sample.
+                const double steps = (db - kLevelFloorDb) / kLevelStepDb;
+                level = steps >= 15.0 ? 15 : steps > 0.0 ? static_cast<int>(steps) : 0;
             }
             levels[i] = static_cast<uint8_t>(level < set.threshold ? 0 : level);
         }
@@ -210,12 +239,13 @@ void EchoModel::AddSurface(const PingScene& scene, const SweepWindow& window,
         std::max(1.6, 2.0 + 0.35 * std::max(scene.speedKnots, 0.0) +
                           1.2 * Smooth(seed_, scene.distance / 40.0 + scene.time / 20.0, 21));
     const auto [first, last] = SampleSpan(window, 0.0, bubbles);
+    SmoothAlong texture(seed_, 22);
     for (int i = first; i < last; ++i) {
         const double r = SampleTop(window, i) + 0.5 * window.stepMetres;
         double db = -22.0;
         if (r > ringDown) {
             db = -44.0 - 26.0 * (r - ringDown) / (bubbles - ringDown) +
-                 4.0 * Smooth(seed_, r * 1.5 + scene.time * 0.7, 22);
+                 4.0 * texture(r * 1.5 + scene.time * 0.7);
         }
         signal[i] += static_cast<float>(FromDb(db));
     }
@@ -232,10 +262,11 @@ void EchoModel::AddLayer(const PingScene& scene, const SweepWindow& window,
     const double floor = scene.depth > 0.0 ? scene.depth - 0.5 : 1e9;
     const auto [first, last] =
         SampleSpan(window, centre - 3.0 * width, std::min(centre + 3.0 * width, floor));
+    SmoothAlong patches(seed_, 14);
     for (int i = first; i < last; ++i) {
         const double r = SampleTop(window, i) + 0.5 * window.stepMetres;
         const double u = (r - centre) / width;
-        const double patch = 3.0 * Smooth(seed_, r / 2.0 + scene.distance / 25.0, 14);
+        const double patch = 3.0 * patches(r / 2.0 + scene.distance / 25.0);
         signal[i] += static_cast<float>(FromDb(strength + patch - 8.7 * u * u));
     }
 }
@@ -272,10 +303,10 @@ void EchoModel::AddSchools(const PingScene& scene, const SweepWindow& window, do
         const double height = halfHeight * std::sqrt(1.0 - q * q);
         const double edgeLoss = offset > footprint ? -4.0 : 0.0;
         const auto [first, last] = SampleSpan(window, centre - height, centre + height);
+        SmoothAlong textures(seed_, 47 + static_cast<uint64_t>(cell));
         for (int i = first; i < last; ++i) {
             const double r = SampleTop(window, i) + 0.5 * window.stepMetres;
-            const double texture =
-                4.0 * Smooth(seed_, r / 1.5 + offset / 3.0, 47 + static_cast<uint64_t>(cell));
+            const double texture = 4.0 * textures(r / 1.5 + offset / 3.0);
             signal[i] += static_cast<float>(FromDb(strength + edgeLoss + texture));
         }
     }

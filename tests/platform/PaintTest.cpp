@@ -43,6 +43,27 @@ TEST(Painting, InvalidatingGivesOnePaintWhenPumped) {
     EXPECT_FALSE(w.view.GetUpdateRect(&update));
 }
 
+TEST(Painting, DeliveringMessagesLeavesThePaintForTheNextPump) {
+    PaintedWindow w;
+    w.view.Invalidate(FALSE);
+    w.view.PostMessage(WM_USER + 1, 7, 0);
+    w.view.PostMessage(WM_USER + 2, 0, 0);
+    ASSERT_TRUE(w.desktop.DeliverMessages());
+    EXPECT_EQ(w.view.Count(WM_USER + 1) + w.view.Count(WM_USER + 2), 2);
+    EXPECT_EQ(w.view.Count(WM_PAINT), 0);
+    RECT update;
+    EXPECT_TRUE(w.view.GetUpdateRect(&update));
+    w.desktop.PumpMessages();
+    EXPECT_EQ(w.view.Count(WM_PAINT), 1);
+    // A quit stops the delivery and is told, as by a pump.
+    w.view.PostMessage(WM_USER + 3, 0, 0);
+    w.desktop.PostQuitMessage(0);
+    w.view.PostMessage(WM_USER + 4, 0, 0);
+    EXPECT_FALSE(w.desktop.DeliverMessages());
+    EXPECT_EQ(w.view.Count(WM_USER + 3), 1);
+    EXPECT_EQ(w.view.Count(WM_USER + 4), 0);
+}
+
 TEST(Painting, EraseComesInsideThePaintWhenAsked) {
     PaintedWindow w;
     w.view.Invalidate(TRUE);
