@@ -101,9 +101,12 @@ class EchoPaneFrames {
 // The pixel view in dual frequency on a full screen: two panes side by side
 // with 1024 stored sweeps of 600 samples each, their A-scope strips and the
 // temperature curve; one host cycle (three pings a channel) between frames.
+// Another frequency and zoom give other panes: HF with the bottom zoom (1, 2)
+// has a second pane whose window follows each sweep's bottom.
 class PixelFrames {
   public:
-    PixelFrames() : pixel(RECT{0, 0, 1920, 1080}, 5, 1) {
+    explicit PixelFrames(short frequency = 5, short zoom = 1)
+        : pixel(RECT{0, 0, 1920, 1080}, frequency, zoom) {
         pixel.Sail(350);
         opened_ = pixel.Open();
         if (opened_) {

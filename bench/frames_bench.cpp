@@ -67,20 +67,28 @@ BENCHMARK_CAPTURE(EchoPaneFrame, VaryingFull, true, true)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-void PixelViewFrame(benchmark::State& state, bool full) {
-    frames::PixelFrames pixel;
+void PixelViewFrame(benchmark::State& state, short frequency, short zoom, bool full) {
+    frames::PixelFrames pixel(frequency, zoom);
     if (!pixel.Opened()) {
         state.SkipWithError("the pixel view did not open");
         return;
     }
     TimeFrames(state, pixel, full);
 }
-BENCHMARK_CAPTURE(PixelViewFrame, Steady, false)
+BENCHMARK_CAPTURE(PixelViewFrame, Steady, 5, 1, false)
     ->Name("BM_PixelViewFrameSteady")
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(PixelViewFrame, Full, true)
+BENCHMARK_CAPTURE(PixelViewFrame, Full, 5, 1, true)
     ->Name("BM_PixelViewFrameFull")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PixelViewFrame, BottomZoomSteady, 1, 2, false)
+    ->Name("BM_PixelViewFrameBottomZoomSteady")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PixelViewFrame, BottomZoomFull, 1, 2, true)
+    ->Name("BM_PixelViewFrameBottomZoomFull")
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

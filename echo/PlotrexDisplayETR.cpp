@@ -70,10 +70,6 @@ PlotrexDisplayETR::PlotrexDisplayETR(PlotrexData* data)
 
 PlotrexDisplayETR::~PlotrexDisplayETR() = default;
 
-void PlotrexDisplayETR::RedrawInFull() {
-    cache_->Invalidate();
-}
-
 PlotrexDataETR* PlotrexDisplayETR::GetEchogram() const {
     return dynamic_cast<PlotrexDataETR*>(data_);
 }
