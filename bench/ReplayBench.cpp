@@ -1,7 +1,9 @@
 // NMEA replay throughput, end to end through the parser and the host's feed,
 // over a log of a day at 10 Hz written to a temporary file, and the replay's
-// peak memory, measured in a child process of its own. The yardstick is one
-// 1920 x 1080 frame copied between buffers larger than the cache.
+// peak memory, measured in a child process of its own; and what a seek in the
+// window costs over the same day, the module and the sounder sailing. The
+// yardstick is one 1920 x 1080 frame copied between buffers larger than the
+// cache.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,6 +12,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +25,7 @@
 #include "host/replay/NmeaFeed.h"
 #include "sonarlog/SonarLog.h"
 #include "sonarlog/SweepReducer.h"
+#include "tests/support/ReplaySession.h"
 #include "tests/support/SonarWriter.h"
 
 namespace {
@@ -201,6 +205,61 @@ void BM_NmeaReplayDay(benchmark::State& state) {
     state.counters["replay_MB"] = added;
 }
 BENCHMARK(BM_NmeaReplayDay)->Unit(benchmark::kSecond)->Iterations(1);
+
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Seeks in the window over the day: the feed's index made, then to noon from
+// the start, back to six in the morning, and a minute on. Timed on the wall
+// clock, the sounder pinging on a thread of its own.
+void BM_SeekDay(benchmark::State& state) {
+    const DayLog& log = Log();
+    const double frameMs = FrameCopyMilliseconds();
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("plotrex-seek-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    HostOptions options;
+    options.nmeaPath = log.path.string();
+    options.profilePath = (folder / "profile.ini").string();
+    options.outDir = (folder / "out").string();
+    double indexSeconds = 0.0;
+    double ahead = 0.0;
+    double back = 0.0;
+    double minute = 0.0;
+    for (auto _ : state) {
+        double start = WallSeconds();
+        if (!FeedIndex::Build(options)) {
+            state.SkipWithError("the day's log has no index");
+            break;
+        }
+        indexSeconds = WallSeconds() - start;
+        ReplaySession session(options);
+        if (!session.Ready()) {
+            state.SkipWithError("the replay could not be put together");
+            break;
+        }
+        start = WallSeconds();
+        session.Play().SeekTo(12 * 3600.0);
+        ahead = WallSeconds() - start;
+        start = WallSeconds();
+        session.Play().SeekTo(6 * 3600.0);
+        back = WallSeconds() - start;
+        start = WallSeconds();
+        session.Play().SeekTo(6 * 3600.0 + 60.0);
+        minute = WallSeconds() - start;
+    }
+    std::filesystem::remove_all(folder);
+    state.counters["frame_copy_ms"] = frameMs;
+    state.counters["index_s"] = indexSeconds;
+    state.counters["seek_noon_s"] = ahead;
+    state.counters["seek_back_6h_s"] = back;
+    state.counters["seek_minute_s"] = minute;
+    // The slowest seek in frame copies.
+    state.counters["seek_frame_copies"] = std::max({ahead, back, minute}) * 1000.0 / frameMs;
+}
+BENCHMARK(BM_SeekDay)->Unit(benchmark::kSecond)->Iterations(1);
 
 // A sonar recording read from memory as the replay reads it for the sounder:
 // every frame's header, and the samples of the sounding channels reduced to

@@ -183,6 +183,8 @@ bool LayoutCommands::TrackCommand(const std::string& command, const char* argume
     }
     if (command == kCommandCenterOnTrack) {
         organizer_.CenterOn(distance, value);
+        // The place's other values too (temperature beside depth).
+        updater_.BringOtherValuesIntoView(distance);
     } else {
         HoverOnTrack(distance, value);
     }

@@ -155,6 +155,20 @@ void ProjectionUpdater::FollowMainValue() {
 }
 
 void ProjectionUpdater::KeepOtherValuesInView() {
+    BringOtherAxesTo([](PlotrexData& data) { return LastValueOf(&data); });
+}
+
+void ProjectionUpdater::BringOtherValuesIntoView(double distance) {
+    BringOtherAxesTo([distance](PlotrexData& data) {
+        double first = kUndefined;
+        double second = kUndefined;
+        double value = kUndefined;
+        return data.GetValueAt(distance, &first, &second, &value) ? value : kUndefined;
+    });
+}
+
+template <typename ValueOf>
+void ProjectionUpdater::BringOtherAxesTo(ValueOf valueOf) {
     const std::string mainUnit = organizer_.GetYUnit();
     const int height = organizer_.GetDeviceSize().cy;
     for (auto& [unit, projection] : organizer_.verticals_) {
@@ -166,7 +180,7 @@ void ProjectionUpdater::KeepOtherValuesInView() {
             if (data == nullptr || unit != data->GetUnit()) {
                 continue;
             }
-            const double value = LastValueOf(data);
+            const double value = valueOf(*data);
             if (!IsUndefined(value)) {
                 projection.CenterIfOutside(value, height);
             }

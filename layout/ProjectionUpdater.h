@@ -9,6 +9,7 @@
 #include "layout/ValueRange.h"
 
 class LinearPixelProjection;
+class PlotrexData;
 class PlotrexOrganizer;
 
 class ProjectionUpdater {
@@ -33,6 +34,10 @@ class ProjectionUpdater {
     // A new choice of level replaces the one waiting for data.
     void ForgetWantedLevel() { wantedLevel_.reset(); }
 
+    // The axes other than the one in use brought onto their graphs' values
+    // at a distance, where they are outside the window.
+    void BringOtherValuesIntoView(double distance);
+
     // The first Update with data to show fits the whole of it in the window
     // (see FitWhole); a layout changed by hand before takes the wish back.
     void FitWholeWhenDataShows() { fitWholePending_ = true; }
@@ -52,6 +57,10 @@ class ProjectionUpdater {
     void FollowMainValue();
     // The other axes bring their graphs' last values back into the window.
     void KeepOtherValuesInView();
+    // Each axis other than the one in use onto the value valueOf gives of
+    // each visible graph of its unit, when that value is outside the window.
+    template <typename ValueOf>
+    void BringOtherAxesTo(ValueOf valueOf);
     // No first position beyond the data: the window stays on what there is.
     void KeepDataOnScreen(const DataRanges& ranges, LinearPixelProjection& vertical);
     void KeepDistancesOnData(const ValueRange& across, int width);

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "host/app/HeadlessVoyage.h"
+#include "host/app/LevelStrengths.h"
 #include "host/app/ModuleHost.h"
 #include "host/app/RunSummary.h"
 #include "host/app/SdlDesktop.h"
@@ -134,16 +135,7 @@ void DressEchogram(const RunParts& parts) {
             parts.view.Send(kCommandEtrColours, scale.parameter);
         }
     }
-    if (parts.sources.sonar != nullptr) {
-        std::string starts;
-        for (const int start : parts.sources.sonar->Reducer().LevelStarts()) {
-            if (!starts.empty()) {
-                starts += ' ';
-            }
-            starts += std::to_string(start);
-        }
-        parts.view.Send(kCommandEtrLevelStrengths, starts.c_str());
-    }
+    SendLevelStrengths(parts.sources, parts.view);
 }
 
 // The chart beside the view and the light of the colours; a first run shows

@@ -141,6 +141,15 @@ void ModuleHost::NextMode() {
     viewOpen_ = OpenView();
 }
 
+void ModuleHost::ReopenView() {
+    if (!viewOpen_) {
+        return;
+    }
+    data_->CloseView();  // saves its layout, which the new view loads
+    data_->CreateViewForMode();
+    viewOpen_ = OpenView();
+}
+
 void ModuleHost::OpenChart(const BathymetryRaster* raster, bool inFrame, const ViewCommands& view) {
     raster_ = raster;
     chart_ = std::make_unique<HostChart>(

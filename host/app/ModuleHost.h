@@ -43,6 +43,9 @@ class ModuleHost {
     ErrorOr<void> OpenFirstView();
     // The next display mode, in a view made afresh.
     void NextMode();
+    // The view of the same mode made afresh on the layout it had: nothing of
+    // how it followed the ship from frame to frame is left.
+    void ReopenView();
     // The chart window beside the view (in the frame), or on its own
     // headless, shading the raster's floor when there is one.
     void OpenChart(const BathymetryRaster* raster, bool inFrame, const ViewCommands& view);

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "host/app/Format.h"
+#include "host/app/LevelStrengths.h"
 #include "host/app/TellUser.h"
 #include "host/app/VoyageSources.h"
+#include "module/CommandNames.h"
 
 namespace {
 
@@ -69,6 +72,8 @@ bool Playback::Restart() {
     parts_.cycle.Restart();
     parts_.trawl = TrawlHand(parts_.options.trawl);
     parts_.userCommands.SendSounderCommands();
+    // The new module knows nothing of the recording's levels.
+    SendLevelStrengths(sources, parts_.view);
     cycles_ = 0;
     shipSeconds_ = 0.0;
     ReadNext();
@@ -88,6 +93,25 @@ void Playback::SeekTo(double t) {
         SailOne();
     }
     shipSeconds_ = t;
+    ShowAfresh();
+}
+
+void Playback::ShowAfresh() {
+    // Even the view renewed going back: it was opened before the cycles
+    // sailed, and where the ship was then would show in how it follows.
+    parts_.module.ReopenView();
+    CentreOnShip();
+}
+
+void Playback::CentreOnShip() const {
+    const PosType& ship = parts_.module.Now().position;
+    if (ship.IsNoPos()) {
+        return;
+    }
+    // Exactly the track's last point: the nearest place on it is the ship's.
+    char argument[64];
+    std::snprintf(argument, sizeof argument, "%.17g %.17g", ship.First(), ship.Second());
+    parts_.view.Send(kCommandCenterOnTrack, argument);
 }
 
 bool Playback::Press(int key) {

@@ -7,6 +7,9 @@
 // does not depend on how fast, or in how many jumps, the replay got there.
 // Going ahead sails the cycles in between without drawing; going back starts
 // the module, the sounder and the log afresh and sails from the start.
+// Either way the view is opened afresh on the user's layout and centred on
+// the ship: a view that followed the ship from frame to frame holds where it
+// was at the frames drawn, which a seek must not carry over.
 #include <string>
 
 #include "host/app/FeedIndex.h"
@@ -24,8 +27,12 @@ class Playback {
     void Advance(double realSeconds);
     // Space, '[', ']', ',', '.', Home and End; false for other keys.
     bool Press(int key);
-    // To ship time t: every cycle due by then sailed, no other.
+    // To ship time t: every cycle due by then sailed, no other; the view
+    // afresh, centred on the ship.
     void SeekTo(double t);
+    // The view opened afresh on the user's layout and centred on the ship,
+    // as a seek leaves it: nothing of the frames drawn before shows.
+    void ShowAfresh();
     // False once going back failed (told): the module is gone.
     bool Usable() const { return usable_; }
 
@@ -45,6 +52,8 @@ class Playback {
     void ReadNext();
     // The module, the sounder and the log afresh, before the first cycle.
     bool Restart();
+    // The view centred on the ship, at the level and slope it has.
+    void CentreOnShip() const;
 
     RunParts& parts_;
     FeedIndex index_;

@@ -10,6 +10,8 @@
 #include "graphdata/PlotrexDataProfile.h"
 #include "hostfamily/ZXFeature.h"
 #include "hostfamily/displaylist/ChartProjection.h"
+#include "layout/LinearPixelProjection.h"
+#include "module/GraphKeys.h"
 #include "module/ModuleDisplayPlotrex.h"
 #include "tests/layout/view/ViewHost.h"
 
@@ -219,11 +221,24 @@ TEST_F(ChartMarksTest, ATrackPositionMovesTheHoverPointAndTheCentre) {
         EXPECT_NEAR(at.First(), target.position.First(), Radians(2.5));
         EXPECT_NEAR(at.Second(), target.position.Second(), Radians(2.5));
     }
+    // The temperature axis far from its values: centring on a place brings
+    // the temperature there into view too.
+    LinearPixelProjection* degrees = organizer.GetProjection(kUnitTemp);
+    ASSERT_NE(degrees, nullptr);
+    degrees->origin = 80.0;
     const ProfilePoint centre = Track().At(60);
     ASSERT_EQ(host.Execute("PLOTREX_CENTER_ON_TRACK", PositionText(centre.position).c_str()), 1);
     const SIZE size = organizer.GetDeviceSize();
     EXPECT_NEAR(organizer.GetHorizontalProjection().ToWorld(size.cx * 0.5), centre.distance, pixel);
     EXPECT_NEAR(organizer.GetYProjection()->ToWorld(size.cy * 0.5), centre.value, 1.0);
+    double first = 0.0;
+    double second = 0.0;
+    double temperature = 0.0;
+    ASSERT_TRUE(host.data.GetGraphs()
+                    .GetData(kGraphTemp)
+                    ->GetValueAt(centre.distance, &first, &second, &temperature));
+    EXPECT_TRUE(LinearPixelProjection::InWindow(degrees->ToPixel(temperature), size.cy))
+        << temperature << " degrees at pixel " << degrees->ToPixel(temperature);
 
     // Not a position: refused, and the host hears it.
     for (const char* bad : {"", "0.83", "north west", "nan 0.1", "inf -0.07", "0.83 -0.07 x"}) {

@@ -1,20 +1,23 @@
 // Going to a time of a replay, ahead or back, leaves the module as playing
 // from the start to that time leaves it: the same next frame, pixel for
-// pixel, the same distance run, sounder figures and echogram stores. The
-// host's run is put together here as plotrex-host puts it together, on the
-// headless desktop.
+// pixel, the same distance run, sounder figures and echogram stores. Plain
+// play is given the layout the user had at the seek and its view is shown
+// afresh as a seek shows it (opened again, centred on the ship). The host's run is put together
+// here as plotrex-host puts it together, on the headless desktop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <random>
 
-#include "host/app/Playback.h"
-#include "host/app/ViewStates.h"
 #include "module/ModuleDataPlotrexInterface.h"
+#include "tests/support/HostRun.h"
+#include "tests/support/ReplaySession.h"
+#include "tests/support/SonarWriter.h"
 #include "tests/support/TestProfile.h"
 
 namespace {
@@ -29,13 +32,14 @@ std::string Sentence(const std::string& body) {
     return "$" + body + tail;
 }
 
-// Two hours at one fix a second over a rolling floor, with a damaged line
-// and a clock that leaps ahead an hour in.
+// Fifty minutes at one fix a second over a rolling floor, with a damaged
+// line and a clock that leaps a quarter of an hour ahead 25 minutes in:
+// longer than the profile and the echogram stores hold.
 void WriteLongLog(const std::string& path) {
     std::ofstream log(path);
     double latitude = 47.5, longitude = -5.2;
-    for (int second = 0; second < 7200; ++second) {
-        const int stamp = second < 3600 ? second : second + 900;
+    for (int second = 0; second < 3000; ++second) {
+        const int stamp = second < 1500 ? second : second + 900;
         const double heading = std::fmod(second / 90.0 * 7.0, 360.0);
         latitude += std::cos(heading * M_PI / 180.0) * 8.0 / 3600.0 / 60.0;
         longitude += std::sin(heading * M_PI / 180.0) * 8.0 / 3600.0 / 60.0 / 0.675;
@@ -51,7 +55,7 @@ void WriteLongLog(const std::string& path) {
         log << Sentence(body);
         std::snprintf(body, sizeof body, "YXMTW,%.1f,C", 12.0 + std::sin(second / 2000.0));
         log << Sentence(body);
-        if (second == 5000) {
+        if (second == 2200) {
             log << "$GPRMC,garbled*00\n";
         }
     }
@@ -66,83 +70,36 @@ struct ModuleState {
     std::vector<std::uint8_t> stores[2];  // every sweep's window and levels
 };
 
-// A run of the host as plotrex-host sets it up, headless.
-class Session {
-  public:
-    explicit Session(const HostOptions& options) : options_(options) {
-        ErrorOr<VoyageSources> opened = VoyageSources::Open(options_);
-        EXPECT_TRUE(opened);
-        sources_ = std::move(opened.Value());
-        desktop_ = std::make_unique<HeadlessDesktop>();
-        module_ = std::make_unique<ModuleHost>(options_.profilePath);
-        EXPECT_TRUE(module_->Load());
-        module_->Initialize(sources_, options_.displayMode);
-        EXPECT_TRUE(module_->OpenFirstView());
-        view_ = std::make_unique<ViewCommands>(module_->Frame());
-        commands_ = std::make_unique<UserCommands>(options_.commands, *view_);
-        cycle_ = std::make_unique<ShipCycle>(*module_, trawl_, account_, options_.shallowMargin);
-        pictures_ = std::make_unique<Pictures>(*desktop_, options_.outDir);
-        parts_ =
-            std::make_unique<RunParts>(RunParts{options_, sources_, *desktop_, *module_, *view_,
-                                                *commands_, trawl_, account_, *cycle_, *pictures_});
-        module_->OpenChart(nullptr, false, *view_);
-        ErrorOr<FeedIndex> index = FeedIndex::Build(options_);
-        EXPECT_TRUE(index);
-        playback_ = std::make_unique<Playback>(*parts_, index.Release());
-        playback_->Start();
+// What the session's module holds after drawing its next frame.
+ModuleState StateOf(ReplaySession& session) {
+    ModuleState state;
+    ModuleHost& module = session.Module();
+    session.Desktop().Idle(250);
+    state.frame = session.Desktop().CaptureWindow(module.Frame().GetSafeHwnd());
+    state.cycles = session.Account().Cycles();
+    state.distance = session.Account().DistanceRadians();
+    if (const auto statistics = module.Sounder().Statistics()) {
+        state.sweeps[0] = statistics->sweeps[0];
+        state.sweeps[1] = statistics->sweeps[1];
     }
-    ~Session() { module_->TakeDown(); }
-
-    Playback& Play() { return *playback_; }
-
-    ModuleState State() {
-        ModuleState state;
-        desktop_->Idle(250);
-        state.frame = desktop_->CaptureWindow(module_->Frame().GetSafeHwnd());
-        state.cycles = account_.Cycles();
-        state.distance = account_.DistanceRadians();
-        if (const auto statistics = module_->Sounder().Statistics()) {
-            state.sweeps[0] = statistics->sweeps[0];
-            state.sweeps[1] = statistics->sweeps[1];
-        }
-        for (short channel = 0; channel < 2; ++channel) {
-            std::uint8_t levels[1024];
-            double window[2];
-            for (int i = 0;; ++i) {
-                const int count = module_->Data().GetEchogramSweep(channel, i, &window[0],
-                                                                   &window[1], levels, 1024);
-                if (count < 0) {
-                    break;
-                }
-                const auto* bytes = reinterpret_cast<const std::uint8_t*>(window);
-                state.stores[channel].insert(state.stores[channel].end(), bytes,
-                                             bytes + sizeof window);
-                state.stores[channel].insert(state.stores[channel].end(), levels, levels + count);
+    for (short channel = 0; channel < 2; ++channel) {
+        std::uint8_t levels[1024];
+        double window[2];
+        for (int i = 0;; ++i) {
+            const int count =
+                module.Data().GetEchogramSweep(channel, i, &window[0], &window[1], levels, 1024);
+            if (count < 0) {
+                break;
             }
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(window);
+            state.stores[channel].insert(state.stores[channel].end(), bytes, bytes + sizeof window);
+            state.stores[channel].insert(state.stores[channel].end(), levels, levels + count);
         }
-        return state;
     }
+    return state;
+}
 
-  private:
-    HostOptions options_;
-    VoyageSources sources_;
-    std::unique_ptr<HeadlessDesktop> desktop_;
-    std::unique_ptr<ModuleHost> module_;
-    std::unique_ptr<ViewCommands> view_;
-    std::unique_ptr<UserCommands> commands_;
-    TrawlHand trawl_{std::nullopt};
-    FeedAccount account_;
-    std::unique_ptr<ShipCycle> cycle_;
-    std::unique_ptr<Pictures> pictures_;
-    std::unique_ptr<RunParts> parts_;
-    std::unique_ptr<Playback> playback_;
-};
-
-// The frame too when nothing moved the view before: the view follows the
-// ship at each frame it draws, so frames drawn on the way move it as the
-// window's frame rate would, and going back keeps the layout the user had.
-void ExpectSame(const ModuleState& sought, const ModuleState& played, double time,
-                bool sameFrames) {
+void ExpectSame(const ModuleState& sought, const ModuleState& played, double time) {
     EXPECT_EQ(sought.cycles, played.cycles) << "at " << time;
     EXPECT_EQ(sought.distance, played.distance) << "at " << time;
     EXPECT_EQ(sought.sweeps[0], played.sweeps[0]) << "at " << time;
@@ -150,13 +107,68 @@ void ExpectSame(const ModuleState& sought, const ModuleState& played, double tim
     EXPECT_TRUE(sought.stores[0] == played.stores[0]) << "HF store at " << time;
     EXPECT_TRUE(sought.stores[1] == played.stores[1]) << "LF store at " << time;
     EXPECT_FALSE(played.stores[0].empty());
-    if (!sameFrames) {
-        return;
-    }
     ASSERT_EQ(sought.frame.width, played.frame.width);
     ASSERT_EQ(sought.frame.height, played.frame.height);
     EXPECT_TRUE(sought.frame.pixels == played.frame.pixels)
         << "pixels differ in the frame at " << time;
+}
+
+// Seeks to random times between from and to, ahead and back, each looked at
+// in the next frame; then a cycle back and forth while paused. Each is then
+// checked against plain play from the start to the same time, in steps as
+// the window's frames come, under the layout the sought run had at the
+// seek. One run at a time: the module settles in the process's application.
+void SeekAround(HostOptions options, const TempFolder& folder, double from, double to, int count,
+                unsigned seed) {
+    options.profilePath = folder.File("profile.ini");
+    options.outDir = folder.File("out");
+    struct Seek {
+        double time;
+        std::string layout;
+        ModuleState state;
+    };
+    std::vector<Seek> seeks;
+    std::mt19937 random(seed);
+    {
+        ReplaySession sought(options);
+        ASSERT_TRUE(sought.Ready());
+        int ahead = 0;
+        int back = 0;
+        for (int i = 0; i < count; ++i) {
+            // Half way between cycles, a second apart.
+            const double time =
+                std::floor(std::uniform_real_distribution<double>(from, to)(random)) + 0.5;
+            ASSERT_TRUE(sought.SaveProfile());
+            const std::string layout = folder.File("layout" + std::to_string(i) + ".ini");
+            std::filesystem::copy_file(options.profilePath, layout);
+            (time < sought.Play().Position() ? back : ahead) += 1;
+            sought.Play().SeekTo(time);
+            ASSERT_TRUE(sought.Play().Usable());
+            seeks.push_back({time, layout, StateOf(sought)});
+        }
+        EXPECT_GT(ahead, 1);
+        EXPECT_GT(back, 0);
+        const std::size_t cycles = sought.Play().Cycles();
+        sought.Play().Press(' ');
+        sought.Play().Press(',');
+        EXPECT_EQ(sought.Play().Cycles(), cycles - 1);
+        sought.Play().Press('.');
+        EXPECT_EQ(sought.Play().Cycles(), cycles);
+        ExpectSame(StateOf(sought), seeks.back().state, seeks.back().time);
+    }
+    std::uniform_real_distribution<double> frame(0.01, 0.2);
+    for (const Seek& seek : seeks) {
+        HostOptions plainOptions = options;
+        plainOptions.profilePath = seek.layout;
+        ReplaySession plain(plainOptions);
+        ASSERT_TRUE(plain.Ready());
+        while (seek.time - plain.Play().Position() > 1e-9) {
+            plain.Play().Advance(
+                std::min(frame(random), (seek.time - plain.Play().Position()) / options.speed));
+        }
+        plain.Play().ShowAfresh();
+        ExpectSame(seek.state, StateOf(plain), seek.time);
+    }
 }
 
 }  // namespace
@@ -167,42 +179,16 @@ TEST(Seek, AnyTimeAheadOrBackHoldsWhatPlayingThereHolds) {
     WriteLongLog(log);
     HostOptions options;
     options.nmeaPath = log;
-    options.profilePath = folder.File("profile.ini");
-    options.outDir = folder.File("out");
     options.speed = 60.0;
+    SeekAround(options, folder, 30.0, 3850.0, 5, 24);
+}
 
-    // Plain play from the start to each of a few random times, in steps as
-    // the window's frames come, looked at where it happened to stop.
-    std::mt19937 random(24);
-    std::vector<std::pair<double, ModuleState>> played;
-    for (int i = 0; i < 5; ++i) {
-        const double wanted = std::uniform_real_distribution<double>(30.0, 8000.0)(random);
-        Session plain(options);
-        std::uniform_real_distribution<double> frame(0.01, 0.2);
-        while (plain.Play().Position() < wanted) {
-            plain.Play().Advance(frame(random));
-        }
-        played.emplace_back(plain.Play().Position(), plain.State());
-    }
-    std::sort(played.begin(), played.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    // The same times sought in another order: ahead from the start, back
-    // (the module afresh), ahead from there, back and ahead again.
-    Session sought(options);
-    bool first = true;
-    for (int index : {2, 0, 4, 1, 3}) {
-        const auto& [time, state] = played[static_cast<std::size_t>(index)];
-        sought.Play().SeekTo(time);
-        ASSERT_TRUE(sought.Play().Usable());
-        ExpectSame(sought.State(), state, time, first);
-        first = false;
-    }
-    // A cycle back and forth while paused.
-    const std::size_t cycles = sought.Play().Cycles();
-    sought.Play().Press(' ');
-    sought.Play().Press(',');
-    EXPECT_EQ(sought.Play().Cycles(), cycles - 1);
-    sought.Play().Press('.');
-    EXPECT_EQ(sought.Play().Cycles(), cycles);
-    ExpectSame(sought.State(), played[3].second, played[3].first, false);
+TEST(Seek, ARecordingsSweepsAsPlayingThereHoldsThem) {
+    TempFolder folder;
+    const std::string recording = folder.File("trip.sl2");
+    WriteFile(recording, DemoSonarRecording(5000));
+    HostOptions options;
+    options.sonarPath = recording;
+    options.speed = 10.0;
+    SeekAround(options, folder, 5.0, 230.0, 5, 7);
 }
