@@ -85,6 +85,10 @@ void PlotrexDisplayETR::RebuildColours() {
     SetModified();
 }
 
+void PlotrexDisplayETR::RedrawInFull() {
+    cache_->Invalidate();
+}
+
 void PlotrexDisplayETR::Draw(short layer, VexanDevice* device, RECT area,
                              const LinearPixelProjection& x, const LinearPixelProjection& y,
                              StyleTable* pens) {

@@ -39,6 +39,8 @@ class PlotrexDisplayETR : public PlotrexDisplay {
 
     // The texture ring, for those who watch what was uploaded.
     const EtrTextureRing& GetRing() const { return *ring_; }
+    // The next frame draws the pixel pane in full, not from what it kept.
+    void RedrawInFull();
     // What the pixel pane kept of its last frame.
     const EtrPaneCache& GetPaneCache() const { return *cache_; }
 

@@ -277,6 +277,13 @@ std::int32_t PlotrexViewPixel::Commands::ExecuteCommand(const char* command, con
             [&](PlotrexData& data) { return data.ExecuteCommand(command, argument); });
     }
     if (result != 0) {
+        // A command may change what the panes show in ways their kept
+        // pictures cannot tell; the frame after one is drawn whole.
+        for (const Slot& slot : view_.echograms_) {
+            if (auto* pane = dynamic_cast<PlotrexDisplayETR*>(slot.display)) {
+                pane->RedrawInFull();
+            }
+        }
         view_.Invalidate(TRUE);
     }
     return result;
