@@ -163,6 +163,22 @@ std::string LeadingComment(std::string_view text) {
     return comment;
 }
 
+// A multi-line value's line breaks as line feeds. The parser can leave a
+// carriage return inside one, which written back would read as a break of
+// its own: the value would not survive a save and a load.
+std::string WithLineFeeds(std::string_view value) {
+    std::string out;
+    out.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\r') {
+            out += value[i];
+        } else if (i + 1 >= value.size() || value[i + 1] != '\n') {
+            out += '\n';
+        }
+    }
+    return out;
+}
+
 bool NeedsMultiLine(std::string_view value) {
     return !value.empty() &&
            (value.find('\n') != std::string_view::npos || IsBlank(value.front()) ||
@@ -242,8 +258,8 @@ ErrorOr<IniDocument> IniDocument::Parse(std::string_view text) {
         std::sort(ordered.begin(), ordered.end(),
                   [](const auto& a, const auto& b) { return a.first.nOrder < b.first.nOrder; });
         for (const auto& [key, value] : ordered) {
-            out.entries.push_back(
-                Entry{key.pItem, value != nullptr ? value : "", key.pComment ? key.pComment : ""});
+            out.entries.push_back(Entry{key.pItem, WithLineFeeds(value != nullptr ? value : ""),
+                                        key.pComment ? key.pComment : ""});
         }
     }
     return document;

@@ -137,6 +137,21 @@ TEST(IniProfile, OnlyTheNewestApplicationObjectIsCurrent) {
     EXPECT_EQ(AfxGetApp(), nullptr);
 }
 
+// Carriage returns the parser leaves inside a multi-line value (here one
+// running to the end of the file) are line breaks: written back, the value
+// reads as itself.
+TEST(IniProfile, AMultiLineValueWithCarriageReturnsSurvivesASave) {
+    const ErrorOr<IniDocument> read = IniDocument::Parse("[S]\nk = <<<E\nE\n\r\r");
+    ASSERT_TRUE(read);
+    const std::string* value = read.Value().Get("S", "k");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->find('\r'), std::string::npos);
+    const ErrorOr<IniDocument> again = IniDocument::Parse(read.Value().Text());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again.Value().SameValues(read.Value()));
+    EXPECT_EQ(again.Value().Text(), read.Value().Text());
+}
+
 TEST(IniProfile, TextThatIsNoProfileIsRefusedAtItsFirstFault) {
     const struct {
         std::string text;
