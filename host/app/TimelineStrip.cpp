@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "host/chart/CairoWindowPaint.h"
 #include "platform/Desktop.h"
 
 namespace {
@@ -114,22 +115,8 @@ void TimelineStrip::Show(const TimelineScene& scene) {
 }
 
 void TimelineStrip::OnPaint() {
-    CPaintScope paint(this);
-    RECT client{};
-    GetClientRect(&client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    Desktop* desktop = GetCurrentDesktop();
-    if (width <= 0 || height <= 0 || desktop == nullptr) {
-        return;
-    }
-    const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-    const CairoPtr cr(cairo_create(surface.get()));
-    Paint(cr.get(), width, height, scene_);
-    cairo_surface_flush(surface.get());
-    desktop->PresentToWindow(
-        m_hWnd, reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface.get())),
-        width, height, cairo_image_surface_get_stride(surface.get()), nullptr, nullptr);
+    PaintWithCairo(*this,
+                   [&](cairo_t* cr, int width, int height) { Paint(cr, width, height, scene_); });
 }
 
 void TimelineStrip::OnLButtonDown(UINT, POINT point) {

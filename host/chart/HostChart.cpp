@@ -1,5 +1,7 @@
 #include "host/chart/HostChart.h"
 
+#include "host/chart/CairoWindowPaint.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -205,29 +207,16 @@ void HostChart::OnSize(UINT type, int cx, int cy) {
 }
 
 void HostChart::OnPaint() {
-    CPaintScope paint(this);
-    RECT client{};
-    GetClientRect(&client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    Desktop* desktop = GetCurrentDesktop();
-    if (width <= 0 || height <= 0 || desktop == nullptr) {
-        return;
-    }
-    const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
-    const CairoPtr cr(cairo_create(surface.get()));
-    ChartScene scene;
-    scene.chart = projection_;
-    scene.width = width;
-    scene.height = height;
-    scene.lightMode = lightMode_;
-    scene.marks = &marks_;
-    scene.ownShip = ownShip_;
-    scene.heading = heading_;
-    scene.floor = floorSampler_ ? &floor_ : nullptr;
-    ChartPainter::Paint(cr.get(), scene);
-    cairo_surface_flush(surface.get());
-    desktop->PresentToWindow(
-        m_hWnd, reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface.get())),
-        width, height, cairo_image_surface_get_stride(surface.get()), nullptr, nullptr);
+    PaintWithCairo(*this, [&](cairo_t* cr, int width, int height) {
+        ChartScene scene;
+        scene.chart = projection_;
+        scene.width = width;
+        scene.height = height;
+        scene.lightMode = lightMode_;
+        scene.marks = &marks_;
+        scene.ownShip = ownShip_;
+        scene.heading = heading_;
+        scene.floor = floorSampler_ ? &floor_ : nullptr;
+        ChartPainter::Paint(cr, scene);
+    });
 }
