@@ -85,6 +85,11 @@ int32_t ZXNorvaneCatchUp();
 // With the thread: waits until the pings due up to the last ship time are
 // delivered. 1 when they are, 0 on timeout.
 int32_t ZXNorvaneWaitIdle(uint32_t timeoutMilliseconds);
+// Non-zero: the library's thread pings from now on; 0: only ZXNorvanePing and
+// ZXNorvaneCatchUp, on the caller's thread. Nothing else changes: the pings
+// are the same either way, in the same order. A host that waits for every
+// cycle's pings anyway saves the hand-over to the thread and back. 1.
+int32_t ZXNorvaneSetThreaded(int32_t on);
 // 1 and the figures so far; 0 for a null pointer.
 int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics);
 // Non-zero: the sounder plays recorded sweeps instead of pinging (modes,
@@ -108,6 +113,7 @@ using ZXNorvaneResetFunction = int32_t (*)(const ZXNorvaneOptions*);
 using ZXNorvanePingFunction = int32_t (*)();
 using ZXNorvaneCatchUpFunction = int32_t (*)();
 using ZXNorvaneWaitIdleFunction = int32_t (*)(uint32_t);
+using ZXNorvaneSetThreadedFunction = int32_t (*)(int32_t);
 using ZXNorvaneGetStatisticsFunction = int32_t (*)(ZXNorvaneStatistics*);
 using ZXNorvanePlaybackFunction = int32_t (*)(int32_t);
 using ZXNorvanePlaySweepFunction = int32_t (*)(const ZXNorvaneRecordedSweep*);

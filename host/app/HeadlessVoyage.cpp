@@ -48,6 +48,8 @@ void HeadlessVoyage::Sail() {
     ModuleHost& module = parts_.module;
     ProgressBar progress(parts_.sources.nmea != nullptr || parts_.sources.sonar != nullptr);
     double nextPicture = 0.25;
+    // Every cycle waits for its pings: they are made here.
+    module.Sounder().PingHere(true);
     while (feed.Next(module.Now())) {
         module.Sounder().Sail(module.Now());
         module.Sounder().Settle();

@@ -89,9 +89,13 @@ void Playback::SeekTo(double t) {
     if (cycles_ > index_.CyclesBy(t) && !Restart()) {
         return;
     }
+    // The cycles of a jump follow each other at once: the sounder pings here
+    // rather than on its thread, which each cycle would wait for.
+    parts_.module.Sounder().PingHere(true);
     while (pending_ && next_.time <= t) {
         SailOne();
     }
+    parts_.module.Sounder().PingHere(false);
     shipSeconds_ = t;
     ShowAfresh();
 }

@@ -36,6 +36,8 @@ SounderFeed::SounderFeed(const std::string& executableFolder) {
         Resolve<ZXNorvaneForecastEnvironmentFunction>(handle_, "ZXNorvaneForecastEnvironment");
     setShipTime_ = Resolve<ZXNorvaneSetShipTimeFunction>(handle_, "ZXNorvaneSetShipTime");
     waitIdle_ = Resolve<ZXNorvaneWaitIdleFunction>(handle_, "ZXNorvaneWaitIdle");
+    catchUp_ = Resolve<ZXNorvaneCatchUpFunction>(handle_, "ZXNorvaneCatchUp");
+    setThreaded_ = Resolve<ZXNorvaneSetThreadedFunction>(handle_, "ZXNorvaneSetThreaded");
     getStatistics_ = Resolve<ZXNorvaneGetStatisticsFunction>(handle_, "ZXNorvaneGetStatistics");
     playback_ = Resolve<ZXNorvanePlaybackFunction>(handle_, "ZXNorvanePlayback");
     playSweep_ = Resolve<ZXNorvanePlaySweepFunction>(handle_, "ZXNorvanePlaySweep");
@@ -124,8 +126,24 @@ void SounderFeed::Clock(double shipSeconds) {
     }
 }
 
+void SounderFeed::PingHere(bool here) {
+    // A library that cannot ping on the caller's thread keeps its own.
+    if (handle_ == nullptr || catchUp_ == nullptr || setThreaded_ == nullptr || here == pingHere_) {
+        return;
+    }
+    setThreaded_(here ? 0 : 1);
+    pingHere_ = here;
+}
+
 void SounderFeed::Settle() {
-    if (handle_ != nullptr && waitIdle_(kSettleMilliseconds) == 0) {
+    if (handle_ == nullptr) {
+        return;
+    }
+    if (pingHere_) {
+        catchUp_();
+        return;
+    }
+    if (waitIdle_(kSettleMilliseconds) == 0) {
         settleTimedOut_ = true;
     }
 }

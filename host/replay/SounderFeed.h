@@ -43,6 +43,10 @@ class SounderFeed {
     // Waits until the pings due so far have been handed over, so that a
     // headless run polls the same sweeps at each cycle as a slow one.
     void Settle();
+    // True: the pings due at each Settle are made there, on the caller's
+    // thread, instead of handed to the library's thread and waited for; the
+    // same pings either way. For a run that settles many cycles in a row.
+    void PingHere(bool here);
     std::optional<ZXNorvaneStatistics> Statistics() const;
     // The summary's lines about the sounder; empty without the library.
     std::string Summary() const;
@@ -62,6 +66,9 @@ class SounderFeed {
     ZXNorvaneForecastEnvironmentFunction forecast_ = nullptr;
     ZXNorvaneSetShipTimeFunction setShipTime_ = nullptr;
     ZXNorvaneWaitIdleFunction waitIdle_ = nullptr;
+    ZXNorvaneCatchUpFunction catchUp_ = nullptr;
+    ZXNorvaneSetThreadedFunction setThreaded_ = nullptr;
+    bool pingHere_ = false;
     ZXNorvaneGetStatisticsFunction getStatistics_ = nullptr;
     ZXNorvanePlaybackFunction playback_ = nullptr;
     ZXNorvanePlaySweepFunction playSweep_ = nullptr;

@@ -64,6 +64,11 @@ NORVANE_EXPORT int32_t ZXNorvaneWaitIdle(uint32_t timeoutMilliseconds) {
     return Api().Sounder().WaitIdle(timeoutMilliseconds) ? 1 : 0;
 }
 
+NORVANE_EXPORT int32_t ZXNorvaneSetThreaded(int32_t on) {
+    Api().Sounder().SetThreaded(on != 0);
+    return 1;
+}
+
 NORVANE_EXPORT int32_t ZXNorvaneGetStatistics(ZXNorvaneStatistics* statistics) {
     if (statistics == nullptr) {
         return 0;

@@ -210,11 +210,17 @@ int32_t NorvaneSounder::SetEnvironment(const ZXNorvaneEnvironment& given) {
     if (!environment) {
         return 0;
     }
+    bool threaded = false;
     {
         std::lock_guard lock(mutex_);
         timeline_.SetEnvironment(*environment);
+        threaded = options_.threaded != 0;
     }
-    wake_.notify_all();
+    // Without the thread the caller pings: waking it would be a hand-over
+    // for nothing at every cycle.
+    if (threaded) {
+        wake_.notify_all();
+    }
     return 1;
 }
 
@@ -232,11 +238,15 @@ int32_t NorvaneSounder::SetShipTime(double time) {
     if (!std::isfinite(time)) {
         return 0;
     }
+    bool threaded = false;
     {
         std::lock_guard lock(mutex_);
         timeline_.SetTime(time);
+        threaded = options_.threaded != 0;
     }
-    wake_.notify_all();
+    if (threaded) {
+        wake_.notify_all();
+    }
     return 1;
 }
 
@@ -291,6 +301,17 @@ bool NorvaneSounder::WaitIdle(uint32_t timeoutMilliseconds) {
     std::unique_lock lock(mutex_);
     return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMilliseconds),
                           [this] { return !options_.threaded || (!pinging_ && !DueLocked()); });
+}
+
+void NorvaneSounder::SetThreaded(bool on) {
+    {
+        std::lock_guard lock(mutex_);
+        options_.threaded = on ? 1 : 0;
+    }
+    // A ping the thread began before is finished under the ping lock, in its
+    // turn: whoever pings next takes the ping after it.
+    wake_.notify_all();
+    idle_.notify_all();
 }
 
 ZXNorvaneStatistics NorvaneSounder::Statistics() {

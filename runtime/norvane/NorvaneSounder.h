@@ -51,6 +51,7 @@ class NorvaneSounder final : public ZXSounder {
     int32_t PingNow();
     int32_t CatchUp();
     bool WaitIdle(uint32_t timeoutMilliseconds);
+    void SetThreaded(bool on);
     ZXNorvaneStatistics Statistics();
     int32_t SetPlayback(bool on);
     int32_t PlaySweep(const ZXNorvaneRecordedSweep& sweep);

@@ -27,6 +27,7 @@ class NorvaneLibrary {
         Resolve(ping, "ZXNorvanePing");
         Resolve(catchUp, "ZXNorvaneCatchUp");
         Resolve(waitIdle, "ZXNorvaneWaitIdle");
+        Resolve(setThreaded, "ZXNorvaneSetThreaded");
         Resolve(getStatistics, "ZXNorvaneGetStatistics");
         Resolve(playback, "ZXNorvanePlayback");
         Resolve(playSweep, "ZXNorvanePlaySweep");
@@ -72,6 +73,7 @@ class NorvaneLibrary {
     ZXNorvanePingFunction ping = nullptr;
     ZXNorvaneCatchUpFunction catchUp = nullptr;
     ZXNorvaneWaitIdleFunction waitIdle = nullptr;
+    ZXNorvaneSetThreadedFunction setThreaded = nullptr;
     ZXNorvaneGetStatisticsFunction getStatistics = nullptr;
     ZXNorvanePlaybackFunction playback = nullptr;
     ZXNorvanePlaySweepFunction playSweep = nullptr;

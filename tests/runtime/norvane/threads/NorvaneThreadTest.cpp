@@ -198,6 +198,23 @@ TEST(NorvaneThreadTest, TheShipsClockGivesTheSameEchogramAtAnySpeed) {
                       lib.waitIdle(60000);
                   }),
               reference);
+    // The thread for some cycles, the caller for others, as a window that
+    // jumps ahead: the same pings, in the same order.
+    EXPECT_EQ(run(1,
+                  [&] {
+                      for (int i = 0; i <= 4; ++i) {
+                          const bool here = i == 1 || i == 2 || i == 4;
+                          lib.setThreaded(here ? 0 : 1);
+                          const ZXNorvaneEnvironment environment = cycle(i);
+                          lib.setEnvironment(&environment);
+                          if (here) {
+                              lib.catchUp();
+                          } else {
+                              lib.waitIdle(60000);
+                          }
+                      }
+                  }),
+              reference);
 }
 
 }  // namespace
