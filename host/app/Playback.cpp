@@ -1,6 +1,7 @@
 #include "host/app/Playback.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -27,7 +28,7 @@ void Playback::ReadNext() {
 }
 
 void Playback::Advance(double realSeconds) {
-    if (paused_ || !usable_) {
+    if (paused_ || !usable_ || jump_) {
         return;
     }
     shipSeconds_ += realSeconds * parts_.options.speed * factor_;
@@ -81,23 +82,68 @@ bool Playback::Restart() {
 }
 
 void Playback::SeekTo(double t) {
+    JumpTo(t);
+    while (Work(3600.0)) {
+    }
+}
+
+void Playback::JumpTo(double t) {
     if (!usable_) {
         return;
     }
-    t = std::clamp(t, 0.0, index_.Span());
+    // Where it goes is settled at the next slice: a drag along the timeline
+    // sends a jump on many times between two.
+    jump_ = Jump{std::clamp(t, 0.0, index_.Span()), cycles_};
+}
+
+bool Playback::Work(double seconds) {
+    if (!jump_) {
+        return false;
+    }
     // Back before a cycle already sailed: from the start again.
-    if (cycles_ > index_.CyclesBy(t) && !Restart()) {
-        return;
+    if (cycles_ > index_.CyclesBy(jump_->target)) {
+        if (!Restart()) {
+            jump_.reset();
+            return false;
+        }
+        jump_->fromCycle = 0;
     }
     // The cycles of a jump follow each other at once: the sounder pings here
     // rather than on its thread, which each cycle would wait for.
     parts_.module.Sounder().PingHere(true);
-    while (pending_ && next_.time <= t) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    // The clock is looked at every few cycles: a cycle is far shorter.
+    constexpr std::size_t kCyclesBetweenLooks = 16;
+    std::size_t sailed = 0;
+    while (pending_ && next_.time <= jump_->target) {
         SailOne();
+        if (++sailed % kCyclesBetweenLooks == 0 && Clock::now() >= deadline) {
+            // The frames on the way show the ship where it got to.
+            CentreOnShip();
+            return true;
+        }
     }
+    Land(jump_->target);
+    return false;
+}
+
+void Playback::StopJump() {
+    if (jump_) {
+        Land(LastSailed());
+    }
+}
+
+void Playback::Land(double t) {
+    jump_.reset();
     parts_.module.Sounder().PingHere(false);
     shipSeconds_ = t;
     ShowAfresh();
+}
+
+double Playback::LastSailed() const {
+    return cycles_ == 0 ? 0.0
+                        : index_.CycleTimes()[std::min(cycles_, index_.CycleTimes().size()) - 1];
 }
 
 void Playback::ShowAfresh() {
@@ -121,6 +167,12 @@ void Playback::CentreOnShip() const {
 bool Playback::Press(int key) {
     switch (key) {
         case ' ':
+            // During a jump: stop where it got, paused there.
+            if (jump_) {
+                StopJump();
+                paused_ = true;
+                return true;
+            }
             paused_ = !paused_;
             return true;
         case '[':
@@ -130,39 +182,64 @@ bool Playback::Press(int key) {
             factor_ = std::min(factor_ * 2.0, kFastest);
             return true;
         case '.':
-            if (paused_ && pending_) {
+            if (paused_ && pending_ && !jump_) {
                 SeekTo(next_.time);
             }
             return true;
         case ',':
             // To the cycle before the last one sailed; the first stays.
-            if (paused_ && cycles_ >= 2) {
+            if (paused_ && cycles_ >= 2 && !jump_) {
                 SeekTo(index_.CycleTimes()[cycles_ - 2]);
             }
             return true;
         case kKeyHome:
-            SeekTo(0.0);
+            JumpTo(0.0);
             return true;
         case kKeyEnd:
-            SeekTo(index_.Span());
+            JumpTo(index_.Span());
             return true;
         default:
             return false;
     }
 }
 
+namespace {
+
+std::string ShipClock(double seconds) {
+    const long whole = std::lround(seconds);
+    return Format("%ld:%02ld:%02ld", whole / 3600, whole / 60 % 60, whole % 60);
+}
+
+}  // namespace
+
 std::string Playback::TitlePart() const {
-    const long whole = std::lround(shipSeconds_);
     const std::string factor =
         factor_ >= 1.0 ? Format("x%g", factor_) : Format("x1/%g", 1.0 / factor_);
-    return Format("ship %ld:%02ld:%02ld - %s - %s", whole / 3600, whole / 60 % 60, whole % 60,
-                  factor.c_str(),
+    if (jump_) {
+        return Format("ship %s - %s - jumping to %s, %.0f %% (space stops)",
+                      ShipClock(LastSailed()).c_str(), factor.c_str(),
+                      ShipClock(jump_->target).c_str(), 100.0 * JumpDone());
+    }
+    return Format("ship %s - %s - %s", ShipClock(shipSeconds_).c_str(), factor.c_str(),
                   paused_    ? "paused"
                   : pending_ ? "playing"
                              : "ended");
 }
 
+double Playback::JumpDone() const {
+    if (!jump_) {
+        return 1.0;
+    }
+    const std::size_t to = index_.CyclesBy(jump_->target);
+    // Going back starts again at the first cycle.
+    const std::size_t from = cycles_ > to ? 0 : jump_->fromCycle;
+    return to > from ? static_cast<double>(std::min(cycles_, to) - std::min(from, cycles_)) /
+                           static_cast<double>(to - from)
+                     : 1.0;
+}
+
 TimelineScene Playback::Scene() const {
-    return TimelineScene{index_.Span(), shipSeconds_, paused_, &index_.TimeJumps(),
-                         &index_.Damaged()};
+    return TimelineScene{index_.Span(),     jump_ ? LastSailed() : shipSeconds_,
+                         paused_,           &index_.TimeJumps(),
+                         &index_.Damaged(), jump_ ? jump_->target : -1.0};
 }

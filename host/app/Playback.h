@@ -9,7 +9,10 @@
 // the module, the sounder and the log afresh and sails from the start.
 // Either way the view is opened afresh on the user's layout and centred on
 // the ship: a view that followed the ship from frame to frame holds where it
-// was at the frames drawn, which a seek must not carry over.
+// was at the frames drawn, which a seek must not carry over. In the window a
+// long jump is sailed a slice at a time between the window's events, so that
+// it shows how far it got and the user can stop it or send it elsewhere.
+#include <optional>
 #include <string>
 
 #include "host/app/FeedIndex.h"
@@ -30,6 +33,17 @@ class Playback {
     // To ship time t: every cycle due by then sailed, no other; the view
     // afresh, centred on the ship.
     void SeekTo(double t);
+    // The same jump, sailed by Work a slice at a time; a jump under way is
+    // sent on to t instead. The ship's clock waits until it is over.
+    void JumpTo(double t);
+    // Sails the jump under way for about `seconds`; true while it is not over.
+    bool Work(double seconds);
+    // The jump under way stopped at the last cycle sailed, which is then where
+    // the replay stands, as if sought there.
+    void StopJump();
+    bool Jumping() const { return jump_.has_value(); }
+    // How much of the jump under way is sailed, 0..1 (1 with none).
+    double JumpDone() const;
     // The view opened afresh on the user's layout and centred on the ship,
     // as a seek leaves it: nothing of the frames drawn before shows.
     void ShowAfresh();
@@ -54,6 +68,15 @@ class Playback {
     bool Restart();
     // The view centred on the ship, at the level and slope it has.
     void CentreOnShip() const;
+    // The jump over at t: the clock there, the sounder back on its thread.
+    void Land(double t);
+    // Ship seconds of the last cycle sailed (0 before the first).
+    double LastSailed() const;
+
+    struct Jump {
+        double target = 0.0;
+        std::size_t fromCycle = 0;  // cycles sailed when it was sent to target
+    };
 
     RunParts& parts_;
     FeedIndex index_;
@@ -64,4 +87,5 @@ class Playback {
     bool paused_ = false;
     bool usable_ = true;
     std::size_t cycles_ = 0;
+    std::optional<Jump> jump_;
 };

@@ -74,6 +74,15 @@ void TimelineStrip::Paint(cairo_t* cr, int width, int height, const TimelineScen
     Ticks(cr, scene.timeJumps, width, scene.span, 3.0, middle - 3.0);
     cairo_set_source_rgb(cr, 0.95, 0.20, 0.20);
     Ticks(cr, scene.damaged, width, scene.span, middle + 3.0, height - 3.0);
+    // Where a jump under way goes: a line across the strip.
+    if (scene.jumpTarget >= 0.0) {
+        const double target = std::round(XOf(scene.jumpTarget, width, scene.span)) + 0.5;
+        cairo_set_line_width(cr, 2.0);
+        cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
+        cairo_move_to(cr, target, 2.0);
+        cairo_line_to(cr, target, height - 2.0);
+        cairo_stroke(cr);
+    }
     // The position: a knob, hollow while paused.
     cairo_arc(cr, now, middle, 6.0, 0.0, 2.0 * M_PI);
     cairo_set_source_rgb(cr, 1.0, 1.0, 1.0);
@@ -106,7 +115,7 @@ void TimelineStrip::Show(const TimelineScene& scene) {
     const int x = static_cast<int>(XOf(scene.position, Width(), scene.span));
     const bool changed = x != shownX_ || scene.paused != scene_.paused ||
                          scene.span != scene_.span || scene.timeJumps != scene_.timeJumps ||
-                         scene.damaged != scene_.damaged;
+                         scene.damaged != scene_.damaged || scene.jumpTarget != scene_.jumpTarget;
     scene_ = scene;
     if (changed) {
         shownX_ = x;

@@ -16,6 +16,7 @@ struct TimelineScene {
     bool paused = false;
     const std::vector<double>* timeJumps = nullptr;
     const std::vector<double>* damaged = nullptr;
+    double jumpTarget = -1.0;  // ship seconds a jump under way goes to; < 0: none
 };
 
 class TimelineStrip : public CWnd {

@@ -16,6 +16,8 @@ constexpr auto kChartEvery = std::chrono::milliseconds(100);
 constexpr auto kChartFollowsShip = std::chrono::milliseconds(400);
 constexpr auto kTitleEvery = std::chrono::milliseconds(500);
 constexpr useconds_t kPause = 10000;
+// A jump sails this long between two looks at the window's events.
+constexpr double kJumpSlice = 0.05;
 
 }  // namespace
 
@@ -28,12 +30,7 @@ WindowLoop::~WindowLoop() {
 
 void WindowLoop::ShowTimeline() {
     HostFrame& frame = parts_.module.Frame();
-    timeline_ = std::make_unique<TimelineStrip>([this](double t) {
-        playback_.SeekTo(t);
-        if (HWND view = parts_.view.View()) {
-            ::InvalidateRect(view, nullptr, TRUE);
-        }
-    });
+    timeline_ = std::make_unique<TimelineStrip>([this](double t) { playback_.JumpTo(t); });
     timeline_->Create(nullptr, "Timeline", WS_CHILD | WS_VISIBLE, RECT{0, 0, 1, 1}, &frame, 0);
     frame.SetTimelineWindow(timeline_->GetSafeHwnd(), TimelineStrip::kHeight);
     timeline_->Show(playback_.Scene());
@@ -49,16 +46,29 @@ void WindowLoop::Sail() {
     playback_.Start();
     auto lastTitle = start;
     auto lastChart = start;
+    bool titleNow = false;
     while (playback_.Usable() && window_.Step([this](int key) { OnKey(key); })) {
+        const bool jumping = playback_.Jumping();
+        if (jumping && !playback_.Work(kJumpSlice)) {
+            // Landed: the view was opened afresh there.
+            if (HWND view = parts_.view.View()) {
+                ::InvalidateRect(view, nullptr, TRUE);
+            }
+            titleNow = true;
+        }
         const auto now = Clock::now();
-        playback_.Advance(std::chrono::duration<double>(now - last).count());
+        // The clock starts again from where a jump landed, not from before it.
+        if (!jumping) {
+            playback_.Advance(std::chrono::duration<double>(now - last).count());
+        }
         last = now;
         timeline_->Show(playback_.Scene());
         if (now - lastChart > kChartEvery) {
             parts_.cycle.RefreshChart(now - lastChart > kChartFollowsShip);
             lastChart = now;
         }
-        if (now - lastTitle > kTitleEvery) {
+        if (titleNow || now - lastTitle > kTitleEvery) {
+            titleNow = false;
             window_.SetTitle(WindowTitle(parts_.view, module.Data().GetMode()) + " - " +
                              playback_.TitlePart() + parts_.cycle.ShallowTitle());
             lastTitle = now;
@@ -67,7 +77,10 @@ void WindowLoop::Sail() {
             std::chrono::duration<double>(now - start).count() >= parts_.options.durationSeconds) {
             break;
         }
-        usleep(kPause);
+        // A jump under way takes the time the window leaves.
+        if (!jumping) {
+            usleep(kPause);
+        }
     }
 }
 

@@ -142,14 +142,41 @@ void SeekAround(HostOptions options, const TempFolder& folder, double from, doub
             const std::string layout = folder.File("layout" + std::to_string(i) + ".ini");
             std::filesystem::copy_file(options.profilePath, layout);
             (time < sought.Play().Position() ? back : ahead) += 1;
-            sought.Play().SeekTo(time);
+            if (i % 2 == 0) {
+                sought.Play().SeekTo(time);
+            } else {
+                // As the window jumps: a few cycles at a time, sent on once
+                // from half way.
+                sought.Play().JumpTo(time / 2.0);
+                sought.Play().Work(0.0);
+                sought.Play().JumpTo(time);
+                while (sought.Play().Work(0.0)) {
+                    EXPECT_LT(sought.Play().JumpDone(), 1.0);
+                }
+            }
             ASSERT_TRUE(sought.Play().Usable());
             seeks.push_back({time, layout, StateOf(sought)});
+        }
+        {
+            // A jump stopped on the way stands where it got to.
+            ASSERT_TRUE(sought.SaveProfile());
+            const std::string layout = folder.File("layout-stopped.ini");
+            std::filesystem::copy_file(options.profilePath, layout);
+            // Far enough, ahead or back, for more than one slice.
+            const double position = sought.Play().Position();
+            const double target = position < (from + to) / 2.0 ? to : (from + position) / 2.0;
+            sought.Play().JumpTo(target);
+            sought.Play().Work(0.0);
+            ASSERT_TRUE(sought.Play().Jumping());
+            sought.Play().Press(' ');
+            EXPECT_FALSE(sought.Play().Jumping());
+            EXPECT_TRUE(sought.Play().Paused());
+            EXPECT_NE(sought.Play().Position(), target);
+            seeks.push_back({sought.Play().Position(), layout, StateOf(sought)});
         }
         EXPECT_GT(ahead, 1);
         EXPECT_GT(back, 0);
         const std::size_t cycles = sought.Play().Cycles();
-        sought.Play().Press(' ');
         sought.Play().Press(',');
         EXPECT_EQ(sought.Play().Cycles(), cycles - 1);
         sought.Play().Press('.');
