@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include <pixman.h>
+
 #include "direct3d/PresentParameters.h"
 #include "direct3d/QuadCompositor.h"
 #include "direct3d/Rasterizer.h"
@@ -307,9 +309,17 @@ HRESULT SoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     SoftSurface::Access access(*backBuffer_);
     const Target target = backBuffer_->AsTarget();
     for (const RECT& r : areas) {
-        for (LONG y = r.top; y < r.bottom; ++y) {
-            std::uint32_t* row = target.pixels + static_cast<std::size_t>(y) * target.stride;
-            std::fill(row + r.left, row + std::max(r.left, r.right), colour);
+        if (r.right <= r.left || r.bottom <= r.top) {
+            continue;
+        }
+        // pixman's fill runs at the speed of a memset, a loop of ours at a
+        // fraction of it: a clear is a whole frame.
+        if (!pixman_fill(target.pixels, static_cast<int>(target.stride), 32, r.left, r.top,
+                         r.right - r.left, r.bottom - r.top, colour)) {
+            for (LONG y = r.top; y < r.bottom; ++y) {
+                std::uint32_t* row = target.pixels + static_cast<std::size_t>(y) * target.stride;
+                std::fill(row + r.left, row + r.right, colour);
+            }
         }
     }
     return D3D_OK;
