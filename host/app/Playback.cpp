@@ -231,11 +231,12 @@ double Playback::JumpDone() const {
         return 1.0;
     }
     const std::size_t to = index_.CyclesBy(jump_->target);
-    // Going back starts again at the first cycle.
-    const std::size_t from = cycles_ > to ? 0 : jump_->fromCycle;
-    return to > from ? static_cast<double>(std::min(cycles_, to) - std::min(from, cycles_)) /
-                           static_cast<double>(to - from)
-                     : 1.0;
+    // Back behind what is sailed: nothing done until it starts again.
+    if (cycles_ > to) {
+        return 0.0;
+    }
+    const std::size_t from = std::min(jump_->fromCycle, cycles_);
+    return to > from ? static_cast<double>(cycles_ - from) / static_cast<double>(to - from) : 1.0;
 }
 
 TimelineScene Playback::Scene() const {
