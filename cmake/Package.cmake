@@ -1,7 +1,8 @@
 # A Debian package of the installation (cpack -G DEB in a build folder). Its
 # library dependencies are computed from the programs and libraries by
 # dpkg-shlibdeps; the fonts are named here, since no tool sees that the text
-# asks fontconfig for "Arial", which Liberation Sans stands in for.
+# asks fontconfig for "Arial", which Liberation Sans stands in for, and SDL,
+# which the host loads only when it opens a window.
 set(CPACK_PACKAGE_NAME plotrex)
 set(CPACK_PACKAGE_VENDOR "Plotrex")
 set(CPACK_PACKAGE_CONTACT "Plotrex developers <plotrex@localhost>")
@@ -19,5 +20,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Our own libraries are found in the package, not among the system's.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
     ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/NORVANE)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libsdl2-2.0-0")
 include(CPack)

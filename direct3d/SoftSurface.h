@@ -1,10 +1,12 @@
 #pragma once
 // The back buffer of the software device: X8R8G8B8 pixels that Direct3D
 // draws into, that a GDI device context (GetDC) draws into in place, and that
-// Present copies into a window.
+// Present copies into a window. The pixels are fresh pages of the system,
+// taken only where something is drawn: a back buffer the size of the monitor
+// costs no more than the windows drawn on it.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DrawState.h"
@@ -18,7 +20,8 @@ class SoftDevice;
 
 class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
   public:
-    // Owned by the device; the contents start black.
+    // Owned by the device; the contents start black, their unused X byte 0.
+    // Without pixels (Image() null) when the system has no pages to give.
     SoftSurface(SoftDevice* device, UINT width, UINT height, bool lockable);
     ~SoftSurface() override;
 
@@ -33,7 +36,7 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    const std::uint32_t* Pixels() const { return pixels_.data(); }
+    const std::uint32_t* Pixels() const { return pixels_.get(); }
     int Stride() const { return width_ * 4; }
     Target AsTarget();
     pixman_image_t* Image() const { return image_.get(); }
@@ -58,7 +61,11 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     int height_;
     bool lockable_;
     bool locked_ = false;
-    std::vector<std::uint32_t> pixels_;
+    struct Unmap {
+        std::size_t bytes = 0;
+        void operator()(std::uint32_t* pixels) const;
+    };
+    std::unique_ptr<std::uint32_t[], Unmap> pixels_;
     PixmanImagePtr image_;
     std::unique_ptr<CDC> dc_;
 };

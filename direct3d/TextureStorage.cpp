@@ -17,15 +17,21 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 // Zeroed pixels on huge pages where the system gives them: a copy's column
-// writes then stay within a few pages instead of touching one per texel.
+// writes then stay within a few pages instead of touching one per texel. The
+// allocation is whole huge pages (aligned_alloc asks for a multiple of the
+// alignment), but only the pixels are cleared, and the part beyond the last
+// whole huge page they fill stays on small pages: the rest is never touched.
 std::uint32_t* AllocatePixels(std::size_t count) {
-    const std::size_t bytes = (count * 4 + kHugePage - 1) / kHugePage * kHugePage;
+    const std::size_t used = count * 4;
+    const std::size_t bytes = (used + kHugePage - 1) / kHugePage * kHugePage;
     void* memory = std::aligned_alloc(kHugePage, bytes);
     if (memory == nullptr) {
         throw std::bad_alloc();
     }
-    madvise(memory, bytes, MADV_HUGEPAGE);
-    std::memset(memory, 0, bytes);
+    if (const std::size_t huge = used / kHugePage * kHugePage; huge > 0) {
+        madvise(memory, huge, MADV_HUGEPAGE);
+    }
+    std::memset(memory, 0, used);
     return static_cast<std::uint32_t*>(memory);
 }
 

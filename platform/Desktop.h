@@ -125,6 +125,8 @@ class Desktop {
     // destination is clipped to the client area. False when the window does
     // not exist, the image is null or its stride shorter than a row, either
     // rectangle is empty, or the source rectangle is not inside the image.
+    // The window's own surface (GetWindowSurface), drawn in place, is shown
+    // by presenting it whole onto the whole window.
     virtual bool PresentToWindow(HWND window, const std::uint32_t* pixels, int width, int height,
                                  int stride, const RECT* source, const RECT* destination) = 0;
     virtual WindowSurface GetWindowSurface(HWND window) = 0;

@@ -183,7 +183,9 @@ class HeadlessDesktop : public Desktop {
     void CheckMouseLeave();
     Timer* NextDueTimer(std::uint64_t limit);
     void SendEraseIfPending(HWND window);
-    void Compose(HWND window, PixelImage& image, int offsetX, int offsetY) const;
+    // Draws the window and its visible children into the target, the
+    // window's client origin at the offset; what falls outside is skipped.
+    void Compose(HWND window, const WindowSurface& target, int offsetX, int offsetY) const;
 
     std::unordered_map<HWND, std::unique_ptr<Window>> windows_;
     std::vector<HWND> topLevel_;

@@ -2,6 +2,7 @@
 
 #include "platform/HeadlessDesktop.h"
 #include "platform/HeadlessDesktopRecords.h"
+#include "platform/PixelImageFile.h"
 
 namespace {
 
@@ -250,6 +251,17 @@ bool HeadlessDesktop::PresentToWindow(HWND window, const std::uint32_t* pixels, 
         if (target == nullptr) {
             return false;
         }
+        if (pixels == target) {
+            // Drawn in place through GetWindowSurface: shown as it is, or
+            // refused when a copy would read what it overwrites.
+            const RECT whole = ClientRect(*w);
+            if (!EqualRect(&sourceRect, &whole) || !EqualRect(&destinationRect, &whole) ||
+                stride != w->Width() * 4) {
+                return false;
+            }
+            ++w->presentCount;
+            return true;
+        }
         CopyScaled(pixels, stride, sourceRect, target, w->Width() * 4, w->Width(), w->Height(),
                    destinationRect);
     }
@@ -269,20 +281,21 @@ WindowSurface HeadlessDesktop::GetWindowSurface(HWND window) {
     return WindowSurface{pixels, w->Width(), w->Height(), w->Width() * 4};
 }
 
-void HeadlessDesktop::Compose(HWND window, PixelImage& image, int offsetX, int offsetY) const {
+void HeadlessDesktop::Compose(HWND window, const WindowSurface& target, int offsetX,
+                              int offsetY) const {
     const Window* w = Find(window);
     if (w == nullptr) {
         return;
     }
     if (!w->pixels.empty()) {
-        CopyScaled(w->pixels.data(), w->Width() * 4, ClientRect(*w), image.pixels.data(),
-                   image.width * 4, image.width, image.height,
+        CopyScaled(w->pixels.data(), w->Width() * 4, ClientRect(*w), target.pixels, target.stride,
+                   target.width, target.height,
                    RECT{offsetX, offsetY, offsetX + w->Width(), offsetY + w->Height()});
     }
     for (HWND child : w->children) {
         const Window* c = Find(child);
         if (c != nullptr && c->visible) {
-            Compose(child, image, offsetX + c->rect.left, offsetY + c->rect.top);
+            Compose(child, target, offsetX + c->rect.left, offsetY + c->rect.top);
         }
     }
 }
@@ -294,12 +307,27 @@ PixelImage HeadlessDesktop::CaptureWindow(HWND window) const {
         return {};
     }
     PixelImage image(w->Width(), w->Height());
-    Compose(window, image, 0, 0);
+    Compose(window, WindowSurface{image.pixels.data(), image.width, image.height, image.width * 4},
+            0, 0);
     return image;
 }
 
 bool HeadlessDesktop::SaveWindowPng(HWND window, const std::string& path) const {
-    return SavePng(CaptureWindow(window), path);
+    const Window* w = Find(window);
+    if (w == nullptr || w->Width() <= 0 || w->Height() <= 0 ||
+        std::int64_t{w->Width()} * w->Height() > kMaxWindowPixels) {
+        return false;
+    }
+    // Composed a band of rows at a time as the encoder asks for them: a
+    // capture of the whole window would be one more copy of it.
+    const int width = w->Width();
+    return static_cast<bool>(WritePngRows(
+        width, w->Height(),
+        [&](int first, int count, std::uint32_t* rows) {
+            std::fill_n(rows, static_cast<std::size_t>(width) * count, 0u);
+            Compose(window, WindowSurface{rows, width, count, width * 4}, 0, -first);
+        },
+        path));
 }
 
 int HeadlessDesktop::PresentCount(HWND window) const {

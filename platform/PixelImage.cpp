@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/CairoHandles.h"
 #include "platform/PixelImageFile.h"
 
 namespace {
@@ -60,20 +59,10 @@ bool SavePng(const PixelImage& image, const std::string& path) {
         image.pixels.size() != static_cast<size_t>(image.width) * image.height) {
         return false;
     }
-    // RGB24 ignores the top byte, as the screen does.
-    CairoSurfacePtr surface(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.width, image.height));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        return false;
-    }
-    cairo_surface_flush(surface.get());
-    unsigned char* data = cairo_image_surface_get_data(surface.get());
-    const int stride = cairo_image_surface_get_stride(surface.get());
-    for (int y = 0; y < image.height; ++y) {
-        std::copy_n(
-            image.Row(y), image.width,
-            reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride));
-    }
-    cairo_surface_mark_dirty(surface.get());
-    return static_cast<bool>(WritePngFile(surface.get(), path));
+    return static_cast<bool>(WritePngRows(
+        image.width, image.height,
+        [&image](int first, int count, std::uint32_t* rows) {
+            std::copy_n(image.Row(first), static_cast<size_t>(count) * image.width, rows);
+        },
+        path));
 }

@@ -1,14 +1,17 @@
 #include "platform/PixelImageFile.h"
 
 #include <fcntl.h>
+#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -58,6 +61,64 @@ std::string TemporaryName(const fs::path& folder, const std::string& name) {
             ("." + name + "." + std::to_string(::getpid()) + "." + std::to_string(++counter) + "." +
              std::to_string(random() % 1000000u) + ".tmp"))
         .string();
+}
+
+// Rows asked of the source at a time: a few hundred kilobytes for a wide picture.
+constexpr int kBandRows = 32;
+
+// libpng reports errors by jumping back to EncodePng; nothing between here
+// and there owns anything.
+[[noreturn]] void PngFailed(png_structp png, png_const_charp /*message*/) {
+    png_longjmp(png, 1);
+}
+
+void PngWarned(png_structp /*png*/, png_const_charp /*message*/) {}
+
+void PngWrite(png_structp png, png_bytep bytes, png_size_t count) {
+    const bool kept = (*static_cast<const FileBytesSink*>(png_get_io_ptr(png)))(bytes, count);
+    if (!kept) {
+        PngFailed(png, "write");
+    }
+}
+
+void PngFlush(png_structp /*png*/) {}
+
+// The settings Cairo writes an RGB24 surface with: 8-bit RGB, a white
+// background chunk, libpng's default filters and compression.
+void WriteImage(png_structp png, png_infop info, int width, int height, const PixelRowSource& rows,
+                std::uint32_t* band, png_bytep line) {
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_color_16 white{};
+    white.red = white.green = white.blue = white.gray = 0xFF;
+    png_set_bKGD(png, info, &white);
+    png_write_info(png, info);
+    for (int first = 0; first < height; first += kBandRows) {
+        const int count = std::min(kBandRows, height - first);
+        rows(first, count, band);
+        for (int r = 0; r < count; ++r) {
+            const std::uint32_t* pixel = band + static_cast<std::ptrdiff_t>(r) * width;
+            for (int x = 0; x < width; ++x) {
+                line[3 * x] = static_cast<png_byte>(pixel[x] >> 16);
+                line[3 * x + 1] = static_cast<png_byte>(pixel[x] >> 8);
+                line[3 * x + 2] = static_cast<png_byte>(pixel[x]);
+            }
+            png_write_row(png, line);
+        }
+    }
+    png_write_end(png, info);
+}
+
+// The jump target of libpng's errors, apart from the rest so that no local
+// of a frame it returns into changes across the jump.
+bool EncodePng(png_structp png, png_infop info, int width, int height, const PixelRowSource& rows,
+               std::uint32_t* band, png_bytep line) {
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    WriteImage(png, info, width, height, rows, band, line);
+    return true;
 }
 
 Error Failure(const std::string& path, int reason) {
@@ -126,5 +187,28 @@ ErrorOr<void> WritePngFile(cairo_surface_t* surface, const std::string& path) {
         };
         return cairo_surface_write_to_png_stream(
                    surface, piece, const_cast<FileBytesSink*>(&sink)) == CAIRO_STATUS_SUCCESS;
+    });
+}
+
+ErrorOr<void> WritePngRows(int width, int height, const PixelRowSource& rows,
+                           const std::string& path) {
+    if (width <= 0 || height <= 0 || !rows) {
+        errno = EINVAL;
+        return Error::Failed(path + " cannot be written (no picture to write)");
+    }
+    return ReplaceFileWith(path, [&](const FileBytesSink& sink) {
+        struct Writer {
+            png_structp png =
+                png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFailed, PngWarned);
+            png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+            ~Writer() { png_destroy_write_struct(&png, &info); }
+        } writer;
+        if (writer.info == nullptr) {
+            return false;
+        }
+        std::vector<std::uint32_t> band(static_cast<std::size_t>(width) * kBandRows);
+        std::vector<png_byte> line(static_cast<std::size_t>(width) * 3);
+        png_set_write_fn(writer.png, const_cast<FileBytesSink*>(&sink), PngWrite, PngFlush);
+        return EncodePng(writer.png, writer.info, width, height, rows, band.data(), line.data());
     });
 }

@@ -4,6 +4,7 @@
 // the earlier one whole, and a link at the name is replaced, not written
 // through.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,3 +23,13 @@ ErrorOr<void> ReplaceFileWith(const std::string& path, const FileBytesWriter& wr
 
 // The image surface as a PNG file at path, through ReplaceFileWith.
 ErrorOr<void> WritePngFile(cairo_surface_t* surface, const std::string& path);
+
+// Fills `count` rows of a picture from row `first` on into `rows`: 0x00RRGGBB
+// values (the top byte is not written), the picture's width to a row, no padding.
+using PixelRowSource = std::function<void(int first, int count, std::uint32_t* rows)>;
+
+// A width x height opaque RGB PNG at path, through ReplaceFileWith, in the
+// bytes Cairo writes for an RGB24 surface. Rows are asked for a band at a
+// time, so that no copy of the whole picture is made.
+ErrorOr<void> WritePngRows(int width, int height, const PixelRowSource& rows,
+                           const std::string& path);

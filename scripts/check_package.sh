@@ -54,7 +54,7 @@ if unexpected=$(cd "$root" && find . -mindepth 1 -maxdepth 1 ! -name usr) && [ -
 fi
 
 # Shared libraries the system provides are dependencies computed from the
-# programs; the fonts are named by hand.
+# programs; the fonts and SDL (loaded at run time) are named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
 for package in libc6 libstdc++6 libcairo2 libgdal32 libsdl2-2.0-0 fonts-liberation2; do

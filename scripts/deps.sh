@@ -11,7 +11,7 @@ set -euo pipefail
 run=(
   cmake ninja-build g++ pkg-config
   libsimpleini-dev libicu-dev libgdal-dev
-  libcairo2-dev libpango1.0-dev libpixman-1-dev libsdl2-dev libfmt-dev libcli11-dev
+  libcairo2-dev libpng-dev libpango1.0-dev libpixman-1-dev libsdl2-dev libfmt-dev libcli11-dev
   fonts-liberation2
 )
 test=(

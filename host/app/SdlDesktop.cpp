@@ -6,9 +6,53 @@
 #include <SDL.h>
 #pragma GCC diagnostic pop
 
+#include <dlfcn.h>
+
 #include <algorithm>
 
 namespace {
+
+// The SDL functions the desktop calls, taken from the library when a window
+// is first asked for: a headless run never maps SDL and the thirty-odd
+// libraries it brings (sound, X11, Wayland, D-Bus). The types are SDL's own.
+// clang-format off
+#define PLOTREX_SDL_CALLS(X) \
+    X(CreateColorCursor) X(CreateRGBSurfaceWithFormatFrom) X(CreateRenderer) \
+    X(CreateSystemCursor) X(CreateTexture) X(CreateWindow) X(DestroyRenderer) X(DestroyTexture) \
+    X(DestroyWindow) X(FreeCursor) X(FreeSurface) X(GetDisplayBounds) X(GetError) \
+    X(GetMouseState) X(GetNumVideoDisplays) X(GetTicks64) X(Init) X(PollEvent) X(Quit) \
+    X(RenderClear) X(RenderCopy) X(RenderPresent) X(SetCursor) X(SetWindowTitle) \
+    X(UpdateTexture)
+// clang-format on
+
+struct SdlCalls {
+#define PLOTREX_SDL_MEMBER(name) decltype(&::SDL_##name) name = nullptr;
+    PLOTREX_SDL_CALLS(PLOTREX_SDL_MEMBER)
+#undef PLOTREX_SDL_MEMBER
+};
+
+// Set once SDL is loaded; it stays loaded until the process ends.
+const SdlCalls* sdl = nullptr;
+
+ErrorOr<void> LoadSdl() {
+    static SdlCalls calls;
+    if (sdl != nullptr) {
+        return {};
+    }
+    void* library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        return Error::Failed(std::string("cannot load SDL: ") + ::dlerror());
+    }
+#define PLOTREX_SDL_LOOK_UP(name)                                                        \
+    calls.name = reinterpret_cast<decltype(calls.name)>(::dlsym(library, "SDL_" #name)); \
+    if (calls.name == nullptr) {                                                         \
+        return Error::Failed("cannot load SDL: it lacks SDL_" #name);                    \
+    }
+    PLOTREX_SDL_CALLS(PLOTREX_SDL_LOOK_UP)
+#undef PLOTREX_SDL_LOOK_UP
+    sdl = &calls;
+    return {};
+}
 
 MouseButton ButtonOf(Uint8 button) {
     switch (button) {
@@ -46,14 +90,17 @@ int TranslateKey(SDL_Keycode key) {
 }  // namespace
 
 ErrorOr<std::unique_ptr<SdlDesktop>> SdlDesktop::Open() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        return Error::Failed(std::string("cannot open a display: ") + SDL_GetError());
+    if (ErrorOr<void> loaded = LoadSdl(); !loaded) {
+        return loaded.GetError();
+    }
+    if (sdl->Init(SDL_INIT_VIDEO) != 0) {
+        return Error::Failed(std::string("cannot open a display: ") + sdl->GetError());
     }
     std::vector<RECT> monitors;
-    const int count = SDL_GetNumVideoDisplays();
+    const int count = sdl->GetNumVideoDisplays();
     for (int i = 0; i < count; ++i) {
         SDL_Rect bounds;
-        if (SDL_GetDisplayBounds(i, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+        if (sdl->GetDisplayBounds(i, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
             monitors.push_back(RECT{bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h});
         }
     }
@@ -61,20 +108,20 @@ ErrorOr<std::unique_ptr<SdlDesktop>> SdlDesktop::Open() {
 }
 
 SdlDesktop::SdlDesktop(std::vector<RECT> monitors) : HeadlessDesktop(std::move(monitors)) {
-    lastTicks_ = SDL_GetTicks64();
+    lastTicks_ = sdl->GetTicks64();
 }
 
 SdlDesktop::~SdlDesktop() {
     for (auto& [handle, cursor] : cursors_) {
-        SDL_FreeCursor(cursor);
+        sdl->FreeCursor(cursor);
     }
     if (texture_)
-        SDL_DestroyTexture(texture_);
+        sdl->DestroyTexture(texture_);
     if (renderer_)
-        SDL_DestroyRenderer(renderer_);
+        sdl->DestroyRenderer(renderer_);
     if (window_)
-        SDL_DestroyWindow(window_);
-    SDL_Quit();
+        sdl->DestroyWindow(window_);
+    sdl->Quit();
 }
 
 ErrorOr<void> SdlDesktop::Show(HWND window, const std::string& title) {
@@ -82,14 +129,14 @@ ErrorOr<void> SdlDesktop::Show(HWND window, const std::string& title) {
     if (!GetWindowRect(window, &rect)) {
         return Error::Failed("no such window");
     }
-    window_ = SDL_CreateWindow(title.c_str(), rect.left, rect.top, rect.right - rect.left,
-                               rect.bottom - rect.top, SDL_WINDOW_RESIZABLE);
+    window_ = sdl->CreateWindow(title.c_str(), rect.left, rect.top, rect.right - rect.left,
+                                rect.bottom - rect.top, SDL_WINDOW_RESIZABLE);
     if (window_ == nullptr) {
-        return Error::Failed(std::string("cannot open a window: ") + SDL_GetError());
+        return Error::Failed(std::string("cannot open a window: ") + sdl->GetError());
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    renderer_ = sdl->CreateRenderer(window_, -1, 0);
     if (renderer_ == nullptr) {
-        return Error::Failed(std::string("cannot draw in the window: ") + SDL_GetError());
+        return Error::Failed(std::string("cannot draw in the window: ") + sdl->GetError());
     }
     shown_ = window;
     ShowPixels();
@@ -98,7 +145,7 @@ ErrorOr<void> SdlDesktop::Show(HWND window, const std::string& title) {
 
 void SdlDesktop::SetTitle(const std::string& title) {
     if (window_ != nullptr) {
-        SDL_SetWindowTitle(window_, title.c_str());
+        sdl->SetWindowTitle(window_, title.c_str());
     }
 }
 
@@ -108,7 +155,7 @@ bool SdlDesktop::Step(const std::function<void(int key)>& onKey) {
     GetWindowRect(shown_, &frame);
     auto screen = [&](int x, int y) { return POINT{frame.left + x, frame.top + y}; };
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (sdl->PollEvent(&event)) {
         switch (event.type) {
             case SDL_QUIT:
                 open = false;
@@ -124,7 +171,7 @@ bool SdlDesktop::Step(const std::function<void(int key)>& onKey) {
                 break;
             case SDL_MOUSEWHEEL: {
                 int x = 0, y = 0;
-                SDL_GetMouseState(&x, &y);
+                sdl->GetMouseState(&x, &y);
                 // SDL's positive y is away from the user, as Windows' wheel delta.
                 QueueMouse(InputKind::Wheel, MouseButton::Left, screen(x, y),
                            event.wheel.y * WHEEL_DELTA);
@@ -153,7 +200,7 @@ bool SdlDesktop::Step(const std::function<void(int key)>& onKey) {
                 break;
         }
     }
-    const std::uint64_t now = SDL_GetTicks64();
+    const std::uint64_t now = sdl->GetTicks64();
     Idle(static_cast<DWORD>(std::min<std::uint64_t>(now - lastTicks_, 1000)));
     lastTicks_ = now;
     FollowCursor();
@@ -181,20 +228,20 @@ void SdlDesktop::ShowPixels() {
     }
     if (texture_ == nullptr || textureWidth_ != image.width || textureHeight_ != image.height) {
         if (texture_)
-            SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                     image.width, image.height);
+            sdl->DestroyTexture(texture_);
+        texture_ = sdl->CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
+                                      SDL_TEXTUREACCESS_STREAMING, image.width, image.height);
         textureWidth_ = image.width;
         textureHeight_ = image.height;
     }
     if (texture_ == nullptr) {
         return;
     }
-    SDL_UpdateTexture(texture_, nullptr, image.pixels.data(),
-                      image.width * static_cast<int>(sizeof(std::uint32_t)));
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    sdl->UpdateTexture(texture_, nullptr, image.pixels.data(),
+                       image.width * static_cast<int>(sizeof(std::uint32_t)));
+    sdl->RenderClear(renderer_);
+    sdl->RenderCopy(renderer_, texture_, nullptr, nullptr);
+    sdl->RenderPresent(renderer_);
 }
 
 void SdlDesktop::FollowCursor() {
@@ -207,19 +254,19 @@ void SdlDesktop::FollowCursor() {
     if (shown == nullptr) {
         const CursorImage* image = GetCursorImage(cursor);
         if (image != nullptr && image->width > 0 && image->height > 0) {
-            SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            SDL_Surface* surface = sdl->CreateRGBSurfaceWithFormatFrom(
                 const_cast<std::uint32_t*>(image->pixels.data()), image->width, image->height, 32,
                 image->width * 4, SDL_PIXELFORMAT_ARGB8888);
             if (surface != nullptr) {
-                shown = SDL_CreateColorCursor(surface, image->hotX, image->hotY);
-                SDL_FreeSurface(surface);
+                shown = sdl->CreateColorCursor(surface, image->hotX, image->hotY);
+                sdl->FreeSurface(surface);
             }
         }
         if (shown == nullptr) {
-            shown = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+            shown = sdl->CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
         }
     }
     if (shown != nullptr) {
-        SDL_SetCursor(shown);
+        sdl->SetCursor(shown);
     }
 }

@@ -1,5 +1,6 @@
 #include "host/chart/CairoWindowPaint.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/CWnd.h"
@@ -17,12 +18,20 @@ void PaintWithCairo(CWnd& window,
     if (width <= 0 || height <= 0 || desktop == nullptr) {
         return;
     }
-    const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    // Drawn straight into the window's pixels: an image of our own would be
+    // one more copy of the window. They start black, as a new image does.
+    const WindowSurface target = desktop->GetWindowSurface(window.GetSafeHwnd());
+    if (target.pixels == nullptr || target.width != width || target.height != height ||
+        target.stride != cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width)) {
+        return;
+    }
+    std::fill_n(target.pixels, static_cast<std::size_t>(target.stride / 4) * height, 0u);
+    const CairoSurfacePtr surface(
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(target.pixels),
+                                            CAIRO_FORMAT_RGB24, width, height, target.stride));
     const CairoPtr cr(cairo_create(surface.get()));
     paint(cr.get(), width, height);
     cairo_surface_flush(surface.get());
-    desktop->PresentToWindow(
-        window.GetSafeHwnd(),
-        reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(surface.get())), width,
-        height, cairo_image_surface_get_stride(surface.get()), nullptr, nullptr);
+    desktop->PresentToWindow(window.GetSafeHwnd(), target.pixels, width, height, target.stride,
+                             nullptr, nullptr);
 }

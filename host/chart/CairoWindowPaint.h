@@ -1,6 +1,6 @@
 #pragma once
-// A host window painted with Cairo: its client area drawn into an image of
-// its size and presented to the window through the desktop.
+// A host window painted with Cairo: its client area drawn in place, on the
+// window's surface of the desktop, and presented as it is.
 #include <functional>
 
 #include <cairo.h>
@@ -8,7 +8,7 @@
 class CWnd;
 
 // Answers the window's WM_PAINT: validates it, and calls paint with a
-// context on an image the client area's size unless that size is empty or no
-// desktop runs.
+// context on the client area, cleared to black, unless that area is empty,
+// no desktop runs or it has no surface.
 void PaintWithCairo(CWnd& window,
                     const std::function<void(cairo_t*, int width, int height)>& paint);

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "platform/CairoHandles.h"
 #include "tests/platform/RecordingWindow.h"
@@ -39,6 +41,11 @@ struct OneWindow {
         EXPECT_TRUE(window.Make(nullptr, RECT{0, 0, width, height}));
     }
 };
+
+std::string Contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 PixelImage ReadPng(const std::string& path) {
     CairoSurfacePtr surface(cairo_image_surface_create_from_png(path.c_str()));
@@ -106,30 +113,69 @@ TEST(Present, RefusesWhatDoesNotFit) {
     EXPECT_EQ(d.desktop.CaptureWindow(w).width, 0);
 }
 
-TEST(Present, SavedPngHoldsTheWindowWithItsChildren) {
+TEST(Present, SavedPngHoldsTheWindowWithItsChildrenInCairosBytes) {
+    // Taller than the bands the picture is written in, the child across
+    // their borders and scaled.
     HeadlessDesktop desktop;
     RecordingWindow frame, child;
-    ASSERT_TRUE(frame.Make(nullptr, RECT{0, 0, 8, 6}));
-    ASSERT_TRUE(child.Make(&frame, RECT{4, 2, 8, 4}));
-    const std::vector<std::uint32_t> grey(8 * 6, 0x00808080);
-    ASSERT_TRUE(desktop.PresentToWindow(frame.m_hWnd, grey.data(), 8, 6, 32, nullptr, nullptr));
+    ASSERT_TRUE(frame.Make(nullptr, RECT{0, 0, 9, 75}));
+    ASSERT_TRUE(child.Make(&frame, RECT{4, 20, 9, 70}));
+    std::vector<std::uint32_t> noise(9 * 75);
+    std::uint32_t state = 7;
+    for (std::uint32_t& pixel : noise) {
+        state = state * 1664525u + 1013904223u;
+        pixel = state >> 8;
+    }
+    ASSERT_TRUE(desktop.PresentToWindow(frame.m_hWnd, noise.data(), 9, 75, 36, nullptr, nullptr));
     Source source;
     ASSERT_TRUE(source.PresentTo(child.m_hWnd));
     TempFolder folder;
     const std::string path = folder.File("frame.png");
     ASSERT_TRUE(desktop.SaveWindowPng(frame.m_hWnd, path));
     const PixelImage saved = ReadPng(path);
-    ASSERT_EQ(saved.width, 8);
-    ASSERT_EQ(saved.height, 6);
-    for (int y = 0; y < 6; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            const bool inChild = x >= 4 && y >= 2 && y < 4;
-            const std::uint32_t expected = inChild ? Source::Colour(x - 4, y - 2) : 0x808080;
-            EXPECT_EQ(saved.At(x, y), expected) << x << "," << y;
+    ASSERT_EQ(saved.width, 9);
+    ASSERT_EQ(saved.height, 75);
+    // The source pixel whose span holds the centre of the child's pixel i.
+    const auto nearest = [](int i, int source, int shown) {
+        return (2 * i + 1) * source / (2 * shown);
+    };
+    for (int y = 0; y < 75; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            const bool inChild = x >= 4 && y >= 20 && y < 70;
+            const std::uint32_t expected =
+                inChild ? Source::Colour(nearest(x - 4, 4, 5), nearest(y - 20, 2, 50))
+                        : noise[y * 9 + x];
+            ASSERT_EQ(saved.At(x, y), expected) << x << "," << y;
         }
     }
+    // Byte for byte what Cairo writes of the whole capture.
+    const PixelImage shown = desktop.CaptureWindow(frame.m_hWnd);
+    CairoSurfacePtr whole(cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(shown.pixels.data())),
+        CAIRO_FORMAT_RGB24, shown.width, shown.height, shown.width * 4));
+    const std::string cairos = folder.File("cairo.png");
+    ASSERT_EQ(cairo_surface_write_to_png(whole.get(), cairos.c_str()), CAIRO_STATUS_SUCCESS);
+    EXPECT_TRUE(Contents(path) == Contents(cairos)) << "the bytes differ from Cairo's";
+
     EXPECT_FALSE(desktop.SaveWindowPng(nullptr, folder.File("none.png")));
     EXPECT_FALSE(desktop.SaveWindowPng(frame.m_hWnd, folder.File("no/such/folder.png")));
+}
+
+TEST(Present, TheWindowsOwnSurfaceIsShownWholeInPlace) {
+    OneWindow d(4, 3);
+    const WindowSurface surface = d.desktop.GetWindowSurface(d.window.m_hWnd);
+    ASSERT_NE(surface.pixels, nullptr);
+    surface.pixels[5] = 0xABCDEF;
+    const RECT part{0, 0, 2, 2};
+    EXPECT_FALSE(
+        d.desktop.PresentToWindow(d.window.m_hWnd, surface.pixels, 4, 3, 16, &part, nullptr));
+    EXPECT_FALSE(
+        d.desktop.PresentToWindow(d.window.m_hWnd, surface.pixels, 4, 3, 16, nullptr, &part));
+    EXPECT_EQ(d.desktop.PresentCount(d.window.m_hWnd), 0);
+    EXPECT_TRUE(
+        d.desktop.PresentToWindow(d.window.m_hWnd, surface.pixels, 4, 3, 16, nullptr, nullptr));
+    EXPECT_EQ(d.desktop.PresentCount(d.window.m_hWnd), 1);
+    EXPECT_EQ(d.desktop.CaptureWindow(d.window.m_hWnd).At(1, 1), 0xABCDEFu);
 }
 
 TEST(Present, ResizeKeepsWhatWasShownAndTheSurfaceFollows) {
