@@ -1,0 +1,385 @@
+#include "direct3d/ScaledComposite.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace d3d9soft {
+
+namespace {
+
+constexpr int kWeightBits = 7;  // pixman's BILINEAR_INTERPOLATION_BITS
+constexpr int kWeightOne = 1 << kWeightBits;
+// Sample positions stay well inside pixman's 16.16 range, where its own
+// stepping cannot overflow and it never refuses to draw.
+constexpr std::int64_t kPositionLimit = std::int64_t{1} << 30;
+// Wider mappings would make the row of vertically blended texels longer
+// than the row of pixels.
+constexpr std::int64_t kMaxBilinearUnit = 2 * 65536;
+
+// The source as pixman samples it: a texel index outside the texture reads
+// zero (NONE) or wraps (NORMAL).
+struct Source {
+    const std::uint32_t* bits;
+    std::ptrdiff_t stride;  // in pixels
+    int width;
+    int height;
+    bool wrap;
+
+    static std::int64_t Mod(std::int64_t i, int n) {
+        const std::int64_t r = i % n;
+        return r < 0 ? r + n : r;
+    }
+    // Null for a row of zeros.
+    const std::uint32_t* Row(std::int64_t y) const {
+        if (wrap) {
+            y = Mod(y, height);
+        } else if (y < 0 || y >= height) {
+            return nullptr;
+        }
+        return bits + y * stride;
+    }
+    // -1 for a column of zeros.
+    std::int64_t Column(std::int64_t x) const {
+        if (wrap) {
+            return Mod(x, width);
+        }
+        return x < 0 || x >= width ? -1 : x;
+    }
+};
+
+// Where pixman puts the first sample along one axis of a scale: the centre
+// (0.5) of the first pixel through the transform, its product rounded.
+std::int64_t FirstCentre(pixman_fixed_t unit, pixman_fixed_t offset) {
+    return offset + ((std::int64_t{unit} * 0x8000 + 0x8000) >> 16);
+}
+
+bool WithinLimit(std::int64_t first, pixman_fixed_t unit, int count) {
+    const std::int64_t last = first + std::int64_t{unit} * (count - 1);
+    return std::min(first, last) > -kPositionLimit && std::max(first, last) < kPositionLimit;
+}
+
+// Two pixels as 16-bit channels (four lanes each), put OVER (pixman's
+// rounding of d * (255 - sa) / 255, then a saturating add) or SRC.
+class Combiner {
+  public:
+    explicit Combiner(bool over) : over_(over) {}
+
+    void Two(std::uint32_t* d, __m128i s) const {
+        if (over_) {
+            s = Over(s, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)),
+                                          _mm_setzero_si128()));
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(s, s));
+    }
+    void One(std::uint32_t* d, __m128i s) const {
+        if (over_) {
+            s = Over(
+                s, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(*d)), _mm_setzero_si128()));
+        }
+        *d = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(s, s)));
+    }
+    // The same pixel (the low four lanes) along a row.
+    void Fill(std::uint32_t* d, int count, __m128i s) const {
+        s = _mm_unpacklo_epi64(s, s);
+        int i = 0;
+        for (; i + 1 < count; i += 2) {
+            Two(d + i, s);
+        }
+        if (i < count) {
+            One(d + i, s);
+        }
+    }
+    bool Over() const { return over_; }
+
+  private:
+    static __m128i Over(__m128i s, __m128i d) {
+        const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
+                                                  _MM_SHUFFLE(3, 3, 3, 3));
+        __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
+        t = _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
+        return _mm_adds_epu8(s, t);
+    }
+    bool over_;
+};
+
+__m128i Unpack(std::uint32_t texel) {
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel)), _mm_setzero_si128());
+}
+
+// The two rows a bilinear row of pixels blends and their weights: the
+// bottom row weighs (vy >> 9) & 127 of 128. A row of zeros (NONE) or a
+// weight of zero drops a row, so that only real rows are read.
+struct RowPair {
+    const std::uint32_t* top = nullptr;
+    const std::uint32_t* bottom = nullptr;
+    int topWeight = 0;
+    int bottomWeight = 0;
+
+    RowPair(const Source& s, std::int64_t vy) {
+        const std::int64_t y = vy >> 16;
+        bottomWeight = static_cast<int>((vy >> (16 - kWeightBits)) & (kWeightOne - 1));
+        topWeight = kWeightOne - bottomWeight;
+        top = s.Row(y);
+        bottom = bottomWeight != 0 ? s.Row(y + 1) : nullptr;
+        if (bottom == nullptr) {
+            bottom = top;
+            bottomWeight = 0;
+        }
+        if (top == nullptr) {
+            top = bottom;
+            topWeight = 0;
+        }
+    }
+    bool Empty() const { return top == nullptr; }
+};
+
+// top * wt + bottom * wb for n texels, as 16-bit channels: exact, since
+// 255 * 128 fits.
+void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
+               std::int64_t n, std::uint16_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    std::int64_t i = 0;
+    for (; i + 1 < n; i += 2) {
+        const __m128i t =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + i)), zero);
+        const __m128i b =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom + i)), zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
+                         _mm_add_epi16(_mm_mullo_epi16(t, wt), _mm_mullo_epi16(b, wb)));
+    }
+    if (i < n) {
+        const __m128i v = _mm_add_epi16(_mm_mullo_epi16(Unpack(top[i]), wt),
+                                        _mm_mullo_epi16(Unpack(bottom[i]), wb));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i), v);
+    }
+}
+
+// The blended texels of columns first .. first + count - 1, wrapped or
+// zero outside the texture.
+void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
+                std::uint16_t* out) {
+    if (rows.Empty()) {
+        std::memset(out, 0, static_cast<std::size_t>(count) * 8);
+        return;
+    }
+    const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
+    const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
+    for (std::int64_t done = 0; done < count;) {
+        const std::int64_t x = first + done;
+        const std::int64_t column = s.Column(x);
+        std::int64_t n = count - done;
+        if (column < 0) {
+            // Zeros up to the texture's left edge, or to the end.
+            n = x < 0 ? std::min(n, -x) : n;
+            std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
+        } else {
+            n = std::min(n, s.width - column);
+            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        }
+        done += n;
+    }
+}
+
+// One pixel from two neighbouring blended texels (8 lanes at v) and its
+// horizontal weights (128 - wr, wr in every lane pair): the lanes are
+// interleaved left/right so that one multiply-add sums each channel, then
+// truncated by 14 bits as pixman does.
+__m128i BlendColumns(const std::uint16_t* v, __m128i weights) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v));
+    a = _mm_unpackhi_epi16(_mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)), a);
+    return _mm_srli_epi32(_mm_madd_epi16(a, weights), 2 * kWeightBits);
+}
+
+__m128i HorizontalWeights(std::int64_t vx) {
+    const int right = static_cast<int>((vx >> (16 - kWeightBits)) & (kWeightOne - 1));
+    return _mm_set1_epi32((kWeightOne - right) | (right << 16));
+}
+
+// A register's worth kept in a table.
+struct alignas(16) Lanes {
+    std::int32_t values[4];
+    __m128i Load() const { return _mm_load_si128(reinterpret_cast<const __m128i*>(values)); }
+    void Store(__m128i v) { _mm_store_si128(reinterpret_cast<__m128i*>(values), v); }
+};
+
+struct Tile {
+    std::uint32_t* dst;
+    std::ptrdiff_t dstStride;  // in pixels
+    int width;
+    int height;
+    std::int64_t vx;  // the first pixel's sample position
+    std::int64_t vy;
+    pixman_fixed_t unitX;
+    pixman_fixed_t unitY;
+};
+
+// Every pixel of a row takes the same sample: one blend per row.
+void BilinearColumn(const Source& s, const Tile& t, const Combiner& put) {
+    const std::int64_t x = t.vx >> 16;
+    const std::int64_t left = s.Column(x), right = s.Column(x + 1);
+    const __m128i weights = HorizontalWeights(t.vx);
+    auto texel = [](const std::uint32_t* row, std::int64_t column) {
+        return column < 0 ? 0u : row[column];
+    };
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
+        const RowPair rows(s, vy);
+        if (rows.Empty()) {
+            if (!put.Over()) {
+                std::fill(dst, dst + t.width, 0u);
+            }
+            continue;
+        }
+        const __m128i top = _mm_unpacklo_epi8(
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(texel(rows.top, left))),
+                               _mm_cvtsi32_si128(static_cast<int>(texel(rows.top, right)))),
+            _mm_setzero_si128());
+        const __m128i bottom = _mm_unpacklo_epi8(
+            _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(texel(rows.bottom, left))),
+                               _mm_cvtsi32_si128(static_cast<int>(texel(rows.bottom, right)))),
+            _mm_setzero_si128());
+        alignas(16) std::uint16_t v[8];
+        _mm_store_si128(
+            reinterpret_cast<__m128i*>(v),
+            _mm_add_epi16(
+                _mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(rows.topWeight))),
+                _mm_mullo_epi16(bottom, _mm_set1_epi16(static_cast<short>(rows.bottomWeight)))));
+        const __m128i p = BlendColumns(v, weights);
+        put.Fill(dst, t.width, _mm_packs_epi32(p, p));
+    }
+}
+
+// The texels a row's pixels need, blended vertically once per row; then
+// each pixel blends its two columns, whose offsets and weights every row
+// shares.
+void BilinearRows(const Source& s, const Tile& t, const Combiner& put) {
+    const std::int64_t first = t.vx >> 16;
+    const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
+    const std::int64_t count = last - first + 2;
+    // Scratch kept between draws; taken by pointer, since every reach of a
+    // thread_local in a shared library is a call.
+    thread_local std::vector<std::uint16_t> blendedStore;
+    thread_local std::vector<std::int32_t> offsetStore;
+    thread_local std::vector<Lanes> weightStore;
+    blendedStore.resize(static_cast<std::size_t>(count) * 4);
+    offsetStore.resize(static_cast<std::size_t>(t.width));
+    weightStore.resize(static_cast<std::size_t>(t.width));
+    std::uint16_t* const blended = blendedStore.data();
+    std::int32_t* const offsets = offsetStore.data();
+    Lanes* const weights = weightStore.data();
+    std::int64_t vx = t.vx;
+    for (int i = 0; i < t.width; ++i, vx += t.unitX) {
+        offsets[i] = static_cast<std::int32_t>(((vx >> 16) - first) * 4);
+        weights[i].Store(HorizontalWeights(vx));
+    }
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
+        const RowPair rows(s, vy);
+        if (rows.Empty()) {
+            if (!put.Over()) {
+                std::fill(dst, dst + t.width, 0u);
+            }
+            continue;
+        }
+        BlendRange(s, rows, first, count, blended);
+        int i = 0;
+        for (; i + 1 < t.width; i += 2) {
+            const __m128i a = BlendColumns(blended + offsets[i], weights[i].Load());
+            const __m128i b = BlendColumns(blended + offsets[i + 1], weights[i + 1].Load());
+            put.Two(dst + i, _mm_packs_epi32(a, b));
+        }
+        if (i < t.width) {
+            const __m128i a = BlendColumns(blended + offsets[i], weights[i].Load());
+            put.One(dst + i, _mm_packs_epi32(a, a));
+        }
+    }
+}
+
+// pixman rounds nearest positions down, an exact half included (it steps
+// from one 16.16 unit below the centre).
+void Nearest(const Source& s, const Tile& t, const Combiner& put) {
+    thread_local std::vector<std::int64_t> columnStore;
+    columnStore.resize(static_cast<std::size_t>(t.width));
+    std::int64_t* const columns = columnStore.data();
+    std::int64_t vx = t.vx - 1;
+    for (int i = 0; i < t.width; ++i, vx += t.unitX) {
+        columns[i] = s.Column(vx >> 16);
+    }
+    std::int64_t vy = t.vy - 1;
+    std::uint32_t* dst = t.dst;
+    for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
+        const std::uint32_t* row = s.Row(vy >> 16);
+        for (int i = 0; i < t.width; ++i) {
+            const std::uint32_t texel = row != nullptr && columns[i] >= 0 ? row[columns[i]] : 0;
+            put.One(dst + i, Unpack(texel));
+        }
+    }
+}
+
+bool Is32Bit(pixman_format_code_t f) {
+    return f == PIXMAN_a8r8g8b8 || f == PIXMAN_x8r8g8b8;
+}
+
+}  // namespace
+
+bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
+                     int y, int width, int height) {
+    const pixman_transform_t& m = draw.transform;
+    const bool scale = m.matrix[0][1] == 0 && m.matrix[1][0] == 0 && m.matrix[2][0] == 0 &&
+                       m.matrix[2][1] == 0 && m.matrix[2][2] == pixman_fixed_1;
+    // pixman drops an identity transform and then clips to the source.
+    const bool identity = m.matrix[0][0] == pixman_fixed_1 && m.matrix[1][1] == pixman_fixed_1 &&
+                          m.matrix[0][2] == 0 && m.matrix[1][2] == 0;
+    const bool bilinear = draw.filter == PIXMAN_FILTER_BILINEAR;
+    if (!scale || identity || m.matrix[0][0] < 0 ||
+        (draw.op != PIXMAN_OP_OVER && draw.op != PIXMAN_OP_SRC) ||
+        (!bilinear && draw.filter != PIXMAN_FILTER_NEAREST) ||
+        (draw.repeat != PIXMAN_REPEAT_NONE && draw.repeat != PIXMAN_REPEAT_NORMAL) ||
+        (bilinear && m.matrix[0][0] > kMaxBilinearUnit) ||
+        !Is32Bit(pixman_image_get_format(source)) || !Is32Bit(pixman_image_get_format(target))) {
+        return false;
+    }
+    // pixman draws only what lies on the target, sampling from the first
+    // pixel of the requested rectangle.
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + width, pixman_image_get_width(target));
+    const int y1 = std::min(y + height, pixman_image_get_height(target));
+    if (x0 >= x1 || y0 >= y1) {
+        return true;
+    }
+    const pixman_fixed_t unitX = m.matrix[0][0], unitY = m.matrix[1][1];
+    // Bilinear samples step from half a texel before the centre.
+    const std::int64_t shift = bilinear ? pixman_fixed_1 / 2 : 0;
+    Tile t{};
+    t.width = x1 - x0;
+    t.height = y1 - y0;
+    t.unitX = unitX;
+    t.unitY = unitY;
+    t.vx = FirstCentre(unitX, m.matrix[0][2]) - shift + std::int64_t{unitX} * (x0 - x);
+    t.vy = FirstCentre(unitY, m.matrix[1][2]) - shift + std::int64_t{unitY} * (y0 - y);
+    if (!WithinLimit(t.vx, unitX, t.width + 1) || !WithinLimit(t.vy, unitY, t.height + 1)) {
+        return false;
+    }
+    t.dstStride = pixman_image_get_stride(target) / 4;
+    t.dst = pixman_image_get_data(target) + y0 * t.dstStride + x0;
+    const Source s{pixman_image_get_data(source), pixman_image_get_stride(source) / 4,
+                   pixman_image_get_width(source), pixman_image_get_height(source),
+                   draw.repeat == PIXMAN_REPEAT_NORMAL};
+    const Combiner put(draw.op == PIXMAN_OP_OVER);
+    if (!bilinear) {
+        Nearest(s, t, put);
+    } else if (unitX == 0) {
+        BilinearColumn(s, t, put);
+    } else {
+        BilinearRows(s, t, put);
+    }
+    return true;
+}
+
+}  // namespace d3d9soft
