@@ -62,30 +62,50 @@ bool WithinLimit(std::int64_t first, pixman_fixed_t unit, int count) {
     return std::min(first, last) > -kPositionLimit && std::max(first, last) < kPositionLimit;
 }
 
-// Two pixels as 16-bit channels (four lanes each), put OVER (pixman's
+// Pixels as 16-bit channels (four lanes a pixel), put OVER (pixman's
 // rounding of d * (255 - sa) / 255, then a saturating add) or SRC.
-class Combiner {
-  public:
-    explicit Combiner(bool over) : over_(over) {}
+template <bool kOver>
+struct Combiner {
+    static constexpr bool Over = kOver;
 
-    void Two(std::uint32_t* d, __m128i s) const {
-        if (over_) {
-            s = Over(s, _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d)),
-                                          _mm_setzero_si128()));
-        }
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(s, s));
+    static __m128i Blend(__m128i s, __m128i d) {
+        const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
+                                                  _MM_SHUFFLE(3, 3, 3, 3));
+        __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
+        t = _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
+        return _mm_adds_epu8(s, t);
     }
-    void One(std::uint32_t* d, __m128i s) const {
-        if (over_) {
-            s = Over(
+    // Pixels 0-1 in lo, 2-3 in hi.
+    static void Four(std::uint32_t* d, __m128i lo, __m128i hi) {
+        auto* at = reinterpret_cast<__m128i*>(d);
+        if (kOver) {
+            const __m128i dst = _mm_loadu_si128(at);
+            lo = Blend(lo, _mm_unpacklo_epi8(dst, _mm_setzero_si128()));
+            hi = Blend(hi, _mm_unpackhi_epi8(dst, _mm_setzero_si128()));
+        }
+        _mm_storeu_si128(at, _mm_packus_epi16(lo, hi));
+    }
+    static void Two(std::uint32_t* d, __m128i s) {
+        auto* at = reinterpret_cast<__m128i*>(d);
+        if (kOver) {
+            s = Blend(s, _mm_unpacklo_epi8(_mm_loadl_epi64(at), _mm_setzero_si128()));
+        }
+        _mm_storel_epi64(at, _mm_packus_epi16(s, s));
+    }
+    static void One(std::uint32_t* d, __m128i s) {
+        if (kOver) {
+            s = Blend(
                 s, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(*d)), _mm_setzero_si128()));
         }
         *d = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(s, s)));
     }
-    // The same pixel (the low four lanes) along a row.
-    void Fill(std::uint32_t* d, int count, __m128i s) const {
+    // The same pixel (in the low four lanes) along a row.
+    static void Fill(std::uint32_t* d, int count, __m128i s) {
         s = _mm_unpacklo_epi64(s, s);
         int i = 0;
+        for (; i + 3 < count; i += 4) {
+            Four(d + i, s, s);
+        }
         for (; i + 1 < count; i += 2) {
             Two(d + i, s);
         }
@@ -93,17 +113,22 @@ class Combiner {
             One(d + i, s);
         }
     }
-    bool Over() const { return over_; }
-
-  private:
-    static __m128i Over(__m128i s, __m128i d) {
-        const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
-                                                  _MM_SHUFFLE(3, 3, 3, 3));
-        __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
-        t = _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
-        return _mm_adds_epu8(s, t);
+    // Fill for the one or two pixels of a column, without the loops.
+    static void Few(std::uint32_t* d, int count, __m128i s) {
+        if (count == 1) {
+            One(d, s);
+        } else if (count == 2) {
+            Two(d, s);
+        } else {
+            Fill(d, count, s);
+        }
     }
-    bool over_;
+    // A row whose samples are all zero: OVER keeps it, SRC clears it.
+    static void Clear(std::uint32_t* d, int count) {
+        if (!kOver) {
+            std::fill(d, d + count, 0u);
+        }
+    }
 };
 
 __m128i Unpack(std::uint32_t texel) {
@@ -142,19 +167,20 @@ struct RowPair {
 void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
                std::int64_t n, std::uint16_t* out) {
     const __m128i zero = _mm_setzero_si128();
+    auto blend = [&](__m128i t, __m128i b) {
+        return _mm_add_epi16(_mm_mullo_epi16(t, wt), _mm_mullo_epi16(b, wb));
+    };
     std::int64_t i = 0;
-    for (; i + 1 < n; i += 2) {
-        const __m128i t =
-            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top + i)), zero);
-        const __m128i b =
-            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom + i)), zero);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
-                         _mm_add_epi16(_mm_mullo_epi16(t, wt), _mm_mullo_epi16(b, wb)));
+    for (; i + 3 < n; i += 4) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i));
+        auto* at = reinterpret_cast<__m128i*>(out + 4 * i);
+        _mm_storeu_si128(at, blend(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)));
+        _mm_storeu_si128(at + 1, blend(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero)));
     }
-    if (i < n) {
-        const __m128i v = _mm_add_epi16(_mm_mullo_epi16(Unpack(top[i]), wt),
-                                        _mm_mullo_epi16(Unpack(bottom[i]), wb));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i), v);
+    for (; i < n; ++i) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i),
+                         blend(Unpack(top[i]), Unpack(bottom[i])));
     }
 }
 
@@ -184,12 +210,11 @@ void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::i
     }
 }
 
-// One pixel from two neighbouring blended texels (8 lanes at v) and its
+// One pixel from two neighbouring blended texels (8 lanes) and its
 // horizontal weights (128 - wr, wr in every lane pair): the lanes are
 // interleaved left/right so that one multiply-add sums each channel, then
 // truncated by 14 bits as pixman does.
-__m128i BlendColumns(const std::uint16_t* v, __m128i weights) {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v));
+__m128i BlendColumns(__m128i a, __m128i weights) {
     a = _mm_unpackhi_epi16(_mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)), a);
     return _mm_srli_epi32(_mm_madd_epi16(a, weights), 2 * kWeightBits);
 }
@@ -217,47 +242,63 @@ struct Tile {
     pixman_fixed_t unitY;
 };
 
-// Every pixel of a row takes the same sample: one blend per row.
-void BilinearColumn(const Source& s, const Tile& t, const Combiner& put) {
+// Every pixel of a row takes the same sample, as in an echogram column that
+// shows one sweep: one blend of four texels a row. Away from the texture's
+// edges the two texels of a row are neighbours in memory and one load.
+template <class Put>
+void BilinearColumn(const Source& s, const Tile& t) {
     const std::int64_t x = t.vx >> 16;
     const std::int64_t left = s.Column(x), right = s.Column(x + 1);
-    const __m128i weights = HorizontalWeights(t.vx);
-    auto texel = [](const std::uint32_t* row, std::int64_t column) {
-        return column < 0 ? 0u : row[column];
-    };
+    // Rows y < inside hold both texels side by side, and so does the next row.
+    const bool neighbours = left >= 0 && right == left + 1;
+    const auto inside = static_cast<std::uint64_t>(neighbours ? s.height - 1 : 0);
+    const std::uint32_t* const column = s.bits + (neighbours ? left : 0);
+    const __m128i across = HorizontalWeights(t.vx);
+    // The bottom row's weight, (vy >> 9) & 127, in every lane: the low 16
+    // bits of vy step on their own.
+    __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
+    const __m128i downStep = _mm_set1_epi16(static_cast<short>(t.unitY & 0xFFFF));
+    const __m128i one = _mm_set1_epi16(kWeightOne);
+    const __m128i zero = _mm_setzero_si128();
     std::int64_t vy = t.vy;
     std::uint32_t* dst = t.dst;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
-        const RowPair rows(s, vy);
-        if (rows.Empty()) {
-            if (!put.Over()) {
-                std::fill(dst, dst + t.width, 0u);
+        const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const std::int64_t y = vy >> 16;
+        __m128i v;
+        if (static_cast<std::uint64_t>(y) < inside) {
+            const std::uint32_t* p = column + y * s.stride;
+            const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+            const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + s.stride));
+            v = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), _mm_sub_epi16(one, wb)),
+                              _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb));
+        } else {
+            const RowPair rows(s, vy);
+            if (rows.Empty()) {
+                Put::Clear(dst, t.width);
+                continue;
             }
-            continue;
+            auto texels = [&](const std::uint32_t* row) {
+                return _mm_unpacklo_epi64(Unpack(left < 0 ? 0u : row[left]),
+                                          Unpack(right < 0 ? 0u : row[right]));
+            };
+            v = _mm_add_epi16(
+                _mm_mullo_epi16(texels(rows.top),
+                                _mm_set1_epi16(static_cast<short>(rows.topWeight))),
+                _mm_mullo_epi16(texels(rows.bottom),
+                                _mm_set1_epi16(static_cast<short>(rows.bottomWeight))));
         }
-        const __m128i top = _mm_unpacklo_epi8(
-            _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(texel(rows.top, left))),
-                               _mm_cvtsi32_si128(static_cast<int>(texel(rows.top, right)))),
-            _mm_setzero_si128());
-        const __m128i bottom = _mm_unpacklo_epi8(
-            _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(texel(rows.bottom, left))),
-                               _mm_cvtsi32_si128(static_cast<int>(texel(rows.bottom, right)))),
-            _mm_setzero_si128());
-        alignas(16) std::uint16_t v[8];
-        _mm_store_si128(
-            reinterpret_cast<__m128i*>(v),
-            _mm_add_epi16(
-                _mm_mullo_epi16(top, _mm_set1_epi16(static_cast<short>(rows.topWeight))),
-                _mm_mullo_epi16(bottom, _mm_set1_epi16(static_cast<short>(rows.bottomWeight)))));
-        const __m128i p = BlendColumns(v, weights);
-        put.Fill(dst, t.width, _mm_packs_epi32(p, p));
+        const __m128i p = BlendColumns(v, across);
+        Put::Few(dst, t.width, _mm_packs_epi32(p, p));
     }
 }
 
 // The texels a row's pixels need, blended vertically once per row; then
 // each pixel blends its two columns, whose offsets and weights every row
 // shares.
-void BilinearRows(const Source& s, const Tile& t, const Combiner& put) {
+template <class Put>
+void BilinearRows(const Source& s, const Tile& t) {
     const std::int64_t first = t.vx >> 16;
     const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
     const std::int64_t count = last - first + 2;
@@ -277,33 +318,35 @@ void BilinearRows(const Source& s, const Tile& t, const Combiner& put) {
         offsets[i] = static_cast<std::int32_t>(((vx >> 16) - first) * 4);
         weights[i].Store(HorizontalWeights(vx));
     }
+    auto pixel = [&](int i) {
+        return BlendColumns(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blended + offsets[i])),
+                            weights[i].Load());
+    };
     std::int64_t vy = t.vy;
     std::uint32_t* dst = t.dst;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
         const RowPair rows(s, vy);
         if (rows.Empty()) {
-            if (!put.Over()) {
-                std::fill(dst, dst + t.width, 0u);
-            }
+            Put::Clear(dst, t.width);
             continue;
         }
         BlendRange(s, rows, first, count, blended);
         int i = 0;
-        for (; i + 1 < t.width; i += 2) {
-            const __m128i a = BlendColumns(blended + offsets[i], weights[i].Load());
-            const __m128i b = BlendColumns(blended + offsets[i + 1], weights[i + 1].Load());
-            put.Two(dst + i, _mm_packs_epi32(a, b));
+        for (; i + 3 < t.width; i += 4) {
+            Put::Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
+                      _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
         }
-        if (i < t.width) {
-            const __m128i a = BlendColumns(blended + offsets[i], weights[i].Load());
-            put.One(dst + i, _mm_packs_epi32(a, a));
+        for (; i < t.width; ++i) {
+            const __m128i p = pixel(i);
+            Put::One(dst + i, _mm_packs_epi32(p, p));
         }
     }
 }
 
 // pixman rounds nearest positions down, an exact half included (it steps
 // from one 16.16 unit below the centre).
-void Nearest(const Source& s, const Tile& t, const Combiner& put) {
+template <class Put>
+void Nearest(const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
     columnStore.resize(static_cast<std::size_t>(t.width));
     std::int64_t* const columns = columnStore.data();
@@ -315,10 +358,24 @@ void Nearest(const Source& s, const Tile& t, const Combiner& put) {
     std::uint32_t* dst = t.dst;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
         const std::uint32_t* row = s.Row(vy >> 16);
-        for (int i = 0; i < t.width; ++i) {
-            const std::uint32_t texel = row != nullptr && columns[i] >= 0 ? row[columns[i]] : 0;
-            put.One(dst + i, Unpack(texel));
+        if (row == nullptr) {
+            Put::Clear(dst, t.width);
+            continue;
         }
+        for (int i = 0; i < t.width; ++i) {
+            Put::One(dst + i, Unpack(columns[i] >= 0 ? row[columns[i]] : 0u));
+        }
+    }
+}
+
+template <class Put>
+void Draw(const Source& s, const Tile& t, bool bilinear) {
+    if (!bilinear) {
+        Nearest<Put>(s, t);
+    } else if (t.unitX == 0) {
+        BilinearColumn<Put>(s, t);
+    } else {
+        BilinearRows<Put>(s, t);
     }
 }
 
@@ -371,13 +428,10 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
     const Source s{pixman_image_get_data(source), pixman_image_get_stride(source) / 4,
                    pixman_image_get_width(source), pixman_image_get_height(source),
                    draw.repeat == PIXMAN_REPEAT_NORMAL};
-    const Combiner put(draw.op == PIXMAN_OP_OVER);
-    if (!bilinear) {
-        Nearest(s, t, put);
-    } else if (unitX == 0) {
-        BilinearColumn(s, t, put);
+    if (draw.op == PIXMAN_OP_OVER) {
+        Draw<Combiner<true>>(s, t, bilinear);
     } else {
-        BilinearRows(s, t, put);
+        Draw<Combiner<false>>(s, t, bilinear);
     }
     return true;
 }
