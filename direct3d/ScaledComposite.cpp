@@ -113,16 +113,6 @@ struct Combiner {
             One(d + i, s);
         }
     }
-    // Fill for the one or two pixels of a column, without the loops.
-    static void Few(std::uint32_t* d, int count, __m128i s) {
-        if (count == 1) {
-            One(d, s);
-        } else if (count == 2) {
-            Two(d, s);
-        } else {
-            Fill(d, count, s);
-        }
-    }
     // A row whose samples are all zero: OVER keeps it, SRC clears it.
     static void Clear(std::uint32_t* d, int count) {
         if (!kOver) {
@@ -242,55 +232,107 @@ struct Tile {
     pixman_fixed_t unitY;
 };
 
-// Every pixel of a row takes the same sample, as in an echogram column that
-// shows one sweep: one blend of four texels a row. Away from the texture's
-// edges the two texels of a row are neighbours in memory and one load.
-template <class Put>
-void BilinearColumn(const Source& s, const Tile& t) {
-    const std::int64_t x = t.vx >> 16;
-    const std::int64_t left = s.Column(x), right = s.Column(x + 1);
-    // Rows y < inside hold both texels side by side, and so does the next row.
-    const bool neighbours = left >= 0 && right == left + 1;
+// Rows of a few pixels, as the columns of an echogram whose sweeps each
+// have a window of their own: each pixel blends its four texels directly,
+// and a column that shows one sweep (no step across) blends once a row.
+// Away from the texture's edges a pixel's two texels of a row are
+// neighbours in memory, one load.
+constexpr int kNarrow = 4;
+
+// The samples of a narrow row near the texture's edges or across its wrap,
+// texel by texel; false for a row of zeros. Kept out of line, so that the
+// common rows keep their values in registers.
+template <int samples>
+[[gnu::noinline]] bool EdgeSamples(const Source& s, std::int64_t vy, const std::int64_t* left,
+                                   const std::int64_t* right, const __m128i* across, __m128i* p) {
+    const RowPair rows(s, vy);
+    if (rows.Empty()) {
+        return false;
+    }
+    const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
+    const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
+    for (int i = 0; i < samples; ++i) {
+        auto texels = [&](const std::uint32_t* r) {
+            return _mm_unpacklo_epi64(Unpack(left[i] < 0 ? 0u : r[left[i]]),
+                                      Unpack(right[i] < 0 ? 0u : r[right[i]]));
+        };
+        p[i] = BlendColumns(_mm_add_epi16(_mm_mullo_epi16(texels(rows.top), wt),
+                                          _mm_mullo_epi16(texels(rows.bottom), wb)),
+                            across[i]);
+    }
+    return true;
+}
+
+// pixels: the row's width when fixed for the compiler, else 0.
+template <class Put, int samples, int pixels = samples>
+void BilinearNarrow(const Source& s, const Tile& t) {
+    std::int64_t left[samples], right[samples];
+    __m128i across[samples];
+    bool neighbours = true;
+    for (int i = 0; i < samples; ++i) {
+        const std::int64_t vx = t.vx + std::int64_t{t.unitX} * i;
+        left[i] = s.Column(vx >> 16);
+        right[i] = s.Column((vx >> 16) + 1);
+        across[i] = HorizontalWeights(vx);
+        neighbours = neighbours && left[i] >= 0 && right[i] == left[i] + 1;
+    }
+    // Rows y < inside and the rows after them hold every pair side by side.
     const auto inside = static_cast<std::uint64_t>(neighbours ? s.height - 1 : 0);
-    const std::uint32_t* const column = s.bits + (neighbours ? left : 0);
-    const __m128i across = HorizontalWeights(t.vx);
+    const std::uint32_t* const bits = s.bits;
+    const std::ptrdiff_t stride = s.stride, dstStride = t.dstStride;
+    const int width = pixels != 0 ? pixels : t.width, height = t.height;
+    const pixman_fixed_t unitY = t.unitY;
     // The bottom row's weight, (vy >> 9) & 127, in every lane: the low 16
     // bits of vy step on their own.
     __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
-    const __m128i downStep = _mm_set1_epi16(static_cast<short>(t.unitY & 0xFFFF));
+    const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
     const __m128i one = _mm_set1_epi16(kWeightOne);
     const __m128i zero = _mm_setzero_si128();
     std::int64_t vy = t.vy;
     std::uint32_t* dst = t.dst;
-    for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
+    for (int j = 0; j < height; ++j, vy += unitY, dst += dstStride) {
         const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
         down = _mm_add_epi16(down, downStep);
         const std::int64_t y = vy >> 16;
-        __m128i v;
+        __m128i p[samples];
         if (static_cast<std::uint64_t>(y) < inside) {
-            const std::uint32_t* p = column + y * s.stride;
-            const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-            const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + s.stride));
-            v = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), _mm_sub_epi16(one, wb)),
-                              _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb));
+            const std::uint32_t* row = bits + y * stride;
+            const __m128i wt = _mm_sub_epi16(one, wb);
+            for (int i = 0; i < samples; ++i) {
+                const std::uint32_t* at = row + left[i];
+                const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+                const __m128i bottom =
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
+                p[i] = BlendColumns(
+                    _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), wt),
+                                  _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb)),
+                    across[i]);
+            }
         } else {
-            const RowPair rows(s, vy);
-            if (rows.Empty()) {
-                Put::Clear(dst, t.width);
+            // Through an array of its own, so that p stays in registers.
+            __m128i edge[samples];
+            if (!EdgeSamples<samples>(s, vy, left, right, across, edge)) {
+                Put::Clear(dst, width);
                 continue;
             }
-            auto texels = [&](const std::uint32_t* row) {
-                return _mm_unpacklo_epi64(Unpack(left < 0 ? 0u : row[left]),
-                                          Unpack(right < 0 ? 0u : row[right]));
-            };
-            v = _mm_add_epi16(
-                _mm_mullo_epi16(texels(rows.top),
-                                _mm_set1_epi16(static_cast<short>(rows.topWeight))),
-                _mm_mullo_epi16(texels(rows.bottom),
-                                _mm_set1_epi16(static_cast<short>(rows.bottomWeight))));
+            std::copy(edge, edge + samples, p);
         }
-        const __m128i p = BlendColumns(v, across);
-        Put::Few(dst, t.width, _mm_packs_epi32(p, p));
+        if constexpr (samples == 1) {
+            if constexpr (pixels == 1) {
+                Put::One(dst, _mm_packs_epi32(p[0], p[0]));
+            } else if constexpr (pixels == 2) {
+                Put::Two(dst, _mm_packs_epi32(p[0], p[0]));
+            } else {
+                Put::Fill(dst, width, _mm_packs_epi32(p[0], p[0]));
+            }
+        } else if constexpr (samples == 2) {
+            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
+        } else if constexpr (samples == 3) {
+            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
+            Put::One(dst + 2, _mm_packs_epi32(p[2], p[2]));
+        } else {
+            Put::Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
+        }
     }
 }
 
@@ -350,10 +392,16 @@ void Nearest(const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
     columnStore.resize(static_cast<std::size_t>(t.width));
     std::int64_t* const columns = columnStore.data();
+    bool inside = true;
     std::int64_t vx = t.vx - 1;
     for (int i = 0; i < t.width; ++i, vx += t.unitX) {
         columns[i] = s.Column(vx >> 16);
+        inside = inside && columns[i] >= 0;
     }
+    auto texel = [&](const std::uint32_t* row, int i) {
+        return columns[i] >= 0 ? row[columns[i]] : 0u;
+    };
+    const __m128i zero = _mm_setzero_si128();
     std::int64_t vy = t.vy - 1;
     std::uint32_t* dst = t.dst;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
@@ -362,8 +410,18 @@ void Nearest(const Source& s, const Tile& t) {
             Put::Clear(dst, t.width);
             continue;
         }
-        for (int i = 0; i < t.width; ++i) {
-            Put::One(dst + i, Unpack(columns[i] >= 0 ? row[columns[i]] : 0u));
+        int i = 0;
+        if (inside) {
+            for (; i + 3 < t.width; i += 4) {
+                const __m128i texels = _mm_setr_epi32(
+                    static_cast<int>(row[columns[i]]), static_cast<int>(row[columns[i + 1]]),
+                    static_cast<int>(row[columns[i + 2]]), static_cast<int>(row[columns[i + 3]]));
+                Put::Four(dst + i, _mm_unpacklo_epi8(texels, zero),
+                          _mm_unpackhi_epi8(texels, zero));
+            }
+        }
+        for (; i < t.width; ++i) {
+            Put::One(dst + i, Unpack(texel(row, i)));
         }
     }
 }
@@ -373,7 +431,30 @@ void Draw(const Source& s, const Tile& t, bool bilinear) {
     if (!bilinear) {
         Nearest<Put>(s, t);
     } else if (t.unitX == 0) {
-        BilinearColumn<Put>(s, t);
+        // A column that shows one sweep, mostly one or two pixels wide.
+        if (t.width == 1) {
+            BilinearNarrow<Put, 1, 1>(s, t);
+        } else if (t.width == 2) {
+            BilinearNarrow<Put, 1, 2>(s, t);
+        } else {
+            BilinearNarrow<Put, 1, 0>(s, t);
+        }
+    } else if (t.width <= kNarrow) {
+        // The sample count fixed, so that a row's loops unroll.
+        switch (t.width) {
+            case 1:
+                BilinearNarrow<Put, 1>(s, t);
+                break;
+            case 2:
+                BilinearNarrow<Put, 2>(s, t);
+                break;
+            case 3:
+                BilinearNarrow<Put, 3>(s, t);
+                break;
+            default:
+                BilinearNarrow<Put, 4>(s, t);
+                break;
+        }
     } else {
         BilinearRows<Put>(s, t);
     }
