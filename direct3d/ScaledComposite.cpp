@@ -232,12 +232,7 @@ struct Tile {
     pixman_fixed_t unitY;
 };
 
-// Rows of a few pixels, as the columns of an echogram whose sweeps each
-// have a window of their own: each pixel blends its four texels directly,
-// and a column that shows one sweep (no step across) blends once a row.
-// Away from the texture's edges a pixel's two texels of a row are
-// neighbours in memory, one load.
-constexpr int kNarrow = 4;
+constexpr int kNarrow = 4;  // pixels of a narrow row
 
 // The samples of a narrow row near the texture's edges or across its wrap,
 // texel by texel; false for a row of zeros. Kept out of line, so that the
@@ -263,7 +258,12 @@ template <int samples>
     return true;
 }
 
-// pixels: the row's width when fixed for the compiler, else 0.
+// Rows of a few pixels, as the columns of an echogram whose sweeps each
+// have a window of their own: each pixel blends its four texels directly,
+// and a column that shows one sweep (no step across) blends once a row.
+// Away from the texture's edges a pixel's two texels of a row are
+// neighbours in memory, one load. pixels: the row's width when fixed for
+// the compiler, else 0.
 template <class Put, int samples, int pixels = samples>
 void BilinearNarrow(const Source& s, const Tile& t) {
     std::int64_t left[samples], right[samples];
