@@ -113,6 +113,35 @@ struct Combiner {
             One(d + i, s);
         }
     }
+    // One or two pixels on each of two rows: the first row's pixel in the
+    // low four lanes of s, the second row's in the high four.
+    template <int pixels>
+    static void TwoRows(std::uint32_t* d, std::ptrdiff_t stride, __m128i s) {
+        static_assert(pixels == 1 || pixels == 2);
+        const __m128i zero = _mm_setzero_si128();
+        if constexpr (pixels == 1) {
+            if (kOver) {
+                const __m128i dst =
+                    _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(d[0])),
+                                       _mm_cvtsi32_si128(static_cast<int>(d[stride])));
+                s = Blend(s, _mm_unpacklo_epi8(dst, zero));
+            }
+            const __m128i out = _mm_packus_epi16(s, s);
+            d[0] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
+            d[stride] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 4)));
+        } else {
+            __m128i first = _mm_unpacklo_epi64(s, s), second = _mm_unpackhi_epi64(s, s);
+            auto* top = reinterpret_cast<__m128i*>(d);
+            auto* bottom = reinterpret_cast<__m128i*>(d + stride);
+            if (kOver) {
+                first = Blend(first, _mm_unpacklo_epi8(_mm_loadl_epi64(top), zero));
+                second = Blend(second, _mm_unpacklo_epi8(_mm_loadl_epi64(bottom), zero));
+            }
+            const __m128i out = _mm_packus_epi16(first, second);
+            _mm_storel_epi64(top, out);
+            _mm_storel_epi64(bottom, _mm_unpackhi_epi64(out, out));
+        }
+    }
     // A row whose samples are all zero: OVER keeps it, SRC clears it.
     static void Clear(std::uint32_t* d, int count) {
         if (!kOver) {
@@ -336,6 +365,76 @@ void BilinearNarrow(const Source& s, const Tile& t) {
     }
 }
 
+// A column that shows one sweep, one or two pixels wide, two rows at a
+// time: the two rows' blends share the registers of the horizontal blend
+// and of the OVER. Rows near the texture's edges go one at a time.
+template <class Put, int pixels>
+void BilinearColumn(const Source& s, const Tile& t) {
+    const std::int64_t x = t.vx >> 16;
+    const std::int64_t left = s.Column(x), right = s.Column(x + 1);
+    const bool neighbours = left >= 0 && right == left + 1;
+    const auto inside = static_cast<std::uint64_t>(neighbours ? s.height - 1 : 0);
+    const std::uint32_t* const column = s.bits + (neighbours ? left : 0);
+    const std::ptrdiff_t stride = s.stride, dstStride = t.dstStride;
+    const int height = t.height;
+    const pixman_fixed_t unitY = t.unitY;
+    const __m128i across = HorizontalWeights(t.vx);
+    __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
+    const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
+    const __m128i one = _mm_set1_epi16(kWeightOne);
+    const __m128i zero = _mm_setzero_si128();
+    // The two texels of row y and of the row below, blended down.
+    auto vertical = [&](std::int64_t y, __m128i wb) {
+        const std::uint32_t* at = column + y * stride;
+        const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+        const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
+        return _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), _mm_sub_epi16(one, wb)),
+                             _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb));
+    };
+    auto single = [&](std::int64_t vy, __m128i wb, std::uint32_t* dst) {
+        __m128i p;
+        const auto y = vy >> 16;
+        if (static_cast<std::uint64_t>(y) < inside) {
+            p = BlendColumns(vertical(y, wb), across);
+        } else if (!EdgeSamples<1>(s, vy, &left, &right, &across, &p)) {
+            Put::Clear(dst, pixels);
+            return;
+        }
+        p = _mm_packs_epi32(p, p);
+        if constexpr (pixels == 1) {
+            Put::One(dst, p);
+        } else {
+            Put::Two(dst, p);
+        }
+    };
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    int j = 0;
+    for (; j + 1 < height; j += 2, vy += 2 * std::int64_t{unitY}, dst += 2 * dstStride) {
+        const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const __m128i wbNext = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const std::int64_t y = vy >> 16, yNext = (vy + unitY) >> 16;
+        if (static_cast<std::uint64_t>(y) < inside && static_cast<std::uint64_t>(yNext) < inside) {
+            const __m128i v = vertical(y, wb), vNext = vertical(yNext, wbNext);
+            // Left texels of both rows, then right ones; interleaved per row.
+            const __m128i l = _mm_unpacklo_epi64(v, vNext), r = _mm_unpackhi_epi64(v, vNext);
+            const __m128i p =
+                _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(l, r), across), 2 * kWeightBits);
+            const __m128i pNext =
+                _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
+            Put::template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
+        } else {
+            single(vy, wb, dst);
+            single(vy + unitY, wbNext, dst + dstStride);
+        }
+    }
+    if (j < height) {
+        single(vy, _mm_srli_epi16(down, 16 - kWeightBits), dst);
+    }
+}
+
 // The texels a row's pixels need, blended vertically once per row; then
 // each pixel blends its two columns, whose offsets and weights every row
 // shares.
@@ -433,9 +532,9 @@ void Draw(const Source& s, const Tile& t, bool bilinear) {
     } else if (t.unitX == 0) {
         // A column that shows one sweep, mostly one or two pixels wide.
         if (t.width == 1) {
-            BilinearNarrow<Put, 1, 1>(s, t);
+            BilinearColumn<Put, 1>(s, t);
         } else if (t.width == 2) {
-            BilinearNarrow<Put, 1, 2>(s, t);
+            BilinearColumn<Put, 2>(s, t);
         } else {
             BilinearNarrow<Put, 1, 0>(s, t);
         }
