@@ -26,7 +26,8 @@ struct ScaledDraw {
 // shrinking mapping, positions near the fixed-point range): the caller asks
 // pixman then. The source is a8r8g8b8, or x8r8g8b8 whose alpha bytes are all
 // 0xFF (pixman reads them as they are on some paths); the target a8r8g8b8 or
-// x8r8g8b8, whose alpha byte gets what pixman's own paths write there.
+// x8r8g8b8 without a clip region, whose alpha byte gets what pixman's own
+// paths write there.
 bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
                      int y, int width, int height);
 
