@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "direct3d/Rasterizer.h"
+#include "direct3d/ScaledComposite.h"
 #include "direct3d/TextureStorage.h"
 
 namespace d3d9soft {
@@ -298,21 +299,25 @@ void QuadCompositor::Composite(const Run& run) {
     const Sampling sampling = transposed ? MakeSampling(v, u, height, width, filter)
                                          : MakeSampling(u, v, width, height, filter);
 
-    const pixman_op_t op = state_.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
-    pixman_image_set_filter(
-        source, filter == Filter::kPoint ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR, nullptr,
-        0);
+    ScaledDraw draw;
+    draw.op = state_.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
+    draw.filter = filter == Filter::kPoint ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
     for (int ty = y0; ty < y1; ty += kTileSize) {
         const int th = std::min(kTileSize, y1 - ty);
         for (int tx = x0; tx < x1; tx += kTileSize) {
             const int tw = std::min(kTileSize, x1 - tx);
-            pixman_transform_t t;
-            const bool inside = TileTransform(sampling, tx, ty, tw, th, &t);
-            pixman_image_set_transform(source, &t);
+            const bool inside = TileTransform(sampling, tx, ty, tw, th, &draw.transform);
             // While every sample lies inside the texture, repetition changes
             // nothing, and pixman is faster without it.
-            pixman_image_set_repeat(source, inside ? PIXMAN_REPEAT_NONE : PIXMAN_REPEAT_NORMAL);
-            pixman_image_composite32(op, source, nullptr, targetImage_, 0, 0, 0, 0, tx, ty, tw, th);
+            draw.repeat = inside ? PIXMAN_REPEAT_NONE : PIXMAN_REPEAT_NORMAL;
+            if (CompositeScaled(draw, source, targetImage_, tx, ty, tw, th)) {
+                continue;
+            }
+            pixman_image_set_filter(source, draw.filter, nullptr, 0);
+            pixman_image_set_transform(source, &draw.transform);
+            pixman_image_set_repeat(source, draw.repeat);
+            pixman_image_composite32(draw.op, source, nullptr, targetImage_, 0, 0, 0, 0, tx, ty, tw,
+                                     th);
         }
     }
 }

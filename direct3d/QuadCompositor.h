@@ -4,10 +4,12 @@
 // coordinates that vary affinely over it, are a quad. Quads of the same
 // height that follow each other side by side, and whose texture mappings stay
 // within kMergeTolerance texel of one affine mapping, make a run; a run is
-// drawn as scaled pixman composites of the texture (tiles of at most
-// kTileSize pixels, which bounds the error of pixman's 16.16 transform),
-// with the diffuse alpha applied to the texture's sampling copy. When texture rows map to screen
-// columns, the texture's transposed copy makes each composite a plain scale.
+// drawn as scaled composites of the texture (tiles of at most kTileSize
+// pixels, which bounds the error of pixman's 16.16 transform), with the
+// diffuse alpha applied to the texture's sampling copy: CompositeScaled
+// draws the common ones as pixman would, pixman the rest. When texture rows
+// map to screen columns, the texture's transposed copy makes each composite
+// a plain scale.
 //
 // Pixel coverage is the rasteriser's: a rectangle from x0 to x1 covers the
 // pixel centres x0 <= x < x1 (likewise in y) after snapping to 1/256 pixel.

@@ -1,0 +1,619 @@
+#include "direct3d/ScaledComposite.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace d3d9soft {
+
+namespace {
+
+constexpr int kWeightBits = 7;  // pixman's BILINEAR_INTERPOLATION_BITS
+constexpr int kWeightOne = 1 << kWeightBits;
+// Sample positions stay well inside pixman's 16.16 range, where its own
+// stepping cannot overflow and it never refuses to draw.
+constexpr std::int64_t kPositionLimit = std::int64_t{1} << 30;
+// Wider mappings would make the row of vertically blended texels longer
+// than the row of pixels.
+constexpr std::int64_t kMaxBilinearUnit = 2 * 65536;
+
+// The source as pixman samples it: a texel index outside the texture reads
+// zero (NONE) or wraps (NORMAL).
+struct Source {
+    const std::uint32_t* bits;
+    std::ptrdiff_t stride;  // in pixels
+    int width;
+    int height;
+    bool wrap;
+
+    static std::int64_t Mod(std::int64_t i, int n) {
+        const std::int64_t r = i % n;
+        return r < 0 ? r + n : r;
+    }
+    // Null for a row of zeros.
+    const std::uint32_t* Row(std::int64_t y) const {
+        if (wrap) {
+            y = Mod(y, height);
+        } else if (y < 0 || y >= height) {
+            return nullptr;
+        }
+        return bits + y * stride;
+    }
+    // -1 for a column of zeros.
+    std::int64_t Column(std::int64_t x) const {
+        if (wrap) {
+            return Mod(x, width);
+        }
+        return x < 0 || x >= width ? -1 : x;
+    }
+};
+
+// Where pixman puts the first sample along one axis of a scale: the centre
+// (0.5) of the first pixel through the transform, its product rounded.
+std::int64_t FirstCentre(pixman_fixed_t unit, pixman_fixed_t offset) {
+    return offset + ((std::int64_t{unit} * 0x8000 + 0x8000) >> 16);
+}
+
+bool WithinLimit(std::int64_t first, pixman_fixed_t unit, int count) {
+    const std::int64_t last = first + std::int64_t{unit} * (count - 1);
+    return std::min(first, last) > -kPositionLimit && std::max(first, last) < kPositionLimit;
+}
+
+// Pixels as 16-bit channels (four lanes a pixel), put OVER (pixman's
+// rounding of d * (255 - sa) / 255, then a saturating add) or SRC.
+template <bool kOver>
+struct Combiner {
+    static constexpr bool Over = kOver;
+
+    static __m128i Blend(__m128i s, __m128i d) {
+        const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
+                                                  _MM_SHUFFLE(3, 3, 3, 3));
+        __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
+        t = _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
+        return _mm_adds_epu8(s, t);
+    }
+    // Pixels 0-1 in lo, 2-3 in hi.
+    static void Four(std::uint32_t* d, __m128i lo, __m128i hi) {
+        auto* at = reinterpret_cast<__m128i*>(d);
+        if (kOver) {
+            const __m128i dst = _mm_loadu_si128(at);
+            lo = Blend(lo, _mm_unpacklo_epi8(dst, _mm_setzero_si128()));
+            hi = Blend(hi, _mm_unpackhi_epi8(dst, _mm_setzero_si128()));
+        }
+        _mm_storeu_si128(at, _mm_packus_epi16(lo, hi));
+    }
+    static void Two(std::uint32_t* d, __m128i s) {
+        auto* at = reinterpret_cast<__m128i*>(d);
+        if (kOver) {
+            s = Blend(s, _mm_unpacklo_epi8(_mm_loadl_epi64(at), _mm_setzero_si128()));
+        }
+        _mm_storel_epi64(at, _mm_packus_epi16(s, s));
+    }
+    static void One(std::uint32_t* d, __m128i s) {
+        if (kOver) {
+            s = Blend(
+                s, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(*d)), _mm_setzero_si128()));
+        }
+        *d = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(s, s)));
+    }
+    // The same pixel (in the low four lanes) along a row.
+    static void Fill(std::uint32_t* d, int count, __m128i s) {
+        s = _mm_unpacklo_epi64(s, s);
+        int i = 0;
+        for (; i + 3 < count; i += 4) {
+            Four(d + i, s, s);
+        }
+        for (; i + 1 < count; i += 2) {
+            Two(d + i, s);
+        }
+        if (i < count) {
+            One(d + i, s);
+        }
+    }
+    // One or two pixels on each of two rows: the first row's pixel in the
+    // low four lanes of s, the second row's in the high four.
+    template <int pixels>
+    static void TwoRows(std::uint32_t* d, std::ptrdiff_t stride, __m128i s) {
+        static_assert(pixels == 1 || pixels == 2);
+        const __m128i zero = _mm_setzero_si128();
+        if constexpr (pixels == 1) {
+            if (kOver) {
+                const __m128i dst =
+                    _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(d[0])),
+                                       _mm_cvtsi32_si128(static_cast<int>(d[stride])));
+                s = Blend(s, _mm_unpacklo_epi8(dst, zero));
+            }
+            const __m128i out = _mm_packus_epi16(s, s);
+            d[0] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
+            d[stride] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 4)));
+        } else {
+            __m128i first = _mm_unpacklo_epi64(s, s), second = _mm_unpackhi_epi64(s, s);
+            auto* top = reinterpret_cast<__m128i*>(d);
+            auto* bottom = reinterpret_cast<__m128i*>(d + stride);
+            if (kOver) {
+                first = Blend(first, _mm_unpacklo_epi8(_mm_loadl_epi64(top), zero));
+                second = Blend(second, _mm_unpacklo_epi8(_mm_loadl_epi64(bottom), zero));
+            }
+            const __m128i out = _mm_packus_epi16(first, second);
+            _mm_storel_epi64(top, out);
+            _mm_storel_epi64(bottom, _mm_unpackhi_epi64(out, out));
+        }
+    }
+    // A row whose samples are all zero: OVER keeps it, SRC clears it.
+    static void Clear(std::uint32_t* d, int count) {
+        if (!kOver) {
+            std::fill(d, d + count, 0u);
+        }
+    }
+};
+
+__m128i Unpack(std::uint32_t texel) {
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(texel)), _mm_setzero_si128());
+}
+
+// The two rows a bilinear row of pixels blends and their weights: the
+// bottom row weighs (vy >> 9) & 127 of 128. A row of zeros (NONE) or a
+// weight of zero drops a row, so that only real rows are read.
+struct RowPair {
+    const std::uint32_t* top = nullptr;
+    const std::uint32_t* bottom = nullptr;
+    int topWeight = 0;
+    int bottomWeight = 0;
+
+    RowPair(const Source& s, std::int64_t vy) {
+        const std::int64_t y = vy >> 16;
+        bottomWeight = static_cast<int>((vy >> (16 - kWeightBits)) & (kWeightOne - 1));
+        topWeight = kWeightOne - bottomWeight;
+        top = s.Row(y);
+        bottom = bottomWeight != 0 ? s.Row(y + 1) : nullptr;
+        if (bottom == nullptr) {
+            bottom = top;
+            bottomWeight = 0;
+        }
+        if (top == nullptr) {
+            top = bottom;
+            topWeight = 0;
+        }
+    }
+    bool Empty() const { return top == nullptr; }
+};
+
+// top * wt + bottom * wb for n texels, as 16-bit channels: exact, since
+// 255 * 128 fits.
+void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
+               std::int64_t n, std::uint16_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    auto blend = [&](__m128i t, __m128i b) {
+        return _mm_add_epi16(_mm_mullo_epi16(t, wt), _mm_mullo_epi16(b, wb));
+    };
+    std::int64_t i = 0;
+    for (; i + 3 < n; i += 4) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i));
+        auto* at = reinterpret_cast<__m128i*>(out + 4 * i);
+        _mm_storeu_si128(at, blend(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)));
+        _mm_storeu_si128(at + 1, blend(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero)));
+    }
+    for (; i < n; ++i) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i),
+                         blend(Unpack(top[i]), Unpack(bottom[i])));
+    }
+}
+
+// The blended texels of columns first .. first + count - 1, wrapped or
+// zero outside the texture.
+void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
+                std::uint16_t* out) {
+    if (rows.Empty()) {
+        std::memset(out, 0, static_cast<std::size_t>(count) * 8);
+        return;
+    }
+    const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
+    const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
+    for (std::int64_t done = 0; done < count;) {
+        const std::int64_t x = first + done;
+        const std::int64_t column = s.Column(x);
+        std::int64_t n = count - done;
+        if (column < 0) {
+            // Zeros up to the texture's left edge, or to the end.
+            n = x < 0 ? std::min(n, -x) : n;
+            std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
+        } else {
+            n = std::min(n, s.width - column);
+            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        }
+        done += n;
+    }
+}
+
+// One pixel from two neighbouring blended texels (8 lanes) and its
+// horizontal weights (128 - wr, wr in every lane pair): the lanes are
+// interleaved left/right so that one multiply-add sums each channel, then
+// truncated by 14 bits as pixman does.
+__m128i BlendColumns(__m128i a, __m128i weights) {
+    a = _mm_unpackhi_epi16(_mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)), a);
+    return _mm_srli_epi32(_mm_madd_epi16(a, weights), 2 * kWeightBits);
+}
+
+__m128i HorizontalWeights(std::int64_t vx) {
+    const int right = static_cast<int>((vx >> (16 - kWeightBits)) & (kWeightOne - 1));
+    return _mm_set1_epi32((kWeightOne - right) | (right << 16));
+}
+
+// A register's worth kept in a table.
+struct alignas(16) Lanes {
+    std::int32_t values[4];
+    __m128i Load() const { return _mm_load_si128(reinterpret_cast<const __m128i*>(values)); }
+    void Store(__m128i v) { _mm_store_si128(reinterpret_cast<__m128i*>(values), v); }
+};
+
+struct Tile {
+    std::uint32_t* dst;
+    std::ptrdiff_t dstStride;  // in pixels
+    int width;
+    int height;
+    std::int64_t vx;  // the first pixel's sample position
+    std::int64_t vy;
+    pixman_fixed_t unitX;
+    pixman_fixed_t unitY;
+};
+
+constexpr int kNarrow = 4;  // pixels of a narrow row
+
+// The samples of a narrow row near the texture's edges or across its wrap,
+// texel by texel; false for a row of zeros. Kept out of line, so that the
+// common rows keep their values in registers.
+template <int samples>
+[[gnu::noinline]] bool EdgeSamples(const Source& s, std::int64_t vy, const std::int64_t* left,
+                                   const std::int64_t* right, const __m128i* across, __m128i* p) {
+    const RowPair rows(s, vy);
+    if (rows.Empty()) {
+        return false;
+    }
+    const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
+    const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
+    for (int i = 0; i < samples; ++i) {
+        auto texels = [&](const std::uint32_t* r) {
+            return _mm_unpacklo_epi64(Unpack(left[i] < 0 ? 0u : r[left[i]]),
+                                      Unpack(right[i] < 0 ? 0u : r[right[i]]));
+        };
+        p[i] = BlendColumns(_mm_add_epi16(_mm_mullo_epi16(texels(rows.top), wt),
+                                          _mm_mullo_epi16(texels(rows.bottom), wb)),
+                            across[i]);
+    }
+    return true;
+}
+
+// Rows of a few pixels, as the columns of an echogram whose sweeps each
+// have a window of their own: each pixel blends its four texels directly,
+// and a column that shows one sweep (no step across) blends once a row.
+// Away from the texture's edges a pixel's two texels of a row are
+// neighbours in memory, one load. pixels: the row's width when fixed for
+// the compiler, else 0.
+template <class Put, int samples, int pixels = samples>
+void BilinearNarrow(const Source& s, const Tile& t) {
+    std::int64_t left[samples], right[samples];
+    __m128i across[samples];
+    bool neighbours = true;
+    for (int i = 0; i < samples; ++i) {
+        const std::int64_t vx = t.vx + std::int64_t{t.unitX} * i;
+        left[i] = s.Column(vx >> 16);
+        right[i] = s.Column((vx >> 16) + 1);
+        across[i] = HorizontalWeights(vx);
+        neighbours = neighbours && left[i] >= 0 && right[i] == left[i] + 1;
+    }
+    // Rows y < inside and the rows after them hold every pair side by side.
+    const auto inside = static_cast<std::uint64_t>(neighbours ? s.height - 1 : 0);
+    const std::uint32_t* const bits = s.bits;
+    const std::ptrdiff_t stride = s.stride, dstStride = t.dstStride;
+    const int width = pixels != 0 ? pixels : t.width, height = t.height;
+    const pixman_fixed_t unitY = t.unitY;
+    // The bottom row's weight, (vy >> 9) & 127, in every lane: the low 16
+    // bits of vy step on their own.
+    __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
+    const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
+    const __m128i one = _mm_set1_epi16(kWeightOne);
+    const __m128i zero = _mm_setzero_si128();
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    for (int j = 0; j < height; ++j, vy += unitY, dst += dstStride) {
+        const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const std::int64_t y = vy >> 16;
+        __m128i p[samples];
+        if (static_cast<std::uint64_t>(y) < inside) {
+            const std::uint32_t* row = bits + y * stride;
+            const __m128i wt = _mm_sub_epi16(one, wb);
+            for (int i = 0; i < samples; ++i) {
+                const std::uint32_t* at = row + left[i];
+                const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+                const __m128i bottom =
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
+                p[i] = BlendColumns(
+                    _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), wt),
+                                  _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb)),
+                    across[i]);
+            }
+        } else {
+            // Through an array of its own, so that p stays in registers.
+            __m128i edge[samples];
+            if (!EdgeSamples<samples>(s, vy, left, right, across, edge)) {
+                Put::Clear(dst, width);
+                continue;
+            }
+            std::copy(edge, edge + samples, p);
+        }
+        if constexpr (samples == 1) {
+            if constexpr (pixels == 1) {
+                Put::One(dst, _mm_packs_epi32(p[0], p[0]));
+            } else if constexpr (pixels == 2) {
+                Put::Two(dst, _mm_packs_epi32(p[0], p[0]));
+            } else {
+                Put::Fill(dst, width, _mm_packs_epi32(p[0], p[0]));
+            }
+        } else if constexpr (samples == 2) {
+            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
+        } else if constexpr (samples == 3) {
+            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
+            Put::One(dst + 2, _mm_packs_epi32(p[2], p[2]));
+        } else {
+            Put::Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
+        }
+    }
+}
+
+// A column that shows one sweep, one or two pixels wide, two rows at a
+// time: the two rows' blends share the registers of the horizontal blend
+// and of the OVER. Rows near the texture's edges go one at a time.
+template <class Put, int pixels>
+void BilinearColumn(const Source& s, const Tile& t) {
+    const std::int64_t x = t.vx >> 16;
+    const std::int64_t left = s.Column(x), right = s.Column(x + 1);
+    const bool neighbours = left >= 0 && right == left + 1;
+    const auto inside = static_cast<std::uint64_t>(neighbours ? s.height - 1 : 0);
+    const std::uint32_t* const column = s.bits + (neighbours ? left : 0);
+    const std::ptrdiff_t stride = s.stride, dstStride = t.dstStride;
+    const int height = t.height;
+    const pixman_fixed_t unitY = t.unitY;
+    const __m128i across = HorizontalWeights(t.vx);
+    __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
+    const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
+    const __m128i one = _mm_set1_epi16(kWeightOne);
+    const __m128i zero = _mm_setzero_si128();
+    // The two texels of row y and of the row below, blended down.
+    auto vertical = [&](std::int64_t y, __m128i wb) {
+        const std::uint32_t* at = column + y * stride;
+        const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+        const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
+        return _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), _mm_sub_epi16(one, wb)),
+                             _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb));
+    };
+    auto single = [&](std::int64_t vy, __m128i wb, std::uint32_t* dst) {
+        __m128i p;
+        const auto y = vy >> 16;
+        if (static_cast<std::uint64_t>(y) < inside) {
+            p = BlendColumns(vertical(y, wb), across);
+        } else if (!EdgeSamples<1>(s, vy, &left, &right, &across, &p)) {
+            Put::Clear(dst, pixels);
+            return;
+        }
+        p = _mm_packs_epi32(p, p);
+        if constexpr (pixels == 1) {
+            Put::One(dst, p);
+        } else {
+            Put::Two(dst, p);
+        }
+    };
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    int j = 0;
+    for (; j + 1 < height; j += 2, vy += 2 * std::int64_t{unitY}, dst += 2 * dstStride) {
+        const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const __m128i wbNext = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const std::int64_t y = vy >> 16, yNext = (vy + unitY) >> 16;
+        if (static_cast<std::uint64_t>(y) < inside && static_cast<std::uint64_t>(yNext) < inside) {
+            const __m128i v = vertical(y, wb), vNext = vertical(yNext, wbNext);
+            // Left texels of both rows, then right ones; interleaved per row.
+            const __m128i l = _mm_unpacklo_epi64(v, vNext), r = _mm_unpackhi_epi64(v, vNext);
+            const __m128i p =
+                _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(l, r), across), 2 * kWeightBits);
+            const __m128i pNext =
+                _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
+            Put::template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
+        } else {
+            single(vy, wb, dst);
+            single(vy + unitY, wbNext, dst + dstStride);
+        }
+    }
+    if (j < height) {
+        single(vy, _mm_srli_epi16(down, 16 - kWeightBits), dst);
+    }
+}
+
+// The texels a row's pixels need, blended vertically once per row; then
+// each pixel blends its two columns, whose offsets and weights every row
+// shares.
+template <class Put>
+void BilinearRows(const Source& s, const Tile& t) {
+    const std::int64_t first = t.vx >> 16;
+    const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
+    const std::int64_t count = last - first + 2;
+    // Scratch kept between draws; taken by pointer, since every reach of a
+    // thread_local in a shared library is a call.
+    thread_local std::vector<std::uint16_t> blendedStore;
+    thread_local std::vector<std::int32_t> offsetStore;
+    thread_local std::vector<Lanes> weightStore;
+    blendedStore.resize(static_cast<std::size_t>(count) * 4);
+    offsetStore.resize(static_cast<std::size_t>(t.width));
+    weightStore.resize(static_cast<std::size_t>(t.width));
+    std::uint16_t* const blended = blendedStore.data();
+    std::int32_t* const offsets = offsetStore.data();
+    Lanes* const weights = weightStore.data();
+    std::int64_t vx = t.vx;
+    for (int i = 0; i < t.width; ++i, vx += t.unitX) {
+        offsets[i] = static_cast<std::int32_t>(((vx >> 16) - first) * 4);
+        weights[i].Store(HorizontalWeights(vx));
+    }
+    auto pixel = [&](int i) {
+        return BlendColumns(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blended + offsets[i])),
+                            weights[i].Load());
+    };
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
+        const RowPair rows(s, vy);
+        if (rows.Empty()) {
+            Put::Clear(dst, t.width);
+            continue;
+        }
+        BlendRange(s, rows, first, count, blended);
+        int i = 0;
+        for (; i + 3 < t.width; i += 4) {
+            Put::Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
+                      _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
+        }
+        for (; i < t.width; ++i) {
+            const __m128i p = pixel(i);
+            Put::One(dst + i, _mm_packs_epi32(p, p));
+        }
+    }
+}
+
+// pixman rounds nearest positions down, an exact half included (it steps
+// from one 16.16 unit below the centre).
+template <class Put>
+void Nearest(const Source& s, const Tile& t) {
+    thread_local std::vector<std::int64_t> columnStore;
+    columnStore.resize(static_cast<std::size_t>(t.width));
+    std::int64_t* const columns = columnStore.data();
+    bool inside = true;
+    std::int64_t vx = t.vx - 1;
+    for (int i = 0; i < t.width; ++i, vx += t.unitX) {
+        columns[i] = s.Column(vx >> 16);
+        inside = inside && columns[i] >= 0;
+    }
+    auto texel = [&](const std::uint32_t* row, int i) {
+        return columns[i] >= 0 ? row[columns[i]] : 0u;
+    };
+    const __m128i zero = _mm_setzero_si128();
+    std::int64_t vy = t.vy - 1;
+    std::uint32_t* dst = t.dst;
+    for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
+        const std::uint32_t* row = s.Row(vy >> 16);
+        if (row == nullptr) {
+            Put::Clear(dst, t.width);
+            continue;
+        }
+        int i = 0;
+        if (inside) {
+            for (; i + 3 < t.width; i += 4) {
+                const __m128i texels = _mm_setr_epi32(
+                    static_cast<int>(row[columns[i]]), static_cast<int>(row[columns[i + 1]]),
+                    static_cast<int>(row[columns[i + 2]]), static_cast<int>(row[columns[i + 3]]));
+                Put::Four(dst + i, _mm_unpacklo_epi8(texels, zero),
+                          _mm_unpackhi_epi8(texels, zero));
+            }
+        }
+        for (; i < t.width; ++i) {
+            Put::One(dst + i, Unpack(texel(row, i)));
+        }
+    }
+}
+
+template <class Put>
+void Draw(const Source& s, const Tile& t, bool bilinear) {
+    if (!bilinear) {
+        Nearest<Put>(s, t);
+    } else if (t.unitX == 0) {
+        // A column that shows one sweep, mostly one or two pixels wide.
+        if (t.width == 1) {
+            BilinearColumn<Put, 1>(s, t);
+        } else if (t.width == 2) {
+            BilinearColumn<Put, 2>(s, t);
+        } else {
+            BilinearNarrow<Put, 1, 0>(s, t);
+        }
+    } else if (t.width <= kNarrow) {
+        // The sample count fixed, so that a row's loops unroll.
+        switch (t.width) {
+            case 1:
+                BilinearNarrow<Put, 1>(s, t);
+                break;
+            case 2:
+                BilinearNarrow<Put, 2>(s, t);
+                break;
+            case 3:
+                BilinearNarrow<Put, 3>(s, t);
+                break;
+            default:
+                BilinearNarrow<Put, 4>(s, t);
+                break;
+        }
+    } else {
+        BilinearRows<Put>(s, t);
+    }
+}
+
+bool Is32Bit(pixman_format_code_t f) {
+    return f == PIXMAN_a8r8g8b8 || f == PIXMAN_x8r8g8b8;
+}
+
+}  // namespace
+
+bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
+                     int y, int width, int height) {
+    const pixman_transform_t& m = draw.transform;
+    const bool scale = m.matrix[0][1] == 0 && m.matrix[1][0] == 0 && m.matrix[2][0] == 0 &&
+                       m.matrix[2][1] == 0 && m.matrix[2][2] == pixman_fixed_1;
+    // pixman drops an identity transform and then clips to the source.
+    const bool identity = m.matrix[0][0] == pixman_fixed_1 && m.matrix[1][1] == pixman_fixed_1 &&
+                          m.matrix[0][2] == 0 && m.matrix[1][2] == 0;
+    const bool bilinear = draw.filter == PIXMAN_FILTER_BILINEAR;
+    if (!scale || identity || m.matrix[0][0] < 0 ||
+        (draw.op != PIXMAN_OP_OVER && draw.op != PIXMAN_OP_SRC) ||
+        (!bilinear && draw.filter != PIXMAN_FILTER_NEAREST) ||
+        (draw.repeat != PIXMAN_REPEAT_NONE && draw.repeat != PIXMAN_REPEAT_NORMAL) ||
+        (bilinear && m.matrix[0][0] > kMaxBilinearUnit) ||
+        !Is32Bit(pixman_image_get_format(source)) || !Is32Bit(pixman_image_get_format(target))) {
+        return false;
+    }
+    // pixman draws only what lies on the target, sampling from the first
+    // pixel of the requested rectangle.
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + width, pixman_image_get_width(target));
+    const int y1 = std::min(y + height, pixman_image_get_height(target));
+    if (x0 >= x1 || y0 >= y1) {
+        return true;
+    }
+    const pixman_fixed_t unitX = m.matrix[0][0], unitY = m.matrix[1][1];
+    // Bilinear samples step from half a texel before the centre.
+    const std::int64_t shift = bilinear ? pixman_fixed_1 / 2 : 0;
+    Tile t{};
+    t.width = x1 - x0;
+    t.height = y1 - y0;
+    t.unitX = unitX;
+    t.unitY = unitY;
+    t.vx = FirstCentre(unitX, m.matrix[0][2]) - shift + std::int64_t{unitX} * (x0 - x);
+    t.vy = FirstCentre(unitY, m.matrix[1][2]) - shift + std::int64_t{unitY} * (y0 - y);
+    if (!WithinLimit(t.vx, unitX, t.width + 1) || !WithinLimit(t.vy, unitY, t.height + 1)) {
+        return false;
+    }
+    t.dstStride = pixman_image_get_stride(target) / 4;
+    t.dst = pixman_image_get_data(target) + y0 * t.dstStride + x0;
+    const Source s{pixman_image_get_data(source), pixman_image_get_stride(source) / 4,
+                   pixman_image_get_width(source), pixman_image_get_height(source),
+                   draw.repeat == PIXMAN_REPEAT_NORMAL};
+    if (draw.op == PIXMAN_OP_OVER) {
+        Draw<Combiner<true>>(s, t, bilinear);
+    } else {
+        Draw<Combiner<false>>(s, t, bilinear);
+    }
+    return true;
+}
+
+}  // namespace d3d9soft
