@@ -7,6 +7,10 @@
 #include <cstring>
 #include <vector>
 
+// One job, in three loops by the shape of the rectangle: wide rows (a row
+// pair blended once, then expanded), columns that show one sweep (a blend a
+// row), and rows of a few pixels (texels blended directly). Each shape is the
+// fast one for a kind of strip; one general loop was slower for all of them.
 namespace d3d9soft {
 
 namespace {
