@@ -29,6 +29,12 @@ class ZxEtrEchoContainer : public QuillMemoryCircularBuffer<ZxEtrEcho> {
     double GetLastDistance() const { return lastDistance_; }
     double GetDeepestBottom() const { return deepestBottom_; }
     std::int16_t GetPendingCount() const { return pendingCount_; }
+    // An empty store numbers on from where another one was, and places its
+    // first sweeps from the other's last placement.
+    void Resume(std::uint32_t nextNumber, double lastDistance) {
+        nextNumber_ = nextNumber;
+        lastDistance_ = lastDistance;
+    }
 
   private:
     std::uint32_t nextNumber_ = 0;

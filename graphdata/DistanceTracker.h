@@ -19,6 +19,11 @@ class DistanceTracker {
     // Adds the rhumb-line distance from the last position to the current one;
     // true when the ship moved.
     bool AdvanceDistance();
+    // Where another tracker was: its distance run and last position.
+    void Resume(double distance, PosType position) {
+        distance_ = distance;
+        lastPosition_ = position;
+    }
 
   private:
     double distance_ = 0.0;

@@ -36,6 +36,10 @@ class PlotrexDataProfileHistoric : public PlotrexData {
     virtual void Match();
 
     int GetMode() const { return mode_; }
+    // Whether the ship was last found running against the recorded direction:
+    // the series stays turned until it runs with it again.
+    bool IsReversed() const { return current_ == &backward_; }
+    void SetReversed(bool reversed) { current_ = reversed ? &backward_ : &forward_; }
 
   private:
     // The distance along the current series nearest to the ship, -1.0 when it

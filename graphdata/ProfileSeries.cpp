@@ -40,6 +40,7 @@ void ProfileSeries::Clear() {
     points_.clear();
     points_.shrink_to_fit();
     extent_ = Extent();
+    added_ = 0;
 }
 
 void ProfileSeries::Add(ProfilePoint p) {
@@ -60,6 +61,7 @@ void ProfileSeries::Add(ProfilePoint p) {
         }
     }
     points_.push_back(p);
+    ++added_;
     extent_.Add(p.distance, p.value);
     Trim();
 }

@@ -2,6 +2,7 @@
 // A bounded list of profile points in the order they were added, with
 // distances that never decrease, and the questions the drawing and the cursor
 // ask of it.
+#include <cstdint>
 #include <vector>
 
 #include "graphdata/Extent.h"
@@ -21,6 +22,10 @@ class ProfileSeries {
     Extent GetExtent() const { return extent_; }
 
     void Clear();
+    // Points added since the series was made or last cleared, and how many of
+    // the latest it keeps (0: all).
+    std::uint64_t GetAdded() const { return added_; }
+    std::uint64_t GetKept() const { return countLimit_ + countLimit_ / 10; }
     // Appends p. A point without a distance gets 0.0 as the first point, else
     // the last distance plus the great-circle distance from the last position
     // (it stays undefined when that cannot be computed).
@@ -51,4 +56,5 @@ class ProfileSeries {
     std::vector<ProfilePoint> points_;
     Extent extent_;
     unsigned countLimit_ = 0;
+    std::uint64_t added_ = 0;
 };

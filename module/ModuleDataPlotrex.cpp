@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <cmath>
 #include <string>
 
 #include "echo/PlotrexDataETR.h"
@@ -477,4 +478,64 @@ void ModuleDataPlotrex::SetAllDisplaysVisible(bool visible) {
     for (Observer<ModuleNotification>* observer : Observers()) {
         static_cast<ModuleDisplay*>(observer)->SetVisible(visible);
     }
+}
+
+namespace {
+
+// The graphs whose stores roll, in the order of the sailed state's counts.
+constexpr const char* kRollingProfiles[] = {kGraphDepth, kGraphTemp};
+
+}  // namespace
+
+bool ModuleDataPlotrex::GetSailedState(PlotrexSailedState* state) {
+    if (state == nullptr) {
+        return false;
+    }
+    *state = PlotrexSailedState();
+    state->distance = tracker_.GetDistance();
+    const PosType last = tracker_.GetPosition();
+    state->first = last.IsNoPos() ? kUndefined : last.First();
+    state->second = last.IsNoPos() ? kUndefined : last.Second();
+    if (auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
+        state->historicReversed = historic->IsReversed() ? 1 : 0;
+    }
+    int store = 0;
+    for (const char* key : kRollingProfiles) {
+        if (auto* profile = dynamic_cast<PlotrexDataProfile*>(graphs_.GetData(key))) {
+            state->taken[store] = profile->GetSeries()->GetAdded();
+            state->holds[store] = profile->GetSeries()->GetKept();
+        }
+        ++store;
+    }
+    state->settled = 1;
+    if (auto* echogram = dynamic_cast<PlotrexDataETR*>(graphs_.GetData(kGraphEtr))) {
+        for (int channel = 0; channel < 2; ++channel) {
+            const ZxEtrEchoContainer& sweeps = echogram->GetStore(channel);
+            state->taken[store + channel] = sweeps.GetNextNumber();
+            state->holds[store + channel] = sweeps.GetCapacity();
+            if (sweeps.GetPendingCount() > 0) {
+                state->settled = 0;
+            }
+        }
+    }
+    return true;
+}
+
+bool ModuleDataPlotrex::SetSailedState(const PlotrexSailedState& state) {
+    const bool noPosition = IsUndefined(state.first) || IsUndefined(state.second);
+    if (state.settled == 0 || !std::isfinite(state.distance) ||
+        (!noPosition && !(std::isfinite(state.first) && std::isfinite(state.second)))) {
+        return false;
+    }
+    tracker_.Resume(state.distance, noPosition ? NoPos : PosType(state.first, state.second));
+    if (auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
+        historic->SetReversed(state.historicReversed != 0);
+    }
+    if (auto* echogram = dynamic_cast<PlotrexDataETR*>(graphs_.GetData(kGraphEtr))) {
+        for (int channel = 0; channel < 2; ++channel) {
+            echogram->GetStore(channel).Resume(
+                static_cast<std::uint32_t>(state.taken[2 + channel]), state.distance);
+        }
+    }
+    return true;
 }

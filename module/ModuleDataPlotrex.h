@@ -64,6 +64,8 @@ class ModuleDataPlotrex : public ModuleDataPlotrexInterface, public OGRable {
     void CreatePixelView() override;
     int GetEchogramSweep(short channel, int index, double* top, double* bottom,
                          unsigned char* levels, int capacity) override;
+    bool GetSailedState(PlotrexSailedState* state) override;
+    bool SetSailedState(const PlotrexSailedState& state) override;
 
     OGRLayer* GetLayer(std::int32_t index) override;
     OGRLayer* GetLayerByName(const std::string& name) override;

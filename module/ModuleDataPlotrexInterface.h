@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "module/ModuleData.h"
+#include "module/SailedState.h"
 #include "module/StoredSettings.h"
 #include "module/TrawlParameters.h"
 
@@ -64,6 +65,13 @@ class ModuleDataPlotrexInterface : public ModuleData {
     // without an echogram.
     virtual int GetEchogramSweep(short channel, int index, double* top, double* bottom,
                                  unsigned char* levels, int capacity) = 0;
+    // What the data object learned from the cycles sailed; false without a
+    // distance tracker.
+    virtual bool GetSailedState(PlotrexSailedState* state) = 0;
+    // Puts a new data object where the one that gave the state was, before
+    // the next cycle: its graphs and stores stay empty. False, with nothing
+    // changed, for a state that is not settled or not a number.
+    virtual bool SetSailedState(const PlotrexSailedState& state) = 0;
 };
 
 extern "C" {

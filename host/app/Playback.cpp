@@ -48,10 +48,39 @@ void Playback::SailOne() {
     module.Sounder().Settle();
     parts_.cycle.Step();
     ++cycles_;
+    ++sailed_;
     ReadNext();
+    if (checkpoints_.Wanted(cycles_)) {
+        KeepPlace();
+    }
 }
 
-bool Playback::Restart() {
+void Playback::KeepPlace() {
+    ModuleHost& module = parts_.module;
+    ReplayCheckpoint place;
+    // Sweeps waiting for the ship to move would be lost: a later cycle.
+    if (!module.Data().GetSailedState(&place.module) || place.module.settled == 0) {
+        return;
+    }
+    place.feed = parts_.sources.feed->Mark();
+    std::optional<std::vector<std::uint8_t>> sounder = module.Sounder().SaveState();
+    if (place.feed == nullptr || !sounder) {
+        checkpoints_.Forsake();
+        return;
+    }
+    place.sounder = std::move(*sounder);
+    place.sounderOwn = module.Sounder().Own();
+    place.cycles = cycles_;
+    place.now = module.Now();
+    place.next = next_;
+    place.pending = pending_;
+    place.account = parts_.account;
+    place.cycle = parts_.cycle.Save();
+    place.trawl = parts_.trawl;
+    checkpoints_.Keep(std::move(place));
+}
+
+bool Playback::Reopen() {
     ErrorOr<VoyageSources> fresh = VoyageSources::OpenFeedAlone(parts_.options);
     if (!fresh) {
         TellUser("the replay cannot go back: " + fresh.GetError().Message());
@@ -69,15 +98,56 @@ bool Playback::Restart() {
         usable_ = false;
         return false;
     }
-    parts_.account = FeedAccount();
-    parts_.cycle.Restart();
-    parts_.trawl = TrawlHand(parts_.options.trawl);
     parts_.userCommands.SendSounderCommands();
     // The new module knows nothing of the recording's levels.
     SendLevelStrengths(sources, parts_.view);
+    return true;
+}
+
+bool Playback::Restart() {
+    if (!Reopen()) {
+        return false;
+    }
+    parts_.account = FeedAccount();
+    parts_.cycle.Restart();
+    // The cable the user paid out stays paid out: it is the user's, as the
+    // layout is, not the log's.
+    const double paidOut = parts_.trawl.PaidOut();
+    parts_.trawl = TrawlHand(parts_.options.trawl);
+    parts_.trawl.PayOut(paidOut);
     cycles_ = 0;
     shipSeconds_ = 0.0;
     ReadNext();
+    return true;
+}
+
+bool Playback::Resume(const ReplayCheckpoint& place) {
+    if (!Reopen()) {
+        return false;
+    }
+    ModuleHost& module = parts_.module;
+    // The sounder's state holds its settings after the user's commands, sent
+    // again above as at the start.
+    if (!parts_.sources.feed->Restore(*place.feed) ||
+        !module.Sounder().RestoreState(place.sounder) ||
+        !module.Data().SetSailedState(place.module)) {
+        // The log changed under us, or the sounder: no place can be trusted.
+        TellUser("the replay cannot take up a place it kept: it goes back from the start");
+        checkpoints_.Forsake();
+        return Restart();
+    }
+    module.Sounder().RestoreOwn(place.sounderOwn);
+    module.Now() = place.now;
+    parts_.account = place.account;
+    parts_.cycle.Resume(place.cycle);
+    const double paidOut = parts_.trawl.PaidOut();
+    parts_.trawl = place.trawl;
+    parts_.trawl.PayOut(paidOut - place.trawl.PaidOut());
+    parts_.trawl.HandAgain(module.Data());
+    cycles_ = place.cycles;
+    next_ = place.next;
+    pending_ = place.pending;
+    shipSeconds_ = LastSailed();
     return true;
 }
 
@@ -101,8 +171,16 @@ bool Playback::Work(double seconds) {
     if (!jump_) {
         return false;
     }
-    // Back before a cycle already sailed: from the start again.
-    if (cycles_ > index_.CyclesBy(jump_->target)) {
+    const std::size_t targetCycles = index_.CyclesBy(jump_->target);
+    // From a place kept on the way when there is one far enough before the
+    // target; else back before a cycle already sailed: from the start again.
+    if (const ReplayCheckpoint* place = checkpoints_.From(cycles_, targetCycles)) {
+        if (!Resume(*place)) {
+            jump_.reset();
+            return false;
+        }
+        jump_->fromCycle = cycles_;
+    } else if (cycles_ > targetCycles) {
         if (!Restart()) {
             jump_.reset();
             return false;

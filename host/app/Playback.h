@@ -6,7 +6,10 @@
 // and settles before the module polls, so what the module holds at a time
 // does not depend on how fast, or in how many jumps, the replay got there.
 // Going ahead sails the cycles in between without drawing; going back starts
-// the module, the sounder and the log afresh and sails from the start.
+// the module, the sounder and the log afresh and sails from the start, or
+// from a place kept on the way (ReplayCheckpoints) far enough before the
+// target; going far ahead resumes from such a place too, when the replay was
+// there before.
 // Either way the view is opened afresh on the user's layout and centred on
 // the ship: a view that followed the ship from frame to frame holds where it
 // was at the frames drawn, which a seek must not carry over. In the window a
@@ -16,13 +19,17 @@
 #include <string>
 
 #include "host/app/FeedIndex.h"
+#include "host/app/ReplayCheckpoints.h"
 #include "host/app/RunParts.h"
 #include "host/app/SdlDesktop.h"
 #include "host/app/TimelineStrip.h"
 
 class Playback {
   public:
-    Playback(RunParts& parts, FeedIndex index) : parts_(parts), index_(std::move(index)) {}
+    // checkpointSpacing: cycles between places kept, 0 for none.
+    Playback(RunParts& parts, FeedIndex index,
+             std::size_t checkpointSpacing = ReplayCheckpoints::kSpacing)
+        : parts_(parts), index_(std::move(index)), checkpoints_(checkpointSpacing) {}
 
     // Reads the first cycle ahead.
     void Start();
@@ -54,6 +61,8 @@ class Playback {
     double Factor() const { return factor_; }
     bool Paused() const { return paused_; }
     std::size_t Cycles() const { return cycles_; }
+    // Cycles sailed since the replay began, however often it went back.
+    std::size_t Sailed() const { return sailed_; }
     // "ship 1:02:03 - x2 - paused" for the title.
     std::string TitlePart() const;
     TimelineScene Scene() const;
@@ -66,6 +75,16 @@ class Playback {
     void ReadNext();
     // The module, the sounder and the log afresh, before the first cycle.
     bool Restart();
+    // The module, the sounder and the log afresh, then all but the module as
+    // they were at the place, the module told what it had learned by then.
+    // Going back from the start instead when the place cannot be taken up.
+    bool Resume(const ReplayCheckpoint& place);
+    // The module, the sounder and the log made afresh over the log opened
+    // again; false, told, when that failed.
+    bool Reopen();
+    // A place kept after the cycle just sailed, when one is wanted and the
+    // module is settled.
+    void KeepPlace();
     // The view centred on the ship, at the level and slope it has.
     void CentreOnShip() const;
     // The jump over at t: the clock there, the sounder back on its thread.
@@ -87,5 +106,7 @@ class Playback {
     bool paused_ = false;
     bool usable_ = true;
     std::size_t cycles_ = 0;
+    std::size_t sailed_ = 0;
     std::optional<Jump> jump_;
+    ReplayCheckpoints checkpoints_;
 };

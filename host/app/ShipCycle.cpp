@@ -21,6 +21,25 @@ void ShipCycle::Step() {
     }
 }
 
+void ShipCycle::Resume(const Saved& saved) {
+    track_.CutTo(saved.trackPoints);
+    anchorSeen_ = NoPos;
+    shallow_ = saved.shallow;
+    // The module's depth source is new and counts its answers from none.
+    answersSeen_ = 0;
+    if (shallow_ && shallow_->Current()) {
+        SendWarning();
+    }
+}
+
+void ShipCycle::SendWarning() const {
+    const auto& ahead = shallow_->Current();
+    const std::string argument =
+        ahead ? Format("%.0f %.1f", ahead->distance, ahead->depth) : std::string();
+    // Only the profile view shows the forecast; the others do not take it.
+    ViewCommands(module_.Frame()).Send(kCommandShallowWarning, argument.c_str());
+}
+
 void ShipCycle::WatchAhead() {
     if (!shallow_) {
         shallow_.emplace(module_.Draught(), shallowMargin_);
@@ -30,14 +49,9 @@ void ShipCycle::WatchAhead() {
         return;
     }
     answersSeen_ = depths.Answered();
-    if (!shallow_->Look(depths.LastAnswer(), module_.Now().time)) {
-        return;
+    if (shallow_->Look(depths.LastAnswer(), module_.Now().time)) {
+        SendWarning();
     }
-    const auto& ahead = shallow_->Current();
-    const std::string argument =
-        ahead ? Format("%.0f %.1f", ahead->distance, ahead->depth) : std::string();
-    // Only the profile view shows the forecast; the others do not take it.
-    ViewCommands(module_.Frame()).Send(kCommandShallowWarning, argument.c_str());
 }
 
 std::string ShipCycle::ShallowTitle() const {

@@ -23,12 +23,17 @@ class ShipCycle {
     // The chart symbolized again when the mark under the view's anchor moved
     // or the ship did.
     void RefreshChart(bool shipMoved);
+    // What a replay resumed at this cycle takes up again.
+    struct Saved {
+        std::size_t trackPoints = 0;
+        std::optional<ShallowWatch> shallow;
+    };
+    Saved Save() const { return Saved{track_.Size(), shallow_}; }
     // From the start again (a replay gone back): no track, no anchor seen.
-    void Restart() {
-        track_ = TrackLog();
-        anchorSeen_ = NoPos;
-        shallow_.reset();
-    }
+    void Restart() { Resume(Saved{}); }
+    // As it was when saved, over a module made afresh: the anchor not seen
+    // and the warning in force told again.
+    void Resume(const Saved& saved);
     // The track fed so far.
     const TrackLog& Track() const { return track_; }
 
@@ -50,4 +55,6 @@ class ShipCycle {
 
     // The forecast's new depths looked at, the view told of a change.
     void WatchAhead();
+    // The view told of the warning in force, or that none is.
+    void SendWarning() const;
 };

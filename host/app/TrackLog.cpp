@@ -4,8 +4,17 @@ void TrackLog::Fed(const ShipSnapshot& snapshot, double distance, std::optional<
     if (snapshot.position.IsNoPos()) {
         return;
     }
-    points_.push_back(TrackPoint{snapshot.time, snapshot.position.First(),
-                                 snapshot.position.Second(), distance, snapshot.depthMetres,
-                                 snapshot.temperatureCelsius, charted ? *charted : kUndefined,
-                                 kUndefined});
+    const TrackPoint point{snapshot.time,        snapshot.position.First(),
+                           snapshot.position.Second(),
+                           distance,
+                           snapshot.depthMetres,
+                           snapshot.temperatureCelsius,
+                           charted ? *charted : kUndefined,
+                           kUndefined};
+    if (size_ < points_.size()) {
+        points_[size_] = point;
+    } else {
+        points_.push_back(point);
+    }
+    ++size_;
 }

@@ -1,8 +1,12 @@
 #pragma once
 // The track as the host fed it to the module, one point per host cycle with
 // a position: what the export writes. A day at one cycle a second is about
-// six megabytes.
+// six megabytes. A replay that goes back keeps what lies beyond: the track
+// is the same however it is sailed, and a replay resumed further on takes it
+// up again.
+#include <cstddef>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "host/files/TrackPoint.h"
@@ -12,8 +16,12 @@ class TrackLog {
   public:
     // One cycle fed: kept when it has a position.
     void Fed(const ShipSnapshot& snapshot, double distance, std::optional<double> charted);
-    const std::vector<TrackPoint>& Points() const { return points_; }
+    std::span<const TrackPoint> Points() const { return {points_.data(), size_}; }
+    std::size_t Size() const { return size_; }
+    // The track of the first n points fed, n no more than were ever fed.
+    void CutTo(std::size_t n) { size_ = n <= points_.size() ? n : points_.size(); }
 
   private:
-    std::vector<TrackPoint> points_;
+    std::vector<TrackPoint> points_;  // every point ever fed, in order
+    std::size_t size_ = 0;            // of which the track holds the first
 };

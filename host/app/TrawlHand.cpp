@@ -39,6 +39,12 @@ void TrawlHand::Hand(ModuleDataPlotrexInterface& module, const ShipSnapshot& now
     sent_ = trawl;
 }
 
+void TrawlHand::HandAgain(ModuleDataPlotrexInterface& module) const {
+    if (sent_) {
+        module.SetTrawlValue(*sent_);
+    }
+}
+
 std::string TrawlHand::Summary() const {
     if (!sent_ || shot_ == 0) {
         return "Trawl: none (--trawl CABLE:DEPTH[:FACTOR] gives one)\n";

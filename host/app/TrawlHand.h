@@ -16,8 +16,11 @@ class TrawlHand {
 
     // Hands the module the trawl of this cycle when it changed.
     void Hand(ModuleDataPlotrexInterface& module, const ShipSnapshot& now);
+    // Hands a module made afresh the trawl last handed over, if any.
+    void HandAgain(ModuleDataPlotrexInterface& module) const;
     // Metres of cable paid out (negative: heaved in); taken at the next Hand.
     void PayOut(double metres) { cablePaidOut_ += metres; }
+    double PaidOut() const { return cablePaidOut_; }
     // The summary's line.
     std::string Summary() const;
 

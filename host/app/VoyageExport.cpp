@@ -18,7 +18,8 @@ constexpr double kHistoricReachNm = 0.05;
 }  // namespace
 
 std::vector<TrackPoint> VoyageExport::TrackWithHistoric() const {
-    std::vector<TrackPoint> points = parts_.cycle.Track().Points();
+    const std::span<const TrackPoint> track = parts_.cycle.Track().Points();
+    std::vector<TrackPoint> points(track.begin(), track.end());
     const std::vector<HistoricPoint>& historic = parts_.sources.historic;
     if (historic.empty()) {
         return points;

@@ -113,12 +113,25 @@ void ExpectSame(const ModuleState& sought, const ModuleState& played, double tim
         << "pixels differ in the frame at " << time;
 }
 
-// Seeks to random times between from and to, ahead and back, each looked at
-// in the next frame; then a cycle back and forth while paused. Each is then
-// checked against plain play from the start to the same time, in steps as
-// the window's frames come, under the layout the sought run had at the
-// seek. One run at a time: the module settles in the process's application.
-void SeekAround(HostOptions options, const TempFolder& folder, double from, double to, int count,
+// Whole seconds between from and to, each a half second past the second:
+// half way between cycles a second apart.
+std::vector<double> RandomTimes(double from, double to, int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<double> times;
+    for (int i = 0; i < count; ++i) {
+        times.push_back(std::floor(std::uniform_real_distribution<double>(from, to)(random)) +
+                        0.5);
+    }
+    return times;
+}
+
+// Seeks to the times given, ahead and back, each looked at in the next frame;
+// then a jump stopped on the way, and a cycle back and forth while paused.
+// Each is then checked against plain play from the start to the same time,
+// in steps as the window's frames come, under the layout the sought run had
+// at the seek. One run at a time: the module settles in the process's
+// application.
+void SeekAround(HostOptions options, const TempFolder& folder, const std::vector<double>& times,
                 unsigned seed) {
     options.profilePath = folder.File("profile.ini");
     options.outDir = folder.File("out");
@@ -134,10 +147,11 @@ void SeekAround(HostOptions options, const TempFolder& folder, double from, doub
         ASSERT_TRUE(sought.Ready());
         int ahead = 0;
         int back = 0;
-        for (int i = 0; i < count; ++i) {
-            // Half way between cycles, a second apart.
-            const double time =
-                std::floor(std::uniform_real_distribution<double>(from, to)(random)) + 0.5;
+        const auto [low, high] = std::minmax_element(times.begin(), times.end());
+        const double from = *low;
+        const double to = *high;
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            const double time = times[i];
             ASSERT_TRUE(sought.SaveProfile());
             const std::string layout = folder.File("layout" + std::to_string(i) + ".ini");
             std::filesystem::copy_file(options.profilePath, layout);
@@ -207,7 +221,34 @@ TEST(Seek, AnyTimeAheadOrBackHoldsWhatPlayingThereHolds) {
     HostOptions options;
     options.nmeaPath = log;
     options.speed = 60.0;
-    SeekAround(options, folder, 30.0, 3850.0, 5, 24);
+    SeekAround(options, folder, RandomTimes(30.0, 3850.0, 5, 24), 24);
+}
+
+// To the end and back near it, to the start and far ahead again: the jumps
+// back and ahead past the places kept take up the latest far enough before
+// their targets.
+TEST(Seek, FromPlacesKeptOnTheWay) {
+    TempFolder folder;
+    const std::string log = folder.File("long.nmea");
+    WriteLongLog(log);
+    HostOptions options;
+    options.nmeaPath = log;
+    options.speed = 60.0;
+    SeekAround(options, folder, {3850.5, 2700.5, 200.5, 3500.5}, 5);
+    {
+        options.profilePath = folder.File("places.ini");
+        ReplaySession session(options);
+        ASSERT_TRUE(session.Ready());
+        session.Play().SeekTo(3850.0);
+        std::size_t sailed = session.Play().Sailed();
+        session.Play().SeekTo(2700.0);
+        // Far fewer than the 2 700 cycles from the start.
+        EXPECT_LT(session.Play().Sailed() - sailed, 2000U);
+        session.Play().SeekTo(200.0);
+        sailed = session.Play().Sailed();
+        session.Play().SeekTo(3500.0);
+        EXPECT_LT(session.Play().Sailed() - sailed, 2500U);
+    }
 }
 
 TEST(Seek, ARecordingsSweepsAsPlayingThereHoldsThem) {
@@ -217,5 +258,5 @@ TEST(Seek, ARecordingsSweepsAsPlayingThereHoldsThem) {
     HostOptions options;
     options.sonarPath = recording;
     options.speed = 10.0;
-    SeekAround(options, folder, 5.0, 230.0, 5, 7);
+    SeekAround(options, folder, RandomTimes(5.0, 230.0, 5, 7), 7);
 }

@@ -33,6 +33,16 @@ struct ModuleNotification {
     int code = 0;
 };
 
+struct PlotrexSailedState {
+    double distance = 0.0;
+    double first = 0.0;
+    double second = 0.0;
+    std::int32_t historicReversed = 0;
+    std::int32_t settled = 0;
+    std::uint64_t taken[4] = {};
+    std::uint64_t holds[4] = {};
+};
+
 class DateList : public std::vector<CTime> {
   public:
     virtual ~DateList() = default;
@@ -248,4 +258,6 @@ class ModuleDataPlotrexInterface : public ModuleData {
     virtual void CreatePixelView() = 0;
     virtual int GetEchogramSweep(short channel, int index, double* top, double* bottom,
                                  unsigned char* levels, int capacity) = 0;
+    virtual bool GetSailedState(PlotrexSailedState* state) = 0;
+    virtual bool SetSailedState(const PlotrexSailedState& state) = 0;
 };

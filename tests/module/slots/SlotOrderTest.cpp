@@ -305,6 +305,23 @@ TEST_F(HostSide, OwnOperationsOfTheDataObject) {
     double top = 1.0, bottom = 1.0;
     EXPECT_EQ(data_->GetEchogramSweep(0, 0, &top, &bottom, nullptr, 0), -1);
     EXPECT_EQ(data_->GetEchogramSweep(2, 0, &top, &bottom, nullptr, 0), -1);
+    // The sailed state comes back as given; an unsettled one is refused.
+    PlotrexSailedState sailed;
+    sailed.distance = 0.25;
+    sailed.first = 0.8;
+    sailed.second = -0.05;
+    sailed.settled = 1;
+    sailed.taken[2] = 7;
+    EXPECT_TRUE(data_->SetSailedState(sailed));
+    PlotrexSailedState back;
+    ASSERT_TRUE(data_->GetSailedState(&back));
+    EXPECT_EQ(back.distance, 0.25);
+    EXPECT_EQ(back.second, -0.05);
+    EXPECT_EQ(back.settled, 1);
+    EXPECT_EQ(back.taken[2], 7U);
+    EXPECT_EQ(back.holds[2], 1024U);
+    sailed.settled = 0;
+    EXPECT_FALSE(data_->SetSailedState(sailed));
     delete display;
 
     data_->Terminate();

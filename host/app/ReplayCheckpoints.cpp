@@ -1,0 +1,55 @@
+#include "host/app/ReplayCheckpoints.h"
+
+bool ReplayCheckpoints::Wanted(std::size_t cycles) const {
+    if (forsaken_ || spacing_ == 0) {
+        return false;
+    }
+    const std::size_t furthest = kept_.empty() ? 0 : kept_.back().cycles;
+    return cycles >= furthest + spacing_;
+}
+
+void ReplayCheckpoints::Keep(ReplayCheckpoint checkpoint) {
+    if (forsaken_ || (!kept_.empty() && checkpoint.cycles <= kept_.back().cycles)) {
+        return;
+    }
+    kept_.push_back(std::move(checkpoint));
+}
+
+bool ReplayCheckpoints::FarEnough(const PlotrexSailedState& from, const PlotrexSailedState& to) {
+    for (int store = 0; store < PlotrexSailedState::kStores; ++store) {
+        const std::uint64_t before = from.taken[store];
+        if (before != 0 && (to.taken[store] < before || to.taken[store] - before < to.holds[store])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const ReplayCheckpoint* ReplayCheckpoints::From(std::size_t sailedCycles,
+                                                std::size_t targetCycles) const {
+    // The last place by the target: the target's counts are at least its.
+    std::size_t last = kept_.size();
+    while (last > 0 && kept_[last - 1].cycles > targetCycles) {
+        --last;
+    }
+    if (last == 0) {
+        return nullptr;
+    }
+    const ReplayCheckpoint& bound = kept_[last - 1];
+    for (std::size_t i = last; i-- > 0;) {
+        const ReplayCheckpoint& candidate = kept_[i];
+        if (targetCycles >= sailedCycles && candidate.cycles <= sailedCycles) {
+            // Ahead, sailing on from where the replay stands is nearer.
+            return nullptr;
+        }
+        if (FarEnough(candidate.module, bound.module)) {
+            return &candidate;
+        }
+    }
+    return nullptr;
+}
+
+void ReplayCheckpoints::Forsake() {
+    kept_.clear();
+    forsaken_ = true;
+}
