@@ -13,6 +13,9 @@ constexpr double kEarthRadiusMetres = 6371000.0;
 // m ahead, answered from 500 m around), and a bound for a ship that stays put.
 constexpr double kLookAheadMetres = 2000.0;
 constexpr std::size_t kMostAhead = 20000;
+// States read between two copies of the reader's place: a mark reads at
+// most this many again.
+constexpr int kStatesPerPlace = 32;
 
 }  // namespace
 
@@ -33,14 +36,18 @@ class LogFeed::LogMark final : public FeedMark {
 };
 
 void LogFeed::ReadAhead() {
-    if (!taken_.reader) {
+    if (!taken_.reader.place) {
         // Nothing read yet: the place before the first state.
-        taken_.reader = ReaderHere();
+        trail_ = {ReaderHere(), 0, soundings_.Count()};
+        taken_.reader = trail_;
         taken_.offset = ReadOffset();
     }
     while (!logEnded_ &&
            (ahead_.empty() || (ahead_.size() < kMostAhead &&
                                trackMetres_ - ahead_.front().trackMetres < kLookAheadMetres))) {
+        if (!trail_.place || trail_.statesAfter >= kStatesPerPlace) {
+            trail_ = {ReaderHere(), 0, soundings_.Count()};
+        }
         NmeaState state;
         if (!ReadState(state)) {
             logEnded_ = true;
@@ -59,8 +66,9 @@ void LogFeed::ReadAhead() {
             soundings_.Add(state.latitude, state.longitude, *state.depthMetres);
         }
         resumedAfter_.reset();
+        ++trail_.statesAfter;
         ahead_.push_back(
-            {state, trackMetres_, ReadOffset(), TroublesRead(), soundings_.Count(), ReaderHere()});
+            {state, trackMetres_, ReadOffset(), TroublesRead(), soundings_.Count(), trail_});
     }
 }
 
@@ -120,11 +128,25 @@ LogFeed::Place LogFeed::Here() const {
 }
 
 bool LogFeed::Resume(const Place& place) {
-    if (!place.reader || place.cycleSeconds != cycleSeconds_ || !ResumeReader(*place.reader)) {
+    if (!place.reader.place || place.cycleSeconds != cycleSeconds_ ||
+        !ResumeReader(*place.reader.place)) {
         return false;
     }
-    taken_ = {place.reader, place.offset, place.taken, place.trackMetres, place.soundings.Count()};
+    // From the reader's place on to the state taken last, its soundings
+    // counted again.
     soundings_ = place.soundings;
+    soundings_.CutBack(place.reader.soundings);
+    for (int i = 0; i < place.reader.statesAfter; ++i) {
+        NmeaState state;
+        if (!ReadState(state)) {
+            break;
+        }
+        if (state.depthMetres) {
+            soundings_.Add(state.latitude, state.longitude, *state.depthMetres);
+        }
+    }
+    trail_ = {};
+    taken_ = {place.reader, place.offset, place.taken, place.trackMetres, place.soundings.Count()};
     ahead_.clear();
     trackMetres_ = place.trackMetres;
     resumedAfter_ = place.taken;

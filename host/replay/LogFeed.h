@@ -45,11 +45,18 @@ class LogFeed : public ShipFeed {
     bool Restore(const FeedMark& mark) override;
 
   protected:
+    // A reader's place taken every few states, as copying it costs: the
+    // place at or before a state, and the states read from there to it.
+    struct ReaderTrail {
+        std::shared_ptr<const ReaderPlace> place;
+        int statesAfter = 0;
+        std::size_t soundings = 0;  // read by the place
+    };
     // Where the feed stands after the last state it took from the log
     // (sailed or passed over): the reader's place, and what the feed knew
     // by then. The soundings are a count into the ones the feed shares.
     struct Place {
-        std::shared_ptr<const ReaderPlace> reader;
+        ReaderTrail reader;
         std::uint64_t offset = 0;
         std::optional<NmeaState> taken;
         double trackMetres = 0.0;
@@ -99,11 +106,11 @@ class LogFeed : public ShipFeed {
         std::uint64_t offset = 0;   // bytes of the log read up to it
         LogTroubles troubles;       // read up to it
         std::size_t soundings = 0;  // read up to it
-        std::shared_ptr<const ReaderPlace> reader;
+        ReaderTrail reader;
     };
     // The last state taken from the log.
     struct Taken {
-        std::shared_ptr<const ReaderPlace> reader;
+        ReaderTrail reader;
         std::uint64_t offset = 0;
         std::optional<NmeaState> state;
         double trackMetres = 0.0;
@@ -123,6 +130,7 @@ class LogFeed : public ShipFeed {
     double progress_ = 0.0;
     LogTroubles troublesSailed_;
     Taken taken_;
+    ReaderTrail trail_;  // the reader's latest place and the states read since
     // The state taken last when the feed was put back at a place: the track
     // to the next one read adds up to the same bits as when first read.
     std::optional<NmeaState> resumedAfter_;
