@@ -104,6 +104,18 @@ int32_t ZXNorvanePlayback(int32_t on);
 // count of 0 or above 1024, a window that is not finite, not downwards or
 // reaching beyond kZXNorvaneDeepestWindowMetres, or a full queue.
 int32_t ZXNorvanePlaySweep(const ZXNorvaneRecordedSweep* sweep);
+// The sounder's whole state between two pings (settings, options but the
+// threaded switch, the ship's timeline, the detectors, the automatic range,
+// statistics, the recording waiting to play), without the callbacks. The
+// size it needs; written only when capacity holds it, so ask with 0 first
+// and again when a later answer is larger (a running sounder moves on).
+// 0 on failure.
+int32_t ZXNorvaneSaveState(uint8_t* buffer, uint32_t capacity);
+// Takes back a state ZXNorvaneSaveState gave, also after a reset or in a
+// library loaded afresh; the threaded switch and the callbacks stay. 1 when
+// restored; 0, with nothing changed, for a blob that is cut short, damaged,
+// of another version or holding values the sounder cannot take.
+int32_t ZXNorvaneRestoreState(const uint8_t* buffer, uint32_t size);
 }
 
 using ZXNorvaneSetEnvironmentFunction = int32_t (*)(const ZXNorvaneEnvironment*);
@@ -117,3 +129,5 @@ using ZXNorvaneSetThreadedFunction = int32_t (*)(int32_t);
 using ZXNorvaneGetStatisticsFunction = int32_t (*)(ZXNorvaneStatistics*);
 using ZXNorvanePlaybackFunction = int32_t (*)(int32_t);
 using ZXNorvanePlaySweepFunction = int32_t (*)(const ZXNorvaneRecordedSweep*);
+using ZXNorvaneSaveStateFunction = int32_t (*)(uint8_t*, uint32_t);
+using ZXNorvaneRestoreStateFunction = int32_t (*)(const uint8_t*, uint32_t);

@@ -67,6 +67,25 @@ ErrorOr<void> SonarLog::Attach(std::istream& in) {
     return {};
 }
 
+SonarLog::Place SonarLog::Here() const {
+    return {position_,   alternate_, lastAt_,   sizeHabit_, current_, currentAt_,
+            hasCurrent_, placed_,    finished_, failed_,    stats_};
+}
+
+void SonarLog::Resume(const Place& place) {
+    position_ = place.position;
+    alternate_ = place.alternate;
+    lastAt_ = place.lastAt;
+    sizeHabit_ = place.sizeHabit;
+    current_ = place.current;
+    currentAt_ = place.currentAt;
+    hasCurrent_ = place.hasCurrent;
+    placed_ = place.placed;
+    finished_ = place.finished;
+    failed_ = place.failed;
+    stats_ = place.stats;
+}
+
 std::size_t SonarLog::ReadAt(std::uint64_t offset, std::uint8_t* data, std::size_t count) {
     if (in_ == nullptr || failed_ || offset >= size_) {
         return 0;

@@ -32,6 +32,21 @@ struct SonarStats {
 
 class SonarLog {
   public:
+    // Where the reading stands, to read on from there again.
+    struct Place {
+        std::uint64_t position = 0;
+        std::uint64_t alternate = 0;
+        std::uint64_t lastAt = 0;
+        std::optional<std::int64_t> sizeHabit;
+        SonarFrame current;
+        std::uint64_t currentAt = 0;
+        bool hasCurrent = false;
+        bool placed = true;
+        bool finished = false;
+        bool failed = false;
+        SonarStats stats;
+    };
+
     SonarLog() = default;
     SonarLog(const SonarLog&) = delete;
     SonarLog& operator=(const SonarLog&) = delete;
@@ -55,6 +70,11 @@ class SonarLog {
     std::uint64_t Size() const { return size_; }
     // Reading stopped on an error of the device before the end.
     bool ReadFailed() const { return failed_; }
+
+    Place Here() const;
+    // Reads on from a place of this recording (reads are by offset: nothing
+    // else to move).
+    void Resume(const Place& place);
 
   private:
     // Reads up to count bytes at offset; how many were read.

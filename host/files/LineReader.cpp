@@ -8,6 +8,16 @@ LineReader::LineReader(std::istream& in, std::size_t maxLength, std::size_t chun
       buffer_(std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(chunk, 1))),
       capacity_(std::max<std::size_t>(chunk, 1)) {}
 
+void LineReader::Restart(std::uint64_t offset, bool afterCarriageReturn) {
+    begin_ = end_ = 0;
+    pending_.clear();
+    pendingTooLong_ = false;
+    skipLineFeed_ = afterCarriageReturn;
+    atEnd_ = false;
+    failed_ = false;
+    offset_ = offset;
+}
+
 bool LineReader::Fill() {
     if (atEnd_) {
         return false;

@@ -28,6 +28,11 @@ class LineReader {
     std::uint64_t Offset() const { return offset_; }
     // The stream failed otherwise than by ending.
     bool Failed() const { return failed_; }
+    // A CR ended the last line: an LF right after it belongs to it.
+    bool AfterCarriageReturn() const { return skipLineFeed_; }
+    // Reads on from offset, where the caller has put the stream, as after a
+    // line that ended there.
+    void Restart(std::uint64_t offset, bool afterCarriageReturn);
 
   private:
     bool Fill();

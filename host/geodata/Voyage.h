@@ -43,6 +43,8 @@ class Voyage {
     // Moves the ship on by seconds of ship time; false once the voyage is over.
     bool Advance(double seconds);
     const ShipState& Ship() const { return ship_; }
+    // Puts the ship back where it was at a state of this voyage.
+    void Resume(const ShipState& ship) { ship_ = ship; }
     const SeaModel& Sea() const { return sea_; }
     double TotalSeconds() const;
     double DraughtMetres() const { return draught_; }

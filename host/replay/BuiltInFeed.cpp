@@ -2,6 +2,17 @@
 
 #include <algorithm>
 
+// The voyage is the same for every feed: the ship's state is its place.
+class BuiltInFeed::VoyageMark final : public FeedMark {
+  public:
+    VoyageMark(const ShipState& ship, double cycleSeconds, bool started, bool finished)
+        : ship_(ship), cycleSeconds_(cycleSeconds), started_(started), finished_(finished) {}
+    ShipState ship_;
+    double cycleSeconds_;
+    bool started_;
+    bool finished_;
+};
+
 BuiltInFeed::BuiltInFeed(double cycleSeconds)
     : voyage_(Voyage::BuiltIn()), cycleSeconds_(cycleSeconds) {}
 
@@ -34,4 +45,19 @@ std::string BuiltInFeed::Describe() const {
 
 std::optional<double> BuiltInFeed::DepthAt(double latitude, double longitude) const {
     return voyage_.Sea().DepthAt(latitude, longitude);
+}
+
+std::unique_ptr<FeedMark> BuiltInFeed::Mark() const {
+    return std::make_unique<VoyageMark>(voyage_.Ship(), cycleSeconds_, started_, finished_);
+}
+
+bool BuiltInFeed::Restore(const FeedMark& mark) {
+    const auto* ours = dynamic_cast<const VoyageMark*>(&mark);
+    if (ours == nullptr || ours->cycleSeconds_ != cycleSeconds_) {
+        return false;
+    }
+    voyage_.Resume(ours->ship_);
+    started_ = ours->started_;
+    finished_ = ours->finished_;
+    return true;
 }

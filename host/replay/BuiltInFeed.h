@@ -19,8 +19,12 @@ class BuiltInFeed final : public ShipFeed, private DepthModel {
     std::string Describe() const override;
     double DraughtMetres() const override { return voyage_.DraughtMetres(); }
     std::vector<HistoricPoint> EarlierSurvey() const override { return Voyage::EarlierSurvey(); }
+    std::unique_ptr<FeedMark> Mark() const override;
+    // Refused for another feed's mark or another cycle's.
+    bool Restore(const FeedMark& mark) override;
 
   private:
+    class VoyageMark;
     std::optional<double> DepthAt(double latitude, double longitude) const override;
 
     Voyage voyage_;

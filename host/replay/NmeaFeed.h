@@ -29,6 +29,9 @@ class NmeaFeed final : public LogFeed {
     bool ReadState(NmeaState& state) override { return log_.Next(state); }
     std::uint64_t ReadOffset() const override { return log_.Offset(); }
     std::uint64_t LogSize() const override { return log_.Size(); }
+    std::shared_ptr<const ReaderPlace> ReaderHere() const override;
+    bool ResumeReader(const ReaderPlace& place) override;
+    const std::string& FilePath() const override { return path_; }
     LogTroubles TroublesRead() const override {
         const NmeaStats& stats = log_.Stats();
         return {stats.timeJumps,

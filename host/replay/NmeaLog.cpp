@@ -56,7 +56,60 @@ ErrorOr<void> NmeaLog::Open(const std::string& path) {
 }
 
 void NmeaLog::Attach(std::istream& in) {
+    in_ = &in;
     reader_ = std::make_unique<LineReader>(in, kLongestLine);
+}
+
+NmeaLog::Place NmeaLog::Here() const {
+    Place place;
+    place.offset = Offset();
+    place.afterCarriageReturn = reader_ && reader_->AfterCarriageReturn();
+    place.stats = stats_;
+    place.clock = clock_;
+    place.current = current_;
+    place.instantOpen = instantOpen_;
+    place.untimedPosition = untimedPosition_;
+    place.finished = finished_;
+    place.source = source_;
+    place.receivers = receivers_;
+    place.candidate = candidate_;
+    place.candidateFixes = candidateFixes_;
+    place.candidateSince = candidateSince_;
+    return place;
+}
+
+bool NmeaLog::Resume(const Place& place) {
+    if (!reader_ || !place.receivers) {
+        return false;
+    }
+    in_->clear();
+    in_->seekg(static_cast<std::streamoff>(place.offset));
+    if (!*in_) {
+        in_->clear();
+        return false;
+    }
+    reader_->Restart(place.offset, place.afterCarriageReturn);
+    stats_ = place.stats;
+    clock_ = place.clock;
+    current_ = place.current;
+    instantOpen_ = place.instantOpen;
+    untimedPosition_ = place.untimedPosition;
+    ready_.reset();
+    finished_ = place.finished;
+    source_ = place.source;
+    // Shared with the place: copied before any change.
+    receivers_ = std::const_pointer_cast<Receivers>(place.receivers);
+    candidate_ = place.candidate;
+    candidateFixes_ = place.candidateFixes;
+    candidateSince_ = place.candidateSince;
+    return true;
+}
+
+NmeaLog::Receivers& NmeaLog::EditReceivers() {
+    if (receivers_.use_count() > 1) {
+        receivers_ = std::make_shared<Receivers>(*receivers_);
+    }
+    return *receivers_;
 }
 
 bool NmeaLog::Next(NmeaState& state) {
@@ -120,14 +173,14 @@ bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
         }
         return true;
     }
-    const bool known =
-        std::find(receivers_.begin(), receivers_.end(), receiver) != receivers_.end();
+    const std::vector<std::string>& others = receivers_->others;
+    const bool known = std::find(others.begin(), others.end(), receiver) != others.end();
     if (!line.fix.HasPosition()) {
         // Time or speed from a receiver we do not follow would be mixed with ours.
         return source_.empty() || !known;
     }
-    if (!known && receivers_.size() < kMostReceivers) {
-        receivers_.emplace_back(receiver);
+    if (!known && others.size() < kMostReceivers) {
+        EditReceivers().others.emplace_back(receiver);
     }
     if (source_.empty()) {
         source_ = receiver;
@@ -154,20 +207,23 @@ bool NmeaLog::FromFollowedReceiver(const NmeaLine& line) {
         return false;
     }
     source_ = receiver;
-    sourceTalkers_.clear();
-    sourceName_.clear();
+    Receivers& named = EditReceivers();
+    named.sourceTalkers.clear();
+    named.sourceName.clear();
     NameTalker(line.source);
     candidate_.clear();
     return true;
 }
 
 void NmeaLog::NameTalker(const std::string& talker) {
-    if (std::find(sourceTalkers_.begin(), sourceTalkers_.end(), talker) != sourceTalkers_.end() ||
-        sourceTalkers_.size() >= kMostReceivers) {
+    const std::vector<std::string>& talkers = receivers_->sourceTalkers;
+    if (std::find(talkers.begin(), talkers.end(), talker) != talkers.end() ||
+        talkers.size() >= kMostReceivers) {
         return;
     }
-    sourceTalkers_.push_back(talker);
-    sourceName_ += (sourceName_.empty() ? "" : "/") + talker;
+    Receivers& named = EditReceivers();
+    named.sourceTalkers.push_back(talker);
+    named.sourceName += (named.sourceName.empty() ? "" : "/") + talker;
 }
 
 void NmeaLog::Apply(const NmeaLine& line) {

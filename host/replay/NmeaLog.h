@@ -48,7 +48,27 @@ struct NmeaState {
 // that has a position, in the order of the log: every fix is sailed. Only
 // the current line and instant are held, whatever the length of the log.
 class NmeaLog {
+    struct Receivers;
+
   public:
+    // Where the reading stands between two states, to read on from there
+    // again: the offset in the file and what the reader knows by then.
+    struct Place {
+        std::uint64_t offset = 0;
+        bool afterCarriageReturn = false;
+        NmeaStats stats;
+        NmeaClock clock;
+        NmeaState current;
+        bool instantOpen = false;
+        bool untimedPosition = false;
+        bool finished = false;
+        std::string source;
+        std::shared_ptr<const Receivers> receivers;
+        std::string candidate;
+        int candidateFixes = 0;
+        std::optional<double> candidateSince;
+    };
+
     // NMEA sentences are at most 82 characters; loggers may put a time stamp
     // and a tag block before them.
     static constexpr std::size_t kLongestLine = 256;
@@ -73,7 +93,13 @@ class NmeaLog {
     bool ReadFailed() const { return reader_ && reader_->Failed(); }
     // The receiver the positions come from, by the talkers it used ("GP",
     // "GN/GP") or its logger's source; empty before the first fix.
-    const std::string& PositionSource() const { return sourceName_; }
+    const std::string& PositionSource() const { return receivers_->sourceName; }
+
+    // The place after the state Next gave last.
+    Place Here() const;
+    // Reads on from a place of this log; false when the stream cannot be
+    // put back there.
+    bool Resume(const Place& place);
 
   private:
     void Count(const NmeaLine& line);
@@ -87,7 +113,18 @@ class NmeaLog {
     void OpenInstant();
     void CloseInstant();
 
+    // Receivers (the satellite talkers of one as one): the talkers of the one
+    // followed, and the others seen with a fix. Shared by the places kept,
+    // copied when they change, which is seldom.
+    struct Receivers {
+        std::vector<std::string> sourceTalkers;
+        std::string sourceName;
+        std::vector<std::string> others;
+    };
+    Receivers& EditReceivers();
+
     std::unique_ptr<std::ifstream> file_;
+    std::istream* in_ = nullptr;
     std::unique_ptr<LineReader> reader_;
     std::uint64_t size_ = 0;
     NmeaStats stats_;
@@ -98,13 +135,10 @@ class NmeaLog {
     std::optional<NmeaState> ready_;
     bool finished_ = false;
 
-    // Receivers (the satellite talkers of one as one): the one followed and
-    // its talkers, the others seen with a fix, and the one that would take
-    // over if the followed one stayed silent.
+    // The receiver followed, and the one that would take over if the
+    // followed one stayed silent.
     std::string source_;
-    std::vector<std::string> sourceTalkers_;
-    std::string sourceName_;
-    std::vector<std::string> receivers_;
+    std::shared_ptr<Receivers> receivers_ = std::make_shared<Receivers>();
     std::string candidate_;
     int candidateFixes_ = 0;
     std::optional<double>

@@ -1,11 +1,13 @@
 #pragma once
 // Where the host's own-ship data comes from, one snapshot per host cycle: the
 // built-in voyage, or a replayed NMEA log or sonar recording.
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/geodata/DepthModel.h"
 #include "host/geodata/HistoricPoint.h"
+#include "host/replay/FeedMark.h"
 #include "hostfamily/PosType.h"
 #include "hostfamily/Undefined.h"
 
@@ -35,4 +37,12 @@ class ShipFeed {
     virtual double DraughtMetres() const { return 4.5; }
     // A profile surveyed earlier along part of the track, if the feed has one.
     virtual std::vector<HistoricPoint> EarlierSurvey() const { return {}; }
+    // The feed's place after the last snapshot given, small enough to keep
+    // many; null when the feed cannot mark.
+    virtual std::unique_ptr<FeedMark> Mark() const { return nullptr; }
+    // Puts the feed back at a mark of this feed or of another one opened on
+    // the same file, back or forward: every call after it answers as the
+    // marked feed did after the mark. False, with nothing changed, for a
+    // mark of another kind of feed or of another file.
+    virtual bool Restore(const FeedMark& /*mark*/) { return false; }
 };

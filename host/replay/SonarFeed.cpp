@@ -1,6 +1,7 @@
 #include "host/replay/SonarFeed.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -23,6 +24,35 @@ std::string HoursMinutesSeconds(double seconds) {
 }
 
 }  // namespace
+
+// What the state reader knows at a place: the recording's reader and what
+// the feed has made of the frames read.
+struct SonarFeed::StatePlace final : LogFeed::ReaderPlace {
+    SonarLog::Place log;
+    Latest latest;
+    std::optional<NmeaState> lastState;
+    std::optional<double> keelMetres;
+    Span depths;
+    Span temperatures;
+    std::optional<double> firstFrameTime;
+    double lastFrameTime = 0.0;
+    double distanceMetres = 0.0;
+    std::optional<std::pair<double, double>> lastPosition;
+};
+
+// The sweep reader's place, and what it has handed on by then.
+struct SonarFeed::SweepPlace final : LogFeed::ReaderPlace {
+    SonarLog::Place log;
+    Latest latest;
+    std::optional<SonarFrame> pending;
+    double pendingTime = 0.0;
+    std::optional<std::uint8_t> bandCode[2];
+    std::int64_t given[2] = {0, 0};
+    std::int64_t withoutSamples = 0;
+    std::int64_t emptyWindow = 0;
+    std::int64_t impossibleWindow = 0;
+    std::array<int, 16> levelStarts{};  // the gain the levels were made with
+};
 
 void SonarFeed::Span::Widen(double value) {
     low = count == 0 ? value : std::min(low, value);
@@ -299,4 +329,70 @@ std::string SonarFeed::Summary() const {
         text += "Sonar recording: reading stopped by an error before the end\n";
     }
     return text;
+}
+
+std::shared_ptr<const LogFeed::ReaderPlace> SonarFeed::ReaderHere() const {
+    auto place = std::make_shared<StatePlace>();
+    place->log = states_.Here();
+    place->latest = stateLatest_;
+    place->lastState = lastState_;
+    place->keelMetres = keelMetres_;
+    place->depths = depths_;
+    place->temperatures = temperatures_;
+    place->firstFrameTime = firstFrameTime_;
+    place->lastFrameTime = lastFrameTime_;
+    place->distanceMetres = distanceMetres_;
+    place->lastPosition = lastPosition_;
+    return place;
+}
+
+bool SonarFeed::ResumeReader(const ReaderPlace& place) {
+    const auto* ours = dynamic_cast<const StatePlace*>(&place);
+    if (ours == nullptr) {
+        return false;
+    }
+    states_.Resume(ours->log);
+    stateLatest_ = ours->latest;
+    lastState_ = ours->lastState;
+    keelMetres_ = ours->keelMetres;
+    depths_ = ours->depths;
+    temperatures_ = ours->temperatures;
+    firstFrameTime_ = ours->firstFrameTime;
+    lastFrameTime_ = ours->lastFrameTime;
+    distanceMetres_ = ours->distanceMetres;
+    lastPosition_ = ours->lastPosition;
+    return true;
+}
+
+std::shared_ptr<const LogFeed::ReaderPlace> SonarFeed::SideHere() const {
+    auto place = std::make_shared<SweepPlace>();
+    place->log = sweeps_.Here();
+    place->latest = sweepLatest_;
+    place->pending = pending_;
+    place->pendingTime = pendingTime_;
+    std::copy(std::begin(bandCode_), std::end(bandCode_), std::begin(place->bandCode));
+    std::copy(std::begin(given_), std::end(given_), std::begin(place->given));
+    place->withoutSamples = withoutSamples_;
+    place->emptyWindow = emptyWindow_;
+    place->impossibleWindow = impossibleWindow_;
+    place->levelStarts = reducer_.LevelStarts();
+    return place;
+}
+
+bool SonarFeed::AcceptsSide(const ReaderPlace& place) const {
+    const auto* ours = dynamic_cast<const SweepPlace*>(&place);
+    return ours != nullptr && ours->levelStarts == reducer_.LevelStarts();
+}
+
+void SonarFeed::ResumeSide(const ReaderPlace& place) {
+    const auto& ours = dynamic_cast<const SweepPlace&>(place);
+    sweeps_.Resume(ours.log);
+    sweepLatest_ = ours.latest;
+    pending_ = ours.pending;
+    pendingTime_ = ours.pendingTime;
+    std::copy(std::begin(ours.bandCode), std::end(ours.bandCode), std::begin(bandCode_));
+    std::copy(std::begin(ours.given), std::end(ours.given), std::begin(given_));
+    withoutSamples_ = ours.withoutSamples;
+    emptyWindow_ = ours.emptyWindow;
+    impossibleWindow_ = ours.impossibleWindow;
 }

@@ -75,7 +75,16 @@ class SonarFeed final : public LogFeed, public RecordedSweeps {
         void Widen(double value);
     };
 
+    struct StatePlace;
+    struct SweepPlace;
+
     bool ReadState(NmeaState& state) override;
+    std::shared_ptr<const ReaderPlace> ReaderHere() const override;
+    bool ResumeReader(const ReaderPlace& place) override;
+    const std::string& FilePath() const override { return path_; }
+    std::shared_ptr<const ReaderPlace> SideHere() const override;
+    bool AcceptsSide(const ReaderPlace& place) const override;
+    void ResumeSide(const ReaderPlace& place) override;
     // Takes in what a frame says of the ship, for its states and the summary.
     void Note(const SonarFrame& frame);
     // The ship's state at a frame with a position; the distance run grows.

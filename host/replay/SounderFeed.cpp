@@ -41,6 +41,8 @@ SounderFeed::SounderFeed(const std::string& executableFolder) {
     getStatistics_ = Resolve<ZXNorvaneGetStatisticsFunction>(handle_, "ZXNorvaneGetStatistics");
     playback_ = Resolve<ZXNorvanePlaybackFunction>(handle_, "ZXNorvanePlayback");
     playSweep_ = Resolve<ZXNorvanePlaySweepFunction>(handle_, "ZXNorvanePlaySweep");
+    saveState_ = Resolve<ZXNorvaneSaveStateFunction>(handle_, "ZXNorvaneSaveState");
+    restoreState_ = Resolve<ZXNorvaneRestoreStateFunction>(handle_, "ZXNorvaneRestoreState");
     if (reset_ == nullptr || setEnvironment_ == nullptr || forecast_ == nullptr ||
         setShipTime_ == nullptr || waitIdle_ == nullptr || getStatistics_ == nullptr) {
         // Another sounder library: the host has nothing to tell it.
@@ -154,6 +156,31 @@ std::optional<ZXNorvaneStatistics> SounderFeed::Statistics() const {
         return std::nullopt;
     }
     return statistics;
+}
+
+std::optional<std::vector<std::uint8_t>> SounderFeed::SaveState() const {
+    if (handle_ == nullptr || saveState_ == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> state;
+    // A sounder pinging on its thread may need more by the second call.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int32_t needed = saveState_(state.data(), static_cast<uint32_t>(state.size()));
+        if (needed <= 0) {
+            return std::nullopt;
+        }
+        if (static_cast<std::size_t>(needed) <= state.size()) {
+            state.resize(static_cast<std::size_t>(needed));
+            return state;
+        }
+        state.resize(static_cast<std::size_t>(needed) + 4096);
+    }
+    return std::nullopt;
+}
+
+bool SounderFeed::RestoreState(const std::vector<std::uint8_t>& state) {
+    return handle_ != nullptr && restoreState_ != nullptr && state.size() <= UINT32_MAX &&
+           restoreState_(state.data(), static_cast<uint32_t>(state.size())) == 1;
 }
 
 std::string SounderFeed::Summary() const {

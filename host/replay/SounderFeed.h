@@ -4,8 +4,10 @@
 // what the sounder reports back for the summary. The sounder library is the
 // one the module loads (../NORVANE/ beside the program); the host opens it
 // too, and goes without it when it is missing (the module reports that).
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/replay/ShipFeed.h"
 #include "hostfamily/ZXNorvaneControl.h"
@@ -22,6 +24,14 @@ class RecordedSweeps {
 
 class SounderFeed {
   public:
+    // What the feed itself carries from cycle to cycle, beside the sounder's
+    // state. The recording being played is not in it: where it stands is the
+    // recording's own, and the host that jumps moves it.
+    struct OwnState {
+        double lastDepth = 0.0;  // the floor a cycle without a sounding keeps
+        bool settleTimedOut = false;
+    };
+
     // Opens the library and starts the sounder afresh on the ship's clock:
     // before the first cycle it does not ping.
     explicit SounderFeed(const std::string& executableFolder);
@@ -48,6 +58,18 @@ class SounderFeed {
     // same pings either way. For a run that settles many cycles in a row.
     void PingHere(bool here);
     std::optional<ZXNorvaneStatistics> Statistics() const;
+    // The sounder's whole state, for a later RestoreState (also after the
+    // library was loaded afresh); nothing without the library or a library
+    // that cannot save.
+    std::optional<std::vector<std::uint8_t>> SaveState() const;
+    // False, with the sounder as it was, for a state the library refuses or
+    // when it cannot restore one.
+    bool RestoreState(const std::vector<std::uint8_t>& state);
+    OwnState Own() const { return {lastDepth_, settleTimedOut_}; }
+    void RestoreOwn(const OwnState& state) {
+        lastDepth_ = state.lastDepth;
+        settleTimedOut_ = state.settleTimedOut;
+    }
     // The summary's lines about the sounder; empty without the library.
     std::string Summary() const;
 
@@ -72,6 +94,8 @@ class SounderFeed {
     ZXNorvaneGetStatisticsFunction getStatistics_ = nullptr;
     ZXNorvanePlaybackFunction playback_ = nullptr;
     ZXNorvanePlaySweepFunction playSweep_ = nullptr;
+    ZXNorvaneSaveStateFunction saveState_ = nullptr;
+    ZXNorvaneRestoreStateFunction restoreState_ = nullptr;
     RecordedSweeps* recording_ = nullptr;
     double lastDepth_ = 0.0;
     bool settleTimedOut_ = false;

@@ -1,8 +1,12 @@
 #pragma once
 // Soundings of a log on a grid of cells, answering with the nearest one
-// within about half a kilometre. A spot of about 50 m keeps only its latest
-// sounding, so the index grows with the ground covered, not with time.
+// within about half a kilometre. A spot of about 50 m answers with its latest
+// sounding. Each spot keeps its earlier soundings too, numbered in the order
+// they were added, so that a copy of the index is only a count into the same
+// soundings: the index as it was after any number of them, kept by a mark
+// and answering exactly as it did then.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -11,18 +15,42 @@
 
 class SoundingIndex final : public DepthModel {
   public:
+    SoundingIndex();
+    // Adds the next sounding. When the index is a copy that has fallen
+    // behind its soundings, the same sounding only counts again; a different
+    // one starts soundings of its own.
     void Add(double latitude, double longitude, double depth);
     std::optional<double> DepthAt(double latitude, double longitude) const override;
-    std::size_t Size() const { return count_; }
+    // Spots known.
+    std::size_t Size() const;
+    // Soundings added.
+    std::size_t Count() const { return count_; }
+    // Back to the first count soundings; false, with nothing changed, when
+    // there were never that many.
+    bool CutBack(std::size_t count);
 
   private:
     struct Sounding {
         double latitude;
         double longitude;
         double depth;
-        long long spot;
+        std::size_t number;  // in the order added
+    };
+    struct Spot {
+        long long key;
+        std::vector<Sounding> soundings;  // by number
+    };
+    // Shared by the copies; only grows.
+    struct Store {
+        std::unordered_map<long long, std::vector<Spot>> cells;
+        std::size_t count = 0;
     };
     static long long Key(long long row, long long column) { return row * 1000003LL + column; }
-    std::unordered_map<long long, std::vector<Sounding>> cells_;
+    // The spot's latest sounding within the first count_, if any.
+    const Sounding* Latest(const Spot& spot) const;
+    // A store of our own holding the soundings counted so far.
+    void Detach();
+
+    std::shared_ptr<Store> store_;
     std::size_t count_ = 0;
 };

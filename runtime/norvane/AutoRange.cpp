@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/norvane/StateReader.h"
+
 namespace norvane {
 
 namespace {
@@ -64,6 +66,16 @@ std::optional<int> AutoRange::Follow(SounderSettings& settings,
     }
     settings.range = {table[target], table[target]};
     return target;
+}
+
+void AutoRange::Save(StateWriter& writer) const {
+    writer.I32(lostPings_);
+    writer.OptionalF64(lastDepth_);
+}
+
+bool AutoRange::Load(StateReader& reader) {
+    return reader.I32(lostPings_) && lostPings_ >= 0 && lostPings_ < kLostPings &&
+           reader.OptionalF64(lastDepth_);
 }
 
 }  // namespace norvane

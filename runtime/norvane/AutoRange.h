@@ -12,6 +12,9 @@
 
 namespace norvane {
 
+class StateReader;
+class StateWriter;
+
 class AutoRange {
   public:
     static constexpr int kLostPings = 3;
@@ -20,6 +23,8 @@ class AutoRange {
         lostPings_ = 0;
         lastDepth_.reset();
     }
+    void Save(StateWriter& writer) const;
+    bool Load(StateReader& reader);
     // Sets both channels to the range that suits the depth (nothing for a
     // ping that missed the bottom); the index of the new range when it
     // changed.

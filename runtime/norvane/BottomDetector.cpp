@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/norvane/StateReader.h"
+
 namespace norvane {
 
 namespace {
@@ -67,6 +69,14 @@ std::optional<double> BottomDetector::Search(const Echo& echo, const SweepWindow
         --edge;
     }
     return window.topMetres + (edge + 0.5) * window.stepMetres;
+}
+
+void BottomDetector::Save(StateWriter& writer) const {
+    writer.OptionalF64(last_);
+}
+
+bool BottomDetector::Load(StateReader& reader) {
+    return reader.OptionalF64(last_);
 }
 
 }  // namespace norvane

@@ -9,11 +9,16 @@
 
 namespace norvane {
 
+class StateReader;
+class StateWriter;
+
 class BottomDetector {
   public:
     // Depth in metres, or nothing when the floor is not in the window.
     std::optional<double> Detect(const Echo& echo, const SweepWindow& window);
     void Reset() { last_.reset(); }
+    void Save(StateWriter& writer) const;
+    bool Load(StateReader& reader);
 
   private:
     std::optional<double> Search(const Echo& echo, const SweepWindow& window, int first,

@@ -1,5 +1,9 @@
 // The library's exported entry points: the API object the module asks for,
 // and the simulator's own controls.
+#include <cstring>
+#include <limits>
+#include <vector>
+
 #include "hostfamily/ZXNorvaneApi.h"
 #include "hostfamily/ZXNorvaneControl.h"
 #include "runtime/norvane/NorvaneModeEncoder.h"
@@ -83,5 +87,20 @@ NORVANE_EXPORT int32_t ZXNorvanePlayback(int32_t on) {
 
 NORVANE_EXPORT int32_t ZXNorvanePlaySweep(const ZXNorvaneRecordedSweep* sweep) {
     return sweep == nullptr ? 0 : Api().Sounder().PlaySweep(*sweep);
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneSaveState(uint8_t* buffer, uint32_t capacity) {
+    const std::vector<uint8_t> state = Api().Sounder().SaveState();
+    if (state.size() > static_cast<std::size_t>(std::numeric_limits<int32_t>::max())) {
+        return 0;
+    }
+    if (buffer != nullptr && state.size() <= capacity) {
+        std::memcpy(buffer, state.data(), state.size());
+    }
+    return static_cast<int32_t>(state.size());
+}
+
+NORVANE_EXPORT int32_t ZXNorvaneRestoreState(const uint8_t* buffer, uint32_t size) {
+    return Api().Sounder().RestoreState(buffer, size) ? 1 : 0;
 }
 }

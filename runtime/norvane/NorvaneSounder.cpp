@@ -8,6 +8,7 @@
 
 #include "runtime/norvane/NorvaneModeEncoder.h"
 #include "runtime/norvane/PropertyRecord.h"
+#include "runtime/norvane/StateReader.h"
 
 namespace norvane {
 
@@ -484,6 +485,79 @@ void NorvaneSounder::Deliver(const PingRecord& record, const std::vector<Outgoin
     if (delivered != nullptr) {
         *delivered += static_cast<int32_t>(sweeps.size());
     }
+}
+
+std::vector<uint8_t> NorvaneSounder::SaveState() {
+    // Between two pings: the detectors are the ping's own while it runs.
+    std::lock_guard pingLock(pingMutex_);
+    std::lock_guard lock(mutex_);
+    StateWriter writer;
+    settings_.Save(writer);
+    writer.U32(options_.seed);
+    writer.F64(options_.fixedIntervalSeconds);
+    writer.I32(options_.shipClock);
+    timeline_.Save(writer);
+    simulator_.Save(writer);
+    autoRange_.Save(writer);
+    writer.I32(reference_.tenths);
+    writer.Bool(reference_.valid);
+    writer.U64(statistics_.sweeps[0]);
+    writer.U64(statistics_.sweeps[1]);
+    writer.U64(statistics_.pings);
+    writer.U64(statistics_.events);
+    writer.I32(statistics_.referenceDepth);
+    writer.I32(statistics_.referenceValid);
+    writer.F64(statistics_.lastPingSeconds);
+    writer.U64(statistics_.played);
+    writer.U64(statistics_.playRefused);
+    playback_.Save(writer);
+    return writer.Finish();
+}
+
+bool NorvaneSounder::RestoreState(const uint8_t* data, std::size_t size) {
+    // Read whole into fresh parts first: a blob refused half-way leaves nothing.
+    StateReader reader;
+    SounderSettings settings;
+    ZXNorvaneOptions options{};
+    ShipTimeline timeline;
+    PingSimulator simulator;
+    AutoRange autoRange;
+    ReferenceDepth reference;
+    ZXNorvaneStatistics statistics{};
+    RecordedPlayback playback;
+    bool valid = false;
+    const bool read =
+        reader.Open(data, size) && settings.Load(reader) && reader.U32(options.seed) &&
+        reader.F64(options.fixedIntervalSeconds) && reader.I32(options.shipClock) &&
+        timeline.Load(reader) && simulator.Load(reader) && autoRange.Load(reader) &&
+        reader.I32(reference.tenths) && reader.Bool(valid) && reader.U64(statistics.sweeps[0]) &&
+        reader.U64(statistics.sweeps[1]) && reader.U64(statistics.pings) &&
+        reader.U64(statistics.events) && reader.I32(statistics.referenceDepth) &&
+        reader.I32(statistics.referenceValid) && reader.F64(statistics.lastPingSeconds) &&
+        reader.U64(statistics.played) && reader.U64(statistics.playRefused) &&
+        playback.Load(reader) && reader.AtEnd();
+    reference.valid = valid;
+    if (!read || !PropertyRecord::WithinLimits(settings) || options.fixedIntervalSeconds < 0.0 ||
+        (options.shipClock != 0 && options.shipClock != 1) ||
+        (statistics.referenceValid != 0 && statistics.referenceValid != 1)) {
+        return false;
+    }
+    {
+        std::lock_guard pingLock(pingMutex_);
+        std::lock_guard lock(mutex_);
+        options.threaded = options_.threaded;
+        settings_ = settings;
+        options_ = options;
+        timeline_ = std::move(timeline);
+        simulator_ = std::move(simulator);
+        autoRange_ = autoRange;
+        reference_ = reference;
+        statistics_ = statistics;
+        playback_ = std::move(playback);
+    }
+    wake_.notify_all();
+    idle_.notify_all();
+    return true;
 }
 
 }  // namespace norvane

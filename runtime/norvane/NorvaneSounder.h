@@ -5,6 +5,7 @@
 // sweep to the registered callbacks. Changes of mode, range and properties
 // take effect on the next ping.
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -55,6 +56,12 @@ class NorvaneSounder final : public ZXSounder {
     ZXNorvaneStatistics Statistics();
     int32_t SetPlayback(bool on);
     int32_t PlaySweep(const ZXNorvaneRecordedSweep& sweep);
+    // Everything that decides the pings, sweeps, events and statistics from
+    // now on, between two pings; the listeners and the threaded switch are
+    // not part of it.
+    std::vector<uint8_t> SaveState();
+    // False, with nothing changed, for a blob that is not a whole, sound one.
+    bool RestoreState(const uint8_t* data, std::size_t size);
 
   private:
     // What one ping was made with: the callbacks' queries answer from it.

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "runtime/norvane/StateReader.h"
+
 namespace norvane {
 
 namespace {
@@ -18,6 +20,15 @@ void Render(const EchoModel& model, const PingScene& scene, const ChannelPlan& p
 void PingSimulator::Reset() {
     detector_.Reset();
     lowDetector_.Reset();
+}
+
+void PingSimulator::Save(StateWriter& writer) const {
+    detector_.Save(writer);
+    lowDetector_.Save(writer);
+}
+
+bool PingSimulator::Load(StateReader& reader) {
+    return detector_.Load(reader) && lowDetector_.Load(reader);
 }
 
 PingSimulator::Ping PingSimulator::Make(const PingScene& scene, const SounderSettings& settings,

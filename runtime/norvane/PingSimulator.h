@@ -24,6 +24,10 @@ class PingSimulator {
     };
 
     void Reset();
+    // The detectors' gates are all a ping leaves behind: the echoes follow
+    // the seed and the ping number alone.
+    void Save(StateWriter& writer) const;
+    bool Load(StateReader& reader);
     Ping Make(const PingScene& scene, const SounderSettings& settings, uint32_t seed);
 
   private:

@@ -167,4 +167,15 @@ bool PropertyRecord::FromFeature(const OGRFeature& feature, int set, SounderSett
     return true;
 }
 
+bool PropertyRecord::WithinLimits(const SounderSettings& settings) {
+    for (int set = 0; set < 2; ++set) {
+        for (const Field& field : Fields()) {
+            if (!InRange(field, set, field.get(settings, set))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace norvane

@@ -17,6 +17,9 @@ class PropertyRecord {
     // fields are ignored. False, with the settings untouched, when the set
     // does not exist or any known field holds a value out of its range.
     static bool FromFeature(const OGRFeature& feature, int set, SounderSettings& settings);
+    // Whether every field of both sets lies within the limits FromFeature
+    // keeps (for settings that came from elsewhere, as a saved state).
+    static bool WithinLimits(const SounderSettings& settings);
 };
 
 }  // namespace norvane

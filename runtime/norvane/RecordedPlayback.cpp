@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/norvane/StateReader.h"
+
 namespace norvane {
 
 namespace {
@@ -116,6 +118,55 @@ std::vector<OutgoingSweep> RecordedPlayback::SweepsOf(Sweep sweep, const Sounder
         outgoing.push_back(std::move(*zoomed));
     }
     return outgoing;
+}
+
+void RecordedPlayback::Save(StateWriter& writer) const {
+    writer.Bool(playing_);
+    writer.U32(static_cast<uint32_t>(queue_.size()));
+    for (const Sweep& sweep : queue_) {
+        writer.F64(sweep.time);
+        writer.Bool(sweep.lowFrequency);
+        writer.F64(sweep.top);
+        writer.F64(sweep.bottom);
+        writer.F64(sweep.depth);
+        writer.U32(static_cast<uint32_t>(sweep.levels.size()));
+        writer.Raw(sweep.levels.data(), sweep.levels.size());
+    }
+}
+
+bool RecordedPlayback::Load(StateReader& reader) {
+    bool on = false;
+    uint32_t count = 0;
+    // A sweep takes at least its five numbers, its flag, its count and a level.
+    constexpr std::size_t kLeastSweepBytes = 5 * 8 + 1 + 4 + 1;
+    if (!reader.Bool(on) || !reader.Count(count, kMostRecorded, kLeastSweepBytes) ||
+        (!on && count > 0)) {
+        return false;
+    }
+    Switch(on);
+    std::vector<uint8_t> levels;
+    for (uint32_t i = 0; i < count; ++i) {
+        ZXNorvaneRecordedSweep given{};
+        bool low = false;
+        uint32_t samples = 0;
+        if (!reader.F64(given.shipTimeSeconds) || !reader.Bool(low) ||
+            !reader.F64(given.topMetres) || !reader.F64(given.bottomMetres) ||
+            !reader.F64(given.depthMetres) || !reader.Count(samples, kMostSamples, 1)) {
+            return false;
+        }
+        levels.resize(samples);
+        if (!reader.Raw(levels.data(), samples) ||
+            std::any_of(levels.begin(), levels.end(), [](uint8_t level) { return level > 15; })) {
+            return false;
+        }
+        given.lowFrequency = low ? 1 : 0;
+        given.levels = levels.data();
+        given.count = samples;
+        if (Queue(given) != Queued::kTaken) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace norvane

@@ -14,6 +14,9 @@
 
 namespace norvane {
 
+class StateReader;
+class StateWriter;
+
 class RecordedPlayback {
   public:
     struct Sweep {
@@ -35,6 +38,9 @@ class RecordedPlayback {
     // fit a sweep's tenths), or when the queue is full.
     Queued Queue(const ZXNorvaneRecordedSweep& given);
     bool Due(double now) const;
+    void Save(StateWriter& writer) const;
+    // Every sweep checked as Queue checks it, and its levels already held.
+    bool Load(StateReader& reader);
     // The first sweep waiting, when it is due or due was not asked for.
     std::optional<Sweep> Take(bool onlyWhenDue, double now);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "runtime/norvane/StateReader.h"
+
 namespace norvane {
 
 namespace {
@@ -13,6 +15,8 @@ namespace {
 constexpr double kLongestCatchUpSeconds = 600.0;
 constexpr std::size_t kMostEnvironments = 100000;
 constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
+// Wall-clock seconds a steady clock's ticks hold with room to spare.
+constexpr double kLongestWallSeconds = 1e9;
 
 ZXNorvaneEnvironment DefaultEnvironment(double time) {
     return {time, 60.0, 0.5, 4.0};
@@ -140,6 +144,64 @@ PingScene ShipTimeline::TakePing(double interval) {
     ++pingCount_;
     nextPing_ = time + interval;
     return scene;
+}
+
+void ShipTimeline::Save(StateWriter& writer) const {
+    writer.U32(static_cast<uint32_t>(environments_.size()));
+    for (const ZXNorvaneEnvironment& environment : environments_) {
+        writer.F64(environment.shipTimeSeconds);
+        writer.F64(environment.depthMetres);
+        writer.F64(environment.hardness);
+        writer.F64(environment.speedKnots);
+    }
+    writer.Bool(hostClock_);
+    writer.Bool(timeline_);
+    writer.F64(hostTime_);
+    writer.F64(hostClock_ ? 0.0 : Now());
+    writer.F64(nextPing_);
+    writer.F64(lastPing_);
+    writer.Bool(pinged_);
+    writer.U64(pingCount_);
+    writer.F64(distance_);
+}
+
+bool ShipTimeline::Load(StateReader& reader) {
+    uint32_t count = 0;
+    if (!reader.Count(count, kMostEnvironments, 4 * 8)) {
+        return false;
+    }
+    environments_.clear();
+    for (uint32_t i = 0; i < count; ++i) {
+        ZXNorvaneEnvironment environment{};
+        if (!reader.F64(environment.shipTimeSeconds) || !reader.F64(environment.depthMetres) ||
+            !reader.F64(environment.hardness) || !reader.F64(environment.speedKnots)) {
+            return false;
+        }
+        // As Clean leaves them, in the order Add keeps.
+        const std::optional<ZXNorvaneEnvironment> clean = Clean(environment);
+        if (!clean || clean->depthMetres != environment.depthMetres ||
+            clean->hardness != environment.hardness ||
+            (!environments_.empty() &&
+             environments_.back().shipTimeSeconds >= environment.shipTimeSeconds)) {
+            return false;
+        }
+        environments_.push_back(environment);
+    }
+    double wallSeconds = 0.0;
+    if (!reader.Bool(hostClock_) || !reader.Bool(timeline_) || !reader.F64(hostTime_) ||
+        !reader.F64(wallSeconds) || !reader.F64(nextPing_) || !reader.F64(lastPing_) ||
+        !reader.Bool(pinged_) || !reader.U64(pingCount_) || !reader.F64(distance_) ||
+        distance_ < 0.0) {
+        return false;
+    }
+    if (!hostClock_ && (std::fabs(wallSeconds) > kLongestWallSeconds ||
+                        std::fabs(nextPing_) > kLongestWallSeconds)) {
+        return false;
+    }
+    wallOrigin_ = std::chrono::steady_clock::now() -
+                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                      std::chrono::duration<double>(wallSeconds));
+    return true;
 }
 
 }  // namespace norvane

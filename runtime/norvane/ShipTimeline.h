@@ -13,6 +13,9 @@
 
 namespace norvane {
 
+class StateReader;
+class StateWriter;
+
 class ShipTimeline {
   public:
     ShipTimeline() : wallOrigin_(std::chrono::steady_clock::now()) {}
@@ -29,6 +32,10 @@ class ShipTimeline {
     // The environment at a later time, without moving the clock.
     void Forecast(const ZXNorvaneEnvironment& environment);
     void SetTime(double time);
+    // On the wall clock the time run so far is kept, not the clock's origin:
+    // a restored timeline goes on from where it was saved.
+    void Save(StateWriter& writer) const;
+    bool Load(StateReader& reader);
 
     double Now() const;
     bool OnShipClock() const { return hostClock_; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "runtime/norvane/StateReader.h"
+
 namespace norvane {
 
 namespace {
@@ -75,6 +77,67 @@ void SounderSettings::ChangeUnit(int16_t newUnit) {
             static_cast<int32_t>(std::lround(shiftMetres / MetresPerUnit(newUnit))), to.back());
     }
     unit = newUnit;
+}
+
+void SounderSettings::Save(StateWriter& writer) const {
+    writer.I32(frequencyMode);
+    writer.I32(zoomMode);
+    for (int channel = 0; channel < 2; ++channel) {
+        writer.I32(range[channel]);
+        writer.I32(shift[channel]);
+    }
+    writer.I32(unit);
+    writer.Bool(locked);
+    writer.Bool(autoRange);
+    writer.F64(zoomSpanMetres);
+    writer.F64(markerDepthMetres);
+    for (const FrequencySettings& set : sets) {
+        writer.I32(set.frequencyKHz);
+        writer.F64(set.gainDb);
+        writer.I32(set.tvg);
+        writer.I32(set.powerWatts);
+        writer.F64(set.pulseMs);
+        writer.I32(set.threshold);
+    }
+}
+
+bool SounderSettings::Load(StateReader& reader) {
+    int32_t frequency = 0;
+    int32_t zoom = 0;
+    int32_t newUnit = 0;
+    if (!reader.I32(frequency) || !reader.I32(zoom)) {
+        return false;
+    }
+    for (int channel = 0; channel < 2; ++channel) {
+        if (!reader.I32(range[channel]) || !reader.I32(shift[channel])) {
+            return false;
+        }
+    }
+    if (!reader.I32(newUnit) || !reader.Bool(locked) || !reader.Bool(autoRange) ||
+        !reader.F64(zoomSpanMetres) || !reader.F64(markerDepthMetres)) {
+        return false;
+    }
+    for (FrequencySettings& set : sets) {
+        if (!reader.I32(set.frequencyKHz) || !reader.F64(set.gainDb) || !reader.I32(set.tvg) ||
+            !reader.I32(set.powerWatts) || !reader.F64(set.pulseMs) || !reader.I32(set.threshold)) {
+            return false;
+        }
+    }
+    if (frequency < 1 || frequency > 5 || zoom < 1 || zoom > 5 || newUnit < 0 ||
+        newUnit >= kDepthUnitCount) {
+        return false;
+    }
+    frequencyMode = static_cast<int16_t>(frequency);
+    zoomMode = static_cast<int16_t>(zoom);
+    unit = static_cast<int16_t>(newUnit);
+    const auto& table = RangeTable(unit);
+    for (int channel = 0; channel < 2; ++channel) {
+        if (std::find(table.begin(), table.end(), range[channel]) == table.end() ||
+            shift[channel] < 0 || shift[channel] > table.back()) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace norvane

@@ -6,6 +6,9 @@
 
 namespace norvane {
 
+class StateReader;
+class StateWriter;
+
 constexpr int kDepthUnitCount = 5;
 constexpr int kRangeCount = 8;
 
@@ -44,6 +47,11 @@ struct SounderSettings {
     // Moves ranges and shifts to another unit's table, keeping the position of
     // each range in the table.
     void ChangeUnit(int16_t newUnit);
+
+    void Save(StateWriter& writer) const;
+    // False for modes, a unit, ranges or shifts the sounder cannot take (the
+    // property sets' limits are PropertyRecord's to check).
+    bool Load(StateReader& reader);
 };
 
 }  // namespace norvane

@@ -3,7 +3,9 @@
 // the programs, and its entry points resolved. Closing it joins its thread.
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,8 @@ class NorvaneLibrary {
         Resolve(getStatistics, "ZXNorvaneGetStatistics");
         Resolve(playback, "ZXNorvanePlayback");
         Resolve(playSweep, "ZXNorvanePlaySweep");
+        Resolve(saveState, "ZXNorvaneSaveState");
+        Resolve(restoreState, "ZXNorvaneRestoreState");
         if (getApi != nullptr) {
             api = getApi();
             sounder = api->GetSounder();
@@ -50,6 +54,15 @@ class NorvaneLibrary {
     void Environment(double time, double depth, double hardness = 0.5, double speed = 5.0) const {
         const ZXNorvaneEnvironment environment{time, depth, hardness, speed};
         setEnvironment(&environment);
+    }
+    std::vector<uint8_t> SaveState() const {
+        std::vector<uint8_t> state(static_cast<std::size_t>(saveState(nullptr, 0)));
+        EXPECT_EQ(saveState(state.data(), static_cast<uint32_t>(state.size())),
+                  static_cast<int32_t>(state.size()));
+        return state;
+    }
+    bool RestoreState(const std::vector<uint8_t>& state) const {
+        return restoreState(state.data(), static_cast<uint32_t>(state.size())) == 1;
     }
     ZXNorvaneStatistics Statistics() const {
         ZXNorvaneStatistics statistics{};
@@ -77,6 +90,8 @@ class NorvaneLibrary {
     ZXNorvaneGetStatisticsFunction getStatistics = nullptr;
     ZXNorvanePlaybackFunction playback = nullptr;
     ZXNorvanePlaySweepFunction playSweep = nullptr;
+    ZXNorvaneSaveStateFunction saveState = nullptr;
+    ZXNorvaneRestoreStateFunction restoreState = nullptr;
     ZXNorvaneAPI* api = nullptr;
     ZXSounder* sounder = nullptr;
     ZXModeEncoder* encoder = nullptr;

@@ -1,5 +1,6 @@
 // The sounder's own thread: pings on the ship's clock handed to a callback
 // while another thread drains them, and callbacks withdrawn while it pings.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -215,6 +216,32 @@ TEST(NorvaneThreadTest, TheShipsClockGivesTheSameEchogramAtAnySpeed) {
                       }
                   }),
               reference);
+    // A checkpoint saved while the thread works through a backlog, restored
+    // into the running sounder after a reset: from there it sails the rest
+    // of the voyage as before.
+    std::vector<uint8_t> checkpoint;
+    const std::vector<uint64_t> whole = run(1, [&] {
+        for (int i = 0; i <= 4; ++i) {
+            const ZXNorvaneEnvironment environment = cycle(i);
+            lib.setEnvironment(&environment);
+            if (i == 3) {
+                checkpoint = lib.SaveState();
+            }
+        }
+        lib.waitIdle(60000);
+    });
+    EXPECT_EQ(whole, reference);
+    const uint64_t pings = lib.Statistics().pings;
+    const std::vector<uint64_t> rest = run(1, [&] {
+        ASSERT_TRUE(lib.RestoreState(checkpoint));
+        const ZXNorvaneEnvironment last = cycle(4);
+        lib.setEnvironment(&last);
+        lib.waitIdle(60000);
+    });
+    EXPECT_EQ(lib.Statistics().pings, pings);
+    ASSERT_FALSE(rest.empty());
+    ASSERT_LE(rest.size(), reference.size());
+    EXPECT_TRUE(std::equal(rest.begin(), rest.end(), reference.end() - rest.size()));
 }
 
 }  // namespace
