@@ -496,7 +496,8 @@ bool ModuleDataPlotrex::GetSailedState(PlotrexSailedState* state) {
     const PosType last = tracker_.GetPosition();
     state->first = last.IsNoPos() ? kUndefined : last.First();
     state->second = last.IsNoPos() ? kUndefined : last.Second();
-    if (auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
+    if (auto* historic =
+            dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
         state->historicReversed = historic->IsReversed() ? 1 : 0;
     }
     int store = 0;
@@ -528,13 +529,14 @@ bool ModuleDataPlotrex::SetSailedState(const PlotrexSailedState& state) {
         return false;
     }
     tracker_.Resume(state.distance, noPosition ? NoPos : PosType(state.first, state.second));
-    if (auto* historic = dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
+    if (auto* historic =
+            dynamic_cast<PlotrexDataProfileHistoric*>(graphs_.GetData(kGraphHistoric))) {
         historic->SetReversed(state.historicReversed != 0);
     }
     if (auto* echogram = dynamic_cast<PlotrexDataETR*>(graphs_.GetData(kGraphEtr))) {
         for (int channel = 0; channel < 2; ++channel) {
-            echogram->GetStore(channel).Resume(
-                static_cast<std::uint32_t>(state.taken[2 + channel]), state.distance);
+            echogram->GetStore(channel).Resume(static_cast<std::uint32_t>(state.taken[2 + channel]),
+                                               state.distance);
         }
     }
     return true;

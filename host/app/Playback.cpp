@@ -10,6 +10,7 @@
 #include "host/app/TellUser.h"
 #include "host/app/VoyageSources.h"
 #include "module/CommandNames.h"
+#include "module/ModuleDataPlotrexInterface.h"
 
 namespace {
 

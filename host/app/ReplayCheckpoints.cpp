@@ -18,7 +18,8 @@ void ReplayCheckpoints::Keep(ReplayCheckpoint checkpoint) {
 bool ReplayCheckpoints::FarEnough(const PlotrexSailedState& from, const PlotrexSailedState& to) {
     for (int store = 0; store < PlotrexSailedState::kStores; ++store) {
         const std::uint64_t before = from.taken[store];
-        if (before != 0 && (to.taken[store] < before || to.taken[store] - before < to.holds[store])) {
+        if (before != 0 &&
+            (to.taken[store] < before || to.taken[store] - before < to.holds[store])) {
             return false;
         }
     }

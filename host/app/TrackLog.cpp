@@ -4,7 +4,8 @@ void TrackLog::Fed(const ShipSnapshot& snapshot, double distance, std::optional<
     if (snapshot.position.IsNoPos()) {
         return;
     }
-    const TrackPoint point{snapshot.time,        snapshot.position.First(),
+    const TrackPoint point{snapshot.time,
+                           snapshot.position.First(),
                            snapshot.position.Second(),
                            distance,
                            snapshot.depthMetres,

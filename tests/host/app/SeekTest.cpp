@@ -68,6 +68,7 @@ struct ModuleState {
     double distance = 0.0;
     std::uint64_t sweeps[2] = {};
     std::vector<std::uint8_t> stores[2];  // every sweep's window and levels
+    PlotrexSailedState sailed;            // the module's distance run, counts...
 };
 
 // What the session's module holds after drawing its next frame.
@@ -78,6 +79,7 @@ ModuleState StateOf(ReplaySession& session) {
     state.frame = session.Desktop().CaptureWindow(module.Frame().GetSafeHwnd());
     state.cycles = session.Account().Cycles();
     state.distance = session.Account().DistanceRadians();
+    EXPECT_TRUE(module.Data().GetSailedState(&state.sailed));
     if (const auto statistics = module.Sounder().Statistics()) {
         state.sweeps[0] = statistics->sweeps[0];
         state.sweeps[1] = statistics->sweeps[1];
@@ -104,6 +106,10 @@ void ExpectSame(const ModuleState& sought, const ModuleState& played, double tim
     EXPECT_EQ(sought.distance, played.distance) << "at " << time;
     EXPECT_EQ(sought.sweeps[0], played.sweeps[0]) << "at " << time;
     EXPECT_EQ(sought.sweeps[1], played.sweeps[1]) << "at " << time;
+    EXPECT_EQ(sought.sailed.distance, played.sailed.distance) << "at " << time;
+    EXPECT_EQ(sought.sailed.first, played.sailed.first) << "at " << time;
+    EXPECT_EQ(sought.sailed.second, played.sailed.second) << "at " << time;
+    EXPECT_EQ(sought.sailed.historicReversed, played.sailed.historicReversed) << "at " << time;
     EXPECT_TRUE(sought.stores[0] == played.stores[0]) << "HF store at " << time;
     EXPECT_TRUE(sought.stores[1] == played.stores[1]) << "LF store at " << time;
     EXPECT_FALSE(played.stores[0].empty());
@@ -119,8 +125,7 @@ std::vector<double> RandomTimes(double from, double to, int count, unsigned seed
     std::mt19937 random(seed);
     std::vector<double> times;
     for (int i = 0; i < count; ++i) {
-        times.push_back(std::floor(std::uniform_real_distribution<double>(from, to)(random)) +
-                        0.5);
+        times.push_back(std::floor(std::uniform_real_distribution<double>(from, to)(random)) + 0.5);
     }
     return times;
 }
