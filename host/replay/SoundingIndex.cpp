@@ -42,7 +42,9 @@ void SoundingIndex::NeededFrom(std::size_t count) {
         auto keep = std::lower_bound(
             soundings.begin(), soundings.end(), count,
             [](const Sounding& s, std::size_t number) { return s.number < number; });
-        if (keep != soundings.begin()) {
+        // Moving the later ones down costs: only when half or more go.
+        const auto gone = keep == soundings.begin() ? 0 : keep - 1 - soundings.begin();
+        if (gone > 0 && (keep == soundings.end() || 2 * gone >= std::ssize(soundings))) {
             soundings.erase(soundings.begin(), keep - 1);
             if (soundings.capacity() > 4 * soundings.size()) {
                 soundings.shrink_to_fit();
