@@ -89,6 +89,7 @@ bool LogFeed::Next(ShipSnapshot& snapshot) {
         next = std::move(ahead_.front());
         ahead_.pop_front();
         taken_ = {next.reader, next.offset, next.state, next.trackMetres, next.soundings};
+        soundings_.NeededFrom(next.soundings);
         // The one after it read, to know whether it is the last.
         ReadAhead();
     } while (!Due(next));

@@ -15,6 +15,44 @@ constexpr double kSpot = kCell / 10.0;
 
 SoundingIndex::SoundingIndex() : store_(std::make_shared<Store>()) {}
 
+SoundingIndex::SoundingIndex(const SoundingIndex& other)
+    : DepthModel(other), store_(other.store_), count_(other.count_) {
+    store_->copied = true;
+    store_->replaced.clear();
+}
+
+SoundingIndex& SoundingIndex::operator=(const SoundingIndex& other) {
+    store_ = other.store_;
+    count_ = other.count_;
+    store_->copied = true;
+    store_->replaced.clear();
+    return *this;
+}
+
+void SoundingIndex::NeededFrom(std::size_t count) {
+    auto& replaced = store_->replaced;
+    while (!store_->copied && !replaced.empty() && replaced.front().first <= count) {
+        const auto [cellKey, spotKey] = replaced.front().second;
+        replaced.pop_front();
+        std::vector<Spot>& cell = store_->cells[cellKey];
+        auto spot =
+            std::find_if(cell.begin(), cell.end(), [&](const Spot& s) { return s.key == spotKey; });
+        // The index at count or later sees the last sounding before count, or a later one.
+        std::vector<Sounding>& soundings = spot->soundings;
+        auto keep = std::lower_bound(
+            soundings.begin(), soundings.end(), count,
+            [](const Sounding& s, std::size_t number) { return s.number < number; });
+        // Moving the later ones down costs: only when half or more go.
+        const auto gone = keep == soundings.begin() ? 0 : keep - 1 - soundings.begin();
+        if (gone > 0 && (keep == soundings.end() || 2 * gone >= std::ssize(soundings))) {
+            soundings.erase(soundings.begin(), keep - 1);
+            if (soundings.capacity() > 4 * soundings.size()) {
+                soundings.shrink_to_fit();
+            }
+        }
+    }
+}
+
 void SoundingIndex::Add(double latitude, double longitude, double depth) {
     const double scale = std::cos(latitude);
     const auto row = static_cast<long long>(std::floor(latitude / kCell));
@@ -47,6 +85,9 @@ void SoundingIndex::Add(double latitude, double longitude, double depth) {
     auto it = std::find_if(cell.begin(), cell.end(), [&](const Spot& s) { return s.key == spot; });
     if (it != cell.end()) {
         it->soundings.push_back(sounding);
+        if (!store_->copied) {
+            store_->replaced.push_back({count_, {cellKey, spot}});
+        }
     } else {
         cell.push_back({spot, {sounding}});
     }

@@ -4,8 +4,11 @@
 // sounding. Each spot keeps its earlier soundings too, numbered in the order
 // they were added, so that a copy of the index is only a count into the same
 // soundings: the index as it was after any number of them, kept by a mark
-// and answering exactly as it did then.
+// and answering exactly as it did then. Until the index is first copied, the
+// earlier soundings no one can ask for any more are let go, so that it grows
+// with the ground covered, not with time.
 #include <cstddef>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -16,6 +19,9 @@
 class SoundingIndex final : public DepthModel {
   public:
     SoundingIndex();
+    // A copy shares the soundings: from then on, none is let go.
+    SoundingIndex(const SoundingIndex& other);
+    SoundingIndex& operator=(const SoundingIndex& other);
     // Adds the next sounding. When the index is a copy that has fallen
     // behind its soundings, the same sounding only counts again; a different
     // one starts soundings of its own.
@@ -28,6 +34,9 @@ class SoundingIndex final : public DepthModel {
     // Back to the first count soundings; false, with nothing changed, when
     // there were never that many.
     bool CutBack(std::size_t count);
+    // Nothing will ask for the index as it was before its first count
+    // soundings any more.
+    void NeededFrom(std::size_t count);
 
   private:
     struct Sounding {
@@ -44,6 +53,10 @@ class SoundingIndex final : public DepthModel {
     struct Store {
         std::unordered_map<long long, std::vector<Spot>> cells;
         std::size_t count = 0;
+        bool copied = false;
+        // Spots given a later sounding, by its number, to let go of the
+        // earlier one once nothing can ask for it.
+        std::deque<std::pair<std::size_t, std::pair<long long, long long>>> replaced;
     };
     static long long Key(long long row, long long column) { return row * 1000003LL + column; }
     // The spot's latest sounding within the first count_, if any.
