@@ -448,5 +448,6 @@ ErrorOr<HostOptions> ParseHostOptions(const std::vector<std::string>& args) {
     if (ErrorOr<void> completed = Complete(commandTexts, trawlText, options); !completed) {
         return completed.GetError();
     }
+    options.arguments = args;
     return options;
 }

@@ -36,6 +36,8 @@ struct HostOptions {
     // on its fishing legs, a replay has none.
     std::optional<TrawlParameters> trawl;
     bool help = false;
+    // The command line as given, for a scout of the same replay.
+    std::vector<std::string> arguments;
 };
 
 // The help text, made from the declarations of the options.

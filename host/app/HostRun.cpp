@@ -1,6 +1,8 @@
 #include "host/app/HostRun.h"
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +13,8 @@
 #include "host/app/HeadlessVoyage.h"
 #include "host/app/LevelStrengths.h"
 #include "host/app/ModuleHost.h"
+#include "host/app/PlaceWire.h"
+#include "host/app/Playback.h"
 #include "host/app/RunSummary.h"
 #include "host/app/SdlDesktop.h"
 #include "host/app/TellUser.h"
@@ -235,4 +239,61 @@ ErrorOr<int> RunHost(const HostOptions& options) {
         return read.GetError();
     }
     return saved.HasValue() && sailed && !pictures.Failed() && !exportFailed ? 0 : 1;
+}
+
+ErrorOr<int> RunScout(const HostOptions& options, int fd) {
+    // Gone with the window that started it, and never in its way.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (nice(10) == -1) {
+        // Still a scout at the same priority.
+    }
+    signal(SIGPIPE, SIG_IGN);
+    GetConverter();
+    ErrorOr<VoyageSources> opened = VoyageSources::Open(options);
+    if (!opened) {
+        return opened.GetError();
+    }
+    VoyageSources& sources = opened.Value();
+    HeadlessDesktop windows;
+    ModuleHost module(options.profilePath);
+    if (ErrorOr<void> ready = SetUp(module, sources, options); !ready) {
+        return ready.GetError();
+    }
+    const ViewCommands view(module.Frame());
+    UserCommands userCommands(options.commands, view);
+    TrawlHand trawl(options.trawl);
+    FeedAccount account;
+    ShipCycle cycle(module, trawl, account, options.shallowMargin);
+    Pictures pictures(windows, options.outDir);
+    RunParts parts{options,      sources, windows, module, view,
+                   userCommands, trawl,   account, cycle,  pictures};
+    DressView(module, parts);
+    // As the window's loop begins.
+    userCommands.SendSounderCommands();
+    userCommands.SendViewCommands();
+    Playback playback(parts, FeedIndex());
+    playback.Start();
+    std::size_t trackSent = 0;
+    playback.SailAll([&](const ReplayCheckpoint& place) {
+        const std::span<const TrackPoint> track = cycle.Track().Points();
+        const std::size_t upTo = std::min(place.cycle.trackPoints, track.size());
+        const std::vector<std::uint8_t> message =
+            EncodePlace(place, trackSent, track.subspan(trackSent, upTo - trackSent));
+        trackSent = upTo;
+        std::size_t written = 0;
+        while (written < message.size()) {
+            const ssize_t put = write(fd, message.data() + written, message.size() - written);
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                // The window went away: nothing more to sail for.
+                _exit(1);
+            }
+            written += static_cast<std::size_t>(put);
+        }
+    });
+    close(fd);
+    module.TakeDown();
+    return 0;
 }

@@ -9,3 +9,7 @@
 // or the profile could not be made, as told on the way); the error that
 // stopped it otherwise, not yet told.
 ErrorOr<int> RunHost(const HostOptions& options);
+// The replay sailed from start to end without drawing, as a scout for a
+// window (PlaceScout): each place kept written to fd. The profile is the
+// scout's copy and is not saved.
+ErrorOr<int> RunScout(const HostOptions& options, int fd);

@@ -19,6 +19,10 @@ class KeyMap {
     // Carries out the key's action; false for a key without one.
     bool Press(int key) const;
     const std::vector<KeyBinding>& Bindings() const { return bindings_; }
+    // Whether the key changes what a replay sails, not only how it looks:
+    // the display mode and the graphs shown decide which depths ahead the
+    // module asks for, and so the shallow-water warnings.
+    static bool ChangesWhatIsSailed(int key) { return key == 'm' || (key >= '1' && key <= '8'); }
 
   private:
     std::vector<KeyBinding> bindings_;

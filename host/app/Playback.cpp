@@ -78,7 +78,40 @@ void Playback::KeepPlace() {
     place.account = parts_.account;
     place.cycle = parts_.cycle.Save();
     place.trawl = parts_.trawl;
+    if (placeKept_) {
+        placeKept_(place);
+    }
     checkpoints_.Keep(std::move(place));
+}
+
+void Playback::SailAll(const std::function<void(const ReplayCheckpoint&)>& placeKept) {
+    placeKept_ = placeKept;
+    parts_.module.Sounder().PingHere(true);
+    while (pending_) {
+        SailOne();
+    }
+    parts_.module.Sounder().PingHere(false);
+    placeKept_ = nullptr;
+}
+
+void Playback::TakeScouted() {
+    if (scout_ == nullptr) {
+        return;
+    }
+    std::vector<ScoutedPlace> scouted;
+    const bool goesOn = scout_->Take(scouted);
+    for (ScoutedPlace& found : scouted) {
+        parts_.cycle.ExtendTrack(found.trackFrom, found.track);
+        checkpoints_.Keep(std::move(found.place));
+    }
+    if (!goesOn) {
+        scout_.reset();
+    }
+}
+
+void Playback::ForgetPlaces() {
+    scout_.reset();
+    checkpoints_.Forget();
 }
 
 bool Playback::Reopen() {

@@ -15,10 +15,13 @@
 // was at the frames drawn, which a seek must not carry over. In the window a
 // long jump is sailed a slice at a time between the window's events, so that
 // it shows how far it got and the user can stop it or send it elsewhere.
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "host/app/FeedIndex.h"
+#include "host/app/PlaceScout.h"
 #include "host/app/ReplayCheckpoints.h"
 #include "host/app/RunParts.h"
 #include "host/app/SdlDesktop.h"
@@ -54,6 +57,19 @@ class Playback {
     // The view opened afresh on the user's layout and centred on the ship,
     // as a seek leaves it: nothing of the frames drawn before shows.
     void ShowAfresh();
+    // Every cycle of the feed sailed at once, places kept on the way, each
+    // handed to placeKept as it is kept (a scout's run).
+    void SailAll(const std::function<void(const ReplayCheckpoint&)>& placeKept);
+    // The places a scout process finds ahead are taken as they come.
+    void Scout(std::unique_ptr<PlaceScout> scout) { scout_ = std::move(scout); }
+    bool Scouting() const { return scout_ != nullptr; }
+    // Takes what the scout found since; cheap when nothing came.
+    void TakeScouted();
+    // The places kept no longer hold: the user changed what a replay sails
+    // (the display mode, a graph shown or hidden). The scout is stopped;
+    // places are kept again from here.
+    void ForgetPlaces();
+    std::size_t PlacesKept() const { return checkpoints_.Count(); }
     // False once going back failed (told): the module is gone.
     bool Usable() const { return usable_; }
 
@@ -109,4 +125,6 @@ class Playback {
     std::size_t sailed_ = 0;
     std::optional<Jump> jump_;
     ReplayCheckpoints checkpoints_;
+    std::function<void(const ReplayCheckpoint&)> placeKept_;
+    std::unique_ptr<PlaceScout> scout_;
 };

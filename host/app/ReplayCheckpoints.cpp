@@ -1,5 +1,7 @@
 #include "host/app/ReplayCheckpoints.h"
 
+#include <algorithm>
+
 bool ReplayCheckpoints::Wanted(std::size_t cycles) const {
     if (forsaken_ || spacing_ == 0) {
         return false;
@@ -9,10 +11,16 @@ bool ReplayCheckpoints::Wanted(std::size_t cycles) const {
 }
 
 void ReplayCheckpoints::Keep(ReplayCheckpoint checkpoint) {
-    if (forsaken_ || (!kept_.empty() && checkpoint.cycles <= kept_.back().cycles)) {
+    if (forsaken_) {
         return;
     }
-    kept_.push_back(std::move(checkpoint));
+    const auto at = std::lower_bound(
+        kept_.begin(), kept_.end(), checkpoint.cycles,
+        [](const ReplayCheckpoint& kept, std::size_t cycles) { return kept.cycles < cycles; });
+    if (at != kept_.end() && at->cycles == checkpoint.cycles) {
+        return;
+    }
+    kept_.insert(at, std::move(checkpoint));
 }
 
 bool ReplayCheckpoints::FarEnough(const PlotrexSailedState& from, const PlotrexSailedState& to) {

@@ -45,6 +45,7 @@ class ReplayCheckpoints {
     // Whether a place is wanted after `cycles` sailed: one spacing past the
     // furthest kept (places are kept once, going further).
     bool Wanted(std::size_t cycles) const;
+    // In the order of their cycles; a place kept already is kept once.
     void Keep(ReplayCheckpoint checkpoint);
     // The place to resume from to reach targetCycles, or null when sailing on
     // from sailedCycles (ahead) or from the start (back) does as well.
@@ -52,6 +53,8 @@ class ReplayCheckpoints {
     // No place kept any more, none made from now on (they cannot be made or
     // taken up again).
     void Forsake();
+    // No place kept any more; they are made again from now on.
+    void Forget() { kept_.clear(); }
     std::size_t Count() const { return kept_.size(); }
 
   private:

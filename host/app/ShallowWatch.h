@@ -28,6 +28,13 @@ class ShallowWatch {
     };
 
     ShallowWatch(double draught, double margin) : draught_(draught), margin_(margin) {}
+    // As another watch was: the warning in force and those given.
+    ShallowWatch(double draught, double margin, std::optional<Ahead> current,
+                 std::vector<Warning> warnings)
+        : draught_(draught), margin_(margin), current_(current), warnings_(std::move(warnings)) {}
+
+    double Draught() const { return draught_; }
+    double Margin() const { return margin_; }
 
     double Limit() const { return draught_ + margin_; }
     // The answered points, the ship's position first; points without a depth

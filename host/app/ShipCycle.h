@@ -34,6 +34,11 @@ class ShipCycle {
     // As it was when saved, over a module made afresh: the anchor not seen
     // and the warning in force told again.
     void Resume(const Saved& saved);
+    // Track points fed elsewhere (by a scout), the first of them the
+    // from-th point fed.
+    void ExtendTrack(std::size_t from, std::span<const TrackPoint> points) {
+        track_.Extend(from, points);
+    }
     // The track fed so far.
     const TrackLog& Track() const { return track_; }
 

@@ -20,6 +20,18 @@ class TrackLog {
     std::size_t Size() const { return size_; }
     // The track of the first n points fed, n no more than were ever fed.
     void CutTo(std::size_t n) { size_ = n <= points_.size() ? n : points_.size(); }
+    // Points fed elsewhere, the first of them the from-th: those beyond the
+    // points ever fed here are kept for later; the track stays as it is.
+    void Extend(std::size_t from, std::span<const TrackPoint> points) {
+        if (from > points_.size()) {
+            return;
+        }
+        const std::size_t known = points_.size() - from;
+        if (points.size() > known) {
+            points_.insert(points_.end(), points.begin() + static_cast<std::ptrdiff_t>(known),
+                           points.end());
+        }
+    }
 
   private:
     std::vector<TrackPoint> points_;  // every point ever fed, in order

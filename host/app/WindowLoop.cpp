@@ -44,10 +44,12 @@ void WindowLoop::Sail() {
     const auto start = Clock::now();
     auto last = start;
     playback_.Start();
+    StartScout();
     auto lastTitle = start;
     auto lastChart = start;
     bool titleNow = false;
     while (playback_.Usable() && window_.Step([this](int key) { OnKey(key); })) {
+        playback_.TakeScouted();
         const bool jumping = playback_.Jumping();
         if (jumping && !playback_.Work(kJumpSlice)) {
             // Landed: the view was opened afresh there.
@@ -84,9 +86,20 @@ void WindowLoop::Sail() {
     }
 }
 
+void WindowLoop::StartScout() {
+    char program[4096];
+    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length <= 0) {
+        return;
+    }
+    program[length] = '\0';
+    // Without a scout, jumps ahead of where the replay was sail every cycle.
+    playback_.Scout(PlaceScout::Start(program, parts_.options));
+}
+
 void WindowLoop::OnKey(int key) {
-    if (!playback_.Press(key)) {
-        keys_.Press(key);
+    if (!playback_.Press(key) && keys_.Press(key) && KeyMap::ChangesWhatIsSailed(key)) {
+        playback_.ForgetPlaces();
     }
     if (HWND view = parts_.view.View()) {
         ::InvalidateRect(view, nullptr, TRUE);

@@ -22,6 +22,8 @@ class WindowLoop {
 
   private:
     void OnKey(int key);
+    // A scout sailing the log ahead, for jumps far ahead.
+    void StartScout();
     void ShowTimeline();
 
     RunParts& parts_;

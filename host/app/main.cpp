@@ -1,12 +1,14 @@
 // plotrex-host: the reference host. It loads the module as a navigation host
 // does, sails a voyage past it (built in, or replayed from an NMEA log) and
 // shows what the module draws, headless as pictures or in a window.
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "host/app/HostOptions.h"
 #include "host/app/HostRun.h"
+#include "host/app/PlaceScout.h"
 #include "host/app/TellUser.h"
 #include "platform/MessageBox.h"
 
@@ -22,6 +24,13 @@ ErrorOr<int> Main(const std::vector<std::string>& args) {
     if (options.Value().help) {
         std::cout << HostUsage();
         return 0;
+    }
+    // Started by a window to sail ahead of it.
+    const char* scoutFd = std::getenv(PlaceScout::kFdVariable);
+    const char* scoutProfile = std::getenv(PlaceScout::kProfileVariable);
+    if (scoutFd != nullptr && scoutProfile != nullptr) {
+        options.Value().profilePath = scoutProfile;
+        return RunScout(options.Value(), std::atoi(scoutFd));
     }
     return RunHost(options.Value());
 }
