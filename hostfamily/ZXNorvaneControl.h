@@ -18,7 +18,7 @@ struct ZXNorvaneEnvironment {
 struct ZXNorvaneOptions {
     uint32_t seed;
     int32_t threaded;             // non-zero: the library's thread pings; 0: only ZXNorvanePing
-    double fixedIntervalSeconds;  // > 0: ping at this interval instead of the range's
+    double fixedIntervalSeconds;  // > 0 (1 ms to an hour): ping at this interval, not the range's
     int32_t shipClock;            // non-zero: no ping before the first ship time is given;
                                   // 0: the wall clock runs until then
 };
@@ -62,7 +62,8 @@ extern "C" {
 // Gives the environment and the ship's time; pings that fall due up to that
 // time follow (on the thread, or at the next ZXNorvaneCatchUp). A time
 // earlier than the last one starts a new timeline there. 1 when taken, 0 for
-// a null pointer or a time that is not finite.
+// a null pointer or a time that is not finite or beyond 1e12 s. Depths past
+// kZXNorvaneDeepestWindowMetres and speeds past 1000 knots are held there.
 int32_t ZXNorvaneSetEnvironment(const ZXNorvaneEnvironment* environment);
 // What the sounder will find at a later ship time, known ahead (a host
 // sailing in real time knows its next cycle): taken as a sample of the
@@ -70,7 +71,8 @@ int32_t ZXNorvaneSetEnvironment(const ZXNorvaneEnvironment* environment);
 // replaces the samples from there on. 1 when taken.
 int32_t ZXNorvaneForecastEnvironment(const ZXNorvaneEnvironment* environment);
 // Moves the ship's clock alone; the environment between samples is
-// interpolated. 1 when taken, 0 for a time that is not finite.
+// interpolated. 1 when taken, 0 for a time that is not finite or beyond
+// 1e12 s.
 int32_t ZXNorvaneSetShipTime(double shipTimeSeconds);
 // Back to the factory settings with these options; statistics cleared, the
 // registered callbacks kept. Null: the default options (seed 1, threaded,

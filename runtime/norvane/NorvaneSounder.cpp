@@ -19,6 +19,10 @@ constexpr double kSoundSpeed = 1500.0;
 // and the fastest it pings in shallow water.
 constexpr double kProcessingSeconds = 0.03;
 constexpr double kShortestInterval = 0.05;
+// Fixed intervals are held to these: a shorter one would no longer move a
+// late ship clock on (and a catch-up would never end).
+constexpr double kShortestFixedInterval = 0.001;
+constexpr double kLongestFixedInterval = 3600.0;
 
 thread_local const void* tCurrentPing = nullptr;
 
@@ -236,7 +240,7 @@ int32_t NorvaneSounder::ForecastEnvironment(const ZXNorvaneEnvironment& given) {
 }
 
 int32_t NorvaneSounder::SetShipTime(double time) {
-    if (!std::isfinite(time)) {
+    if (!ShipTimeline::UsableTime(time)) {
         return 0;
     }
     bool threaded = false;
@@ -261,6 +265,9 @@ void NorvaneSounder::Reset(const ZXNorvaneOptions& options) {
         if (!(options_.fixedIntervalSeconds > 0.0) ||
             !std::isfinite(options_.fixedIntervalSeconds)) {
             options_.fixedIntervalSeconds = 0.0;
+        } else {
+            options_.fixedIntervalSeconds = std::clamp(
+                options_.fixedIntervalSeconds, kShortestFixedInterval, kLongestFixedInterval);
         }
         timeline_.Reset(options_.shipClock != 0);
         simulator_.Reset();
@@ -537,7 +544,10 @@ bool NorvaneSounder::RestoreState(const uint8_t* data, std::size_t size) {
         reader.U64(statistics.played) && reader.U64(statistics.playRefused) &&
         playback.Load(reader) && reader.AtEnd();
     reference.valid = valid;
-    if (!read || !PropertyRecord::WithinLimits(settings) || options.fixedIntervalSeconds < 0.0 ||
+    if (!read || !PropertyRecord::WithinLimits(settings) ||
+        (options.fixedIntervalSeconds != 0.0 &&
+         (options.fixedIntervalSeconds < kShortestFixedInterval ||
+          options.fixedIntervalSeconds > kLongestFixedInterval)) ||
         (options.shipClock != 0 && options.shipClock != 1) ||
         (statistics.referenceValid != 0 && statistics.referenceValid != 1)) {
         return false;

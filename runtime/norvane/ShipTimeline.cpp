@@ -17,6 +17,12 @@ constexpr std::size_t kMostEnvironments = 100000;
 constexpr double kMetresPerSecondPerKnot = 1852.0 / 3600.0;
 // Wall-clock seconds a steady clock's ticks hold with room to spare.
 constexpr double kLongestWallSeconds = 1e9;
+// The echoes are drawn from cells along the way and through time: a clock or
+// a run beyond these (tens of thousands of years, a thousand knots) would
+// overflow their numbers, and a floor deeper than any sea take forever.
+constexpr double kLatestSeconds = 1e12;
+constexpr double kFastestKnots = 1000.0;
+constexpr double kFarthestMetres = 1e15;
 
 ZXNorvaneEnvironment DefaultEnvironment(double time) {
     return {time, 60.0, 0.5, 4.0};
@@ -24,19 +30,24 @@ ZXNorvaneEnvironment DefaultEnvironment(double time) {
 
 }  // namespace
 
+bool ShipTimeline::UsableTime(double time) {
+    return std::isfinite(time) && std::fabs(time) <= kLatestSeconds;
+}
+
 std::optional<ZXNorvaneEnvironment> ShipTimeline::Clean(const ZXNorvaneEnvironment& given) {
-    if (!std::isfinite(given.shipTimeSeconds)) {
+    if (!UsableTime(given.shipTimeSeconds)) {
         return std::nullopt;
     }
     ZXNorvaneEnvironment environment = given;
     if (!std::isfinite(environment.depthMetres) || !(environment.depthMetres > 0.0)) {
         environment.depthMetres = 0.0;
     }
+    environment.depthMetres = std::min(environment.depthMetres, kZXNorvaneDeepestWindowMetres);
     environment.hardness =
         std::isfinite(environment.hardness) ? std::clamp(environment.hardness, 0.0, 1.0) : 0.5;
-    if (!std::isfinite(environment.speedKnots)) {
-        environment.speedKnots = 0.0;
-    }
+    environment.speedKnots = std::isfinite(environment.speedKnots)
+                                 ? std::clamp(environment.speedKnots, -kFastestKnots, kFastestKnots)
+                                 : 0.0;
     return environment;
 }
 
@@ -181,6 +192,7 @@ bool ShipTimeline::Load(StateReader& reader) {
         const std::optional<ZXNorvaneEnvironment> clean = Clean(environment);
         if (!clean || clean->depthMetres != environment.depthMetres ||
             clean->hardness != environment.hardness ||
+            clean->speedKnots != environment.speedKnots ||
             (!environments_.empty() &&
              environments_.back().shipTimeSeconds >= environment.shipTimeSeconds)) {
             return false;
@@ -191,11 +203,13 @@ bool ShipTimeline::Load(StateReader& reader) {
     if (!reader.Bool(hostClock_) || !reader.Bool(timeline_) || !reader.F64(hostTime_) ||
         !reader.F64(wallSeconds) || !reader.F64(nextPing_) || !reader.F64(lastPing_) ||
         !reader.Bool(pinged_) || !reader.U64(pingCount_) || !reader.F64(distance_) ||
-        distance_ < 0.0) {
+        !UsableTime(hostTime_) || !UsableTime(nextPing_) || !UsableTime(lastPing_) ||
+        distance_ < 0.0 || distance_ > kFarthestMetres ||
+        (hostClock_ && timeline_ && hostTime_ - nextPing_ > kLongestCatchUpSeconds)) {
         return false;
     }
-    if (!hostClock_ && (std::fabs(wallSeconds) > kLongestWallSeconds ||
-                        std::fabs(nextPing_) > kLongestWallSeconds)) {
+    if (std::fabs(wallSeconds) > kLongestWallSeconds ||
+        (!hostClock_ && std::fabs(nextPing_) > kLongestWallSeconds)) {
         return false;
     }
     wallOrigin_ = std::chrono::steady_clock::now() -

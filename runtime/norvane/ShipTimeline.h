@@ -20,8 +20,12 @@ class ShipTimeline {
   public:
     ShipTimeline() : wallOrigin_(std::chrono::steady_clock::now()) {}
 
+    // A ship time the sounder takes: finite, and within some ten thousand
+    // years of the clock's zero.
+    static bool UsableTime(double time);
     // The environment as the sounder takes it: no bottom for a depth that is
-    // not positive, hardness clamped; nothing for a time that is not finite.
+    // not positive, depth, hardness and speed held to what a sea and a ship
+    // can have; nothing for a time that is not usable.
     static std::optional<ZXNorvaneEnvironment> Clean(const ZXNorvaneEnvironment& given);
 
     // Back to the start; on the ship's clock, no ping comes before a time.

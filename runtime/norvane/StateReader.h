@@ -100,6 +100,9 @@ class StateReader {
         if (Left() < size) {
             return false;
         }
+        if (size == 0) {
+            return true;  // out may be null then
+        }
         std::memcpy(out, data_ + at_, size);
         at_ += size;
         return true;

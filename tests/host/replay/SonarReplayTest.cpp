@@ -7,6 +7,7 @@
 #include <cmath>
 #include <mutex>
 #include <numbers>
+#include <optional>
 #include <regex>
 #include <vector>
 
@@ -174,6 +175,40 @@ TEST(SonarReplay, TheModuleReceivesTheRecordingsTrackAndEchoes) {
             EXPECT_GE(r.strongestLevel, 11);
         }
     }
+}
+
+// A checkpoint of the host's sounder taken back, a damaged one refused with
+// the sounder as it was.
+TEST(SonarReplay, TheSounderFeedTakesItsSounderBackToACheckpoint) {
+    SounderFeed sounder(PLOTREX_BIN_DIR "/");
+    ASSERT_TRUE(sounder.Loaded());
+    sounder.PingHere(true);
+    ShipSnapshot snapshot;
+    snapshot.speedKnots = 5.0;
+    snapshot.depthMetres = 40.0;
+    sounder.Sail(snapshot);
+    snapshot.time = 5.0;
+    sounder.Sail(snapshot);
+    sounder.Settle();
+    const std::optional<std::vector<std::uint8_t>> state = sounder.SaveState();
+    ASSERT_TRUE(state);
+    const uint64_t pings = sounder.Statistics()->pings;
+    ASSERT_GT(pings, 0u);
+
+    snapshot.time = 9.0;
+    snapshot.depthMetres = kUndefined;
+    sounder.Sail(snapshot);
+    sounder.Settle();
+    ASSERT_GT(sounder.Statistics()->pings, pings);
+    std::vector<std::uint8_t> damaged = *state;
+    damaged[damaged.size() / 2] ^= 4;
+    const std::optional<std::vector<std::uint8_t>> later = sounder.SaveState();
+    EXPECT_FALSE(sounder.RestoreState(damaged));
+    EXPECT_EQ(sounder.SaveState(), later);
+
+    ASSERT_TRUE(sounder.RestoreState(*state));
+    EXPECT_EQ(sounder.Statistics()->pings, pings);
+    EXPECT_EQ(sounder.SaveState(), state);
 }
 
 TEST(SonarReplay, TheProgramReplaysARecordingAndRefusesWhatIsNotOne) {

@@ -291,5 +291,21 @@ TEST_F(NorvaneSounderTest, EveryListenerGetsTheRecordAsSentEvenIfAnEarlierOneRew
     EXPECT_EQ(gSecondStarts, (std::vector<uint32_t>{0u, 150u}));
 }
 
+TEST_F(NorvaneSounderTest, ClocksIntervalsAndDepthsNoSounderKeepsAreRefusedOrHeld) {
+    // An interval too short to move the clock on would make a catch-up endless.
+    Restart(1, 1e-300);
+    lib_.Environment(100.0, 30.0);
+    lib_.Environment(100.5, 30.0);
+    EXPECT_NEAR(lib_.catchUp(), 500, 1) << "held to a millisecond";
+    // Times whose echoes' cells overflow, a floor deeper than any sea.
+    EXPECT_EQ(lib_.setShipTime(1e300), 0);
+    const ZXNorvaneEnvironment far{-2e12, 30.0, 0.5, 5.0};
+    EXPECT_EQ(lib_.setEnvironment(&far), 0);
+    const ZXNorvaneEnvironment abyss{101.0, 1e300, 0.5, 1e300};
+    EXPECT_EQ(lib_.setEnvironment(&abyss), 1);
+    EXPECT_NEAR(lib_.catchUp(), 500, 1);
+    EXPECT_NEAR(lib_.Statistics().lastPingSeconds, 101.0, 0.0015);
+}
+
 }  // namespace
 }  // namespace norvanetest
