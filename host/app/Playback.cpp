@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "host/app/Format.h"
 #include "host/app/LevelStrengths.h"
@@ -144,6 +145,7 @@ bool Playback::Restart() {
     }
     parts_.account = FeedAccount();
     parts_.cycle.Restart();
+    exactFrom_ = 0;
     // The cable the user paid out stays paid out: it is the user's, as the
     // layout is, not the log's.
     const double paidOut = parts_.trawl.PaidOut();
@@ -208,13 +210,20 @@ bool Playback::Work(double seconds) {
     const std::size_t targetCycles = index_.CyclesBy(jump_->target);
     // From a place kept on the way when there is one far enough before the
     // target; else back before a cycle already sailed: from the start again.
-    if (const ReplayCheckpoint* place = checkpoints_.From(cycles_, targetCycles)) {
+    // Sailing on from here reaches the target as plain play would, unless the
+    // target is behind, or before the module is whole again after a resume.
+    const bool sailOn = cycles_ <= targetCycles && targetCycles >= exactFrom_;
+    std::size_t exactFrom = 0;
+    if (const ReplayCheckpoint* place = checkpoints_.From(
+            sailOn ? cycles_ : std::numeric_limits<std::size_t>::max(), targetCycles,
+            &exactFrom)) {
         if (!Resume(*place)) {
             jump_.reset();
             return false;
         }
         jump_->fromCycle = cycles_;
-    } else if (cycles_ > targetCycles) {
+        exactFrom_ = exactFrom;
+    } else if (!sailOn) {
         if (!Restart()) {
             jump_.reset();
             return false;
@@ -242,9 +251,15 @@ bool Playback::Work(double seconds) {
 }
 
 void Playback::StopJump() {
-    if (jump_) {
-        Land(LastSailed());
+    if (!jump_) {
+        return;
     }
+    // Resumed from a place, the module holds what plain play holds only
+    // from a few hundred cycles on: the jump stops there at the earliest.
+    while (pending_ && cycles_ < exactFrom_) {
+        SailOne();
+    }
+    Land(LastSailed());
 }
 
 void Playback::Land(double t) {

@@ -123,6 +123,9 @@ class Playback {
     bool usable_ = true;
     std::size_t cycles_ = 0;
     std::size_t sailed_ = 0;
+    // Resumed from a place, the module holds what plain play holds only from
+    // this many cycles on: no jump stops or lands before.
+    std::size_t exactFrom_ = 0;
     std::optional<Jump> jump_;
     ReplayCheckpoints checkpoints_;
     std::function<void(const ReplayCheckpoint&)> placeKept_;

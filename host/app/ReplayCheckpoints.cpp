@@ -35,7 +35,8 @@ bool ReplayCheckpoints::FarEnough(const PlotrexSailedState& from, const PlotrexS
 }
 
 const ReplayCheckpoint* ReplayCheckpoints::From(std::size_t sailedCycles,
-                                                std::size_t targetCycles) const {
+                                                std::size_t targetCycles,
+                                                std::size_t* exactFrom) const {
     // The last place by the target: the target's counts are at least its.
     std::size_t last = kept_.size();
     while (last > 0 && kept_[last - 1].cycles > targetCycles) {
@@ -52,6 +53,7 @@ const ReplayCheckpoint* ReplayCheckpoints::From(std::size_t sailedCycles,
             return nullptr;
         }
         if (FarEnough(candidate.module, bound.module)) {
+            *exactFrom = bound.cycles;
             return &candidate;
         }
     }

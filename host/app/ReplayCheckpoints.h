@@ -48,8 +48,11 @@ class ReplayCheckpoints {
     // In the order of their cycles; a place kept already is kept once.
     void Keep(ReplayCheckpoint checkpoint);
     // The place to resume from to reach targetCycles, or null when sailing on
-    // from sailedCycles (ahead) or from the start (back) does as well.
-    const ReplayCheckpoint* From(std::size_t sailedCycles, std::size_t targetCycles) const;
+    // from sailedCycles (ahead) or from the start (back) does as well. The
+    // module resumed there holds what plain play holds from exactFrom cycles
+    // on (no later than the target), not before.
+    const ReplayCheckpoint* From(std::size_t sailedCycles, std::size_t targetCycles,
+                                 std::size_t* exactFrom) const;
     // No place kept any more, none made from now on (they cannot be made or
     // taken up again).
     void Forsake();

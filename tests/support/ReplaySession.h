@@ -20,6 +20,7 @@ class ReplaySession {
     ModuleHost& Module() { return *module_; }
     HeadlessDesktop& Desktop() { return *desktop_; }
     const FeedAccount& Account() const { return account_; }
+    const ShipCycle& Cycle() const { return *cycle_; }
     // The layout the user has, in the profile's file; false when not saved.
     bool SaveProfile();
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -72,6 +73,7 @@ struct ModuleState {
     std::uint64_t sweeps[2] = {};
     std::vector<std::uint8_t> stores[2];  // every sweep's window and levels
     PlotrexSailedState sailed;            // the module's distance run, counts...
+    std::vector<TrackPoint> track;        // as the export writes it
 };
 
 // What the session's module holds after drawing its next frame.
@@ -83,6 +85,8 @@ ModuleState StateOf(ReplaySession& session) {
     state.cycles = session.Account().Cycles();
     state.distance = session.Account().DistanceRadians();
     EXPECT_TRUE(module.Data().GetSailedState(&state.sailed));
+    const std::span<const TrackPoint> track = session.Cycle().Track().Points();
+    state.track.assign(track.begin(), track.end());
     if (const auto statistics = module.Sounder().Statistics()) {
         state.sweeps[0] = statistics->sweeps[0];
         state.sweeps[1] = statistics->sweeps[1];
@@ -113,6 +117,11 @@ void ExpectSame(const ModuleState& sought, const ModuleState& played, double tim
     EXPECT_EQ(sought.sailed.first, played.sailed.first) << "at " << time;
     EXPECT_EQ(sought.sailed.second, played.sailed.second) << "at " << time;
     EXPECT_EQ(sought.sailed.historicReversed, played.sailed.historicReversed) << "at " << time;
+    ASSERT_EQ(sought.track.size(), played.track.size()) << "track at " << time;
+    EXPECT_EQ(std::memcmp(sought.track.data(), played.track.data(),
+                          sought.track.size() * sizeof(TrackPoint)),
+              0)
+        << "track at " << time;
     EXPECT_TRUE(sought.stores[0] == played.stores[0]) << "HF store at " << time;
     EXPECT_TRUE(sought.stores[1] == played.stores[1]) << "LF store at " << time;
     EXPECT_FALSE(played.stores[0].empty());
