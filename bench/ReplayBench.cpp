@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "host/app/PlaceScout.h"
 #include "host/replay/NmeaFeed.h"
 #include "sonarlog/SonarLog.h"
 #include "sonarlog/SweepReducer.h"
@@ -213,8 +214,9 @@ double WallSeconds() {
 
 // Seeks in the window over the day: the feed's index made, then to noon from
 // the start, back to six in the morning, a minute on, and ahead to half past
-// eleven, where the replay was before. Timed on the wall clock; the peak
-// memory of the whole is reported too.
+// eleven, where the replay was before; then, once a scout sailed the whole
+// day beside it, to eleven at night, where the replay never was. Timed on
+// the wall clock; the peak memory of the whole is reported too.
 void BM_SeekDay(benchmark::State& state) {
     const DayLog& log = Log();
     const double frameMs = FrameCopyMilliseconds();
@@ -230,6 +232,8 @@ void BM_SeekDay(benchmark::State& state) {
     double back = 0.0;
     double minute = 0.0;
     double againAhead = 0.0;
+    double scout = 0.0;
+    double scoutedAhead = 0.0;
     for (auto _ : state) {
         double start = WallSeconds();
         if (!FeedIndex::Build(options)) {
@@ -255,6 +259,21 @@ void BM_SeekDay(benchmark::State& state) {
         start = WallSeconds();
         session.Play().SeekTo(11 * 3600.0 + 1800.0);
         againAhead = WallSeconds() - start;
+        // A scout sails the whole day beside the window; then far ahead,
+        // where the window never was.
+        options.arguments = {"--nmea", options.nmeaPath, "--profile", options.profilePath};
+        const std::string program =
+            std::filesystem::read_symlink("/proc/self/exe").parent_path() / "plotrex-host";
+        start = WallSeconds();
+        session.Play().Scout(PlaceScout::Start(program, options));
+        while (session.Play().Scouting()) {
+            usleep(20000);
+            session.Play().TakeScouted();
+        }
+        scout = WallSeconds() - start;
+        start = WallSeconds();
+        session.Play().SeekTo(23 * 3600.0);
+        scoutedAhead = WallSeconds() - start;
     }
     std::filesystem::remove_all(folder);
     state.counters["frame_copy_ms"] = frameMs;
@@ -263,10 +282,12 @@ void BM_SeekDay(benchmark::State& state) {
     state.counters["seek_back_6h_s"] = back;
     state.counters["seek_minute_s"] = minute;
     state.counters["seek_again_11h30_s"] = againAhead;
+    state.counters["scout_s"] = scout;
+    state.counters["seek_scouted_23h_s"] = scoutedAhead;
     // The slowest seek in frame copies.
     // The slowest seek to a time the replay was at before, in frame copies.
     state.counters["seek_frame_copies"] =
-        std::max({back, minute, againAhead}) * 1000.0 / frameMs;
+        std::max({back, minute, againAhead, scoutedAhead}) * 1000.0 / frameMs;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["peak_MB"] = usage.ru_maxrss / 1024.0;

@@ -120,8 +120,8 @@ bool PlaceScout::MarkAt(ReplayCheckpoint& place) {
             return false;
         }
     }
-    if (more != place.pending || (more && (last_.time != place.next.time ||
-                                           !(last_.position == place.next.position)))) {
+    if (more != place.pending ||
+        (more && (last_.time != place.next.time || !(last_.position == place.next.position)))) {
         return false;
     }
     place.feed = feed_->Mark();
@@ -156,8 +156,7 @@ bool PlaceScout::Take(std::vector<ScoutedPlace>& places) {
         if (received_.size() - at - sizeof length < length) {
             break;
         }
-        const std::span<const std::uint8_t> message(received_.data() + at + sizeof length,
-                                                    length);
+        const std::span<const std::uint8_t> message(received_.data() + at + sizeof length, length);
         at += sizeof length + length;
         std::optional<ScoutedPlace> place = DecodePlace(message);
         if (!place || !MarkAt(place->place)) {

@@ -8,10 +8,10 @@ namespace {
 constexpr std::uint32_t kTag = 0x504C4331;  // "PLC1"
 
 // The sizes of the records sent as bytes: another build's differ.
-constexpr std::uint32_t kShape[] = {
-    sizeof(ShipSnapshot),       sizeof(SounderFeed::OwnState), sizeof(FeedAccount),
-    sizeof(TrawlHand),          sizeof(PlotrexSailedState),    sizeof(TrackPoint),
-    sizeof(ShallowWatch::Ahead), sizeof(ShallowWatch::Warning)};
+// Records with a flag go field by field: any byte is not a flag.
+constexpr std::uint32_t kShape[] = {sizeof(FeedAccount),         sizeof(TrawlParameters),
+                                    sizeof(PlotrexSailedState),  sizeof(TrackPoint),
+                                    sizeof(ShallowWatch::Ahead), sizeof(ShallowWatch::Warning)};
 
 class Writer {
   public:
@@ -58,12 +58,63 @@ class Reader {
         at_ += count * sizeof(T);
         return true;
     }
+    bool GetFlag(bool& flag) {
+        std::uint8_t byte = 0;
+        if (!Get(byte) || byte > 1) {
+            return false;
+        }
+        flag = byte != 0;
+        return true;
+    }
     bool AtEnd() const { return at_ == in_.size(); }
 
   private:
     std::span<const std::uint8_t> in_;
     std::size_t at_ = 0;
 };
+
+void PutSnapshot(Writer& out, const ShipSnapshot& snapshot) {
+    out.Put(snapshot.time);
+    out.Put(snapshot.position);
+    out.Put(snapshot.heading);
+    out.Put(snapshot.speedKnots);
+    out.Put(snapshot.depthMetres);
+    out.Put(snapshot.temperatureCelsius);
+    out.Put(static_cast<std::uint8_t>(snapshot.towing ? 1 : 0));
+}
+
+bool GetSnapshot(Reader& in, ShipSnapshot& snapshot) {
+    return in.Get(snapshot.time) && in.Get(snapshot.position) && in.Get(snapshot.heading) &&
+           in.Get(snapshot.speedKnots) && in.Get(snapshot.depthMetres) &&
+           in.Get(snapshot.temperatureCelsius) && in.GetFlag(snapshot.towing);
+}
+
+void PutTrawl(Writer& out, const TrawlHand& trawl) {
+    const TrawlHand::Parts parts = trawl.GetParts();
+    out.Put(static_cast<std::uint8_t>(parts.given ? 1 : 0));
+    out.Put(parts.given.value_or(TrawlParameters{}));
+    out.Put(static_cast<std::uint8_t>(parts.sent ? 1 : 0));
+    out.Put(parts.sent.value_or(TrawlParameters{}));
+    out.Put(static_cast<std::int32_t>(parts.shot));
+    out.Put(parts.cablePaidOut);
+}
+
+bool GetTrawl(Reader& in, TrawlHand& trawl) {
+    bool hasGiven = false;
+    bool hasSent = false;
+    TrawlParameters given;
+    TrawlParameters sent;
+    std::int32_t shot = 0;
+    double paidOut = 0.0;
+    if (!in.GetFlag(hasGiven) || !in.Get(given) || !in.GetFlag(hasSent) || !in.Get(sent) ||
+        !in.Get(shot) || !in.Get(paidOut)) {
+        return false;
+    }
+    trawl =
+        TrawlHand(TrawlHand::Parts{hasGiven ? std::optional(given) : std::nullopt,
+                                   hasSent ? std::optional(sent) : std::nullopt, shot, paidOut});
+    return true;
+}
 
 }  // namespace
 
@@ -74,11 +125,12 @@ std::vector<std::uint8_t> EncodePlace(const ReplayCheckpoint& place, std::size_t
     out.Put(kTag);
     out.Put(kShape);
     out.Put(static_cast<std::uint64_t>(place.cycles));
-    out.Put(place.now);
-    out.Put(place.next);
+    PutSnapshot(out, place.now);
+    PutSnapshot(out, place.next);
     out.Put(static_cast<std::uint8_t>(place.pending ? 1 : 0));
     out.PutAll(std::span<const std::uint8_t>(place.sounder));
-    out.Put(place.sounderOwn);
+    out.Put(place.sounderOwn.lastDepth);
+    out.Put(static_cast<std::uint8_t>(place.sounderOwn.settleTimedOut ? 1 : 0));
     out.Put(place.account);
     out.Put(static_cast<std::uint64_t>(place.cycle.trackPoints));
     out.Put(static_cast<std::uint8_t>(place.cycle.shallow ? 1 : 0));
@@ -89,7 +141,7 @@ std::vector<std::uint8_t> EncodePlace(const ReplayCheckpoint& place, std::size_t
         out.Put(shallow->Current().value_or(ShallowWatch::Ahead{}));
         out.PutAll(std::span<const ShallowWatch::Warning>(shallow->Warnings()));
     }
-    out.Put(place.trawl);
+    PutTrawl(out, place.trawl);
     out.Put(place.module);
     out.Put(static_cast<std::uint64_t>(trackFrom));
     out.PutAll(track);
@@ -110,35 +162,33 @@ std::optional<ScoutedPlace> DecodePlace(std::span<const std::uint8_t> bytes) {
     ScoutedPlace scouted;
     ReplayCheckpoint& place = scouted.place;
     std::uint64_t cycles = 0;
-    std::uint8_t pending = 0;
     std::uint64_t trackPoints = 0;
-    std::uint8_t watching = 0;
-    if (!in.Get(cycles) || !in.Get(place.now) || !in.Get(place.next) || !in.Get(pending) ||
-        !in.GetAll(place.sounder) || !in.Get(place.sounderOwn) || !in.Get(place.account) ||
-        !in.Get(trackPoints) || !in.Get(watching)) {
+    bool watching = false;
+    if (!in.Get(cycles) || !GetSnapshot(in, place.now) || !GetSnapshot(in, place.next) ||
+        !in.GetFlag(place.pending) || !in.GetAll(place.sounder) ||
+        !in.Get(place.sounderOwn.lastDepth) || !in.GetFlag(place.sounderOwn.settleTimedOut) ||
+        !in.Get(place.account) || !in.Get(trackPoints) || !in.GetFlag(watching)) {
         return std::nullopt;
     }
-    if (watching != 0) {
+    if (watching) {
         double draught = 0.0;
         double margin = 0.0;
-        std::uint8_t warned = 0;
+        bool warned = false;
         ShallowWatch::Ahead ahead;
         std::vector<ShallowWatch::Warning> warnings;
-        if (!in.Get(draught) || !in.Get(margin) || !in.Get(warned) || !in.Get(ahead) ||
+        if (!in.Get(draught) || !in.Get(margin) || !in.GetFlag(warned) || !in.Get(ahead) ||
             !in.GetAll(warnings)) {
             return std::nullopt;
         }
-        place.cycle.shallow.emplace(draught, margin,
-                                    warned != 0 ? std::optional(ahead) : std::nullopt,
+        place.cycle.shallow.emplace(draught, margin, warned ? std::optional(ahead) : std::nullopt,
                                     std::move(warnings));
     }
     std::uint64_t trackFrom = 0;
-    if (!in.Get(place.trawl) || !in.Get(place.module) || !in.Get(trackFrom) ||
+    if (!GetTrawl(in, place.trawl) || !in.Get(place.module) || !in.Get(trackFrom) ||
         !in.GetAll(scouted.track) || !in.AtEnd()) {
         return std::nullopt;
     }
     place.cycles = cycles;
-    place.pending = pending != 0;
     place.cycle.trackPoints = trackPoints;
     scouted.trackFrom = trackFrom;
     return scouted;

@@ -14,8 +14,8 @@
 #include "host/files/TrackPoint.h"
 
 struct ScoutedPlace {
-    ReplayCheckpoint place;          // without its feed mark
-    std::size_t trackFrom = 0;       // the index of the first track point sent
+    ReplayCheckpoint place;         // without its feed mark
+    std::size_t trackFrom = 0;      // the index of the first track point sent
     std::vector<TrackPoint> track;  // the points since the last place sent
 };
 

@@ -215,8 +215,7 @@ bool Playback::Work(double seconds) {
     const bool sailOn = cycles_ <= targetCycles && targetCycles >= exactFrom_;
     std::size_t exactFrom = 0;
     if (const ReplayCheckpoint* place = checkpoints_.From(
-            sailOn ? cycles_ : std::numeric_limits<std::size_t>::max(), targetCycles,
-            &exactFrom)) {
+            sailOn ? cycles_ : std::numeric_limits<std::size_t>::max(), targetCycles, &exactFrom)) {
         if (!Resume(*place)) {
             jump_.reset();
             return false;

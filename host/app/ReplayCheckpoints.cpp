@@ -34,8 +34,7 @@ bool ReplayCheckpoints::FarEnough(const PlotrexSailedState& from, const PlotrexS
     return true;
 }
 
-const ReplayCheckpoint* ReplayCheckpoints::From(std::size_t sailedCycles,
-                                                std::size_t targetCycles,
+const ReplayCheckpoint* ReplayCheckpoints::From(std::size_t sailedCycles, std::size_t targetCycles,
                                                 std::size_t* exactFrom) const {
     // The last place by the target: the target's counts are at least its.
     std::size_t last = kept_.size();

@@ -13,6 +13,19 @@ class ModuleDataPlotrexInterface;
 class TrawlHand {
   public:
     explicit TrawlHand(std::optional<TrawlParameters> given) : given_(given) {}
+    // What it holds, to carry it elsewhere and make it there again.
+    struct Parts {
+        std::optional<TrawlParameters> given;
+        std::optional<TrawlParameters> sent;
+        int shot = 0;
+        double cablePaidOut = 0.0;
+    };
+    explicit TrawlHand(const Parts& parts)
+        : given_(parts.given),
+          sent_(parts.sent),
+          shot_(parts.shot),
+          cablePaidOut_(parts.cablePaidOut) {}
+    Parts GetParts() const { return Parts{given_, sent_, shot_, cablePaidOut_}; }
 
     // Hands the module the trawl of this cycle when it changed.
     void Hand(ModuleDataPlotrexInterface& module, const ShipSnapshot& now);

@@ -137,6 +137,8 @@ bool LogFeed::Resume(const Place& place) {
     // counted again.
     soundings_ = place.soundings;
     soundings_.CutBack(place.reader.soundings);
+    // The feed that made the mark may sail on elsewhere in the same soundings.
+    soundings_.Detach();
     for (int i = 0; i < place.reader.statesAfter; ++i) {
         NmeaState state;
         if (!ReadState(state)) {
@@ -163,6 +165,9 @@ bool LogFeed::Resume(const Place& place) {
 
 std::unique_ptr<FeedMark> LogFeed::Mark() const {
     Place place = Here();
+    // The soundings as the mark's reader place and its state saw them stay.
+    place.soundings.Pin(place.reader.soundings);
+    place.soundings.Pin(place.soundings.Count());
     FileSample sample = FileSample::Take(FilePath(), place.offset);
     if (sample.size == 0) {
         return nullptr;

@@ -15,40 +15,45 @@ constexpr double kSpot = kCell / 10.0;
 
 SoundingIndex::SoundingIndex() : store_(std::make_shared<Store>()) {}
 
-SoundingIndex::SoundingIndex(const SoundingIndex& other)
-    : DepthModel(other), store_(other.store_), count_(other.count_) {
-    store_->copied = true;
-    store_->replaced.clear();
+void SoundingIndex::Pin(std::size_t count) const {
+    std::vector<std::size_t>& pins = store_->pins;
+    const auto at = std::lower_bound(pins.begin(), pins.end(), count);
+    if (at == pins.end() || *at != count) {
+        pins.insert(at, count);
+    }
 }
 
-SoundingIndex& SoundingIndex::operator=(const SoundingIndex& other) {
-    store_ = other.store_;
-    count_ = other.count_;
-    store_->copied = true;
-    store_->replaced.clear();
-    return *this;
+bool SoundingIndex::Pinned(std::size_t after, std::size_t upTo) const {
+    const std::vector<std::size_t>& pins = store_->pins;
+    const auto at = std::upper_bound(pins.begin(), pins.end(), after);
+    return at != pins.end() && *at <= upTo;
 }
 
 void SoundingIndex::NeededFrom(std::size_t count) {
     auto& replaced = store_->replaced;
-    while (!store_->copied && !replaced.empty() && replaced.front().first <= count) {
+    while (!replaced.empty() && replaced.front().first <= count) {
         const auto [cellKey, spotKey] = replaced.front().second;
         replaced.pop_front();
         std::vector<Spot>& cell = store_->cells[cellKey];
         auto spot =
             std::find_if(cell.begin(), cell.end(), [&](const Spot& s) { return s.key == spotKey; });
-        // The index at count or later sees the last sounding before count, or a later one.
+        if (spot == cell.end()) {
+            continue;
+        }
+        // A sounding is seen by the counts from its number to the next
+        // one's: once the feed is past those, only a pinned count sees it.
         std::vector<Sounding>& soundings = spot->soundings;
-        auto keep = std::lower_bound(
-            soundings.begin(), soundings.end(), count,
-            [](const Sounding& s, std::size_t number) { return s.number < number; });
-        // Moving the later ones down costs: only when half or more go.
-        const auto gone = keep == soundings.begin() ? 0 : keep - 1 - soundings.begin();
-        if (gone > 0 && (keep == soundings.end() || 2 * gone >= std::ssize(soundings))) {
-            soundings.erase(soundings.begin(), keep - 1);
-            if (soundings.capacity() > 4 * soundings.size()) {
-                soundings.shrink_to_fit();
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < soundings.size(); ++i) {
+            const bool last = i + 1 == soundings.size();
+            if (last || soundings[i + 1].number >= count ||
+                Pinned(soundings[i].number, soundings[i + 1].number)) {
+                soundings[kept++] = soundings[i];
             }
+        }
+        soundings.resize(kept);
+        if (soundings.capacity() > 4 * soundings.size() + 4) {
+            soundings.shrink_to_fit();
         }
     }
 }
@@ -61,23 +66,6 @@ void SoundingIndex::Add(double latitude, double longitude, double depth) {
                                static_cast<long long>(std::floor(longitude * scale / kSpot)));
     const long long cellKey = Key(row, column);
     if (count_ < store_->count) {
-        // Read again after a mark: the store has it already unless the log differs.
-        const Spot* found = nullptr;
-        if (auto it = store_->cells.find(cellKey); it != store_->cells.end()) {
-            for (const Spot& s : it->second) {
-                found = s.key == spot ? &s : found;
-            }
-        }
-        if (found != nullptr) {
-            const auto at = std::lower_bound(
-                found->soundings.begin(), found->soundings.end(), count_,
-                [](const Sounding& s, std::size_t number) { return s.number < number; });
-            if (at != found->soundings.end() && at->number == count_ && at->latitude == latitude &&
-                at->longitude == longitude && at->depth == depth) {
-                ++count_;
-                return;
-            }
-        }
         Detach();
     }
     std::vector<Spot>& cell = store_->cells[cellKey];
@@ -85,9 +73,7 @@ void SoundingIndex::Add(double latitude, double longitude, double depth) {
     auto it = std::find_if(cell.begin(), cell.end(), [&](const Spot& s) { return s.key == spot; });
     if (it != cell.end()) {
         it->soundings.push_back(sounding);
-        if (!store_->copied) {
-            store_->replaced.push_back({count_, {cellKey, spot}});
-        }
+        store_->replaced.push_back({count_, {cellKey, spot}});
     } else {
         cell.push_back({spot, {sounding}});
     }
