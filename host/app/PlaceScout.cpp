@@ -81,8 +81,9 @@ std::unique_ptr<PlaceScout> PlaceScout::Start(const std::string& program,
         return nullptr;
     }
     fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
-    return std::unique_ptr<PlaceScout>(
-        new PlaceScout(child, pipeFds[0], std::move(profileCopy), std::move(sources.Value().feed)));
+    SonarFeed* sonar = sources.Value().sonar;
+    return std::unique_ptr<PlaceScout>(new PlaceScout(child, pipeFds[0], std::move(profileCopy),
+                                                      std::move(sources.Value().feed), sonar));
 }
 
 PlaceScout::~PlaceScout() {
@@ -123,6 +124,13 @@ bool PlaceScout::MarkAt(ReplayCheckpoint& place) {
     if (more != place.pending ||
         (more && (last_.time != place.next.time || !(last_.position == place.next.position)))) {
         return false;
+    }
+    // A recording's sweeps were handed to the sounder up to the cycle
+    // sailed last: its second reader stands where that left it.
+    if (sonar_ != nullptr) {
+        ZXNorvaneRecordedSweep sweep{};
+        while (sonar_->NextSweep(place.now.time, sweep)) {
+        }
     }
     place.feed = feed_->Mark();
     return place.feed != nullptr;

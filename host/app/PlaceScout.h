@@ -17,6 +17,7 @@
 #include "host/app/HostOptions.h"
 #include "host/app/PlaceWire.h"
 #include "host/replay/ShipFeed.h"
+#include "host/replay/SonarFeed.h"
 
 class PlaceScout {
   public:
@@ -39,8 +40,13 @@ class PlaceScout {
     bool Take(std::vector<ScoutedPlace>& places);
 
   private:
-    PlaceScout(pid_t child, int fd, std::string profileCopy, std::unique_ptr<ShipFeed> feed)
-        : child_(child), fd_(fd), profileCopy_(std::move(profileCopy)), feed_(std::move(feed)) {}
+    PlaceScout(pid_t child, int fd, std::string profileCopy, std::unique_ptr<ShipFeed> feed,
+               SonarFeed* sonar)
+        : child_(child),
+          fd_(fd),
+          profileCopy_(std::move(profileCopy)),
+          feed_(std::move(feed)),
+          sonar_(sonar) {}
     // The feed read here up to the place's cycle and marked there.
     bool MarkAt(ReplayCheckpoint& place);
     void Stop();
@@ -49,6 +55,7 @@ class PlaceScout {
     int fd_;
     std::string profileCopy_;
     std::unique_ptr<ShipFeed> feed_;
+    SonarFeed* sonar_;      // the feed, when it replays a recording
     std::size_t read_ = 0;  // snapshots asked of the feed so far
     ShipSnapshot last_;
     std::vector<std::uint8_t> received_;  // bytes not yet a whole message

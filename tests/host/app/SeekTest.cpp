@@ -317,3 +317,18 @@ TEST(Seek, ARecordingsSweepsAsPlayingThereHoldsThem) {
     options.speed = 10.0;
     SeekAround(options, folder, RandomTimes(5.0, 230.0, 5, 7), 7);
 }
+
+// A recording of 13 minutes, a cycle every 0.3 s: places kept on the way and
+// found by a scout hold the sounder's recorded sweeps as plain play holds
+// them.
+TEST(Seek, ARecordingFromPlacesAsPlayingThereHoldsIt) {
+    TempFolder folder;
+    const std::string recording = folder.File("trip.sl2");
+    WriteFile(recording, DemoSonarRecording(16000));
+    HostOptions options;
+    options.sonarPath = recording;
+    options.cycleSeconds = 0.3;
+    options.speed = 10.0;
+    SeekAround(options, folder, {790.5, 600.5, 30.5, 760.5}, 3,
+               {"--sonar", recording, "--cycle", "0.3", "--speed", "10"});
+}
