@@ -54,7 +54,9 @@ class Reader {
             return false;
         }
         values.resize(count);
-        std::memcpy(values.data(), in_.data() + at_, count * sizeof(T));
+        if (count > 0) {
+            std::memcpy(values.data(), in_.data() + at_, count * sizeof(T));
+        }
         at_ += count * sizeof(T);
         return true;
     }
