@@ -42,16 +42,34 @@ void SoundingIndex::NeededFrom(std::size_t count) {
         }
         // A sounding is seen by the counts from its number to the next
         // one's: once the feed is past those, only a pinned count sees it.
+        // The last one before count stays; those kept for a pin stay for
+        // good, at the front.
         std::vector<Sounding>& soundings = spot->soundings;
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < soundings.size(); ++i) {
-            const bool last = i + 1 == soundings.size();
-            if (last || soundings[i + 1].number >= count ||
-                Pinned(soundings[i].number, soundings[i + 1].number)) {
-                soundings[kept++] = soundings[i];
+        const auto byNumber = [](const Sounding& s, std::size_t number) {
+            return s.number < number;
+        };
+        const auto firstFree = soundings.begin() + static_cast<std::ptrdiff_t>(spot->pinned);
+        const std::size_t keep = static_cast<std::size_t>(
+            std::lower_bound(firstFree, soundings.end(), count, byNumber) - soundings.begin());
+        if (keep < spot->pinned + 2) {
+            continue;
+        }
+        // Moving the later ones down costs: only when half or more can go.
+        const std::size_t loose = soundings.size() - spot->pinned;
+        if (keep != soundings.size() && 2 * (keep - 1 - spot->pinned) < loose) {
+            continue;
+        }
+        std::size_t out = spot->pinned;
+        for (std::size_t i = spot->pinned; i + 1 < keep; ++i) {
+            if (Pinned(soundings[i].number, soundings[i + 1].number)) {
+                soundings[out++] = soundings[i];
             }
         }
-        soundings.resize(kept);
+        spot->pinned = out;
+        for (std::size_t i = keep - 1; i < soundings.size(); ++i) {
+            soundings[out++] = soundings[i];
+        }
+        soundings.resize(out);
         if (soundings.capacity() > 4 * soundings.size() + 4) {
             soundings.shrink_to_fit();
         }
@@ -75,7 +93,7 @@ void SoundingIndex::Add(double latitude, double longitude, double depth) {
         it->soundings.push_back(sounding);
         store_->replaced.push_back({count_, {cellKey, spot}});
     } else {
-        cell.push_back({spot, {sounding}});
+        cell.push_back({spot, {sounding}, 0});
     }
     store_->count = ++count_;
 }
@@ -144,7 +162,7 @@ void SoundingIndex::Detach() {
     for (const auto& [key, cell] : store_->cells) {
         std::vector<Spot> kept;
         for (const Spot& spot : cell) {
-            Spot copy{spot.key, {}};
+            Spot copy{spot.key, {}, 0};
             for (const Sounding& s : spot.soundings) {
                 if (s.number < count_) {
                     copy.soundings.push_back(s);

@@ -54,6 +54,7 @@ class SoundingIndex final : public DepthModel {
     struct Spot {
         long long key;
         std::vector<Sounding> soundings;  // by number
+        std::size_t pinned = 0;           // the first ones, kept for a mark
     };
     // Shared by the copies; only grows.
     struct Store {
