@@ -68,6 +68,7 @@ void Playback::KeepPlace() {
     std::optional<std::vector<std::uint8_t>> sounder = module.Sounder().SaveState();
     if (place.feed == nullptr || !sounder) {
         checkpoints_.Forsake();
+        scout_.reset();
         return;
     }
     place.sounder = std::move(*sounder);
@@ -170,6 +171,7 @@ bool Playback::Resume(const ReplayCheckpoint& place) {
         // The log changed under us, or the sounder: no place can be trusted.
         TellUser("the replay cannot take up a place it kept: it goes back from the start");
         checkpoints_.Forsake();
+        scout_.reset();
         return Restart();
     }
     module.Sounder().RestoreOwn(place.sounderOwn);
