@@ -47,8 +47,9 @@ const ReplayCheckpoint* ReplayCheckpoints::From(std::size_t sailedCycles, std::s
     const ReplayCheckpoint& bound = kept_[last - 1];
     for (std::size_t i = last; i-- > 0;) {
         const ReplayCheckpoint& candidate = kept_[i];
-        if (targetCycles >= sailedCycles && candidate.cycles <= sailedCycles) {
-            // Ahead, sailing on from where the replay stands is nearer.
+        // Ahead, sailing on from where the replay stands is as near, unless
+        // the place is far enough on to be worth making the module afresh.
+        if (targetCycles >= sailedCycles && candidate.cycles <= sailedCycles + spacing_) {
             return nullptr;
         }
         if (FarEnough(candidate.module, bound.module)) {

@@ -48,7 +48,8 @@ class ReplayCheckpoints {
     // In the order of their cycles; a place kept already is kept once.
     void Keep(ReplayCheckpoint checkpoint);
     // The place to resume from to reach targetCycles, or null when sailing on
-    // from sailedCycles (ahead) or from the start (back) does as well. The
+    // from sailedCycles (ahead: no place more than a spacing further on) or
+    // from the start (back) does as well. The
     // module resumed there holds what plain play holds from exactFrom cycles
     // on (no later than the target), not before.
     const ReplayCheckpoint* From(std::size_t sailedCycles, std::size_t targetCycles,
