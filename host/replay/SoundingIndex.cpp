@@ -32,7 +32,8 @@ bool SoundingIndex::Pinned(std::size_t after, std::size_t upTo) const {
 void SoundingIndex::NeededFrom(std::size_t count) {
     auto& replaced = store_->replaced;
     while (!replaced.empty() && replaced.front().first <= count) {
-        const auto [cellKey, spotKey] = replaced.front().second;
+        const long long cellKey = replaced.front().second.first;
+        const long long spotKey = replaced.front().second.second;
         replaced.pop_front();
         std::vector<Spot>& cell = store_->cells[cellKey];
         auto spot =
