@@ -153,6 +153,32 @@ void DressView(ModuleHost& module, const RunParts& parts) {
     }
 }
 
+// The host's parts around its module, put together and dressed as a run
+// begins, whether it shows the voyage or scouts it for a window.
+struct RunCrew {
+    RunCrew(const HostOptions& options, VoyageSources& sources, HeadlessDesktop& windows,
+            ModuleHost& module)
+        : view(module.Frame()),
+          userCommands(options.commands, view),
+          trawl(options.trawl),
+          cycle(module, trawl, account, options.shallowMargin),
+          pictures(windows, options.outDir),
+          parts{options,      sources, windows, module, view,
+                userCommands, trawl,   account, cycle,  pictures} {
+        DressView(module, parts);
+    }
+    RunCrew(const RunCrew&) = delete;
+    RunCrew& operator=(const RunCrew&) = delete;
+
+    const ViewCommands view;
+    UserCommands userCommands;
+    TrawlHand trawl;
+    FeedAccount account;
+    ShipCycle cycle;
+    Pictures pictures;
+    RunParts parts;
+};
+
 // False when the window could not be shown, as told.
 bool Sail(RunParts& parts, SdlDesktop* window) {
     if (window == nullptr) {
@@ -206,16 +232,8 @@ ErrorOr<int> RunHost(const HostOptions& options) {
     if (ErrorOr<void> ready = SetUp(module, sources, options); !ready) {
         return ready.GetError();
     }
-    const ViewCommands view(module.Frame());
-    UserCommands userCommands(options.commands, view);
-    TrawlHand trawl(options.trawl);
-    FeedAccount account;
-    ShipCycle cycle(module, trawl, account, options.shallowMargin);
-    HeadlessDesktop& windows = *desktop.Value().desktop;
-    Pictures pictures(windows, options.outDir);
-    RunParts parts{options,      sources, windows, module, view,
-                   userCommands, trawl,   account, cycle,  pictures};
-    DressView(module, parts);
+    RunCrew crew(options, sources, *desktop.Value().desktop, module);
+    RunParts& parts = crew.parts;
     const bool sailed = Sail(parts, desktop.Value().window);
     VoyageExport exported(parts);
     const bool exportFailed =
@@ -238,7 +256,7 @@ ErrorOr<int> RunHost(const HostOptions& options) {
     if (ErrorOr<void> read = CheckReadToTheEnd(sources, options); !read) {
         return read.GetError();
     }
-    return saved.HasValue() && sailed && !pictures.Failed() && !exportFailed ? 0 : 1;
+    return saved.HasValue() && sailed && !parts.pictures.Failed() && !exportFailed ? 0 : 1;
 }
 
 ErrorOr<int> RunScout(const HostOptions& options, int fd) {
@@ -259,23 +277,15 @@ ErrorOr<int> RunScout(const HostOptions& options, int fd) {
     if (ErrorOr<void> ready = SetUp(module, sources, options); !ready) {
         return ready.GetError();
     }
-    const ViewCommands view(module.Frame());
-    UserCommands userCommands(options.commands, view);
-    TrawlHand trawl(options.trawl);
-    FeedAccount account;
-    ShipCycle cycle(module, trawl, account, options.shallowMargin);
-    Pictures pictures(windows, options.outDir);
-    RunParts parts{options,      sources, windows, module, view,
-                   userCommands, trawl,   account, cycle,  pictures};
-    DressView(module, parts);
+    RunCrew crew(options, sources, windows, module);
     // As the window's loop begins.
-    userCommands.SendSounderCommands();
-    userCommands.SendViewCommands();
-    Playback playback(parts, FeedIndex());
+    crew.userCommands.SendSounderCommands();
+    crew.userCommands.SendViewCommands();
+    Playback playback(crew.parts, FeedIndex());
     playback.Start();
     std::size_t trackSent = 0;
     playback.SailAll([&](const ReplayCheckpoint& place) {
-        const std::span<const TrackPoint> track = cycle.Track().Points();
+        const std::span<const TrackPoint> track = crew.cycle.Track().Points();
         const std::size_t upTo = std::min(place.cycle.trackPoints, track.size());
         const std::vector<std::uint8_t> message =
             EncodePlace(place, trackSent, track.subspan(trackSent, upTo - trackSent));
