@@ -26,6 +26,7 @@
 #include "host/replay/NmeaFeed.h"
 #include "sonarlog/SonarLog.h"
 #include "sonarlog/SweepReducer.h"
+#include "tests/support/NmeaSentence.h"
 #include "tests/support/ReplaySession.h"
 #include "tests/support/SonarWriter.h"
 
@@ -35,16 +36,7 @@ constexpr int kDaySeconds = 86400;
 constexpr int kRateHz = 10;
 
 std::string Sentence(const char* body) {
-    unsigned sum = 0;
-    for (const char* p = body; *p != '\0'; ++p) {
-        sum ^= static_cast<unsigned char>(*p);
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum & 0xFF);
-    std::string sentence = "$";
-    sentence += body;
-    sentence += tail;
-    return sentence;
+    return NmeaSentence(body) + "\r\n";
 }
 
 // A trawler working a box of grounds at 6 knots: legs of 5 NM back and forth,

@@ -20,6 +20,7 @@
 #include "host/app/PlaceScout.h"
 #include "module/ModuleDataPlotrexInterface.h"
 #include "tests/support/HostRun.h"
+#include "tests/support/NmeaSentence.h"
 #include "tests/support/ReplaySession.h"
 #include "tests/support/SonarWriter.h"
 #include "tests/support/TestProfile.h"
@@ -27,13 +28,7 @@
 namespace {
 
 std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (char c : body) {
-        sum ^= static_cast<unsigned char>(c);
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\n", sum);
-    return "$" + body + tail;
+    return NmeaSentence(body) + "\n";
 }
 
 // Fifty minutes at one fix a second over a rolling floor, with a damaged

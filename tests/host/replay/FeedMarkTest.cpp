@@ -14,6 +14,7 @@
 #include "host/replay/NmeaSummary.h"
 #include "host/replay/SonarFeed.h"
 #include "tests/support/HostRun.h"
+#include "tests/support/NmeaSentence.h"
 #include "tests/support/SonarWriter.h"
 #include "tests/support/TestProfile.h"
 
@@ -23,13 +24,7 @@ const std::string kDamagedLog = PLOTREX_SOURCE_DIR "/tests/data/damaged_voyage.n
 const std::string kSmallLog = PLOTREX_SOURCE_DIR "/tests/data/small_voyage.nmea";
 
 std::string NmeaLine(const std::string& body) {
-    unsigned sum = 0;
-    for (unsigned char ch : body) {
-        sum ^= ch;
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X", sum);
-    return "$" + body + tail + "\r\n";
+    return NmeaSentence(body) + "\r\n";
 }
 
 std::string Bits(double value) {

@@ -8,19 +8,15 @@
 #include "host/replay/NmeaLog.h"
 #include "host/replay/NmeaSummary.h"
 
+#include "tests/support/NmeaSentence.h"
+
 namespace {
 
 constexpr double kDeg = M_PI / 180.0;
 
 // Adds the checksum the way a talker would.
 std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (unsigned char ch : body) {
-        sum ^= ch;
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X", sum);
-    return "$" + body + tail;
+    return NmeaSentence(body);
 }
 
 // "hhmmss.ss" for a number of seconds after 10:00:00.

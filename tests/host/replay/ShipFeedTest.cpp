@@ -9,19 +9,15 @@
 #include "host/replay/BuiltInFeed.h"
 #include "host/replay/NmeaFeed.h"
 
+#include "tests/support/NmeaSentence.h"
+
 namespace {
 
 constexpr double kDeg = M_PI / 180.0;
 constexpr double kMetresPerMinuteOfLatitude = 1852.0;
 
 std::string Sentence(const std::string& body) {
-    unsigned sum = 0;
-    for (unsigned char ch : body) {
-        sum ^= ch;
-    }
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X", sum);
-    return "$" + body + tail + "\r\n";
+    return NmeaSentence(body) + "\r\n";
 }
 
 // A file that goes away with the test.
