@@ -40,4 +40,22 @@ inline double FrameCopyFromMemoryMs() {
     return ms[ms.size() / 2];
 }
 
+// Times draw() at each iteration on this thread's processor clock, with
+// prepare() before it untimed, and reports the mean against a frame copy.
+template <class Prepare, class Draw>
+void TimeAgainstFrameCopy(benchmark::State& state, Prepare prepare, Draw draw) {
+    double drawn = 0.0;
+    for (auto _ : state) {
+        prepare();
+        const double start = ThreadSeconds();
+        draw();
+        const double seconds = ThreadSeconds() - start;
+        drawn += seconds;
+        state.SetIterationTime(seconds);
+    }
+    const double frameMs = 1000.0 * drawn / static_cast<double>(state.iterations());
+    state.counters["frame_copy_ms"] = FrameCopyFromMemoryMs();
+    state.counters["x_frame_copy"] = frameMs / state.counters["frame_copy_ms"];
+}
+
 }  // namespace benchframe

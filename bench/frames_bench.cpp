@@ -8,27 +8,18 @@
 
 namespace {
 
-using benchframe::FrameCopyFromMemoryMs;
-using benchframe::ThreadSeconds;
-
 // Times only the drawing of each frame, on this thread's processor clock.
 template <class Frames>
 void TimeFrames(benchmark::State& state, Frames& frames, bool full) {
-    double drawn = 0.0;
-    for (auto _ : state) {
-        frames.Advance();
-        if (full) {
-            frames.Invalidate();
-        }
-        const double start = ThreadSeconds();
-        frames.Draw();
-        const double seconds = ThreadSeconds() - start;
-        drawn += seconds;
-        state.SetIterationTime(seconds);
-    }
-    const double frameMs = 1000.0 * drawn / static_cast<double>(state.iterations());
-    state.counters["frame_copy_ms"] = FrameCopyFromMemoryMs();
-    state.counters["x_frame_copy"] = frameMs / state.counters["frame_copy_ms"];
+    benchframe::TimeAgainstFrameCopy(
+        state,
+        [&] {
+            frames.Advance();
+            if (full) {
+                frames.Invalidate();
+            }
+        },
+        [&] { frames.Draw(); });
 }
 
 void ProfileFrame(benchmark::State& state, bool full) {
