@@ -1,5 +1,7 @@
 #include "desktop/AdapterDevice.h"
 
+#include <algorithm>
+
 #include "platform/CDC.h"
 #include "platform/WinUser.h"
 
@@ -32,6 +34,8 @@ bool AdapterDevice::Create(IDirect3D9* d3d, UINT adapter, SIZE size) {
     ReleaseDC();
     device_.Reset();
     ++resetCount_;
+    width_ = height_ = 0;
+    limit_ = SIZE{};
     if (d3d == nullptr || size.cx <= 0 || size.cy <= 0) {
         return false;
     }
@@ -42,9 +46,46 @@ bool AdapterDevice::Create(IDirect3D9* d3d, UINT adapter, SIZE size) {
         static_cast<void>(device_.Detach());
         return false;
     }
+    limit_ = size;
     width_ = static_cast<std::uint32_t>(size.cx);
     height_ = static_cast<std::uint32_t>(size.cy);
+    // Nothing can be on the device yet: this reset is part of making it.
+    ResetTo(1, 1);
     return true;
+}
+
+bool AdapterDevice::ResetTo(std::uint32_t width, std::uint32_t height) {
+    ReleaseDC();
+    D3DPRESENT_PARAMETERS p = Parameters(width, height);
+    if (FAILED(device_->Reset(&p))) {
+        return false;
+    }
+    width_ = width;
+    height_ = height;
+    return true;
+}
+
+bool AdapterDevice::Fit(SIZE size) {
+    if (!device_) {
+        return false;
+    }
+    const auto wantedWidth = static_cast<std::uint32_t>(std::clamp<LONG>(size.cx, 0, limit_.cx));
+    const auto wantedHeight = static_cast<std::uint32_t>(std::clamp<LONG>(size.cy, 0, limit_.cy));
+    const bool within = size.cx <= limit_.cx && size.cy <= limit_.cy;
+    if (wantedWidth <= width_ && wantedHeight <= height_) {
+        return within;
+    }
+    ++resetCount_;
+    const std::uint32_t oldWidth = width_;
+    const std::uint32_t oldHeight = height_;
+    if (ResetTo(std::max(width_, wantedWidth), std::max(height_, wantedHeight))) {
+        return within;
+    }
+    // Back to the size the windows are cut to; when even that fails (a
+    // resource of the default pool still held), the device waits for a reset
+    // as a lost one does.
+    ResetTo(oldWidth, oldHeight);
+    return false;
 }
 
 bool AdapterDevice::Reset() {
@@ -52,10 +93,8 @@ bool AdapterDevice::Reset() {
         return false;
     }
     // Direct3D refuses to reset while the back buffer is held.
-    ReleaseDC();
     ++resetCount_;
-    D3DPRESENT_PARAMETERS p = Parameters(width_, height_);
-    return SUCCEEDED(device_->Reset(&p));
+    return ResetTo(width_, height_);
 }
 
 CDC* AdapterDevice::GetDC() {

@@ -1,6 +1,7 @@
 #pragma once
-// One Direct3D device per display adapter, each with a back buffer as large
-// as its monitor, shared by the module's windows. The host owns the manager
+// One Direct3D device per display adapter, each with a back buffer that
+// grows to the module's windows on its monitor (the monitor's size at most),
+// shared by them. The host owns the manager
 // and initialises it before it opens views. Slot order is fixed.
 #include <map>
 #include <memory>

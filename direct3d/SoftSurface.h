@@ -2,8 +2,8 @@
 // The back buffer of the software device: X8R8G8B8 pixels that Direct3D
 // draws into, that a GDI device context (GetDC) draws into in place, and that
 // Present copies into a window. The pixels are fresh pages of the system,
-// taken only where something is drawn: a back buffer the size of the monitor
-// costs no more than the windows drawn on it.
+// taken only where something is drawn; rows lie one after the other, so a
+// drawn row costs the pages of the buffer's whole width.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

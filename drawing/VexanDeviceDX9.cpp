@@ -27,10 +27,8 @@ bool VexanDeviceDX9::Create(CWnd* window, SIZE size) {
     }
     window_ = window->GetSafeHwnd();
     adapter_ = 0;
-    width_ = std::max<LONG>(size.cx, 0);
-    height_ = std::max<LONG>(size.cy, 0);
     if (AdapterDevice* adapter = Adapter()) {
-        ClipToBackBuffer(*adapter);
+        FitBackBuffer(*adapter, size);
         return true;
     }
     window_ = nullptr;
@@ -39,21 +37,20 @@ bool VexanDeviceDX9::Create(CWnd* window, SIZE size) {
     return false;
 }
 
-void VexanDeviceDX9::ClipToBackBuffer(const AdapterDevice& adapter) {
+bool VexanDeviceDX9::FitBackBuffer(AdapterDevice& adapter, SIZE size) {
+    // A negative size is no size.
+    asked_ = SIZE{std::max<LONG>(size.cx, 0), std::max<LONG>(size.cy, 0)};
+    const bool fits = adapter.Fit(asked_);
     const SIZE buffer = adapter.GetSize();
-    width_ = std::min<std::int32_t>(width_, buffer.cx);
-    height_ = std::min<std::int32_t>(height_, buffer.cy);
+    width_ = std::min<std::int32_t>(asked_.cx, buffer.cx);
+    height_ = std::min<std::int32_t>(asked_.cy, buffer.cy);
+    return fits;
 }
 
 bool VexanDeviceDX9::Resize(SIZE size) {
     bool fits = false;
     if (AdapterDevice* adapter = Adapter()) {
-        const SIZE buffer = adapter->GetSize();
-        // A negative size is no size.
-        width_ = std::max<LONG>(size.cx, 0);
-        height_ = std::max<LONG>(size.cy, 0);
-        fits = width_ <= buffer.cx && height_ <= buffer.cy;
-        ClipToBackBuffer(*adapter);
+        fits = FitBackBuffer(*adapter, size);
     }
     UpdateAdapter();
     return fits;
@@ -86,9 +83,9 @@ bool VexanDeviceDX9::UpdateAdapter() {
         return false;
     }
     adapter_ = found;
-    // The new adapter's back buffer may be smaller than the old one's.
+    // The new adapter's back buffer may have to grow, or its monitor be smaller.
     if (AdapterDevice* adapter = Adapter()) {
-        ClipToBackBuffer(*adapter);
+        FitBackBuffer(*adapter, asked_);
     }
     return true;
 }

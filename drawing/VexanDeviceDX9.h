@@ -1,7 +1,7 @@
 #pragma once
 // A window's rendering device on the Direct3D device of the adapter that
 // shows the window: the window uses the top-left part of that device's back
-// buffer, as large as the window but never larger than the back buffer, and
+// buffer, which grows to the window's size as far as its monitor allows, and
 // follows the window from monitor to monitor. The devices belong to the
 // manager. Slot order is fixed: VexanDevice's, then ReleaseDC, then
 // IsDirect3D.
@@ -18,17 +18,18 @@ class VexanDeviceDX9 : public VexanDevice {
     explicit VexanDeviceDX9(DXDesktopDeviceManager* manager);
     ~VexanDeviceDX9() override;
 
-    // Adapter 0, the size cut down to its back buffer; false, and nothing
+    // Adapter 0, its back buffer grown to the size or the size cut down to
+    // it (the monitor's at most); false, and nothing
     // kept, without a window or when the manager has no device for adapter 0.
     bool Create(CWnd* window, SIZE size) override;
-    // False when the size had to be cut down to the back buffer; then looks
+    // False when the size had to be cut down to the monitor; then looks
     // again which adapter shows the window.
     bool Resize(SIZE size) override;
     SIZE GetSize() override;
     CDC* GetDC() override;
     bool Present(POINT origin) override;
-    // True when the window is now on another adapter; the size is then cut
-    // down to that adapter's back buffer.
+    // True when the window is now on another adapter; the size asked last is
+    // then fitted to that adapter's back buffer.
     bool UpdateAdapter() override;
     IDirect3DDevice9* GetD3DDevice() override;
     // -1 without an adapter device.
@@ -40,11 +41,14 @@ class VexanDeviceDX9 : public VexanDevice {
 
   private:
     AdapterDevice* Adapter() const;
-    void ClipToBackBuffer(const AdapterDevice& adapter);
+    // Grows the adapter's back buffer to the size and cuts the size to it;
+    // false when it had to be cut.
+    bool FitBackBuffer(AdapterDevice& adapter, SIZE size);
 
     std::int32_t adapter_ = -1;
     HWND window_ = nullptr;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    SIZE asked_{};
     DXDesktopDeviceManager* manager_;
 };

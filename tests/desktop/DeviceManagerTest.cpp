@@ -10,6 +10,7 @@
 #include "drawing/VexanDeviceDX9.h"
 #include "platform/CDC.h"
 #include "platform/CWnd.h"
+#include "platform/ComPtr.h"
 #include "platform/HeadlessDesktop.h"
 
 namespace {
@@ -48,10 +49,13 @@ TEST_F(DeviceManager, MakesOneDevicePerMonitorAtItsSize) {
         ASSERT_NE(device->GetDevice(), nullptr);
         EXPECT_EQ(device->GetResetCount(), 0);
     }
-    EXPECT_EQ(manager_.GetAdapterDevice(0)->GetSize().cx, 1920);
-    EXPECT_EQ(manager_.GetAdapterDevice(0)->GetSize().cy, 1080);
-    EXPECT_EQ(manager_.GetAdapterDevice(1)->GetSize().cx, 1280);
-    EXPECT_EQ(manager_.GetAdapterDevice(1)->GetSize().cy, 1024);
+    EXPECT_EQ(manager_.GetAdapterDevice(0)->GetLimit().cx, 1920);
+    EXPECT_EQ(manager_.GetAdapterDevice(0)->GetLimit().cy, 1080);
+    EXPECT_EQ(manager_.GetAdapterDevice(1)->GetLimit().cx, 1280);
+    EXPECT_EQ(manager_.GetAdapterDevice(1)->GetLimit().cy, 1024);
+    // No window has asked for any of it yet.
+    EXPECT_EQ(manager_.GetAdapterDevice(0)->GetSize().cx, 1);
+    EXPECT_EQ(manager_.GetAdapterDevice(0)->GetSize().cy, 1);
     EXPECT_EQ(manager_.GetAdapterDevice(2), nullptr);
 
     // Each device on its own adapter, on the desktop window, as the module asks.
@@ -71,10 +75,10 @@ TEST_F(DeviceManager, ABackBufferTooLargeIsRetriedAtTheTextureLimit) {
     ASSERT_TRUE(manager_.Init());
     AdapterDevice* large = manager_.GetAdapterDevice(0);
     ASSERT_NE(large->GetDevice(), nullptr);
-    EXPECT_EQ(large->GetSize().cx, 2048);
-    EXPECT_EQ(large->GetSize().cy, 2048);
+    EXPECT_EQ(large->GetLimit().cx, 2048);
+    EXPECT_EQ(large->GetLimit().cy, 2048);
     EXPECT_EQ(large->GetResetCount(), 1);  // two attempts
-    EXPECT_EQ(manager_.GetAdapterDevice(1)->GetSize().cx, 1920);
+    EXPECT_EQ(manager_.GetAdapterDevice(1)->GetLimit().cx, 1920);
     EXPECT_EQ(manager_.GetAdapterDevice(1)->GetResetCount(), 0);
 
     // With a texture limit as large as the monitor the retry fails as well:
@@ -147,7 +151,7 @@ TEST_F(WindowDevice, CreateNeedsAWindowAndADeviceForAdapterZero) {
     EXPECT_EQ(device.GetSize().cx, 320);
     EXPECT_EQ(device.GetSize().cy, 240);
     EXPECT_EQ(device.GetD3DDevice(), Device(0));
-    EXPECT_EQ(device.GetResetCount(), 0);
+    EXPECT_EQ(device.GetResetCount(), 1);  // the back buffer grew to the window
     EXPECT_TRUE(device.IsDirect3D());
 
     DXDesktopDeviceManager uninitialised;
@@ -166,7 +170,42 @@ TEST_F(WindowDevice, AWindowLargerThanItsMonitorStartsClipped) {
     EXPECT_EQ(device.GetSize().cx, 1920);
     EXPECT_EQ(device.GetSize().cy, 900);
     EXPECT_TRUE(device.Present(POINT{0, 0}));
-    EXPECT_EQ(device.GetResetCount(), 0);
+    EXPECT_EQ(device.GetResetCount(), 1);
+}
+
+// A monitor-wide buffer would cost whole rows of pages for every row a
+// smaller window draws: the buffer is as large as its windows ask.
+TEST_F(WindowDevice, TheBackBufferGrowsToTheLargestWindowOnItsMonitor) {
+    AdapterDevice* adapter = manager_.GetAdapterDevice(0);
+    VexanDeviceDX9 first(&manager_);
+    VexanDeviceDX9 second(&manager_);
+    ASSERT_TRUE(first.Create(window_.get(), SIZE{320, 240}));
+    auto other = MakeWindow(RECT{500, 100, 1100, 300});
+    ASSERT_TRUE(second.Create(other.get(), SIZE{600, 200}));
+    EXPECT_EQ(adapter->GetSize().cx, 600);
+    EXPECT_EQ(adapter->GetSize().cy, 240);
+    EXPECT_EQ(adapter->GetResetCount(), 2);
+    // Smaller again: the other window still draws on it, nothing is reset.
+    EXPECT_TRUE(first.Resize(SIZE{100, 100}));
+    EXPECT_EQ(adapter->GetSize().cx, 600);
+    EXPECT_EQ(adapter->GetResetCount(), 2);
+
+    // A resource of the default pool still held stops the reset: the window
+    // is cut to the old buffer, and the device comes back once it is given up.
+    ComPtr<IDirect3DVertexBuffer9> held;
+    ASSERT_EQ(Device(0)->CreateVertexBuffer(64, 0, 0, D3DPOOL_DEFAULT, held.Put(), nullptr),
+              D3D_OK);
+    EXPECT_FALSE(first.Resize(SIZE{800, 600}));
+    EXPECT_EQ(first.GetSize().cx, 600);
+    EXPECT_EQ(first.GetSize().cy, 240);
+    held.Reset();
+    EXPECT_TRUE(first.Present(POINT{0, 0}));  // fails, and resets the device
+    EXPECT_EQ(Device(0)->TestCooperativeLevel(), D3D_OK);
+    EXPECT_TRUE(first.Resize(SIZE{800, 600}));
+    EXPECT_EQ(adapter->GetSize().cx, 800);
+    EXPECT_EQ(adapter->GetSize().cy, 600);
+    EXPECT_TRUE(first.Present(POINT{0, 0}));
+    EXPECT_EQ(desktop_.PresentCount(window_->GetSafeHwnd()), 1);
 }
 
 TEST_F(WindowDevice, ResizeBeyondTheMonitorClipsAndReportsIt) {
@@ -193,7 +232,7 @@ TEST_F(WindowDevice, FollowsTheWindowToTheSecondMonitorOnTheNextResize) {
     EXPECT_EQ(device.GetSize().cy, 1024);
     EXPECT_FALSE(device.UpdateAdapter());
     EXPECT_TRUE(device.Present(POINT{0, 0}));
-    EXPECT_EQ(device.GetResetCount(), 0);
+    EXPECT_EQ(device.GetResetCount(), 1);
 }
 
 TEST_F(WindowDevice, GdiDrawingOnTheBackBufferReachesTheWindow) {
@@ -223,12 +262,12 @@ TEST_F(WindowDevice, ALostDeviceIsResetWhenPresentFails) {
     VexanDeviceDX9 device(&manager_);
     ASSERT_TRUE(device.Create(window_.get(), SIZE{320, 240}));
     ASSERT_TRUE(device.Present(POINT{0, 0}));
-    EXPECT_EQ(device.GetResetCount(), 0);
+    EXPECT_EQ(device.GetResetCount(), 1);
 
     // Resettable: the present fails, the reset works, the count shows it.
     d3d9sim::SetDeviceCondition(device.GetD3DDevice(), DeviceCondition::kNotReset);
     EXPECT_TRUE(device.Present(POINT{0, 0}));
-    EXPECT_EQ(device.GetResetCount(), 1);
+    EXPECT_EQ(device.GetResetCount(), 2);
     EXPECT_EQ(device.GetD3DDevice()->TestCooperativeLevel(), D3D_OK);
     EXPECT_EQ(desktop_.PresentCount(window_->GetSafeHwnd()), 1);
 
@@ -236,10 +275,10 @@ TEST_F(WindowDevice, ALostDeviceIsResetWhenPresentFails) {
     d3d9sim::SetDeviceCondition(device.GetD3DDevice(), DeviceCondition::kLost);
     EXPECT_FALSE(device.Present(POINT{0, 0}));
     EXPECT_FALSE(device.Present(POINT{0, 0}));
-    EXPECT_EQ(device.GetResetCount(), 3);
+    EXPECT_EQ(device.GetResetCount(), 4);
     d3d9sim::SetDeviceCondition(device.GetD3DDevice(), DeviceCondition::kNotReset);
     EXPECT_TRUE(device.Present(POINT{0, 0}));
-    EXPECT_EQ(device.GetResetCount(), 4);
+    EXPECT_EQ(device.GetResetCount(), 5);
     EXPECT_TRUE(device.Present(POINT{0, 0}));
     EXPECT_EQ(desktop_.PresentCount(window_->GetSafeHwnd()), 2);
 }
