@@ -66,46 +66,115 @@ bool WithinLimit(std::int64_t first, pixman_fixed_t unit, int count) {
     return std::min(first, last) > -kPositionLimit && std::max(first, last) < kPositionLimit;
 }
 
+// How a pixel reaches the target: SRC, OVER the target's pixels, or OVER a
+// target known to hold one colour, whose pixels then need not be read.
+enum class Mode { kSrc, kOver, kOverSolid };
+
+// pixman's d * (255 - sa) / 255, rounded, for 16-bit channels; alpha holds
+// sa in every lane of its pixel.
+__m128i OverTerm(__m128i alpha, __m128i d) {
+    const __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
+    return _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
+}
+
+// What OVER adds to a sample of each alpha on a target of the colour, as
+// 16-bit channels; kept for the next composite, which is mostly onto the
+// same colour.
+const std::uint64_t* OverTerms(std::uint32_t colour) {
+    struct Table {
+        bool built = false;
+        std::uint32_t colour = 0;
+        std::uint64_t terms[256];
+    };
+    thread_local Table table;
+    if (!table.built || table.colour != colour) {
+        const __m128i d =
+            _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128());
+        for (int a = 0; a < 256; ++a) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(table.terms + a),
+                             OverTerm(_mm_set1_epi16(static_cast<short>(a)), d));
+        }
+        table.built = true;
+        table.colour = colour;
+    }
+    return table.terms;
+}
+
+bool AllZero(__m128i v) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF;
+}
+
 // Pixels as 16-bit channels (four lanes a pixel), put OVER (pixman's
 // rounding of d * (255 - sa) / 255, then a saturating add) or SRC.
-template <bool kOver>
+template <Mode kMode>
 struct Combiner {
-    static constexpr bool Over = kOver;
+    // Whether what is drawn depends on the source alone.
+    static constexpr bool kSourceOnly = kMode != Mode::kOver;
+    // Whether a sample of zeros leaves the target's pixel as it is.
+    static constexpr bool kKeepsOnZero = kMode != Mode::kSrc;
+
+    // kOverSolid: what OVER adds to a sample of each alpha.
+    const std::uint64_t* terms = nullptr;
 
     static __m128i Blend(__m128i s, __m128i d) {
         const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
                                                   _MM_SHUFFLE(3, 3, 3, 3));
-        __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
-        t = _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
-        return _mm_adds_epu8(s, t);
+        return _mm_adds_epu8(s, OverTerm(alpha, d));
+    }
+    // Two pixels over the solid target: their alphas look up what to add.
+    __m128i Solid(__m128i s) const {
+        const __m128i t =
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(terms + _mm_extract_epi16(s, 3)));
+        const double* high = reinterpret_cast<const double*>(terms + _mm_extract_epi16(s, 7));
+        return _mm_adds_epu8(s, _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(t), high)));
+    }
+    // Two pixels over the target's two at d, read only when they matter.
+    __m128i Over2(__m128i s, const void* d) const {
+        if constexpr (kMode == Mode::kOver) {
+            return Blend(s, _mm_unpacklo_epi8(_mm_loadl_epi64(static_cast<const __m128i*>(d)),
+                                              _mm_setzero_si128()));
+        } else if constexpr (kMode == Mode::kSrc) {
+            return s;
+        } else {
+            return Solid(s);
+        }
     }
     // Pixels 0-1 in lo, 2-3 in hi.
-    static void Four(std::uint32_t* d, __m128i lo, __m128i hi) {
+    void Four(std::uint32_t* d, __m128i lo, __m128i hi) const {
         auto* at = reinterpret_cast<__m128i*>(d);
-        if (kOver) {
+        if constexpr (kMode == Mode::kOver) {
             const __m128i dst = _mm_loadu_si128(at);
             lo = Blend(lo, _mm_unpacklo_epi8(dst, _mm_setzero_si128()));
             hi = Blend(hi, _mm_unpackhi_epi8(dst, _mm_setzero_si128()));
+        } else if constexpr (kMode == Mode::kOverSolid) {
+            lo = Solid(lo);
+            hi = Solid(hi);
         }
         _mm_storeu_si128(at, _mm_packus_epi16(lo, hi));
     }
-    static void Two(std::uint32_t* d, __m128i s) {
-        auto* at = reinterpret_cast<__m128i*>(d);
-        if (kOver) {
-            s = Blend(s, _mm_unpacklo_epi8(_mm_loadl_epi64(at), _mm_setzero_si128()));
-        }
-        _mm_storel_epi64(at, _mm_packus_epi16(s, s));
+    void Two(std::uint32_t* d, __m128i s) const {
+        s = Over2(s, d);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(s, s));
     }
-    static void One(std::uint32_t* d, __m128i s) {
-        if (kOver) {
+    void One(std::uint32_t* d, __m128i s) const {
+        if constexpr (kMode == Mode::kOver) {
             s = Blend(
                 s, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(*d)), _mm_setzero_si128()));
+        } else if constexpr (kMode != Mode::kSrc) {
+            s = Solid(s);
         }
         *d = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(s, s)));
     }
     // The same pixel (in the low four lanes) along a row.
-    static void Fill(std::uint32_t* d, int count, __m128i s) {
+    void Fill(std::uint32_t* d, int count, __m128i s) const {
         s = _mm_unpacklo_epi64(s, s);
+        if constexpr (kSourceOnly) {
+            // One blend for the whole row.
+            const std::uint32_t p =
+                static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(Over2(s, d), s)));
+            std::fill(d, d + count, p);
+            return;
+        }
         int i = 0;
         for (; i + 3 < count; i += 4) {
             Four(d + i, s, s);
@@ -120,15 +189,17 @@ struct Combiner {
     // One or two pixels on each of two rows: the first row's pixel in the
     // low four lanes of s, the second row's in the high four.
     template <int pixels>
-    static void TwoRows(std::uint32_t* d, std::ptrdiff_t stride, __m128i s) {
+    void TwoRows(std::uint32_t* d, std::ptrdiff_t stride, __m128i s) const {
         static_assert(pixels == 1 || pixels == 2);
         const __m128i zero = _mm_setzero_si128();
         if constexpr (pixels == 1) {
-            if (kOver) {
+            if constexpr (kMode == Mode::kOver) {
                 const __m128i dst =
                     _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(d[0])),
                                        _mm_cvtsi32_si128(static_cast<int>(d[stride])));
                 s = Blend(s, _mm_unpacklo_epi8(dst, zero));
+            } else if constexpr (kMode != Mode::kSrc) {
+                s = Solid(s);
             }
             const __m128i out = _mm_packus_epi16(s, s);
             d[0] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
@@ -137,18 +208,16 @@ struct Combiner {
             __m128i first = _mm_unpacklo_epi64(s, s), second = _mm_unpackhi_epi64(s, s);
             auto* top = reinterpret_cast<__m128i*>(d);
             auto* bottom = reinterpret_cast<__m128i*>(d + stride);
-            if (kOver) {
-                first = Blend(first, _mm_unpacklo_epi8(_mm_loadl_epi64(top), zero));
-                second = Blend(second, _mm_unpacklo_epi8(_mm_loadl_epi64(bottom), zero));
-            }
+            first = Over2(first, top);
+            second = Over2(second, bottom);
             const __m128i out = _mm_packus_epi16(first, second);
             _mm_storel_epi64(top, out);
             _mm_storel_epi64(bottom, _mm_unpackhi_epi64(out, out));
         }
     }
     // A row whose samples are all zero: OVER keeps it, SRC clears it.
-    static void Clear(std::uint32_t* d, int count) {
-        if (!kOver) {
+    void Clear(std::uint32_t* d, int count) const {
+        if constexpr (kMode == Mode::kSrc) {
             std::fill(d, d + count, 0u);
         }
     }
@@ -187,9 +256,11 @@ struct RowPair {
 
 // top * wt + bottom * wb for n texels, as 16-bit channels: exact, since
 // 255 * 128 fits.
-void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
-               std::int64_t n, std::uint16_t* out) {
+// Returns the texels or-ed together, which are zero when all are.
+__m128i BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
+                  std::int64_t n, std::uint16_t* out) {
     const __m128i zero = _mm_setzero_si128();
+    __m128i any = zero;
     auto blend = [&](__m128i t, __m128i b) {
         return _mm_add_epi16(_mm_mullo_epi16(t, wt), _mm_mullo_epi16(b, wb));
     };
@@ -198,23 +269,27 @@ void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt
         const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i));
         auto* at = reinterpret_cast<__m128i*>(out + 4 * i);
+        any = _mm_or_si128(any, _mm_or_si128(t, b));
         _mm_storeu_si128(at, blend(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)));
         _mm_storeu_si128(at + 1, blend(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero)));
     }
     for (; i < n; ++i) {
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i),
-                         blend(Unpack(top[i]), Unpack(bottom[i])));
+        const __m128i t = Unpack(top[i]), b = Unpack(bottom[i]);
+        any = _mm_or_si128(any, _mm_or_si128(t, b));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i), blend(t, b));
     }
+    return any;
 }
 
 // The blended texels of columns first .. first + count - 1, wrapped or
-// zero outside the texture.
-void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
+// zero outside the texture; false when all are zero.
+bool BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
                 std::uint16_t* out) {
     if (rows.Empty()) {
         std::memset(out, 0, static_cast<std::size_t>(count) * 8);
-        return;
+        return false;
     }
+    __m128i any = _mm_setzero_si128();
     const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
     const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
     for (std::int64_t done = 0; done < count;) {
@@ -227,10 +302,12 @@ void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::i
             std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
         } else {
             n = std::min(n, s.width - column);
-            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+            any = _mm_or_si128(
+                any, BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done));
         }
         done += n;
     }
+    return !AllZero(any);
 }
 
 // One pixel from two neighbouring blended texels (8 lanes) and its
@@ -298,7 +375,7 @@ template <int samples>
 // neighbours in memory, one load. pixels: the row's width when fixed for
 // the compiler, else 0.
 template <class Put, int samples, int pixels = samples>
-void BilinearNarrow(const Source& s, const Tile& t) {
+void BilinearNarrow(const Put& put, const Source& s, const Tile& t) {
     std::int64_t left[samples], right[samples];
     __m128i across[samples];
     bool neighbours = true;
@@ -345,26 +422,26 @@ void BilinearNarrow(const Source& s, const Tile& t) {
             // Through an array of its own, so that p stays in registers.
             __m128i edge[samples];
             if (!EdgeSamples<samples>(s, vy, left, right, across, edge)) {
-                Put::Clear(dst, width);
+                put.Clear(dst, width);
                 continue;
             }
             std::copy(edge, edge + samples, p);
         }
         if constexpr (samples == 1) {
             if constexpr (pixels == 1) {
-                Put::One(dst, _mm_packs_epi32(p[0], p[0]));
+                put.One(dst, _mm_packs_epi32(p[0], p[0]));
             } else if constexpr (pixels == 2) {
-                Put::Two(dst, _mm_packs_epi32(p[0], p[0]));
+                put.Two(dst, _mm_packs_epi32(p[0], p[0]));
             } else {
-                Put::Fill(dst, width, _mm_packs_epi32(p[0], p[0]));
+                put.Fill(dst, width, _mm_packs_epi32(p[0], p[0]));
             }
         } else if constexpr (samples == 2) {
-            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
+            put.Two(dst, _mm_packs_epi32(p[0], p[1]));
         } else if constexpr (samples == 3) {
-            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
-            Put::One(dst + 2, _mm_packs_epi32(p[2], p[2]));
+            put.Two(dst, _mm_packs_epi32(p[0], p[1]));
+            put.One(dst + 2, _mm_packs_epi32(p[2], p[2]));
         } else {
-            Put::Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
+            put.Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
         }
     }
 }
@@ -373,7 +450,7 @@ void BilinearNarrow(const Source& s, const Tile& t) {
 // time: the two rows' blends share the registers of the horizontal blend
 // and of the OVER. Rows near the texture's edges go one at a time.
 template <class Put, int pixels>
-void BilinearColumn(const Source& s, const Tile& t) {
+void BilinearColumn(const Put& put, const Source& s, const Tile& t) {
     const std::int64_t x = t.vx >> 16;
     const std::int64_t left = s.Column(x), right = s.Column(x + 1);
     const bool neighbours = left >= 0 && right == left + 1;
@@ -401,14 +478,14 @@ void BilinearColumn(const Source& s, const Tile& t) {
         if (static_cast<std::uint64_t>(y) < inside) {
             p = BlendColumns(vertical(y, wb), across);
         } else if (!EdgeSamples<1>(s, vy, &left, &right, &across, &p)) {
-            Put::Clear(dst, pixels);
+            put.Clear(dst, pixels);
             return;
         }
         p = _mm_packs_epi32(p, p);
         if constexpr (pixels == 1) {
-            Put::One(dst, p);
+            put.One(dst, p);
         } else {
-            Put::Two(dst, p);
+            put.Two(dst, p);
         }
     };
     std::int64_t vy = t.vy;
@@ -428,7 +505,7 @@ void BilinearColumn(const Source& s, const Tile& t) {
                 _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(l, r), across), 2 * kWeightBits);
             const __m128i pNext =
                 _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
-            Put::template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
+            put.template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
         } else {
             single(vy, wb, dst);
             single(vy + unitY, wbNext, dst + dstStride);
@@ -443,7 +520,7 @@ void BilinearColumn(const Source& s, const Tile& t) {
 // each pixel blends its two columns, whose offsets and weights every row
 // shares.
 template <class Put>
-void BilinearRows(const Source& s, const Tile& t) {
+void BilinearRows(const Put& put, const Source& s, const Tile& t) {
     const std::int64_t first = t.vx >> 16;
     const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
     const std::int64_t count = last - first + 2;
@@ -472,18 +549,23 @@ void BilinearRows(const Source& s, const Tile& t) {
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
         const RowPair rows(s, vy);
         if (rows.Empty()) {
-            Put::Clear(dst, t.width);
+            put.Clear(dst, t.width);
             continue;
         }
-        BlendRange(s, rows, first, count, blended);
+        // A row of empty samples, an echogram's background: OVER keeps
+        // what is there.
+        if (!BlendRange(s, rows, first, count, blended)) {
+            put.Clear(dst, t.width);
+            continue;
+        }
         int i = 0;
         for (; i + 3 < t.width; i += 4) {
-            Put::Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
-                      _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
+            put.Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
+                     _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
         }
         for (; i < t.width; ++i) {
             const __m128i p = pixel(i);
-            Put::One(dst + i, _mm_packs_epi32(p, p));
+            put.One(dst + i, _mm_packs_epi32(p, p));
         }
     }
 }
@@ -491,7 +573,7 @@ void BilinearRows(const Source& s, const Tile& t) {
 // pixman rounds nearest positions down, an exact half included (it steps
 // from one 16.16 unit below the centre).
 template <class Put>
-void Nearest(const Source& s, const Tile& t) {
+void Nearest(const Put& put, const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
     columnStore.resize(static_cast<std::size_t>(t.width));
     std::int64_t* const columns = columnStore.data();
@@ -507,59 +589,67 @@ void Nearest(const Source& s, const Tile& t) {
     const __m128i zero = _mm_setzero_si128();
     std::int64_t vy = t.vy - 1;
     std::uint32_t* dst = t.dst;
+    const std::uint32_t* previous = nullptr;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
         const std::uint32_t* row = s.Row(vy >> 16);
         if (row == nullptr) {
-            Put::Clear(dst, t.width);
+            put.Clear(dst, t.width);
+            previous = nullptr;
             continue;
         }
+        // An enlarged texture repeats its rows: when the target's pixels do
+        // not matter, the row drawn last is the row to draw.
+        if (Put::kSourceOnly && row == previous) {
+            std::memcpy(dst, dst - t.dstStride, static_cast<std::size_t>(t.width) * 4);
+            continue;
+        }
+        previous = row;
         int i = 0;
         if (inside) {
             for (; i + 3 < t.width; i += 4) {
                 const __m128i texels = _mm_setr_epi32(
                     static_cast<int>(row[columns[i]]), static_cast<int>(row[columns[i + 1]]),
                     static_cast<int>(row[columns[i + 2]]), static_cast<int>(row[columns[i + 3]]));
-                Put::Four(dst + i, _mm_unpacklo_epi8(texels, zero),
-                          _mm_unpackhi_epi8(texels, zero));
+                put.Four(dst + i, _mm_unpacklo_epi8(texels, zero), _mm_unpackhi_epi8(texels, zero));
             }
         }
         for (; i < t.width; ++i) {
-            Put::One(dst + i, Unpack(texel(row, i)));
+            put.One(dst + i, Unpack(texel(row, i)));
         }
     }
 }
 
 template <class Put>
-void Draw(const Source& s, const Tile& t, bool bilinear) {
+void Draw(const Put& put, const Source& s, const Tile& t, bool bilinear) {
     if (!bilinear) {
-        Nearest<Put>(s, t);
+        Nearest(put, s, t);
     } else if (t.unitX == 0) {
         // A column that shows one sweep, mostly one or two pixels wide.
         if (t.width == 1) {
-            BilinearColumn<Put, 1>(s, t);
+            BilinearColumn<Put, 1>(put, s, t);
         } else if (t.width == 2) {
-            BilinearColumn<Put, 2>(s, t);
+            BilinearColumn<Put, 2>(put, s, t);
         } else {
-            BilinearNarrow<Put, 1, 0>(s, t);
+            BilinearNarrow<Put, 1, 0>(put, s, t);
         }
     } else if (t.width <= kNarrow) {
         // The sample count fixed, so that a row's loops unroll.
         switch (t.width) {
             case 1:
-                BilinearNarrow<Put, 1>(s, t);
+                BilinearNarrow<Put, 1>(put, s, t);
                 break;
             case 2:
-                BilinearNarrow<Put, 2>(s, t);
+                BilinearNarrow<Put, 2>(put, s, t);
                 break;
             case 3:
-                BilinearNarrow<Put, 3>(s, t);
+                BilinearNarrow<Put, 3>(put, s, t);
                 break;
             default:
-                BilinearNarrow<Put, 4>(s, t);
+                BilinearNarrow<Put, 4>(put, s, t);
                 break;
         }
     } else {
-        BilinearRows<Put>(s, t);
+        BilinearRows<Put>(put, s, t);
     }
 }
 
@@ -612,10 +702,14 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
     const Source s{pixman_image_get_data(source), pixman_image_get_stride(source) / 4,
                    pixman_image_get_width(source), pixman_image_get_height(source),
                    draw.repeat == PIXMAN_REPEAT_NORMAL};
-    if (draw.op == PIXMAN_OP_OVER) {
-        Draw<Combiner<true>>(s, t, bilinear);
+    if (draw.op == PIXMAN_OP_SRC) {
+        Draw(Combiner<Mode::kSrc>{}, s, t, bilinear);
+    } else if (draw.solidTarget) {
+        Combiner<Mode::kOverSolid> put;
+        put.terms = OverTerms(*draw.solidTarget);
+        Draw(put, s, t, bilinear);
     } else {
-        Draw<Combiner<false>>(s, t, bilinear);
+        Draw(Combiner<Mode::kOver>{}, s, t, bilinear);
     }
     return true;
 }
