@@ -256,11 +256,9 @@ struct RowPair {
 
 // top * wt + bottom * wb for n texels, as 16-bit channels: exact, since
 // 255 * 128 fits.
-// Returns the texels or-ed together, which are zero when all are.
-__m128i BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
-                  std::int64_t n, std::uint16_t* out) {
+void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt, __m128i wb,
+               std::int64_t n, std::uint16_t* out) {
     const __m128i zero = _mm_setzero_si128();
-    __m128i any = zero;
     auto blend = [&](__m128i t, __m128i b) {
         return _mm_add_epi16(_mm_mullo_epi16(t, wt), _mm_mullo_epi16(b, wb));
     };
@@ -269,27 +267,65 @@ __m128i BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i
         const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i));
         auto* at = reinterpret_cast<__m128i*>(out + 4 * i);
-        any = _mm_or_si128(any, _mm_or_si128(t, b));
         _mm_storeu_si128(at, blend(_mm_unpacklo_epi8(t, zero), _mm_unpacklo_epi8(b, zero)));
         _mm_storeu_si128(at + 1, blend(_mm_unpackhi_epi8(t, zero), _mm_unpackhi_epi8(b, zero)));
     }
     for (; i < n; ++i) {
-        const __m128i t = Unpack(top[i]), b = Unpack(bottom[i]);
-        any = _mm_or_si128(any, _mm_or_si128(t, b));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i), blend(t, b));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 4 * i),
+                         blend(Unpack(top[i]), Unpack(bottom[i])));
     }
-    return any;
+}
+
+// Whether n texels from each row are all zero, looked at up to the first
+// that is not.
+bool EmptyRows(const std::uint32_t* top, const std::uint32_t* bottom, std::int64_t n) {
+    std::int64_t i = 0;
+    for (; i + 3 < n; i += 4) {
+        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i));
+        if (!AllZero(_mm_or_si128(t, b))) {
+            return false;
+        }
+    }
+    for (; i < n; ++i) {
+        if ((top[i] | bottom[i]) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the texels of columns first .. first + count - 1 are all zero in
+// both rows, as where an echogram shows nothing.
+bool EmptyRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count) {
+    if (rows.Empty()) {
+        return true;
+    }
+    for (std::int64_t done = 0; done < count;) {
+        const std::int64_t x = first + done;
+        const std::int64_t column = s.Column(x);
+        std::int64_t n = count - done;
+        if (column < 0) {
+            n = x < 0 ? std::min(n, -x) : n;
+        } else {
+            n = std::min(n, s.width - column);
+            if (!EmptyRows(rows.top + column, rows.bottom + column, n)) {
+                return false;
+            }
+        }
+        done += n;
+    }
+    return true;
 }
 
 // The blended texels of columns first .. first + count - 1, wrapped or
-// zero outside the texture; false when all are zero.
-bool BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
+// zero outside the texture.
+void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
                 std::uint16_t* out) {
     if (rows.Empty()) {
         std::memset(out, 0, static_cast<std::size_t>(count) * 8);
-        return false;
+        return;
     }
-    __m128i any = _mm_setzero_si128();
     const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
     const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
     for (std::int64_t done = 0; done < count;) {
@@ -302,12 +338,10 @@ bool BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::i
             std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
         } else {
             n = std::min(n, s.width - column);
-            any = _mm_or_si128(
-                any, BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done));
+            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
         }
         done += n;
     }
-    return !AllZero(any);
 }
 
 // One pixel from two neighbouring blended texels (8 lanes) and its
@@ -554,10 +588,14 @@ void BilinearRows(const Put& put, const Source& s, const Tile& t) {
         }
         // A row of empty samples, an echogram's background: OVER keeps
         // what is there.
-        if (!BlendRange(s, rows, first, count, blended)) {
+        if (Put::kKeepsOnZero && EmptyRange(s, rows, first, count)) {
+            continue;
+        }
+        if (rows.Empty()) {
             put.Clear(dst, t.width);
             continue;
         }
+        BlendRange(s, rows, first, count, blended);
         int i = 0;
         for (; i + 3 < t.width; i += 4) {
             put.Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
