@@ -295,27 +295,38 @@ bool EmptyRows(const std::uint32_t* top, const std::uint32_t* bottom, std::int64
     return true;
 }
 
-// Whether the texels of columns first .. first + count - 1 are all zero in
-// both rows, as where an echogram shows nothing.
-bool EmptyRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count) {
-    if (rows.Empty()) {
-        return true;
-    }
+// Columns first .. first + count - 1 in stretches: inside(column, done, n)
+// for n columns from the texture's column (false stops the walk), and
+// outside(done, n) for n columns of zeros, up to the texture's left edge or
+// to the end. False when stopped.
+template <class Inside, class Outside>
+bool ForStretches(const Source& s, std::int64_t first, std::int64_t count, Inside inside,
+                  Outside outside) {
     for (std::int64_t done = 0; done < count;) {
         const std::int64_t x = first + done;
         const std::int64_t column = s.Column(x);
         std::int64_t n = count - done;
         if (column < 0) {
             n = x < 0 ? std::min(n, -x) : n;
+            outside(done, n);
         } else {
             n = std::min(n, s.width - column);
-            if (!EmptyRows(rows.top + column, rows.bottom + column, n)) {
+            if (!inside(column, done, n)) {
                 return false;
             }
         }
         done += n;
     }
     return true;
+}
+
+// Whether the texels of columns first .. first + count - 1 are all zero in
+// both rows, as where an echogram shows nothing.
+bool EmptyRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count) {
+    auto empty = [&](std::int64_t column, std::int64_t, std::int64_t n) {
+        return EmptyRows(rows.top + column, rows.bottom + column, n);
+    };
+    return rows.Empty() || ForStretches(s, first, count, empty, [](std::int64_t, std::int64_t) {});
 }
 
 // The blended texels of columns first .. first + count - 1, wrapped or
@@ -328,20 +339,14 @@ void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::i
     }
     const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
     const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
-    for (std::int64_t done = 0; done < count;) {
-        const std::int64_t x = first + done;
-        const std::int64_t column = s.Column(x);
-        std::int64_t n = count - done;
-        if (column < 0) {
-            // Zeros up to the texture's left edge, or to the end.
-            n = x < 0 ? std::min(n, -x) : n;
-            std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
-        } else {
-            n = std::min(n, s.width - column);
-            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
-        }
-        done += n;
-    }
+    auto blend = [&](std::int64_t column, std::int64_t done, std::int64_t n) {
+        BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        return true;
+    };
+    auto zeros = [&](std::int64_t done, std::int64_t n) {
+        std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
+    };
+    ForStretches(s, first, count, blend, zeros);
 }
 
 // One pixel from two neighbouring blended texels (8 lanes) and its
