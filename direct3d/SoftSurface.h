@@ -43,8 +43,6 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     Target AsTarget();
     pixman_image_t* Image() const { return image_.get(); }
     bool DcOut() const { return dc_ != nullptr; }
-    // Where the pixels hold one colour; the device's draws keep it true.
-    SolidArea& Solid() { return solid_; }
 
     // The device draws in place even while a device context is out: what the
     // context drew must be in memory before, and the context must forget
@@ -72,6 +70,8 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     std::unique_ptr<std::uint32_t[], Unmap> pixels_;
     PixmanImagePtr image_;
     std::unique_ptr<CDC> dc_;
+    // Where the pixels hold one colour; AsTarget lends it to the device's
+    // draws, which keep it true.
     SolidArea solid_;
 };
 
