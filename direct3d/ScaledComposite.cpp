@@ -276,19 +276,18 @@ void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt
     }
 }
 
-// Whether n texels from each row are all zero, looked at up to the first
-// that is not.
-bool EmptyRows(const std::uint32_t* top, const std::uint32_t* bottom, std::int64_t n) {
+// Whether n texels are all zero, looked at up to the first that is not.
+bool EmptyTexels(const std::uint32_t* texels, std::int64_t n) {
     std::int64_t i = 0;
-    for (; i + 3 < n; i += 4) {
-        const __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i));
-        if (!AllZero(_mm_or_si128(t, b))) {
+    for (; i + 7 < n; i += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i + 4));
+        if (!AllZero(_mm_or_si128(a, b))) {
             return false;
         }
     }
     for (; i < n; ++i) {
-        if ((top[i] | bottom[i]) != 0) {
+        if (texels[i] != 0) {
             return false;
         }
     }
@@ -320,14 +319,43 @@ bool ForStretches(const Source& s, std::int64_t first, std::int64_t count, Insid
     return true;
 }
 
-// Whether the texels of columns first .. first + count - 1 are all zero in
-// both rows, as where an echogram shows nothing.
-bool EmptyRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count) {
-    auto empty = [&](std::int64_t column, std::int64_t, std::int64_t n) {
-        return EmptyRows(rows.top + column, rows.bottom + column, n);
-    };
-    return rows.Empty() || ForStretches(s, first, count, empty, [](std::int64_t, std::int64_t) {});
-}
+// Whether rows of the source are empty over columns first .. first +
+// count - 1, as where an echogram shows nothing. The last two rows asked
+// about are remembered: a row is asked about as a bottom row, then as a top.
+class EmptyRows {
+  public:
+    EmptyRows(const Source& s, std::int64_t first, std::int64_t count)
+        : s_(s), first_(first), count_(count) {}
+
+    bool Both(const RowPair& rows) {
+        return rows.Empty() || (Empty(rows.top) && Empty(rows.bottom));
+    }
+
+  private:
+    bool Empty(const std::uint32_t* row) {
+        for (int k = 0; k < 2; ++k) {
+            if (rows_[k] == row) {
+                return empty_[k];
+            }
+        }
+        auto inside = [&](std::int64_t column, std::int64_t, std::int64_t n) {
+            return EmptyTexels(row + column, n);
+        };
+        const bool empty =
+            ForStretches(s_, first_, count_, inside, [](std::int64_t, std::int64_t) {});
+        rows_[next_] = row;
+        empty_[next_] = empty;
+        next_ ^= 1;
+        return empty;
+    }
+
+    const Source& s_;
+    std::int64_t first_;
+    std::int64_t count_;
+    const std::uint32_t* rows_[2] = {nullptr, nullptr};
+    bool empty_[2] = {false, false};
+    int next_ = 0;
+};
 
 // The blended texels of columns first .. first + count - 1, wrapped or
 // zero outside the texture.
@@ -583,6 +611,7 @@ void BilinearRows(const Put& put, const Source& s, const Tile& t) {
         return BlendColumns(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blended + offsets[i])),
                             weights[i].Load());
     };
+    EmptyRows empty(s, first, count);
     std::int64_t vy = t.vy;
     std::uint32_t* dst = t.dst;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
@@ -593,11 +622,7 @@ void BilinearRows(const Put& put, const Source& s, const Tile& t) {
         }
         // A row of empty samples, an echogram's background: OVER keeps
         // what is there.
-        if (Put::kKeepsOnZero && EmptyRange(s, rows, first, count)) {
-            continue;
-        }
-        if (rows.Empty()) {
-            put.Clear(dst, t.width);
+        if (Put::kKeepsOnZero && empty.Both(rows)) {
             continue;
         }
         BlendRange(s, rows, first, count, blended);
