@@ -8,6 +8,7 @@
 
 namespace d3d9soft {
 
+class SolidArea;
 class TextureStorage;
 
 // One pre-transformed vertex of the format XYZRHW | DIFFUSE | TEX1.
@@ -30,6 +31,9 @@ struct Target {
     int height = 0;
     int stride = 0;  // in pixels
     RECT clip{};
+    // Where the target holds one colour, kept true by whoever draws; null
+    // when nothing is known.
+    SolidArea* solid = nullptr;
 };
 
 enum class Filter { kPoint, kLinear };

@@ -7,6 +7,7 @@
 
 #include "direct3d/Rasterizer.h"
 #include "direct3d/ScaledComposite.h"
+#include "direct3d/SolidArea.h"
 #include "direct3d/TextureStorage.h"
 
 namespace d3d9soft {
@@ -102,6 +103,33 @@ bool TileTransform(const Sampling& s, int tx, int ty, int tw, int th, pixman_tra
         t->matrix[i][2] = CeilFixed(constant) + s.bias;
     }
     return inside;
+}
+
+// The pixels a rasterised triangle may cover, within the clip; the whole
+// clip for vertices too far out to bound.
+RECT TriangleBounds(const RECT& clip, const Vertex& a, const Vertex& b, const Vertex& c) {
+    const double lo = -1e9, hi = 1e9;
+    double x0 = hi, y0 = hi, x1 = lo, y1 = lo;
+    for (const Vertex* v : {&a, &b, &c}) {
+        if (!(v->x > lo && v->x < hi && v->y > lo && v->y < hi)) {
+            return clip;
+        }
+        x0 = std::min<double>(x0, v->x);
+        x1 = std::max<double>(x1, v->x);
+        y0 = std::min<double>(y0, v->y);
+        y1 = std::max<double>(y1, v->y);
+    }
+    // A pixel beyond each side, whatever the snapping.
+    return RECT{std::max(clip.left, static_cast<LONG>(std::floor(x0)) - 1),
+                std::max(clip.top, static_cast<LONG>(std::floor(y0)) - 1),
+                std::min(clip.right, static_cast<LONG>(std::ceil(x1)) + 2),
+                std::min(clip.bottom, static_cast<LONG>(std::ceil(y1)) + 2)};
+}
+
+void RasteriseTriangle(const Target& target, const DrawState& state, const Vertex& a,
+                       const Vertex& b, const Vertex& c) {
+    Touch(target, TriangleBounds(target.clip, a, b, c));
+    DrawTriangle(target, state, a, b, c);
 }
 
 }  // namespace
@@ -299,8 +327,12 @@ void QuadCompositor::Composite(const Run& run) {
     const Sampling sampling = transposed ? MakeSampling(v, u, height, width, filter)
                                          : MakeSampling(u, v, width, height, filter);
 
+    const RECT drawn{x0, y0, x1, y1};
     ScaledDraw draw;
     draw.op = state_.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
+    if (target_.solid != nullptr && target_.solid->Covers(drawn)) {
+        draw.solidTarget = target_.solid->Colour();
+    }
     draw.filter = filter == Filter::kPoint ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
     for (int ty = y0; ty < y1; ty += kTileSize) {
         const int th = std::min(kTileSize, y1 - ty);
@@ -320,6 +352,7 @@ void QuadCompositor::Composite(const Run& run) {
                                      th);
         }
     }
+    Touch(target_, drawn);
 }
 
 void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
@@ -330,13 +363,13 @@ void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const 
     UINT i = 0;
     for (; i + 1 < primitives; i += 2) {
         if (!quads.Add(v + i)) {
-            DrawTriangle(target, state, v[i], v[i + 1], v[i + 2]);
-            DrawTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
+            RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+            RasteriseTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
         }
     }
     quads.Flush();
     if (i < primitives) {
-        DrawTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+        RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
     }
 }
 

@@ -66,46 +66,115 @@ bool WithinLimit(std::int64_t first, pixman_fixed_t unit, int count) {
     return std::min(first, last) > -kPositionLimit && std::max(first, last) < kPositionLimit;
 }
 
+// How a pixel reaches the target: SRC, OVER the target's pixels, or OVER a
+// target known to hold one colour, whose pixels then need not be read.
+enum class Mode { kSrc, kOver, kOverSolid };
+
+// pixman's d * (255 - sa) / 255, rounded, for 16-bit channels; alpha holds
+// sa in every lane of its pixel.
+__m128i OverTerm(__m128i alpha, __m128i d) {
+    const __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
+    return _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
+}
+
+// What OVER adds to a sample of each alpha on a target of the colour, as
+// 16-bit channels; kept for the next composite, which is mostly onto the
+// same colour.
+const std::uint64_t* OverTerms(std::uint32_t colour) {
+    struct Table {
+        bool built = false;
+        std::uint32_t colour = 0;
+        std::uint64_t terms[256];
+    };
+    thread_local Table table;
+    if (!table.built || table.colour != colour) {
+        const __m128i d =
+            _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(colour)), _mm_setzero_si128());
+        for (int a = 0; a < 256; ++a) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(table.terms + a),
+                             OverTerm(_mm_set1_epi16(static_cast<short>(a)), d));
+        }
+        table.built = true;
+        table.colour = colour;
+    }
+    return table.terms;
+}
+
+bool AllZero(__m128i v) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF;
+}
+
 // Pixels as 16-bit channels (four lanes a pixel), put OVER (pixman's
 // rounding of d * (255 - sa) / 255, then a saturating add) or SRC.
-template <bool kOver>
+template <Mode kMode>
 struct Combiner {
-    static constexpr bool Over = kOver;
+    // Whether what is drawn depends on the source alone.
+    static constexpr bool kSourceOnly = kMode != Mode::kOver;
+    // Whether a sample of zeros leaves the target's pixel as it is.
+    static constexpr bool kKeepsOnZero = kMode != Mode::kSrc;
+
+    // kOverSolid: what OVER adds to a sample of each alpha.
+    const std::uint64_t* terms = nullptr;
 
     static __m128i Blend(__m128i s, __m128i d) {
         const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
                                                   _MM_SHUFFLE(3, 3, 3, 3));
-        __m128i t = _mm_mullo_epi16(d, _mm_xor_si128(alpha, _mm_set1_epi16(0xFF)));
-        t = _mm_mulhi_epu16(_mm_adds_epu16(t, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x101));
-        return _mm_adds_epu8(s, t);
+        return _mm_adds_epu8(s, OverTerm(alpha, d));
+    }
+    // Two pixels over the solid target: their alphas look up what to add.
+    __m128i Solid(__m128i s) const {
+        const __m128i t =
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(terms + _mm_extract_epi16(s, 3)));
+        const double* high = reinterpret_cast<const double*>(terms + _mm_extract_epi16(s, 7));
+        return _mm_adds_epu8(s, _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(t), high)));
+    }
+    // Two pixels over the target's two at d, read only when they matter.
+    __m128i Over2(__m128i s, const void* d) const {
+        if constexpr (kMode == Mode::kOver) {
+            return Blend(s, _mm_unpacklo_epi8(_mm_loadl_epi64(static_cast<const __m128i*>(d)),
+                                              _mm_setzero_si128()));
+        } else if constexpr (kMode == Mode::kSrc) {
+            return s;
+        } else {
+            return Solid(s);
+        }
     }
     // Pixels 0-1 in lo, 2-3 in hi.
-    static void Four(std::uint32_t* d, __m128i lo, __m128i hi) {
+    void Four(std::uint32_t* d, __m128i lo, __m128i hi) const {
         auto* at = reinterpret_cast<__m128i*>(d);
-        if (kOver) {
+        if constexpr (kMode == Mode::kOver) {
             const __m128i dst = _mm_loadu_si128(at);
             lo = Blend(lo, _mm_unpacklo_epi8(dst, _mm_setzero_si128()));
             hi = Blend(hi, _mm_unpackhi_epi8(dst, _mm_setzero_si128()));
+        } else if constexpr (kMode == Mode::kOverSolid) {
+            lo = Solid(lo);
+            hi = Solid(hi);
         }
         _mm_storeu_si128(at, _mm_packus_epi16(lo, hi));
     }
-    static void Two(std::uint32_t* d, __m128i s) {
-        auto* at = reinterpret_cast<__m128i*>(d);
-        if (kOver) {
-            s = Blend(s, _mm_unpacklo_epi8(_mm_loadl_epi64(at), _mm_setzero_si128()));
-        }
-        _mm_storel_epi64(at, _mm_packus_epi16(s, s));
+    void Two(std::uint32_t* d, __m128i s) const {
+        s = Over2(s, d);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d), _mm_packus_epi16(s, s));
     }
-    static void One(std::uint32_t* d, __m128i s) {
-        if (kOver) {
+    void One(std::uint32_t* d, __m128i s) const {
+        if constexpr (kMode == Mode::kOver) {
             s = Blend(
                 s, _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(*d)), _mm_setzero_si128()));
+        } else if constexpr (kMode != Mode::kSrc) {
+            s = Solid(s);
         }
         *d = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(s, s)));
     }
     // The same pixel (in the low four lanes) along a row.
-    static void Fill(std::uint32_t* d, int count, __m128i s) {
+    void Fill(std::uint32_t* d, int count, __m128i s) const {
         s = _mm_unpacklo_epi64(s, s);
+        if constexpr (kSourceOnly) {
+            // One blend for the whole row.
+            const std::uint32_t p =
+                static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(Over2(s, d), s)));
+            std::fill(d, d + count, p);
+            return;
+        }
         int i = 0;
         for (; i + 3 < count; i += 4) {
             Four(d + i, s, s);
@@ -120,15 +189,17 @@ struct Combiner {
     // One or two pixels on each of two rows: the first row's pixel in the
     // low four lanes of s, the second row's in the high four.
     template <int pixels>
-    static void TwoRows(std::uint32_t* d, std::ptrdiff_t stride, __m128i s) {
+    void TwoRows(std::uint32_t* d, std::ptrdiff_t stride, __m128i s) const {
         static_assert(pixels == 1 || pixels == 2);
         const __m128i zero = _mm_setzero_si128();
         if constexpr (pixels == 1) {
-            if (kOver) {
+            if constexpr (kMode == Mode::kOver) {
                 const __m128i dst =
                     _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(d[0])),
                                        _mm_cvtsi32_si128(static_cast<int>(d[stride])));
                 s = Blend(s, _mm_unpacklo_epi8(dst, zero));
+            } else if constexpr (kMode != Mode::kSrc) {
+                s = Solid(s);
             }
             const __m128i out = _mm_packus_epi16(s, s);
             d[0] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
@@ -137,18 +208,16 @@ struct Combiner {
             __m128i first = _mm_unpacklo_epi64(s, s), second = _mm_unpackhi_epi64(s, s);
             auto* top = reinterpret_cast<__m128i*>(d);
             auto* bottom = reinterpret_cast<__m128i*>(d + stride);
-            if (kOver) {
-                first = Blend(first, _mm_unpacklo_epi8(_mm_loadl_epi64(top), zero));
-                second = Blend(second, _mm_unpacklo_epi8(_mm_loadl_epi64(bottom), zero));
-            }
+            first = Over2(first, top);
+            second = Over2(second, bottom);
             const __m128i out = _mm_packus_epi16(first, second);
             _mm_storel_epi64(top, out);
             _mm_storel_epi64(bottom, _mm_unpackhi_epi64(out, out));
         }
     }
     // A row whose samples are all zero: OVER keeps it, SRC clears it.
-    static void Clear(std::uint32_t* d, int count) {
-        if (!kOver) {
+    void Clear(std::uint32_t* d, int count) const {
+        if constexpr (kMode == Mode::kSrc) {
             std::fill(d, d + count, 0u);
         }
     }
@@ -207,6 +276,87 @@ void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt
     }
 }
 
+// Whether n texels are all zero, looked at up to the first that is not.
+bool EmptyTexels(const std::uint32_t* texels, std::int64_t n) {
+    std::int64_t i = 0;
+    for (; i + 7 < n; i += 8) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i + 4));
+        if (!AllZero(_mm_or_si128(a, b))) {
+            return false;
+        }
+    }
+    for (; i < n; ++i) {
+        if (texels[i] != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Columns first .. first + count - 1 in stretches: inside(column, done, n)
+// for n columns from the texture's column (false stops the walk), and
+// outside(done, n) for n columns of zeros, up to the texture's left edge or
+// to the end. False when stopped.
+template <class Inside, class Outside>
+bool ForStretches(const Source& s, std::int64_t first, std::int64_t count, Inside inside,
+                  Outside outside) {
+    for (std::int64_t done = 0; done < count;) {
+        const std::int64_t x = first + done;
+        const std::int64_t column = s.Column(x);
+        std::int64_t n = count - done;
+        if (column < 0) {
+            n = x < 0 ? std::min(n, -x) : n;
+            outside(done, n);
+        } else {
+            n = std::min(n, s.width - column);
+            if (!inside(column, done, n)) {
+                return false;
+            }
+        }
+        done += n;
+    }
+    return true;
+}
+
+// Whether rows of the source are empty over columns first .. first +
+// count - 1, as where an echogram shows nothing. The last two rows asked
+// about are remembered: a row is asked about as a bottom row, then as a top.
+class EmptyRows {
+  public:
+    EmptyRows(const Source& s, std::int64_t first, std::int64_t count)
+        : s_(s), first_(first), count_(count) {}
+
+    bool Both(const RowPair& rows) {
+        return rows.Empty() || (Empty(rows.top) && Empty(rows.bottom));
+    }
+
+  private:
+    bool Empty(const std::uint32_t* row) {
+        for (int k = 0; k < 2; ++k) {
+            if (rows_[k] == row) {
+                return empty_[k];
+            }
+        }
+        auto inside = [&](std::int64_t column, std::int64_t, std::int64_t n) {
+            return EmptyTexels(row + column, n);
+        };
+        const bool empty =
+            ForStretches(s_, first_, count_, inside, [](std::int64_t, std::int64_t) {});
+        rows_[next_] = row;
+        empty_[next_] = empty;
+        next_ ^= 1;
+        return empty;
+    }
+
+    const Source& s_;
+    std::int64_t first_;
+    std::int64_t count_;
+    const std::uint32_t* rows_[2] = {nullptr, nullptr};
+    bool empty_[2] = {false, false};
+    int next_ = 0;
+};
+
 // The blended texels of columns first .. first + count - 1, wrapped or
 // zero outside the texture.
 void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
@@ -217,20 +367,14 @@ void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::i
     }
     const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
     const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
-    for (std::int64_t done = 0; done < count;) {
-        const std::int64_t x = first + done;
-        const std::int64_t column = s.Column(x);
-        std::int64_t n = count - done;
-        if (column < 0) {
-            // Zeros up to the texture's left edge, or to the end.
-            n = x < 0 ? std::min(n, -x) : n;
-            std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
-        } else {
-            n = std::min(n, s.width - column);
-            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
-        }
-        done += n;
-    }
+    auto blend = [&](std::int64_t column, std::int64_t done, std::int64_t n) {
+        BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        return true;
+    };
+    auto zeros = [&](std::int64_t done, std::int64_t n) {
+        std::memset(out + 4 * done, 0, static_cast<std::size_t>(n) * 8);
+    };
+    ForStretches(s, first, count, blend, zeros);
 }
 
 // One pixel from two neighbouring blended texels (8 lanes) and its
@@ -298,7 +442,7 @@ template <int samples>
 // neighbours in memory, one load. pixels: the row's width when fixed for
 // the compiler, else 0.
 template <class Put, int samples, int pixels = samples>
-void BilinearNarrow(const Source& s, const Tile& t) {
+void BilinearNarrow(const Put& put, const Source& s, const Tile& t) {
     std::int64_t left[samples], right[samples];
     __m128i across[samples];
     bool neighbours = true;
@@ -345,26 +489,26 @@ void BilinearNarrow(const Source& s, const Tile& t) {
             // Through an array of its own, so that p stays in registers.
             __m128i edge[samples];
             if (!EdgeSamples<samples>(s, vy, left, right, across, edge)) {
-                Put::Clear(dst, width);
+                put.Clear(dst, width);
                 continue;
             }
             std::copy(edge, edge + samples, p);
         }
         if constexpr (samples == 1) {
             if constexpr (pixels == 1) {
-                Put::One(dst, _mm_packs_epi32(p[0], p[0]));
+                put.One(dst, _mm_packs_epi32(p[0], p[0]));
             } else if constexpr (pixels == 2) {
-                Put::Two(dst, _mm_packs_epi32(p[0], p[0]));
+                put.Two(dst, _mm_packs_epi32(p[0], p[0]));
             } else {
-                Put::Fill(dst, width, _mm_packs_epi32(p[0], p[0]));
+                put.Fill(dst, width, _mm_packs_epi32(p[0], p[0]));
             }
         } else if constexpr (samples == 2) {
-            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
+            put.Two(dst, _mm_packs_epi32(p[0], p[1]));
         } else if constexpr (samples == 3) {
-            Put::Two(dst, _mm_packs_epi32(p[0], p[1]));
-            Put::One(dst + 2, _mm_packs_epi32(p[2], p[2]));
+            put.Two(dst, _mm_packs_epi32(p[0], p[1]));
+            put.One(dst + 2, _mm_packs_epi32(p[2], p[2]));
         } else {
-            Put::Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
+            put.Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
         }
     }
 }
@@ -373,7 +517,7 @@ void BilinearNarrow(const Source& s, const Tile& t) {
 // time: the two rows' blends share the registers of the horizontal blend
 // and of the OVER. Rows near the texture's edges go one at a time.
 template <class Put, int pixels>
-void BilinearColumn(const Source& s, const Tile& t) {
+void BilinearColumn(const Put& put, const Source& s, const Tile& t) {
     const std::int64_t x = t.vx >> 16;
     const std::int64_t left = s.Column(x), right = s.Column(x + 1);
     const bool neighbours = left >= 0 && right == left + 1;
@@ -401,14 +545,14 @@ void BilinearColumn(const Source& s, const Tile& t) {
         if (static_cast<std::uint64_t>(y) < inside) {
             p = BlendColumns(vertical(y, wb), across);
         } else if (!EdgeSamples<1>(s, vy, &left, &right, &across, &p)) {
-            Put::Clear(dst, pixels);
+            put.Clear(dst, pixels);
             return;
         }
         p = _mm_packs_epi32(p, p);
         if constexpr (pixels == 1) {
-            Put::One(dst, p);
+            put.One(dst, p);
         } else {
-            Put::Two(dst, p);
+            put.Two(dst, p);
         }
     };
     std::int64_t vy = t.vy;
@@ -428,7 +572,7 @@ void BilinearColumn(const Source& s, const Tile& t) {
                 _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(l, r), across), 2 * kWeightBits);
             const __m128i pNext =
                 _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
-            Put::template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
+            put.template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
         } else {
             single(vy, wb, dst);
             single(vy + unitY, wbNext, dst + dstStride);
@@ -443,7 +587,7 @@ void BilinearColumn(const Source& s, const Tile& t) {
 // each pixel blends its two columns, whose offsets and weights every row
 // shares.
 template <class Put>
-void BilinearRows(const Source& s, const Tile& t) {
+void BilinearRows(const Put& put, const Source& s, const Tile& t) {
     const std::int64_t first = t.vx >> 16;
     const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
     const std::int64_t count = last - first + 2;
@@ -467,23 +611,29 @@ void BilinearRows(const Source& s, const Tile& t) {
         return BlendColumns(_mm_loadu_si128(reinterpret_cast<const __m128i*>(blended + offsets[i])),
                             weights[i].Load());
     };
+    EmptyRows empty(s, first, count);
     std::int64_t vy = t.vy;
     std::uint32_t* dst = t.dst;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
         const RowPair rows(s, vy);
         if (rows.Empty()) {
-            Put::Clear(dst, t.width);
+            put.Clear(dst, t.width);
+            continue;
+        }
+        // A row of empty samples, an echogram's background: OVER keeps
+        // what is there.
+        if (Put::kKeepsOnZero && empty.Both(rows)) {
             continue;
         }
         BlendRange(s, rows, first, count, blended);
         int i = 0;
         for (; i + 3 < t.width; i += 4) {
-            Put::Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
-                      _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
+            put.Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
+                     _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
         }
         for (; i < t.width; ++i) {
             const __m128i p = pixel(i);
-            Put::One(dst + i, _mm_packs_epi32(p, p));
+            put.One(dst + i, _mm_packs_epi32(p, p));
         }
     }
 }
@@ -491,7 +641,7 @@ void BilinearRows(const Source& s, const Tile& t) {
 // pixman rounds nearest positions down, an exact half included (it steps
 // from one 16.16 unit below the centre).
 template <class Put>
-void Nearest(const Source& s, const Tile& t) {
+void Nearest(const Put& put, const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
     columnStore.resize(static_cast<std::size_t>(t.width));
     std::int64_t* const columns = columnStore.data();
@@ -507,59 +657,67 @@ void Nearest(const Source& s, const Tile& t) {
     const __m128i zero = _mm_setzero_si128();
     std::int64_t vy = t.vy - 1;
     std::uint32_t* dst = t.dst;
+    const std::uint32_t* previous = nullptr;
     for (int j = 0; j < t.height; ++j, vy += t.unitY, dst += t.dstStride) {
         const std::uint32_t* row = s.Row(vy >> 16);
         if (row == nullptr) {
-            Put::Clear(dst, t.width);
+            put.Clear(dst, t.width);
+            previous = nullptr;
             continue;
         }
+        // An enlarged texture repeats its rows: when the target's pixels do
+        // not matter, the row drawn last is the row to draw.
+        if (Put::kSourceOnly && row == previous) {
+            std::memcpy(dst, dst - t.dstStride, static_cast<std::size_t>(t.width) * 4);
+            continue;
+        }
+        previous = row;
         int i = 0;
         if (inside) {
             for (; i + 3 < t.width; i += 4) {
                 const __m128i texels = _mm_setr_epi32(
                     static_cast<int>(row[columns[i]]), static_cast<int>(row[columns[i + 1]]),
                     static_cast<int>(row[columns[i + 2]]), static_cast<int>(row[columns[i + 3]]));
-                Put::Four(dst + i, _mm_unpacklo_epi8(texels, zero),
-                          _mm_unpackhi_epi8(texels, zero));
+                put.Four(dst + i, _mm_unpacklo_epi8(texels, zero), _mm_unpackhi_epi8(texels, zero));
             }
         }
         for (; i < t.width; ++i) {
-            Put::One(dst + i, Unpack(texel(row, i)));
+            put.One(dst + i, Unpack(texel(row, i)));
         }
     }
 }
 
 template <class Put>
-void Draw(const Source& s, const Tile& t, bool bilinear) {
+void Draw(const Put& put, const Source& s, const Tile& t, bool bilinear) {
     if (!bilinear) {
-        Nearest<Put>(s, t);
+        Nearest(put, s, t);
     } else if (t.unitX == 0) {
         // A column that shows one sweep, mostly one or two pixels wide.
         if (t.width == 1) {
-            BilinearColumn<Put, 1>(s, t);
+            BilinearColumn<Put, 1>(put, s, t);
         } else if (t.width == 2) {
-            BilinearColumn<Put, 2>(s, t);
+            BilinearColumn<Put, 2>(put, s, t);
         } else {
-            BilinearNarrow<Put, 1, 0>(s, t);
+            BilinearNarrow<Put, 1, 0>(put, s, t);
         }
     } else if (t.width <= kNarrow) {
         // The sample count fixed, so that a row's loops unroll.
         switch (t.width) {
             case 1:
-                BilinearNarrow<Put, 1>(s, t);
+                BilinearNarrow<Put, 1>(put, s, t);
                 break;
             case 2:
-                BilinearNarrow<Put, 2>(s, t);
+                BilinearNarrow<Put, 2>(put, s, t);
                 break;
             case 3:
-                BilinearNarrow<Put, 3>(s, t);
+                BilinearNarrow<Put, 3>(put, s, t);
                 break;
             default:
-                BilinearNarrow<Put, 4>(s, t);
+                BilinearNarrow<Put, 4>(put, s, t);
                 break;
         }
     } else {
-        BilinearRows<Put>(s, t);
+        BilinearRows<Put>(put, s, t);
     }
 }
 
@@ -612,10 +770,14 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
     const Source s{pixman_image_get_data(source), pixman_image_get_stride(source) / 4,
                    pixman_image_get_width(source), pixman_image_get_height(source),
                    draw.repeat == PIXMAN_REPEAT_NORMAL};
-    if (draw.op == PIXMAN_OP_OVER) {
-        Draw<Combiner<true>>(s, t, bilinear);
+    if (draw.op == PIXMAN_OP_SRC) {
+        Draw(Combiner<Mode::kSrc>{}, s, t, bilinear);
+    } else if (draw.solidTarget) {
+        Combiner<Mode::kOverSolid> put;
+        put.terms = OverTerms(*draw.solidTarget);
+        Draw(put, s, t, bilinear);
     } else {
-        Draw<Combiner<false>>(s, t, bilinear);
+        Draw(Combiner<Mode::kOver>{}, s, t, bilinear);
     }
     return true;
 }

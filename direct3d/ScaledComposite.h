@@ -8,6 +8,9 @@
 // bilinear weights with the sum of the four weighted texels truncated by 14
 // bits, zero outside the texture (NONE) or wrapping (NORMAL), and OVER as
 // s + d * (255 - sa) / 255 rounded by ((t + 128) * 257) >> 16 and saturated.
+#include <cstdint>
+#include <optional>
+
 #include "direct3d/PixmanImage.h"
 
 namespace d3d9soft {
@@ -17,6 +20,9 @@ struct ScaledDraw {
     pixman_filter_t filter = PIXMAN_FILTER_BILINEAR;  // NEAREST or BILINEAR
     pixman_repeat_t repeat = PIXMAN_REPEAT_NONE;      // NONE or NORMAL
     pixman_transform_t transform{};
+    // The colour every pixel of the target's rectangle holds, when known:
+    // OVER then blends with it instead of reading the pixels.
+    std::optional<std::uint32_t> solidTarget;
 };
 
 // Draws what pixman_image_composite32(op, source, nullptr, target, 0, 0, 0,

@@ -15,6 +15,7 @@
 #include "direct3d/SoftSurface.h"
 #include "direct3d/SoftTexture.h"
 #include "direct3d/SoftVertexBuffer.h"
+#include "direct3d/SolidArea.h"
 #include "platform/Desktop.h"
 
 namespace d3d9soft {
@@ -321,6 +322,9 @@ HRESULT SoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
                 std::fill(row + r.left, row + r.right, colour);
             }
         }
+        if (target.solid != nullptr) {
+            target.solid->Filled(r, colour);
+        }
     }
     return D3D_OK;
 }
@@ -489,11 +493,13 @@ HRESULT SoftDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
     const Vertex* v = vertices.data();
     switch (type) {
         case D3DPT_TRIANGLELIST:
+            Touch(target, target.clip);
             for (UINT i = 0; i < primitiveCount; ++i) {
                 DrawTriangle(target, state, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
             }
             break;
         case D3DPT_TRIANGLEFAN:
+            Touch(target, target.clip);
             for (UINT i = 0; i < primitiveCount; ++i) {
                 DrawTriangle(target, state, v[0], v[i + 1], v[i + 2]);
             }

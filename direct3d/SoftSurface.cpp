@@ -50,12 +50,15 @@ HRESULT SoftSurface::GetDesc(D3DSURFACE_DESC* desc) {
     return D3D_OK;
 }
 
-HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD /*flags*/) {
+HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     RECT r;
     if (!lockable_ || locked == nullptr || locked_ || dc_ || !LockArea(rect, width_, height_, &r)) {
         return D3DERR_INVALIDCALL;
     }
     locked_ = true;
+    if ((flags & D3DLOCK_READONLY) == 0) {
+        solid_.Touched(r);
+    }
     locked->Pitch = Stride();
     locked->pBits = pixels_.get() + static_cast<std::size_t>(r.top) * width_ + r.left;
     return D3D_OK;
@@ -79,6 +82,8 @@ HRESULT SoftSurface::GetDC(HDC* dc) {
         return D3DERR_INVALIDCALL;
     }
     dc_ = std::move(context);
+    // The context may draw anywhere until it is released.
+    solid_.Forget();
     *dc = dc_->GetSafeHdc();
     return D3D_OK;
 }
@@ -98,6 +103,8 @@ Target SoftSurface::AsTarget() {
     t.height = height_;
     t.stride = width_;
     t.clip = RECT{0, 0, width_, height_};
+    // A context that is out may draw anywhere at any time.
+    t.solid = dc_ ? nullptr : &solid_;
     return t;
 }
 

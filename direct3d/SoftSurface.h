@@ -11,6 +11,7 @@
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DrawState.h"
 #include "direct3d/PixmanImage.h"
+#include "direct3d/SolidArea.h"
 
 class CDC;
 
@@ -28,6 +29,7 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
     // Only for a back buffer created lockable (D3DPRESENTFLAG_LOCKABLE_BACKBUFFER).
+    // A lock without D3DLOCK_READONLY may change the pixels.
     HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
     HRESULT UnlockRect() override;
     // One device context at a time; not while locked.
@@ -68,6 +70,9 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     std::unique_ptr<std::uint32_t[], Unmap> pixels_;
     PixmanImagePtr image_;
     std::unique_ptr<CDC> dc_;
+    // Where the pixels hold one colour; AsTarget lends it to the device's
+    // draws, which keep it true.
+    SolidArea solid_;
 };
 
 }  // namespace d3d9soft

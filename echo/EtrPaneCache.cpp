@@ -24,12 +24,13 @@ bool SameSweep(const EtrColumn& a, const EtrColumn& b) {
            a.bottom == b.bottom;
 }
 
-// The back buffer locked whole, released on leaving.
+// The back buffer locked whole, released on leaving. A lock only read
+// through says so: the device then still knows what the pixels hold.
 class LockedBackBuffer {
   public:
-    explicit LockedBackBuffer(IDirect3DDevice9* d3d) {
+    LockedBackBuffer(IDirect3DDevice9* d3d, DWORD flags) {
         if (d3d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface_.Put()) != D3D_OK ||
-            !surface_ || surface_->LockRect(&locked_, nullptr, 0) != D3D_OK) {
+            !surface_ || surface_->LockRect(&locked_, nullptr, flags) != D3D_OK) {
             locked_.pBits = nullptr;
         }
     }
@@ -79,7 +80,7 @@ bool EtrPaneCache::Draw(VexanDevice* device, IDirect3DTexture9* texture, RECT pa
     ReleaseContext(device);
     std::uint32_t background = 0;
     {
-        const LockedBackBuffer buffer(d3d);
+        const LockedBackBuffer buffer(d3d, D3DLOCK_READONLY);
         if (width <= 0 || region.bottom <= region.top || !buffer.IsLocked()) {
             valid_ = false;
             return DrawStrips(device, texture, columns, key.opacity);
@@ -190,7 +191,7 @@ std::vector<std::pair<LONG, LONG>> EtrPaneCache::Bands(const std::vector<EtrColu
 }
 
 bool EtrPaneCache::Capture(IDirect3DDevice9* d3d, LONG left, LONG right) {
-    const LockedBackBuffer buffer(d3d);
+    const LockedBackBuffer buffer(d3d, D3DLOCK_READONLY);
     if (!buffer.IsLocked()) {
         return false;
     }
@@ -209,7 +210,7 @@ bool EtrPaneCache::Capture(IDirect3DDevice9* d3d, LONG left, LONG right) {
 }
 
 bool EtrPaneCache::Restore(IDirect3DDevice9* d3d) {
-    const LockedBackBuffer buffer(d3d);
+    const LockedBackBuffer buffer(d3d, 0);
     if (!buffer.IsLocked()) {
         return false;
     }

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "direct3d/DrawState.h"
+#include "platform/CDC.h"
 #include "tests/direct3d/DeviceFixture.h"
 
 namespace {
@@ -251,6 +254,102 @@ std::vector<Vertex> Quad(float x0, float y0, float x1, float y1, D3DCOLOR colour
     // Texture rows across, samples down, as the echogram maps them.
     return {Vertex{x0, y0, 0.5f, 1, colour, 0, 0}, Vertex{x0, y1, 0.5f, 1, colour, 1, 0},
             Vertex{x1, y0, 0.5f, 1, colour, 0, 1}, Vertex{x1, y1, 0.5f, 1, colour, 1, 1}};
+}
+
+// Writes colour into the rectangle of the back buffer through a lock, or
+// reads the whole back buffer through a read-only one.
+void LockFill(IDirect3DDevice9* device, const RECT& r, std::uint32_t colour) {
+    ComPtr<IDirect3DSurface9> surface;
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Put()), D3D_OK);
+    ASSERT_EQ(surface->LockRect(&locked, &r, 0), D3D_OK);
+    for (LONG y = 0; y < r.bottom - r.top; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
+                                                     y * locked.Pitch);
+        std::fill(row, row + (r.right - r.left), colour);
+    }
+    surface->UnlockRect();
+}
+
+std::vector<std::uint32_t> ReadBack(IDirect3DDevice9* device, int width, int height) {
+    ComPtr<IDirect3DSurface9> surface;
+    D3DLOCKED_RECT locked;
+    std::vector<std::uint32_t> pixels;
+    if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Put()) == D3D_OK &&
+        surface->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) {
+        for (int y = 0; y < height; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(
+                static_cast<const std::uint8_t*>(locked.pBits) + y * locked.Pitch);
+            pixels.insert(pixels.end(), row, row + width);
+        }
+        surface->UnlockRect();
+    }
+    return pixels;
+}
+
+TEST_F(D3DTest, DrawsOntoAClearedAreaBlendWithWhatEachPixelHolds) {
+    // The device may blend with the colour of a clear without reading the
+    // pixels: every strip below lies on pixels that a strip, a lock or a
+    // device context changed since, but for the first and the last. The
+    // same frame on a back buffer filled through a lock, of which nothing is
+    // known, must come out the same, unused byte included.
+    constexpr int kWidth = 96, kHeight = 64;
+    std::mt19937 random(5);
+    std::vector<std::uint32_t> texels(16 * 16);
+    for (std::size_t i = 0; i < texels.size(); ++i) {
+        // Samples 5 to 8 are empty, as an echogram's background.
+        const int sample = static_cast<int>(i % 16);
+        texels[i] = sample >= 5 && sample < 9 ? 0u : static_cast<std::uint32_t>(random());
+    }
+    for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
+        std::vector<std::uint32_t> frames[2];
+        for (int cleared = 0; cleared < 2; ++cleared) {
+            ComPtr<IDirect3DDevice9> device = MakeDevice(kWidth, kHeight);
+            ComPtr<IDirect3DTexture9> texture;
+            ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                            texture.Put(), nullptr),
+                      D3D_OK);
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            for (int y = 0; y < 16; ++y) {
+                std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
+                            texels.data() + 16 * y, 16 * 4);
+            }
+            texture->UnlockRect(0);
+            SetEchogramStates(device.Get(), texture.Get(), filter);
+            auto fill = [&](const RECT& r, std::uint32_t colour) {
+                if (cleared == 1) {
+                    const D3DRECT d{r.left, r.top, r.right, r.bottom};
+                    ASSERT_EQ(device->Clear(1, &d, D3DCLEAR_TARGET, colour, 1.0f, 0), D3D_OK);
+                } else {
+                    LockFill(device.Get(), r, colour);
+                }
+            };
+            auto strip = [&](float x0, float y0, float x1, float y1) {
+                device->BeginScene();
+                const auto quad = Quad(x0, y0, x1, y1, 0xDCFFFFFFu);
+                ASSERT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3D_OK);
+                device->EndScene();
+            };
+            fill(RECT{0, 0, kWidth, kHeight}, 0xFF204060u);
+            strip(0, 0, 32, kHeight);
+            strip(16, 0, 48, kHeight);  // over the first
+            LockFill(device.Get(), RECT{56, 8, 64, 16}, 0xFFF0E0D0u);
+            strip(52, 0, 72, kHeight);  // over the lock's pixels
+            ComPtr<IDirect3DSurface9> surface;
+            HDC dc = nullptr;
+            ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Put()), D3D_OK);
+            ASSERT_EQ(surface->GetDC(&dc), D3D_OK);
+            CDC::FromHandle(dc)->FillSolidRect(RECT{80, 40, 88, 48}, RGB(200, 30, 90));
+            ASSERT_EQ(surface->ReleaseDC(dc), D3D_OK);
+            strip(76, 16, 96, kHeight);  // over the context's pixels
+            fill(RECT{0, 0, 40, 32}, 0xFF80FF10u);
+            strip(0, 0, 40, 32);
+            frames[cleared] = ReadBack(device.Get(), kWidth, kHeight);
+        }
+        ASSERT_EQ(frames[0].size(), std::size_t{kWidth * kHeight});
+        EXPECT_TRUE(frames[0] == frames[1]) << "filter " << filter;
+    }
 }
 
 TEST_F(D3DTest, TexelsOfBothFormatsReachTheScreen) {

@@ -1,8 +1,10 @@
 // The own scaled composite against pixman itself: random textures, mappings,
-// tiles and targets, both filters, both repeats, OVER and SRC, and every
-// pixel compared whole, the target's unused alpha byte included.
+// tiles and targets (some of one known colour), both filters, both repeats,
+// OVER and SRC, and every pixel compared whole, the target's unused alpha
+// byte included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <sstream>
@@ -81,6 +83,12 @@ TEST(ScaledComposite, MatchesPixmanBitForBit) {
         for (auto& t : texels) {
             t = RandomTexel(random, opaque);
         }
+        if (!opaque && random() % 3 == 0) {
+            // Empty rows, as below an echogram's bottom.
+            const int from = static_cast<int>(random() % sh);
+            const int to = std::min(sh, from + 1 + static_cast<int>(random() % 8));
+            std::fill(texels.begin() + from * stride, texels.begin() + to * stride, 0u);
+        }
         PixmanImagePtr source(pixman_image_create_bits(opaque ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8,
                                                        sw, sh, texels.data(), stride * 4));
 
@@ -105,8 +113,14 @@ TEST(ScaledComposite, MatchesPixmanBitForBit) {
         const pixman_format_code_t targetFormat =
             random() % 4 == 0 ? PIXMAN_a8r8g8b8 : PIXMAN_x8r8g8b8;
         std::vector<std::uint32_t> expected(static_cast<std::size_t>(tw) * th);
+        // A target of one colour, as after a clear, told to the composite.
+        const bool solid = draw.op == PIXMAN_OP_OVER && random() % 3 == 0;
+        const std::uint32_t colour = random();
         for (auto& p : expected) {
-            p = random();
+            p = solid ? colour : random();
+        }
+        if (solid) {
+            draw.solidTarget = colour;
         }
         std::vector<std::uint32_t> actual = expected;
         PixmanImagePtr want(
@@ -130,11 +144,12 @@ TEST(ScaledComposite, MatchesPixmanBitForBit) {
                 what << "round " << round << ": pixel " << i % tw << "," << i / tw << " is "
                      << std::hex << actual[i] << ", pixman drew " << expected[i] << std::dec
                      << "; source " << sw << "x" << sh << (opaque ? " x8" : " a8") << ", op "
-                     << draw.op << ", filter " << draw.filter << ", repeat " << draw.repeat
-                     << ", units " << draw.transform.matrix[0][0] << " "
-                     << draw.transform.matrix[1][1] << ", offsets " << draw.transform.matrix[0][2]
-                     << " " << draw.transform.matrix[1][2] << ", rect " << x << "," << y << " " << w
-                     << "x" << h << " on " << tw << "x" << th;
+                     << draw.op << (solid ? " onto one colour" : "") << ", filter " << draw.filter
+                     << ", repeat " << draw.repeat << ", units " << draw.transform.matrix[0][0]
+                     << " " << draw.transform.matrix[1][1] << ", offsets "
+                     << draw.transform.matrix[0][2] << " " << draw.transform.matrix[1][2]
+                     << ", rect " << x << "," << y << " " << w << "x" << h << " on " << tw << "x"
+                     << th;
                 FAIL() << what.str();
             }
         }
