@@ -5,6 +5,7 @@
 #include "direct3d/SoftDevice.h"
 #include "direct3d/TextureStorage.h"
 #include "platform/CDC.h"
+#include "platform/SolidRows.h"
 
 namespace d3d9soft {
 
@@ -82,8 +83,10 @@ HRESULT SoftSurface::GetDC(HDC* dc) {
         return D3DERR_INVALIDCALL;
     }
     dc_ = std::move(context);
-    // The context may draw anywhere until it is released.
+    // The context may draw anywhere until it is released. It keeps a record
+    // of its solid fills: every other writer here marks it dirty (Access).
     solid_.Forget();
+    SolidRows::Attach(dc_->GetSurface());
     *dc = dc_->GetSafeHdc();
     return D3D_OK;
 }

@@ -6,10 +6,13 @@
 #include <string>
 #include <utility>
 
+#include "drawing/CairoColour.h"
+#include "drawing/KnownPixelFill.h"
 #include "drawing/TextLayouter.h"
 #include "drawing/VexanDevice.h"
 #include "drawing/Windows1252.h"
 #include "platform/CDC.h"
+#include "platform/SolidRows.h"
 
 namespace {
 
@@ -53,8 +56,7 @@ bool AddPath(cairo_t* cr, const double* xy, int count) {
 // The colour rule: ARGB = opacity << 24 | red << 16 | green << 8 | blue, red
 // being the low byte of the GDI colour.
 void SetColour(cairo_t* cr, COLORREF colour, BYTE opacity) {
-    cairo_set_source_rgba(cr, GetRValue(colour) / 255.0, GetGValue(colour) / 255.0,
-                          GetBValue(colour) / 255.0, opacity / 255.0);
+    SetCairoColour(cr, colour, opacity);
 }
 
 void StrokePath(cairo_t* cr, COLORREF colour, BYTE opacity, double width) {
@@ -194,8 +196,9 @@ DeviceGraphics::DeviceGraphics(VexanDevice* device) : device_(device) {
     if (dc == nullptr || dc->GetSurface() == nullptr) {
         return;
     }
-    // Whatever wrote the pixels since, Cairo must read them afresh.
-    dc->MarkDirty();
+    // Whatever wrote the pixels since, Cairo must read them afresh. Writers
+    // other than the context forget what it knew of the pixels themselves.
+    cairo_surface_mark_dirty(dc->GetSurface());
     CairoPtr cr(cairo_create(dc->GetSurface()));
     if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
         return;
@@ -203,6 +206,9 @@ DeviceGraphics::DeviceGraphics(VexanDevice* device) : device_(device) {
     cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
     cairo_set_fill_rule(cr.get(), CAIRO_FILL_RULE_EVEN_ODD);
     cairo_translate(cr.get(), kPixelCentre, kPixelCentre);
+    surfaceRect_ = RECT{0, 0, cairo_image_surface_get_width(dc->GetSurface()),
+                        cairo_image_surface_get_height(dc->GetSurface())};
+    clipRect_ = surfaceRect_;
     graphics_ = std::move(cr);
 }
 
@@ -232,6 +238,7 @@ void DeviceGraphics::SetClip(RECT r) {
         cairo_clip(cr);
     }
     clip_ = true;
+    clipRect_ = r;
 }
 
 void DeviceGraphics::ResetClip() {
@@ -248,12 +255,14 @@ void DeviceGraphics::ResetClip() {
         cairo_rectangle(cr, 0, 0, size.cx, size.cy);
         cairo_restore(cr);
         cairo_clip(cr);
+        clipRect_ = RECT{0, 0, size.cx, size.cy};
     }
     clip_ = false;
 }
 
 void DeviceGraphics::Save() {
     savedClips_.push_back(clip_);
+    savedClipRects_.push_back(clipRect_);
     if (graphics_ != nullptr) {
         cairo_save(graphics_.get());
     }
@@ -265,6 +274,8 @@ void DeviceGraphics::Restore() {
     }
     clip_ = savedClips_.back();
     savedClips_.pop_back();
+    clipRect_ = savedClipRects_.back();
+    savedClipRects_.pop_back();
     if (graphics_ != nullptr) {
         cairo_restore(graphics_.get());
     }
@@ -275,6 +286,7 @@ void DeviceGraphics::DrawPolyline(const double* xy, int count, COLORREF colour, 
     if (graphics_ == nullptr || xy == nullptr || count < 2) {
         return;
     }
+    ForgetPixels();
     if (AddPath(graphics_.get(), xy, count)) {
         StrokePath(graphics_.get(), colour, opacity, width);
     }
@@ -295,16 +307,50 @@ void DeviceGraphics::FillUnderCurve(const double* xy, double baseY, int count, C
     }
     std::vector<double> polygon(xy, xy + 2 * static_cast<std::size_t>(count));
     polygon.insert(polygon.end(), {xy[2 * (count - 1)], baseY, xy[0], baseY});
+    if (FillOverKnownPixels(polygon, colour, opacity)) {
+        return;
+    }
+    ForgetPixels();
     if (AddPath(graphics_.get(), polygon.data(), count + 2)) {
         cairo_close_path(graphics_.get());
         FillPath(graphics_.get(), colour, opacity);
     }
 }
 
+void DeviceGraphics::ForgetPixels() {
+    SolidRows::Forget(cairo_get_target(graphics_.get()));
+}
+
+bool DeviceGraphics::FillOverKnownPixels(const std::vector<double>& polygon, COLORREF colour,
+                                         BYTE opacity) {
+    cairo_surface_t* surface = cairo_get_target(graphics_.get());
+    SolidRows* known = SolidRows::Of(surface);
+    const RECT& c = clipRect_;
+    if (known == nullptr || known->Empty() || c.left < 0 || c.top < 0 ||
+        c.right > surfaceRect_.right || c.bottom > surfaceRect_.bottom || c.right <= c.left ||
+        c.bottom <= c.top) {
+        return false;
+    }
+    std::vector<AliasedFillSpans::FixedPoint> points;
+    points.reserve(polygon.size() / 2);
+    for (std::size_t i = 0; i + 1 < polygon.size(); i += 2) {
+        double x = 0.0;
+        double y = 0.0;
+        if (!ToPoint(polygon[i], polygon[i + 1], &x, &y)) {
+            return false;
+        }
+        points.push_back({AliasedFillSpans::ToFixed(x + kPixelCentre),
+                          AliasedFillSpans::ToFixed(y + kPixelCentre)});
+    }
+    thread_local KnownPixelFill fill;
+    return fill.Fill(surface, *known, points, c, colour, opacity);
+}
+
 void DeviceGraphics::FillRect(RECT r, COLORREF colour, BYTE opacity) {
     if (graphics_ == nullptr || r.right <= r.left || r.bottom <= r.top) {
         return;
     }
+    ForgetPixels();
     cairo_t* cr = graphics_.get();
     cairo_new_path(cr);
     cairo_rectangle(cr, r.left, r.top, static_cast<double>(r.right) - r.left,
@@ -326,6 +372,7 @@ void DeviceGraphics::FillTriangles(const double* points, int count, COLORREF col
     if (graphics_ == nullptr || points == nullptr || count < 1) {
         return;
     }
+    ForgetPixels();
     for (int i = 0; i < count; ++i) {
         if (AddPath(graphics_.get(), points + 6 * static_cast<std::size_t>(i), 3)) {
             cairo_close_path(graphics_.get());
@@ -339,6 +386,7 @@ void DeviceGraphics::DrawHatchedPolygon(const PointF* points, int count, COLORRE
     if (graphics_ == nullptr || points == nullptr || count < 2) {
         return;
     }
+    ForgetPixels();
     std::vector<double> xy;
     xy.reserve(2 * static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -369,6 +417,7 @@ void DeviceGraphics::DrawText(double x, double y, const char* text, const char* 
         return;
     }
     const TextPlacement place = PlaceText(x, y, *layout, size, align, lineAlign);
+    ForgetPixels();
     cairo_t* cr = graphics_.get();
     cairo_save(cr);
     // Text is placed in device pixels, so that its box and a FillRect of the

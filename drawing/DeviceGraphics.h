@@ -71,8 +71,17 @@ class DeviceGraphics {
                      double size, short align, short lineAlign);
 
   private:
+    // Other drawings make what the surface's record knows of its pixels
+    // (SolidRows) untrue.
+    void ForgetPixels();
+    // The translucent fill written over known pixels; false when some are not.
+    bool FillOverKnownPixels(const std::vector<double>& polygon, COLORREF colour, BYTE opacity);
+
     VexanDevice* device_;
     CairoPtr graphics_;
     bool clip_ = false;
     std::vector<bool> savedClips_;
+    RECT surfaceRect_{};
+    RECT clipRect_{};  // where Cairo may draw, in device pixels
+    std::vector<RECT> savedClipRects_;
 };

@@ -1,8 +1,11 @@
 #include "platform/CDC.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>
+
+#include "platform/SolidRows.h"
 
 CDC::CDC(void* pixels, int width, int height, int stride, Format format) : format_(format) {
     if (pixels == nullptr || width <= 0 || height <= 0 || stride % 4 != 0 || stride / 4 < width) {
@@ -48,6 +51,21 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
                          GetBValue(colour) / 255.0);
     cairo_rectangle(cr.get(), x, y, cx, cy);
     cairo_fill(cr.get());
+    if (SolidRows* known = SolidRows::Of(surface_.get())) {
+        const RECT r{std::max(x, 0), std::max(y, 0),
+                     static_cast<LONG>(std::min<long>(long{x} + cx, width_)),
+                     static_cast<LONG>(std::min<long>(long{y} + cy, height_))};
+        if (r.right > r.left && r.bottom > r.top) {
+            // The value as stored, whatever the format makes of the colour.
+            cairo_surface_flush(surface_.get());
+            std::uint32_t word = 0;
+            std::memcpy(&word,
+                        cairo_image_surface_get_data(surface_.get()) +
+                            r.top * cairo_image_surface_get_stride(surface_.get()) + 4 * r.left,
+                        4);
+            known->Fill(r, word);
+        }
+    }
 }
 
 BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop) {
@@ -58,6 +76,7 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int
         return TRUE;
     }
     cairo_surface_flush(source->surface_.get());
+    SolidRows::Forget(surface_.get());
     CairoPtr cr(cairo_create(surface_.get()));
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr.get(), source->surface_.get(), x - xSrc, y - ySrc);
@@ -93,6 +112,7 @@ COLORREF CDC::GetPixel(int x, int y) const {
 
 void CDC::MarkDirty() {
     if (surface_ != nullptr) {
+        SolidRows::Forget(surface_.get());
         cairo_surface_mark_dirty(surface_.get());
     }
 }

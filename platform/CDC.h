@@ -58,7 +58,7 @@ class CDC {
     COLORREF GetPixel(int x, int y) const;
 
     // Call after writing the pixels other than through this context (Cairo
-    // caches what it knows about a surface).
+    // caches what it knows about a surface, and so may SolidRows).
     void MarkDirty();
     // Call before reading the pixels directly after drawing through the context.
     void Flush();

@@ -1,0 +1,10 @@
+#pragma once
+// The colour rule of the drawing context: a GDI colour (red in the low byte)
+// and an opacity byte, as Cairo's source.
+#include "platform/CairoHandles.h"
+#include "platform/WinTypes.h"
+
+inline void SetCairoColour(cairo_t* cr, COLORREF colour, BYTE opacity) {
+    cairo_set_source_rgba(cr, GetRValue(colour) / 255.0, GetGValue(colour) / 255.0,
+                          GetBValue(colour) / 255.0, opacity / 255.0);
+}

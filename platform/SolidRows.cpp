@@ -1,0 +1,78 @@
+#include "platform/SolidRows.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const cairo_user_data_key_t kKey{};
+
+void Destroy(void* rows) {
+    std::unique_ptr<SolidRows> owned(static_cast<SolidRows*>(rows));
+}
+
+}  // namespace
+
+void SolidRows::Attach(cairo_surface_t* surface) {
+    if (surface == nullptr || Of(surface) != nullptr ||
+        cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) {
+        return;
+    }
+    const int height = cairo_image_surface_get_height(surface);
+    auto rows = std::make_unique<SolidRows>(height > 0 ? height : 0);
+    if (cairo_surface_set_user_data(surface, &kKey, rows.get(), Destroy) == CAIRO_STATUS_SUCCESS) {
+        static_cast<void>(rows.release());  // the surface owns it now
+    }
+}
+
+SolidRows* SolidRows::Of(cairo_surface_t* surface) {
+    return surface != nullptr ? static_cast<SolidRows*>(cairo_surface_get_user_data(surface, &kKey))
+                              : nullptr;
+}
+
+void SolidRows::Forget(cairo_surface_t* surface) {
+    if (SolidRows* rows = Of(surface)) {
+        rows->Clear();
+    }
+}
+
+void SolidRows::Clear() {
+    if (runs_.empty()) {
+        return;  // every row start is 0 already
+    }
+    runs_.clear();
+    std::fill(starts_.begin(), starts_.end(), 0u);
+}
+
+bool SolidRows::Covers(int y, int x0, int x1) const {
+    int reached = x0;
+    for (const Run& run : Row(y)) {
+        if (run.x1 <= reached) {
+            continue;
+        }
+        if (run.x0 > reached) {
+            return false;
+        }
+        reached = run.x1;
+        if (reached >= x1) {
+            return true;
+        }
+    }
+    return reached >= x1;
+}
+
+void SolidRows::Fill(RECT r, std::uint32_t pixel) {
+    Rewrite(r.top, r.bottom, [&r, pixel](int, std::span<const Run> old, std::vector<Run>& out) {
+        for (const Run& run : old) {
+            if (run.x0 < r.left) {
+                out.push_back(Run{run.x0, std::min<int>(run.x1, r.left), run.pixel});
+            }
+        }
+        out.push_back(Run{r.left, r.right, pixel});
+        for (const Run& run : old) {
+            if (run.x1 > r.right) {
+                out.push_back(Run{std::max<int>(run.x0, r.right), run.x1, run.pixel});
+            }
+        }
+    });
+}
