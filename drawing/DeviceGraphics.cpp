@@ -318,7 +318,7 @@ void DeviceGraphics::FillUnderCurve(const double* xy, double baseY, int count, C
 }
 
 void DeviceGraphics::ForgetPixels() {
-    SolidRows::Forget(cairo_get_target(graphics_.get()));
+    SolidRows::Settle(cairo_get_target(graphics_.get()));
 }
 
 bool DeviceGraphics::FillOverKnownPixels(const std::vector<double>& polygon, COLORREF colour,

@@ -71,8 +71,8 @@ class DeviceGraphics {
                      double size, short align, short lineAlign);
 
   private:
-    // Other drawings make what the surface's record knows of its pixels
-    // (SolidRows) untrue.
+    // Before other drawings: they need the record's pending pixels written
+    // (SolidRows) and make what it knows untrue.
     void ForgetPixels();
     // The translucent fill written over known pixels; false when some are not.
     bool FillOverKnownPixels(const std::vector<double>& polygon, COLORREF colour, BYTE opacity);

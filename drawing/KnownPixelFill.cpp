@@ -1,7 +1,5 @@
 #include "drawing/KnownPixelFill.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -24,19 +22,6 @@ constexpr std::size_t kCached = 64;
 thread_local std::array<CachedBlend, kCached> gCache{};
 thread_local std::size_t gCached = 0;
 thread_local std::size_t gNextSlot = 0;
-
-// Four pixels a store: most spans are long.
-void FillPixels(std::uint32_t* p, int count, std::uint32_t value) {
-    const __m128i four = _mm_set1_epi32(static_cast<int>(value));
-    int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 4), four);
-    }
-    for (; i < count; ++i) {
-        p[i] = value;
-    }
-}
 
 }  // namespace
 
@@ -152,9 +137,9 @@ bool KnownPixelFill::Fill(cairo_surface_t* surface, SolidRows& known,
                               const int x1 = std::min(spans[s].x1, run.x1);
                               if (x1 > x0) {
                                   const std::uint32_t over = Lookup(run.pixel);
-                                  FillPixels(row + x0, x1 - x0, over);
-                                  out.push_back(Run{from, x0, run.pixel});
-                                  out.push_back(Run{x0, x1, over});
+                                  SolidRows::FillPixels(row + x0, x1 - x0, over);
+                                  out.push_back(Run{from, x0, run.pixel, run.pending});
+                                  out.push_back(Run{x0, x1, over, false});
                                   from = x1;
                               }
                               if (spans[s].x1 > run.x1) {
@@ -162,7 +147,7 @@ bool KnownPixelFill::Fill(cairo_surface_t* surface, SolidRows& known,
                               }
                               ++s;
                           }
-                          out.push_back(Run{from, run.x1, run.pixel});
+                          out.push_back(Run{from, run.x1, run.pixel, run.pending});
                       }
                   });
     const RECT touched{area.left, spans.front().y, area.right, spans.back().y + 1};

@@ -45,26 +45,31 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF colour) {
     if (surface_ == nullptr || cx <= 0 || cy <= 0) {
         return;
     }
+    SolidRows* known = SolidRows::Of(surface_.get());
+    const RECT r{std::max(x, 0), std::max(y, 0),
+                 static_cast<LONG>(std::min<long>(long{x} + cx, width_)),
+                 static_cast<LONG>(std::min<long>(long{y} + cy, height_))};
+    const bool recorded = known != nullptr && r.right > r.left && r.bottom > r.top;
     CairoPtr cr(cairo_create(surface_.get()));
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_set_source_rgb(cr.get(), GetRValue(colour) / 255.0, GetGValue(colour) / 255.0,
                          GetBValue(colour) / 255.0);
-    cairo_rectangle(cr.get(), x, y, cx, cy);
+    // A recorded fill is written later, when its pixels are needed: only its
+    // first pixel now, to learn the value the format stores.
+    if (recorded) {
+        cairo_rectangle(cr.get(), r.left, r.top, 1, 1);
+    } else {
+        cairo_rectangle(cr.get(), x, y, cx, cy);
+    }
     cairo_fill(cr.get());
-    if (SolidRows* known = SolidRows::Of(surface_.get())) {
-        const RECT r{std::max(x, 0), std::max(y, 0),
-                     static_cast<LONG>(std::min<long>(long{x} + cx, width_)),
-                     static_cast<LONG>(std::min<long>(long{y} + cy, height_))};
-        if (r.right > r.left && r.bottom > r.top) {
-            // The value as stored, whatever the format makes of the colour.
-            cairo_surface_flush(surface_.get());
-            std::uint32_t word = 0;
-            std::memcpy(&word,
-                        cairo_image_surface_get_data(surface_.get()) +
-                            r.top * cairo_image_surface_get_stride(surface_.get()) + 4 * r.left,
-                        4);
-            known->Fill(r, word);
-        }
+    if (recorded) {
+        cairo_surface_flush(surface_.get());
+        std::uint32_t word = 0;
+        std::memcpy(&word,
+                    cairo_image_surface_get_data(surface_.get()) +
+                        r.top * cairo_image_surface_get_stride(surface_.get()) + 4 * r.left,
+                    4);
+        known->Fill(r, word, true);
     }
 }
 
@@ -75,8 +80,9 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int
     if (width <= 0 || height <= 0) {
         return TRUE;
     }
+    SolidRows::WritePending(source->surface_.get());
     cairo_surface_flush(source->surface_.get());
-    SolidRows::Forget(surface_.get());
+    SolidRows::Settle(surface_.get());
     CairoPtr cr(cairo_create(surface_.get()));
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr.get(), source->surface_.get(), x - xSrc, y - ySrc);
@@ -93,6 +99,7 @@ COLORREF CDC::GetPixel(int x, int y) const {
     if (surface_ == nullptr || x < 0 || y < 0 || x >= width_ || y >= height_) {
         return CLR_INVALID;
     }
+    SolidRows::WritePending(surface_.get());
     cairo_surface_flush(surface_.get());
     const unsigned char* row = cairo_image_surface_get_data(surface_.get()) +
                                y * cairo_image_surface_get_stride(surface_.get());
@@ -119,6 +126,7 @@ void CDC::MarkDirty() {
 
 void CDC::Flush() {
     if (surface_ != nullptr) {
+        SolidRows::WritePending(surface_.get());
         cairo_surface_flush(surface_.get());
     }
 }

@@ -44,7 +44,8 @@ class CDC {
     int Width() const { return width_; }
     int Height() const { return height_; }
     Format PixelFormat() const { return format_; }
-    // The Cairo surface on the pixels, still owned by the context; null when invalid.
+    // The Cairo surface on the pixels, still owned by the context; null when
+    // invalid. Drawing on it directly needs SolidRows::Settle first.
     cairo_surface_t* GetSurface() const { return surface_.get(); }
 
     // Fills the rectangle with the opaque colour, clipped to the pixels.
@@ -57,10 +58,12 @@ class CDC {
     // The colour of a pixel (un-premultiplied), CLR_INVALID outside the pixels.
     COLORREF GetPixel(int x, int y) const;
 
-    // Call after writing the pixels other than through this context (Cairo
-    // caches what it knows about a surface, and so may SolidRows).
+    // Call after writing the pixels other than through this context, and
+    // Flush before (Cairo caches what it knows about a surface, and a solid
+    // fill may not be written yet: see SolidRows).
     void MarkDirty();
-    // Call before reading the pixels directly after drawing through the context.
+    // Call before reading or writing the pixels directly after drawing
+    // through the context.
     void Flush();
 
   private:

@@ -1,5 +1,7 @@
 #include "platform/SolidRows.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -36,7 +38,48 @@ void SolidRows::Forget(cairo_surface_t* surface) {
     }
 }
 
+void SolidRows::WritePending(cairo_surface_t* surface) {
+    SolidRows* rows = Of(surface);
+    if (rows == nullptr || !rows->pending_) {
+        return;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const int height = static_cast<int>(rows->starts_.size()) - 1;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + std::ptrdiff_t{y} * stride);
+        for (std::uint32_t i = rows->starts_[y]; i < rows->starts_[y + 1]; ++i) {
+            Run& run = rows->runs_[i];
+            if (run.pending) {
+                FillPixels(row + run.x0, run.x1 - run.x0, run.pixel);
+                run.pending = false;
+            }
+        }
+    }
+    rows->pending_ = false;
+    cairo_surface_mark_dirty(surface);
+}
+
+void SolidRows::Settle(cairo_surface_t* surface) {
+    WritePending(surface);
+    Forget(surface);
+}
+
+void SolidRows::FillPixels(std::uint32_t* p, int count, std::uint32_t value) {
+    const __m128i four = _mm_set1_epi32(static_cast<int>(value));
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 4), four);
+    }
+    for (; i < count; ++i) {
+        p[i] = value;
+    }
+}
+
 void SolidRows::Clear() {
+    pending_ = false;
     if (runs_.empty()) {
         return;  // every row start is 0 already
     }
@@ -61,18 +104,22 @@ bool SolidRows::Covers(int y, int x0, int x1) const {
     return reached >= x1;
 }
 
-void SolidRows::Fill(RECT r, std::uint32_t pixel) {
-    Rewrite(r.top, r.bottom, [&r, pixel](int, std::span<const Run> old, std::vector<Run>& out) {
-        for (const Run& run : old) {
-            if (run.x0 < r.left) {
-                out.push_back(Run{run.x0, std::min<int>(run.x1, r.left), run.pixel});
-            }
-        }
-        out.push_back(Run{r.left, r.right, pixel});
-        for (const Run& run : old) {
-            if (run.x1 > r.right) {
-                out.push_back(Run{std::max<int>(run.x0, r.right), run.x1, run.pixel});
-            }
-        }
-    });
+void SolidRows::Fill(RECT r, std::uint32_t pixel, bool pending) {
+    pending_ = pending_ || pending;
+    Rewrite(r.top, r.bottom,
+            [&r, pixel, pending](int, std::span<const Run> old, std::vector<Run>& out) {
+                for (const Run& run : old) {
+                    if (run.x0 < r.left) {
+                        out.push_back(
+                            Run{run.x0, std::min<int>(run.x1, r.left), run.pixel, run.pending});
+                    }
+                }
+                out.push_back(Run{r.left, r.right, pixel, pending});
+                for (const Run& run : old) {
+                    if (run.x1 > r.right) {
+                        out.push_back(
+                            Run{std::max<int>(run.x0, r.right), run.x1, run.pixel, run.pending});
+                    }
+                }
+            });
 }

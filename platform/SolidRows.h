@@ -2,8 +2,11 @@
 // What is known of a surface's pixels: runs of each row that hold one pixel
 // value. A context that opts in (Attach) records its solid fills here, and a
 // drawing that knows what lies under it can then write its result instead of
-// blending. The record belongs to the Cairo surface and dies with it. Any
-// writer that does not keep it up to date must call Forget first.
+// blending. A recorded fill may still be pending: its pixels are written when
+// someone else needs them (WritePending), so that a fill covered at once by
+// another is never written twice. The record belongs to the Cairo surface
+// and dies with it. A drawing that does not keep it up to date must Settle
+// first; a writer from outside must WritePending before and Forget after.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,19 +20,27 @@ class SolidRows {
         int x0;
         int x1;  // one past the last pixel
         std::uint32_t pixel;
+        bool pending = false;  // not in the pixels yet
     };
 
     // Gives the surface a record (empty), if it has none.
     static void Attach(cairo_surface_t* surface);
     // The surface's record; null when none was attached.
     static SolidRows* Of(cairo_surface_t* surface);
-    // Forgets every pixel of the surface's record, if it has one.
+    // Forgets every pixel of the surface's record, pending ones included.
     static void Forget(cairo_surface_t* surface);
+    // Writes the pending runs into the pixels; the record stays.
+    static void WritePending(cairo_surface_t* surface);
+    // Writes the pending runs, then forgets everything.
+    static void Settle(cairo_surface_t* surface);
+    // Four pixels a store: fills and rows are mostly long.
+    static void FillPixels(std::uint32_t* p, int count, std::uint32_t value);
 
     bool Empty() const { return runs_.empty(); }
     void Clear();
-    // The rectangle, within the surface, now holds the pixel value.
-    void Fill(RECT r, std::uint32_t pixel);
+    // The rectangle, within the surface, holds the pixel value, or will once
+    // the pending runs are written.
+    void Fill(RECT r, std::uint32_t pixel, bool pending = false);
     // The known runs of row y, left to right (none outside the surface).
     std::span<const Run> Row(int y) const {
         if (y < 0 || y + 1 >= static_cast<int>(starts_.size())) {
@@ -52,7 +63,8 @@ class SolidRows {
         if (run.x1 <= run.x0) {
             return;
         }
-        if (out.size() > rowStart && out.back().x1 == run.x0 && out.back().pixel == run.pixel) {
+        if (out.size() > rowStart && out.back().x1 == run.x0 && out.back().pixel == run.pixel &&
+            out.back().pending == run.pending) {
             out.back().x1 = run.x1;
             return;
         }
@@ -60,6 +72,7 @@ class SolidRows {
     }
 
     std::vector<Run> runs_;
+    bool pending_ = false;               // some run is pending
     std::vector<std::uint32_t> starts_;  // row y's runs are runs_[starts_[y]..starts_[y + 1])
     std::vector<Run> spare_;
     std::vector<std::uint32_t> spareStarts_;

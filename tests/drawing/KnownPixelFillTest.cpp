@@ -170,7 +170,16 @@ TEST(KnownPixelFill, OtherWritersMakeTheRecordForget) {
     dc.BitBlt(0, 0, 4, 4, other.GetDC(), 0, 0, SRCCOPY);
     EXPECT_TRUE(known.Empty());
 
+    // A recorded fill is in the pixels whenever they are read.
+    dc.FillSolidRect(RECT{0, 0, 8, 8}, RGB(40, 50, 60));
+    EXPECT_EQ(dc.GetPixel(7, 7), RGB(40, 50, 60));
+    dc.FillSolidRect(RECT{2, 2, 6, 6}, RGB(70, 80, 90));
+    other.GetDC()->BitBlt(0, 0, 8, 8, &dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(other.Pixel(5, 5), RGB(70, 80, 90));
+    EXPECT_EQ(other.Pixel(6, 6), RGB(40, 50, 60));
+
     // Solid fills are recorded as the values they leave.
+    dc.MarkDirty();
     dc.FillSolidRect(RECT{-3, 2, 5, 20}, RGB(0x10, 0x20, 0x30));
     ASSERT_EQ(known.Row(2).size(), 1u);
     EXPECT_EQ(known.Row(2)[0].x0, 0);
