@@ -220,16 +220,22 @@ void AliasedFillSpans::ScanRows(RECT area) {
     std::size_t next = 0;
     active_.clear();
     for (int y = area.top; y < area.bottom; ++y) {
-        std::erase_if(active_, [y](const Edge* e) { return e->endRow <= y; });
-        // Where each edge crosses the row: exactly, stepping from the last row.
+        // Where each edge still in use crosses the row: exactly, stepping
+        // from the last row.
+        std::size_t kept = 0;
         for (Edge* e : active_) {
+            if (e->endRow <= y) {
+                continue;
+            }
             e->x += e->stepX;
             e->remainder += e->stepRemainder;
             if (e->remainder >= 0) {
                 ++e->x;
                 e->remainder -= e->dy;
             }
+            active_[kept++] = e;
         }
+        active_.resize(kept);
         for (; next < edges_.size() && edges_[next].firstRow <= y; ++next) {
             Edge& e = edges_[next];
             if (e.endRow <= y) {
