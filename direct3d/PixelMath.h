@@ -1,9 +1,21 @@
 #pragma once
 // 8-bit channel arithmetic with pixman's rounding, so that the triangle
 // rasteriser and the composited path agree to the last bit where they can.
+#include <cmath>
 #include <cstdint>
 
 namespace d3d9soft {
+
+// std::llround (halves away from zero) for finite values, without the call:
+// below 2^52 the truncation is exact and so is what it leaves.
+inline std::int64_t RoundHalfAway(double v) {
+    if (!(std::fabs(v) < 4503599627370496.0)) {
+        return std::llround(v);
+    }
+    const auto t = static_cast<std::int64_t>(v);
+    const double rest = v - static_cast<double>(t);
+    return t + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0);
+}
 
 // a * b / 255, rounded to nearest.
 inline std::uint32_t MulUn8(std::uint32_t a, std::uint32_t b) {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 
+#include "direct3d/PixelMath.h"
 #include "direct3d/Rasterizer.h"
 #include "direct3d/ScaledComposite.h"
 #include "direct3d/SolidArea.h"
@@ -176,8 +177,8 @@ std::optional<QuadCompositor::Quad> QuadCompositor::ReadQuad(const Vertex* q) co
         if (!std::isfinite(q[i].x) || !std::isfinite(q[i].y) || q[i].diffuse != q[0].diffuse) {
             return std::nullopt;
         }
-        x[i] = std::llround(static_cast<double>(q[i].x) * kSubpixels);
-        y[i] = std::llround(static_cast<double>(q[i].y) * kSubpixels);
+        x[i] = RoundHalfAway(static_cast<double>(q[i].x) * kSubpixels);
+        y[i] = RoundHalfAway(static_cast<double>(q[i].y) * kSubpixels);
     }
     // Vertices 0 and 3 are opposite corners, 1 and 2 the other two.
     int across = -1, down = -1;  // neighbours of vertex 0 along x and along y

@@ -1,7 +1,5 @@
 #include "platform/SolidRows.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <memory>
 
@@ -64,18 +62,6 @@ void SolidRows::WritePending(cairo_surface_t* surface) {
 void SolidRows::Settle(cairo_surface_t* surface) {
     WritePending(surface);
     Forget(surface);
-}
-
-void SolidRows::FillPixels(std::uint32_t* p, int count, std::uint32_t value) {
-    const __m128i four = _mm_set1_epi32(static_cast<int>(value));
-    int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 4), four);
-    }
-    for (; i < count; ++i) {
-        p[i] = value;
-    }
 }
 
 void SolidRows::Clear() {

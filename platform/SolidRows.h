@@ -7,6 +7,8 @@
 // another is never written twice. The record belongs to the Cairo surface
 // and dies with it. A drawing that does not keep it up to date must Settle
 // first; a writer from outside must WritePending before and Forget after.
+#include <emmintrin.h>
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -34,7 +36,17 @@ class SolidRows {
     // Writes the pending runs, then forgets everything.
     static void Settle(cairo_surface_t* surface);
     // Four pixels a store: fills and rows are mostly long.
-    static void FillPixels(std::uint32_t* p, int count, std::uint32_t value);
+    static void FillPixels(std::uint32_t* p, int count, std::uint32_t value) {
+        const __m128i four = _mm_set1_epi32(static_cast<int>(value));
+        int i = 0;
+        for (; i + 8 <= count; i += 8) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 4), four);
+        }
+        for (; i < count; ++i) {
+            p[i] = value;
+        }
+    }
 
     bool Empty() const { return runs_.empty(); }
     void Clear();

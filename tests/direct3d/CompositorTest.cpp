@@ -2,10 +2,13 @@
 // which draws the same strips triangle by triangle.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <vector>
 
+#include "direct3d/PixelMath.h"
 #include "direct3d/QuadCompositor.h"
 #include "tests/direct3d/RasterTestSupport.h"
 
@@ -203,3 +206,38 @@ TEST(Compositor, QuadsThatAreNotRectanglesFallBackToTriangles) {
 }
 
 }  // namespace
+
+// Vertices are snapped with it: it must round exactly as std::llround does,
+// halves and their neighbours included, at every magnitude.
+TEST(RoundHalfAway, RoundsAsLlround) {
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.5,
+                                  -0.5,
+                                  1.5,
+                                  -1.5,
+                                  2.5,
+                                  -2.5,
+                                  1e15 + 0.5,
+                                  4503599627370495.5,
+                                  4503599627370496.0,
+                                  9007199254740993.0,
+                                  -4503599627370495.5,
+                                  1e18,
+                                  -1e18};
+    for (double v : {0.5, 1.5, 2.5, 1234.5, 65535.5}) {
+        values.push_back(std::nextafter(v, 0.0));
+        values.push_back(std::nextafter(v, 1e300));
+        values.push_back(-std::nextafter(v, 0.0));
+    }
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 100000; ++i) {
+        const double scale = std::ldexp(1.0, static_cast<int>(random() % 60) - 8);
+        values.push_back(std::uniform_real_distribution<double>(-1.0, 1.0)(random) * scale);
+        // Float vertices scaled to 1/256 pixel, as the compositor reads them.
+        values.push_back(static_cast<double>(static_cast<float>(values.back())) * 256.0);
+    }
+    for (double v : values) {
+        ASSERT_EQ(d3d9soft::RoundHalfAway(v), std::llround(v)) << v;
+    }
+}
