@@ -25,8 +25,8 @@ thread_local std::size_t gNextSlot = 0;
 
 }  // namespace
 
-std::uint32_t KnownPixelFill::Blended(cairo_format_t format, std::uint32_t under, COLORREF colour,
-                                      BYTE opacity) {
+std::optional<std::uint32_t> KnownPixelFill::Blended(cairo_format_t format, std::uint32_t under,
+                                                     COLORREF colour, BYTE opacity) {
     for (std::size_t i = 0; i < gCached; ++i) {
         const CachedBlend& c = gCache[i];
         if (c.under == under && c.colour == colour && c.opacity == opacity && c.format == format) {
@@ -40,8 +40,8 @@ std::uint32_t KnownPixelFill::Blended(cairo_format_t format, std::uint32_t under
     cairo_surface_flush(surface.get());
     unsigned char* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
-    if (data == nullptr) {
-        return under;
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS || data == nullptr) {
+        return std::nullopt;
     }
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {
@@ -69,18 +69,30 @@ std::uint32_t KnownPixelFill::Blended(cairo_format_t format, std::uint32_t under
     return over;
 }
 
-std::uint32_t KnownPixelFill::Lookup(std::uint32_t under) {
+bool KnownPixelFill::Prepare(std::uint32_t under) {
     if (!blends_.empty() && blends_.back().under == under) {
-        return blends_.back().over;
+        return true;
     }
     for (const Pair& p : blends_) {
         if (p.under == under) {
-            return p.over;
+            return true;
         }
     }
-    const std::uint32_t over = Blended(format_, under, colour_, opacity_);
-    blends_.push_back(Pair{under, over});
-    return over;
+    const std::optional<std::uint32_t> over = Blended(format_, under, colour_, opacity_);
+    if (!over) {
+        return false;
+    }
+    blends_.push_back(Pair{under, *over});
+    return true;
+}
+
+std::uint32_t KnownPixelFill::Lookup(std::uint32_t under) const {
+    for (auto p = blends_.rbegin(); p != blends_.rend(); ++p) {
+        if (p->under == under) {
+            return p->over;
+        }
+    }
+    return under;  // not reached: every value under the spans was prepared
 }
 
 bool KnownPixelFill::Fill(cairo_surface_t* surface, SolidRows& known,
@@ -90,7 +102,12 @@ bool KnownPixelFill::Fill(cairo_surface_t* surface, SolidRows& known,
         return false;
     }
     const std::vector<AliasedFillSpans::Span>& spans = spans_.Spans();
-    // Spans and runs both go left to right: one walk per row.
+    format_ = cairo_image_surface_get_format(surface);
+    colour_ = colour;
+    opacity_ = opacity;
+    blends_.clear();
+    // Every pixel under the spans must be known, and its blend found, before
+    // any is written. Spans and runs both go left to right: one walk a row.
     for (std::size_t i = 0; i < spans.size();) {
         const int y = spans[i].y;
         const std::span<const SolidRows::Run> runs = known.Row(y);
@@ -101,7 +118,7 @@ bool KnownPixelFill::Fill(cairo_surface_t* surface, SolidRows& known,
                 while (r < runs.size() && runs[r].x1 <= from) {
                     ++r;
                 }
-                if (r == runs.size() || runs[r].x0 > from) {
+                if (r == runs.size() || runs[r].x0 > from || !Prepare(runs[r].pixel)) {
                     return false;
                 }
                 from = runs[r].x1;
@@ -111,10 +128,6 @@ bool KnownPixelFill::Fill(cairo_surface_t* surface, SolidRows& known,
     if (spans.empty()) {
         return true;
     }
-    format_ = cairo_image_surface_get_format(surface);
-    colour_ = colour;
-    opacity_ = opacity;
-    blends_.clear();
     cairo_surface_flush(surface);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);

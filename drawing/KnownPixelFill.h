@@ -5,6 +5,7 @@
 // Cairo itself. A fill that would reach an unknown pixel draws nothing and
 // reports it, so that the caller draws it through Cairo.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "drawing/AliasedFillSpans.h"
@@ -21,12 +22,16 @@ class KnownPixelFill {
               BYTE opacity);
 
     // What Cairo leaves in a pixel of the format holding under after an
-    // aliased fill over it in the colour and opacity.
-    static std::uint32_t Blended(cairo_format_t format, std::uint32_t under, COLORREF colour,
-                                 BYTE opacity);
+    // aliased fill over it in the colour and opacity; nothing when Cairo
+    // could not say (no memory for its small surface).
+    static std::optional<std::uint32_t> Blended(cairo_format_t format, std::uint32_t under,
+                                                COLORREF colour, BYTE opacity);
 
   private:
-    std::uint32_t Lookup(std::uint32_t under);
+    // The blend of under for the fill under way: found before any pixel is
+    // written (Prepare), then only looked up.
+    bool Prepare(std::uint32_t under);
+    std::uint32_t Lookup(std::uint32_t under) const;
 
     AliasedFillSpans spans_;
     struct Pair {

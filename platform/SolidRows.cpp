@@ -73,23 +73,6 @@ void SolidRows::Clear() {
     std::fill(starts_.begin(), starts_.end(), 0u);
 }
 
-bool SolidRows::Covers(int y, int x0, int x1) const {
-    int reached = x0;
-    for (const Run& run : Row(y)) {
-        if (run.x1 <= reached) {
-            continue;
-        }
-        if (run.x0 > reached) {
-            return false;
-        }
-        reached = run.x1;
-        if (reached >= x1) {
-            return true;
-        }
-    }
-    return reached >= x1;
-}
-
 void SolidRows::Fill(RECT r, std::uint32_t pixel, bool pending) {
     pending_ = pending_ || pending;
     Rewrite(r.top, r.bottom,

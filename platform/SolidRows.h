@@ -60,8 +60,6 @@ class SolidRows {
         }
         return {runs_.data() + starts_[y], runs_.data() + starts_[y + 1]};
     }
-    // Whether every pixel x0..x1 - 1 of row y is known.
-    bool Covers(int y, int x0, int x1) const;
 
     // Rebuilds rows first..last - 1: edit(y, old runs, out) appends the new
     // runs of row y to out, left to right. Adjacent runs of one value merge.
