@@ -1,6 +1,6 @@
 #pragma once
-// The colour rule of the drawing context: a GDI colour (red in the low byte)
-// and an opacity byte, as Cairo's source.
+// The colour rule of the drawing context: ARGB = opacity << 24 | red << 16 |
+// green << 8 | blue, red being the low byte of the GDI colour.
 #include "platform/CairoHandles.h"
 #include "platform/WinTypes.h"
 

@@ -53,12 +53,6 @@ bool AddPath(cairo_t* cr, const double* xy, int count) {
     return true;
 }
 
-// The colour rule: ARGB = opacity << 24 | red << 16 | green << 8 | blue, red
-// being the low byte of the GDI colour.
-void SetColour(cairo_t* cr, COLORREF colour, BYTE opacity) {
-    SetCairoColour(cr, colour, opacity);
-}
-
 void StrokePath(cairo_t* cr, COLORREF colour, BYTE opacity, double width) {
     // An aliased pen never draws thinner than one pixel.
     const double w = std::isfinite(width) && width > 1.0 ? std::min(width, kCoordinateLimit) : 1.0;
@@ -66,12 +60,12 @@ void StrokePath(cairo_t* cr, COLORREF colour, BYTE opacity, double width) {
     // Thin lines cover both of their end pixels, as GDI+ draws them.
     cairo_set_line_cap(cr, w <= 1.0 ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
-    SetColour(cr, colour, opacity);
+    SetCairoColour(cr, colour, opacity);
     cairo_stroke(cr);
 }
 
 void FillPath(cairo_t* cr, COLORREF colour, BYTE opacity) {
-    SetColour(cr, colour, opacity);
+    SetCairoColour(cr, colour, opacity);
     cairo_fill(cr);
 }
 
@@ -423,7 +417,7 @@ void DeviceGraphics::DrawText(double x, double y, const char* text, const char* 
     // Text is placed in device pixels, so that its box and a FillRect of the
     // box cover the same pixels.
     cairo_identity_matrix(cr);
-    SetColour(cr, colour, 255);
+    SetCairoColour(cr, colour, 255);
     for (std::size_t i = 0; i < layout->lines.size(); ++i) {
         const TextLayouter::Line& line = layout->lines[i];
         double lineLeft = place.left + place.padding;
