@@ -68,8 +68,13 @@ class EchogramScene {
 
     IDirect3DTexture9* Texture() const { return texture_; }
 
-    // What the echogram does for one run of columns.
+    // What the echogram does for one strip of columns.
     void Draw(DWORD filter, const Vertex* vertices, UINT count) {
+        DrawRuns(filter, vertices, count, count);
+    }
+    // What it does for strips of runLength vertices each, one after the other
+    // in one buffer: a draw per strip.
+    void DrawRuns(DWORD filter, const Vertex* vertices, UINT count, UINT runLength) {
         device_->BeginScene();
         device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
         device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
@@ -92,7 +97,9 @@ class EchogramScene {
         std::memcpy(data, vertices, count * sizeof(Vertex));
         buffer->Unlock();
         device_->SetStreamSource(0, buffer, 0, sizeof(Vertex));
-        device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, count - 2);
+        for (UINT first = 0; first + runLength <= count; first += runLength) {
+            device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, first, runLength - 2);
+        }
         device_->SetStreamSource(0, nullptr, 0, 0);
         buffer->Release();
         device_->EndScene();
@@ -151,8 +158,10 @@ void EchogramStripFull(benchmark::State& state, DWORD filter) {
 BENCHMARK_CAPTURE(EchogramStripFull, Point, D3DTEXF_POINT)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EchogramStripFull, Linear, D3DTEXF_LINEAR)->Unit(benchmark::kMillisecond);
 
-// Every column at its own depth window, as in bottom lock: the echogram
-// then draws each pair of neighbouring columns as a run of its own.
+// Every column at its own depth window, as in bottom lock: the echogram then
+// draws each pair of neighbouring columns as a run of its own, the first
+// column with the texture row of the second and the second with the window
+// of the first, all runs from one vertex buffer in one scene.
 void EchogramStripVaryingWindowsFull(benchmark::State& state) {
     EchogramScene scene;
     std::vector<Vertex> columns;
@@ -163,17 +172,19 @@ void EchogramStripVaryingWindowsFull(benchmark::State& state) {
         columns.push_back(Vertex{x, 40 + shift, 0.5f, 1, 0xDCFFFFFFu, 0, v});
         columns.push_back(Vertex{x, 1030 + shift, 0.5f, 1, 0xDCFFFFFFu, 1, v});
     }
+    std::vector<Vertex> runs;
+    for (int i = 0; i + 1 < kTexels; ++i) {
+        Vertex run[4] = {columns[2 * i], columns[2 * i + 1], columns[2 * i + 2],
+                         columns[2 * i + 3]};
+        run[0].v = run[1].v = run[2].v;
+        run[2].y = run[0].y;
+        run[3].y = run[1].y;
+        runs.insert(runs.end(), run, run + 4);
+    }
     const auto filter = static_cast<DWORD>(state.range(0));
     const double start = benchframe::ThreadSeconds();
     for (auto _ : state) {
-        for (int i = 0; i + 1 < kTexels; ++i) {
-            // The last column of a run takes the window of the one before.
-            Vertex run[4] = {columns[2 * i], columns[2 * i + 1], columns[2 * i + 2],
-                             columns[2 * i + 3]};
-            run[2].y = run[0].y;
-            run[3].y = run[1].y;
-            scene.Draw(filter, run, 4);
-        }
+        scene.DrawRuns(filter, runs.data(), static_cast<UINT>(runs.size()), 4);
     }
     ReportFrameCopyRatio(state, benchframe::ThreadSeconds() - start);
 }

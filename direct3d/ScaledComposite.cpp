@@ -435,6 +435,30 @@ template <int samples>
     return true;
 }
 
+// The rows [first, end) of a tile whose samples, starting at vy and
+// stepping by unitY, lie on rows 0 .. inside - 1 of the texture: the rows
+// whose two texel rows are both there. Empty when the step goes backwards.
+void InsideRows(std::int64_t vy, pixman_fixed_t unitY, std::uint64_t inside, int height, int* first,
+                int* end) {
+    *first = *end = 0;
+    const std::int64_t limit = static_cast<std::int64_t>(inside) << 16;  // first vy outside
+    if (unitY < 0 || inside == 0) {
+        return;
+    }
+    if (unitY == 0) {
+        *end = vy >= 0 && vy < limit ? height : 0;
+        return;
+    }
+    auto rowsBefore = [&](std::int64_t position) {  // rows j with vy + j * unitY < position
+        if (vy >= position) {
+            return std::int64_t{0};
+        }
+        return std::min<std::int64_t>(height, (position - vy + unitY - 1) / unitY);
+    };
+    *first = static_cast<int>(rowsBefore(0));
+    *end = std::max(*first, static_cast<int>(rowsBefore(limit)));
+}
+
 // Rows of a few pixels, as the columns of an echogram whose sweeps each
 // have a window of their own: each pixel blends its four texels directly,
 // and a column that shows one sweep (no step across) blends once a row.
@@ -442,7 +466,7 @@ template <int samples>
 // neighbours in memory, one load. pixels: the row's width when fixed for
 // the compiler, else 0.
 template <class Put, int samples, int pixels = samples>
-void BilinearNarrow(const Put& put, const Source& s, const Tile& t) {
+void BilinearNarrow(const Put put, const Source& s, const Tile& t) {
     std::int64_t left[samples], right[samples];
     __m128i across[samples];
     bool neighbours = true;
@@ -465,35 +489,7 @@ void BilinearNarrow(const Put& put, const Source& s, const Tile& t) {
     const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
     const __m128i one = _mm_set1_epi16(kWeightOne);
     const __m128i zero = _mm_setzero_si128();
-    std::int64_t vy = t.vy;
-    std::uint32_t* dst = t.dst;
-    for (int j = 0; j < height; ++j, vy += unitY, dst += dstStride) {
-        const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
-        down = _mm_add_epi16(down, downStep);
-        const std::int64_t y = vy >> 16;
-        __m128i p[samples];
-        if (static_cast<std::uint64_t>(y) < inside) {
-            const std::uint32_t* row = bits + y * stride;
-            const __m128i wt = _mm_sub_epi16(one, wb);
-            for (int i = 0; i < samples; ++i) {
-                const std::uint32_t* at = row + left[i];
-                const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
-                const __m128i bottom =
-                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
-                p[i] = BlendColumns(
-                    _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), wt),
-                                  _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb)),
-                    across[i]);
-            }
-        } else {
-            // Through an array of its own, so that p stays in registers.
-            __m128i edge[samples];
-            if (!EdgeSamples<samples>(s, vy, left, right, across, edge)) {
-                put.Clear(dst, width);
-                continue;
-            }
-            std::copy(edge, edge + samples, p);
-        }
+    auto store = [&](std::uint32_t* dst, const __m128i* p) {
         if constexpr (samples == 1) {
             if constexpr (pixels == 1) {
                 put.One(dst, _mm_packs_epi32(p[0], p[0]));
@@ -510,6 +506,45 @@ void BilinearNarrow(const Put& put, const Source& s, const Tile& t) {
         } else {
             put.Four(dst, _mm_packs_epi32(p[0], p[1]), _mm_packs_epi32(p[2], p[3]));
         }
+    };
+    // A row near the texture's edges or across its wrap.
+    auto edgeRow = [&](std::int64_t vy, std::uint32_t* dst) {
+        __m128i p[samples];
+        if (EdgeSamples<samples>(s, vy, left, right, across, p)) {
+            store(dst, p);
+        } else {
+            put.Clear(dst, width);
+        }
+    };
+    // Rows [first, end) sample inside the texture's rows, with no check.
+    int first = 0, end = 0;
+    InsideRows(t.vy, unitY, inside, height, &first, &end);
+    std::int64_t vy = t.vy;
+    std::uint32_t* dst = t.dst;
+    int j = 0;
+    for (; j < first; ++j, vy += unitY, dst += dstStride) {
+        edgeRow(vy, dst);
+    }
+    down = _mm_add_epi16(
+        down, _mm_set1_epi16(static_cast<short>((std::int64_t{unitY} * first) & 0xFFFF)));
+    for (; j < end; ++j, vy += unitY, dst += dstStride) {
+        const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
+        down = _mm_add_epi16(down, downStep);
+        const std::uint32_t* row = bits + (vy >> 16) * stride;
+        const __m128i wt = _mm_sub_epi16(one, wb);
+        __m128i p[samples];
+        for (int i = 0; i < samples; ++i) {
+            const std::uint32_t* at = row + left[i];
+            const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+            const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
+            p[i] = BlendColumns(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), wt),
+                                              _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb)),
+                                across[i]);
+        }
+        store(dst, p);
+    }
+    for (; j < height; ++j, vy += unitY, dst += dstStride) {
+        edgeRow(vy, dst);
     }
 }
 
@@ -517,7 +552,7 @@ void BilinearNarrow(const Put& put, const Source& s, const Tile& t) {
 // time: the two rows' blends share the registers of the horizontal blend
 // and of the OVER. Rows near the texture's edges go one at a time.
 template <class Put, int pixels>
-void BilinearColumn(const Put& put, const Source& s, const Tile& t) {
+void BilinearColumn(const Put put, const Source& s, const Tile& t) {
     const std::int64_t x = t.vx >> 16;
     const std::int64_t left = s.Column(x), right = s.Column(x + 1);
     const bool neighbours = left >= 0 && right == left + 1;
@@ -555,31 +590,38 @@ void BilinearColumn(const Put& put, const Source& s, const Tile& t) {
             put.Two(dst, p);
         }
     };
+    // Rows [first, end) sample inside the texture's rows: there the loop
+    // takes two at a time with no check; the rest go one at a time.
+    int first = 0, end = 0;
+    InsideRows(t.vy, unitY, inside, height, &first, &end);
     std::int64_t vy = t.vy;
     std::uint32_t* dst = t.dst;
+    auto step = [&] {
+        single(vy, _mm_srli_epi16(down, 16 - kWeightBits), dst);
+        down = _mm_add_epi16(down, downStep);
+        vy += unitY;
+        dst += dstStride;
+    };
     int j = 0;
-    for (; j + 1 < height; j += 2, vy += 2 * std::int64_t{unitY}, dst += 2 * dstStride) {
+    for (; j < first; ++j) {
+        step();
+    }
+    for (; j + 1 < end; j += 2, vy += 2 * std::int64_t{unitY}, dst += 2 * dstStride) {
         const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
         down = _mm_add_epi16(down, downStep);
         const __m128i wbNext = _mm_srli_epi16(down, 16 - kWeightBits);
         down = _mm_add_epi16(down, downStep);
-        const std::int64_t y = vy >> 16, yNext = (vy + unitY) >> 16;
-        if (static_cast<std::uint64_t>(y) < inside && static_cast<std::uint64_t>(yNext) < inside) {
-            const __m128i v = vertical(y, wb), vNext = vertical(yNext, wbNext);
-            // Left texels of both rows, then right ones; interleaved per row.
-            const __m128i l = _mm_unpacklo_epi64(v, vNext), r = _mm_unpackhi_epi64(v, vNext);
-            const __m128i p =
-                _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(l, r), across), 2 * kWeightBits);
-            const __m128i pNext =
-                _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
-            put.template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
-        } else {
-            single(vy, wb, dst);
-            single(vy + unitY, wbNext, dst + dstStride);
-        }
+        const __m128i v = vertical(vy >> 16, wb), vNext = vertical((vy + unitY) >> 16, wbNext);
+        // Left texels of both rows, then right ones; interleaved per row.
+        const __m128i l = _mm_unpacklo_epi64(v, vNext), r = _mm_unpackhi_epi64(v, vNext);
+        const __m128i p =
+            _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(l, r), across), 2 * kWeightBits);
+        const __m128i pNext =
+            _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
+        put.template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
     }
-    if (j < height) {
-        single(vy, _mm_srli_epi16(down, 16 - kWeightBits), dst);
+    for (; j < height; ++j) {
+        step();
     }
 }
 
@@ -587,7 +629,7 @@ void BilinearColumn(const Put& put, const Source& s, const Tile& t) {
 // each pixel blends its two columns, whose offsets and weights every row
 // shares.
 template <class Put>
-void BilinearRows(const Put& put, const Source& s, const Tile& t) {
+void BilinearRows(const Put put, const Source& s, const Tile& t) {
     const std::int64_t first = t.vx >> 16;
     const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
     const std::int64_t count = last - first + 2;
@@ -641,7 +683,7 @@ void BilinearRows(const Put& put, const Source& s, const Tile& t) {
 // pixman rounds nearest positions down, an exact half included (it steps
 // from one 16.16 unit below the centre).
 template <class Put>
-void Nearest(const Put& put, const Source& s, const Tile& t) {
+void Nearest(const Put put, const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
     columnStore.resize(static_cast<std::size_t>(t.width));
     std::int64_t* const columns = columnStore.data();
@@ -688,7 +730,7 @@ void Nearest(const Put& put, const Source& s, const Tile& t) {
 }
 
 template <class Put>
-void Draw(const Put& put, const Source& s, const Tile& t, bool bilinear) {
+void Draw(const Put put, const Source& s, const Tile& t, bool bilinear) {
     if (!bilinear) {
         Nearest(put, s, t);
     } else if (t.unitX == 0) {
