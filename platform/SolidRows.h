@@ -43,7 +43,16 @@ class SolidRows {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i + 4), four);
         }
-        for (; i < count; ++i) {
+        // The rest, short runs mostly: four, two and one at a store.
+        if (i + 4 <= count) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), four);
+            i += 4;
+        }
+        if (i + 2 <= count) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(p + i), four);
+            i += 2;
+        }
+        if (i < count) {
             p[i] = value;
         }
     }
