@@ -483,9 +483,6 @@ void BilinearNarrow(const Put put, const Source& s, const Tile& t) {
     const std::ptrdiff_t stride = s.stride, dstStride = t.dstStride;
     const int width = pixels != 0 ? pixels : t.width, height = t.height;
     const pixman_fixed_t unitY = t.unitY;
-    // The bottom row's weight, (vy >> 9) & 127, in every lane: the low 16
-    // bits of vy step on their own.
-    __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
     const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
     const __m128i one = _mm_set1_epi16(kWeightOne);
     const __m128i zero = _mm_setzero_si128();
@@ -525,8 +522,9 @@ void BilinearNarrow(const Put put, const Source& s, const Tile& t) {
     for (; j < first; ++j, vy += unitY, dst += dstStride) {
         edgeRow(vy, dst);
     }
-    down = _mm_add_epi16(
-        down, _mm_set1_epi16(static_cast<short>((std::int64_t{unitY} * first) & 0xFFFF)));
+    // The bottom row's weight, (vy >> 9) & 127, in every lane: the low 16
+    // bits of vy step on their own.
+    __m128i down = _mm_set1_epi16(static_cast<short>(vy & 0xFFFF));
     for (; j < end; ++j, vy += unitY, dst += dstStride) {
         const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
         down = _mm_add_epi16(down, downStep);
