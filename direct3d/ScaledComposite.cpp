@@ -1,8 +1,9 @@
 #include "direct3d/ScaledComposite.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -23,6 +24,19 @@ constexpr std::int64_t kPositionLimit = std::int64_t{1} << 30;
 // Wider mappings would make the row of vertically blended texels longer
 // than the row of pixels.
 constexpr std::int64_t kMaxBilinearUnit = 2 * 65536;
+
+std::atomic<bool> wideAllowed{true};
+
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// Whether the wide rows' loops take eight pixels at a time in 256-bit
+// registers: the same arithmetic, lane for lane.
+bool WideVectors() {
+    return HasAvx2() && wideAllowed.load(std::memory_order_relaxed);
+}
 
 // The source as pixman samples it: a texel index outside the texture reads
 // zero (NONE) or wraps (NORMAL).
@@ -108,6 +122,7 @@ bool AllZero(__m128i v) {
 // rounding of d * (255 - sa) / 255, then a saturating add) or SRC.
 template <Mode kMode>
 struct Combiner {
+    static constexpr Mode kCombines = kMode;
     // Whether what is drawn depends on the source alone.
     static constexpr bool kSourceOnly = kMode != Mode::kOver;
     // Whether a sample of zeros leaves the target's pixel as it is.
@@ -276,6 +291,27 @@ void BlendRows(const std::uint32_t* top, const std::uint32_t* bottom, __m128i wt
     }
 }
 
+// BlendRows, four texels a step in 256-bit registers.
+[[gnu::target("avx2")]] void BlendRowsWide(const std::uint32_t* top, const std::uint32_t* bottom,
+                                           __m128i wt, __m128i wb, std::int64_t n,
+                                           std::uint16_t* out) {
+    const __m256i wt2 = _mm256_broadcastsi128_si256(wt);
+    const __m256i wb2 = _mm256_broadcastsi128_si256(wb);
+    std::int64_t i = 0;
+    for (; i + 3 < n; i += 4) {
+        const __m256i t =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(top + i)));
+        const __m256i b =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bottom + i)));
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(out + 4 * i),
+            _mm256_add_epi16(_mm256_mullo_epi16(t, wt2), _mm256_mullo_epi16(b, wb2)));
+    }
+    if (i < n) {
+        BlendRows(top + i, bottom + i, wt, wb, n - i, out + 4 * i);
+    }
+}
+
 // Whether n texels are all zero, looked at up to the first that is not.
 bool EmptyTexels(const std::uint32_t* texels, std::int64_t n) {
     std::int64_t i = 0;
@@ -359,6 +395,7 @@ class EmptyRows {
 
 // The blended texels of columns first .. first + count - 1, wrapped or
 // zero outside the texture.
+template <bool kWide>
 void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::int64_t count,
                 std::uint16_t* out) {
     if (rows.Empty()) {
@@ -368,7 +405,11 @@ void BlendRange(const Source& s, const RowPair& rows, std::int64_t first, std::i
     const __m128i wt = _mm_set1_epi16(static_cast<short>(rows.topWeight));
     const __m128i wb = _mm_set1_epi16(static_cast<short>(rows.bottomWeight));
     auto blend = [&](std::int64_t column, std::int64_t done, std::int64_t n) {
-        BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        if constexpr (kWide) {
+            BlendRowsWide(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        } else {
+            BlendRows(rows.top + column, rows.bottom + column, wt, wb, n, out + 4 * done);
+        }
         return true;
     };
     auto zeros = [&](std::int64_t done, std::int64_t n) {
@@ -546,10 +587,68 @@ void BilinearNarrow(const Put put, const Source& s, const Tile& t) {
     }
 }
 
+// Two rows of a column of one sweep inside the texture, y0 in the low half
+// and y1 in the high one, with their vertical weights: BlendColumns of their
+// texels blended down, as BilinearColumn's rows.
+[[gnu::target("avx2")]] inline __m256i ColumnPair(const std::uint32_t* column,
+                                                  std::ptrdiff_t stride, std::int64_t y0,
+                                                  std::int64_t y1, __m256i wb, __m256i across) {
+    const std::uint32_t* a0 = column + y0 * stride;
+    const std::uint32_t* a1 = column + y1 * stride;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i top = _mm256_unpacklo_epi8(
+        _mm256_setr_m128i(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a0)),
+                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a1))),
+        zero);
+    const __m256i bottom = _mm256_unpacklo_epi8(
+        _mm256_setr_m128i(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a0 + stride)),
+                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a1 + stride))),
+        zero);
+    const __m256i v = _mm256_add_epi16(
+        _mm256_mullo_epi16(top, _mm256_sub_epi16(_mm256_set1_epi16(kWeightOne), wb)),
+        _mm256_mullo_epi16(bottom, wb));
+    const __m256i lr = _mm256_unpackhi_epi16(_mm256_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)), v);
+    return _mm256_srli_epi32(_mm256_madd_epi16(lr, across), 2 * kWeightBits);
+}
+
+// The first rows of a column of one sweep that all sample inside the
+// texture, four at a time; returns how many it drew. vy is the first row's
+// sample position.
+template <class Put, int pixels>
+[[gnu::target("avx2")]] int ColumnRowsWide(const Put put, const std::uint32_t* column,
+                                           std::ptrdiff_t stride, std::int64_t vy,
+                                           pixman_fixed_t unitY, __m128i across, std::uint32_t* dst,
+                                           std::ptrdiff_t dstStride, int rows) {
+    const std::int64_t u = unitY;
+    auto fraction = [](std::int64_t position) {
+        return _mm_set1_epi16(static_cast<short>(position & 0xFFFF));
+    };
+    // The positions' fractions: rows j and j + 1 in a, j + 2 and j + 3 in b.
+    __m256i downA = _mm256_setr_m128i(fraction(vy), fraction(vy + u));
+    __m256i downB = _mm256_setr_m128i(fraction(vy + 2 * u), fraction(vy + 3 * u));
+    const __m256i step = _mm256_set1_epi16(static_cast<short>((4 * u) & 0xFFFF));
+    const __m256i across2 = _mm256_broadcastsi128_si256(across);
+    int j = 0;
+    for (; j + 3 < rows; j += 4, vy += 4 * u, dst += 4 * dstStride) {
+        const __m256i wbA = _mm256_srli_epi16(downA, 16 - kWeightBits);
+        const __m256i wbB = _mm256_srli_epi16(downB, 16 - kWeightBits);
+        downA = _mm256_add_epi16(downA, step);
+        downB = _mm256_add_epi16(downB, step);
+        // Rows j and j + 2 in the low half, j + 1 and j + 3 in the high one.
+        const __m256i p = _mm256_packs_epi32(
+            ColumnPair(column, stride, vy >> 16, (vy + u) >> 16, wbA, across2),
+            ColumnPair(column, stride, (vy + 2 * u) >> 16, (vy + 3 * u) >> 16, wbB, across2));
+        put.template TwoRows<pixels>(dst, 2 * dstStride, _mm256_castsi256_si128(p));
+        put.template TwoRows<pixels>(dst + dstStride, 2 * dstStride,
+                                     _mm256_extracti128_si256(p, 1));
+    }
+    return j;
+}
+
 // A column that shows one sweep, one or two pixels wide, two rows at a
 // time: the two rows' blends share the registers of the horizontal blend
 // and of the OVER. Rows near the texture's edges go one at a time.
-template <class Put, int pixels>
+template <class Put, int pixels, bool kWide>
 void BilinearColumn(const Put put, const Source& s, const Tile& t) {
     const std::int64_t x = t.vx >> 16;
     const std::int64_t left = s.Column(x), right = s.Column(x + 1);
@@ -604,6 +703,14 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t) {
     for (; j < first; ++j) {
         step();
     }
+    if constexpr (kWide) {
+        const int n = ColumnRowsWide<Put, pixels>(put, column, stride, vy, unitY, across, dst,
+                                                  dstStride, end - j);
+        j += n;
+        vy += std::int64_t{unitY} * n;
+        dst += dstStride * n;
+        down = _mm_set1_epi16(static_cast<short>(vy & 0xFFFF));
+    }
     for (; j + 1 < end; j += 2, vy += 2 * std::int64_t{unitY}, dst += 2 * dstStride) {
         const __m128i wb = _mm_srli_epi16(down, 16 - kWeightBits);
         down = _mm_add_epi16(down, downStep);
@@ -623,10 +730,72 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t) {
     }
 }
 
+// OVER of pixels as 16-bit channels onto the target's, as Combiner::Blend.
+[[gnu::target("avx2")]] inline __m256i BlendWide(__m256i s, __m256i d) {
+    const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
+                                                 _MM_SHUFFLE(3, 3, 3, 3));
+    const __m256i t = _mm256_mullo_epi16(d, _mm256_xor_si256(alpha, _mm256_set1_epi16(0xFF)));
+    return _mm256_adds_epu8(s, _mm256_mulhi_epu16(_mm256_adds_epu16(t, _mm256_set1_epi16(0x80)),
+                                                  _mm256_set1_epi16(0x101)));
+}
+
+// The first pixels of a wide row, eight at a time, as the loop of
+// BilinearRows draws them; returns how many it drew. Two pixels share a
+// register, one in each half; the halves are interleaved so that the packs,
+// which work half by half, keep each pixel's channels together, and one
+// permute puts the eight back in order.
+// Pixels i and i + 1 of a wide row as BlendColumns makes them, one in each half.
+[[gnu::target("avx2")]] inline __m256i PixelPair(const std::uint16_t* blended,
+                                                 const std::int32_t* offsets, const Lanes* weights,
+                                                 int i) {
+    const auto* left = reinterpret_cast<const __m128i*>(blended + offsets[i]);
+    const auto* right = reinterpret_cast<const __m128i*>(blended + offsets[i + 1]);
+    __m256i a = _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(left)),
+                                        _mm_loadu_si128(right), 1);
+    a = _mm256_unpackhi_epi16(_mm256_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)), a);
+    const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(weights + i));
+    return _mm256_srli_epi32(_mm256_madd_epi16(a, w), 2 * kWeightBits);
+}
+
+// Combiner::Solid on each half.
+template <class Put>
+[[gnu::target("avx2")]] inline __m256i SolidWide(const Put& put, __m256i v) {
+    return _mm256_setr_m128i(put.Solid(_mm256_castsi256_si128(v)),
+                             put.Solid(_mm256_extracti128_si256(v, 1)));
+}
+
+template <class Put>
+[[gnu::target("avx2")]] int PutRowWide(const Put put, std::uint32_t* dst, int width,
+                                       const std::uint16_t* blended, const std::int32_t* offsets,
+                                       const Lanes* weights) {
+    // Pixels i, i+2, i+4, i+6 in the low half and i+1, i+3, ... in the high
+    // one, and back.
+    const __m256i spread = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    int i = 0;
+    for (; i + 7 < width; i += 8) {
+        __m256i a = _mm256_packs_epi32(PixelPair(blended, offsets, weights, i),
+                                       PixelPair(blended, offsets, weights, i + 2));
+        __m256i b = _mm256_packs_epi32(PixelPair(blended, offsets, weights, i + 4),
+                                       PixelPair(blended, offsets, weights, i + 6));
+        auto* at = reinterpret_cast<__m256i*>(dst + i);
+        if constexpr (Put::kCombines == Mode::kOver) {
+            const __m256i d = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(at), spread);
+            a = BlendWide(a, _mm256_unpacklo_epi8(d, _mm256_setzero_si256()));
+            b = BlendWide(b, _mm256_unpackhi_epi8(d, _mm256_setzero_si256()));
+        } else if constexpr (Put::kCombines == Mode::kOverSolid) {
+            a = SolidWide(put, a);
+            b = SolidWide(put, b);
+        }
+        _mm256_storeu_si256(at, _mm256_permutevar8x32_epi32(_mm256_packus_epi16(a, b), order));
+    }
+    return i;
+}
+
 // The texels a row's pixels need, blended vertically once per row; then
 // each pixel blends its two columns, whose offsets and weights every row
 // shares.
-template <class Put>
+template <class Put, bool kWide>
 void BilinearRows(const Put put, const Source& s, const Tile& t) {
     const std::int64_t first = t.vx >> 16;
     const std::int64_t last = (t.vx + std::int64_t{t.unitX} * (t.width - 1)) >> 16;
@@ -665,8 +834,11 @@ void BilinearRows(const Put put, const Source& s, const Tile& t) {
         if (Put::kKeepsOnZero && empty.Both(rows)) {
             continue;
         }
-        BlendRange(s, rows, first, count, blended);
+        BlendRange<kWide>(s, rows, first, count, blended);
         int i = 0;
+        if constexpr (kWide) {
+            i = PutRowWide(put, dst, t.width, blended, offsets, weights);
+        }
         for (; i + 3 < t.width; i += 4) {
             put.Four(dst + i, _mm_packs_epi32(pixel(i), pixel(i + 1)),
                      _mm_packs_epi32(pixel(i + 2), pixel(i + 3)));
@@ -680,6 +852,37 @@ void BilinearRows(const Put put, const Source& s, const Tile& t) {
 
 // pixman rounds nearest positions down, an exact half included (it steps
 // from one 16.16 unit below the centre).
+// The first pixels of a nearest row whose columns all lie inside the
+// texture, eight at a time; returns how many it drew.
+template <class Put>
+[[gnu::target("avx2")]] int NearestRowWide(const Put put, const std::uint32_t* row,
+                                           const std::int64_t* columns, std::uint32_t* dst,
+                                           int width) {
+    const __m256i zero = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 7 < width; i += 8) {
+        const __m256i texels = _mm256_setr_epi32(
+            static_cast<int>(row[columns[i]]), static_cast<int>(row[columns[i + 1]]),
+            static_cast<int>(row[columns[i + 2]]), static_cast<int>(row[columns[i + 3]]),
+            static_cast<int>(row[columns[i + 4]]), static_cast<int>(row[columns[i + 5]]),
+            static_cast<int>(row[columns[i + 6]]), static_cast<int>(row[columns[i + 7]]));
+        // Pixels 0, 1, 4, 5 and 2, 3, 6, 7: the packs put them back in order.
+        __m256i lo = _mm256_unpacklo_epi8(texels, zero);
+        __m256i hi = _mm256_unpackhi_epi8(texels, zero);
+        auto* at = reinterpret_cast<__m256i*>(dst + i);
+        if constexpr (Put::kCombines == Mode::kOver) {
+            const __m256i d = _mm256_loadu_si256(at);
+            lo = BlendWide(lo, _mm256_unpacklo_epi8(d, zero));
+            hi = BlendWide(hi, _mm256_unpackhi_epi8(d, zero));
+        } else if constexpr (Put::kCombines == Mode::kOverSolid) {
+            lo = SolidWide(put, lo);
+            hi = SolidWide(put, hi);
+        }
+        _mm256_storeu_si256(at, _mm256_packus_epi16(lo, hi));
+    }
+    return i;
+}
+
 template <class Put>
 void Nearest(const Put put, const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
@@ -695,6 +898,7 @@ void Nearest(const Put put, const Source& s, const Tile& t) {
         return columns[i] >= 0 ? row[columns[i]] : 0u;
     };
     const __m128i zero = _mm_setzero_si128();
+    const bool wide = WideVectors();
     std::int64_t vy = t.vy - 1;
     std::uint32_t* dst = t.dst;
     const std::uint32_t* previous = nullptr;
@@ -712,7 +916,7 @@ void Nearest(const Put put, const Source& s, const Tile& t) {
             continue;
         }
         previous = row;
-        int i = 0;
+        int i = inside && wide ? NearestRowWide(put, row, columns, dst, t.width) : 0;
         if (inside) {
             for (; i + 3 < t.width; i += 4) {
                 const __m128i texels = _mm_setr_epi32(
@@ -733,10 +937,13 @@ void Draw(const Put put, const Source& s, const Tile& t, bool bilinear) {
         Nearest(put, s, t);
     } else if (t.unitX == 0) {
         // A column that shows one sweep, mostly one or two pixels wide.
+        const bool wide = WideVectors();
         if (t.width == 1) {
-            BilinearColumn<Put, 1>(put, s, t);
+            wide ? BilinearColumn<Put, 1, true>(put, s, t)
+                 : BilinearColumn<Put, 1, false>(put, s, t);
         } else if (t.width == 2) {
-            BilinearColumn<Put, 2>(put, s, t);
+            wide ? BilinearColumn<Put, 2, true>(put, s, t)
+                 : BilinearColumn<Put, 2, false>(put, s, t);
         } else {
             BilinearNarrow<Put, 1, 0>(put, s, t);
         }
@@ -756,8 +963,10 @@ void Draw(const Put put, const Source& s, const Tile& t, bool bilinear) {
                 BilinearNarrow<Put, 4>(put, s, t);
                 break;
         }
+    } else if (WideVectors()) {
+        BilinearRows<Put, true>(put, s, t);
     } else {
-        BilinearRows<Put>(put, s, t);
+        BilinearRows<Put, false>(put, s, t);
     }
 }
 
@@ -766,6 +975,11 @@ bool Is32Bit(pixman_format_code_t f) {
 }
 
 }  // namespace
+
+bool AllowWideVectors(bool allowed) {
+    wideAllowed.store(allowed, std::memory_order_relaxed);
+    return WideVectors();
+}
 
 bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
                      int y, int width, int height) {

@@ -37,4 +37,10 @@ struct ScaledDraw {
 bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
                      int y, int width, int height);
 
+// Whether the loops may use the processor's 256-bit registers (AVX2) where
+// it has them; they do by default. The pixels are the same either way; tests
+// and the instruction counts turn them off to check the narrower loops too.
+// Returns whether the wide loops are now used.
+bool AllowWideVectors(bool allowed);
+
 }  // namespace d3d9soft

@@ -66,7 +66,7 @@ while read -r name count; do
     continue
   fi
   change=$(awk -v c="$count" -v f="$figure" 'BEGIN { printf "%+.1f", 100 * (c - f) / f }')
-  printf '%-24s %14d  figure %14d  %6s %%\n' "$name" "$count" "$figure" "$change"
+  printf '%-30s %14d  figure %14d  %6s %%\n' "$name" "$count" "$figure" "$change"
   if awk -v c="$count" -v f="$figure" 'BEGIN { exit !(c > 1.1 * f) }'; then
     echo "frame counts: $name takes $change % more instructions than its figure" >&2
     status=1
