@@ -219,6 +219,13 @@ struct Combiner {
             const __m128i out = _mm_packus_epi16(s, s);
             d[0] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(out));
             d[stride] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 4)));
+        } else if constexpr (kSourceOnly) {
+            // A row's two pixels are the same here: one blend for both rows.
+            const __m128i out = _mm_packus_epi16(Over2(s, d), s);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d),
+                             _mm_shuffle_epi32(out, _MM_SHUFFLE(1, 1, 0, 0)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + stride),
+                             _mm_shuffle_epi32(out, _MM_SHUFFLE(1, 1, 1, 1)));
         } else {
             __m128i first = _mm_unpacklo_epi64(s, s), second = _mm_unpackhi_epi64(s, s);
             auto* top = reinterpret_cast<__m128i*>(d);
