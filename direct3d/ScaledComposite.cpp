@@ -746,11 +746,6 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t) {
                                                   _mm256_set1_epi16(0x101)));
 }
 
-// The first pixels of a wide row, eight at a time, as the loop of
-// BilinearRows draws them; returns how many it drew. Two pixels share a
-// register, one in each half; the halves are interleaved so that the packs,
-// which work half by half, keep each pixel's channels together, and one
-// permute puts the eight back in order.
 // Pixels i and i + 1 of a wide row as BlendColumns makes them, one in each half.
 [[gnu::target("avx2")]] inline __m256i PixelPair(const std::uint16_t* blended,
                                                  const std::int32_t* offsets, const Lanes* weights,
@@ -771,6 +766,11 @@ template <class Put>
                              put.Solid(_mm256_extracti128_si256(v, 1)));
 }
 
+// The first pixels of a wide row, eight at a time, as the loop of
+// BilinearRows draws them; returns how many it drew. Two pixels share a
+// register, one in each half; the halves are interleaved so that the packs,
+// which work half by half, keep each pixel's channels together, and one
+// permute puts the eight back in order.
 template <class Put>
 [[gnu::target("avx2")]] int PutRowWide(const Put put, std::uint32_t* dst, int width,
                                        const std::uint16_t* blended, const std::int32_t* offsets,
@@ -857,8 +857,6 @@ void BilinearRows(const Put put, const Source& s, const Tile& t) {
     }
 }
 
-// pixman rounds nearest positions down, an exact half included (it steps
-// from one 16.16 unit below the centre).
 // The first pixels of a nearest row whose columns all lie inside the
 // texture, eight at a time; returns how many it drew.
 template <class Put>
@@ -890,6 +888,8 @@ template <class Put>
     return i;
 }
 
+// pixman rounds nearest positions down, an exact half included (it steps
+// from one 16.16 unit below the centre).
 template <class Put>
 void Nearest(const Put put, const Source& s, const Tile& t) {
     thread_local std::vector<std::int64_t> columnStore;
