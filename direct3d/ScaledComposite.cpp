@@ -12,6 +12,11 @@
 // pair blended once, then expanded), columns that show one sweep (a blend a
 // row), and rows of a few pixels (texels blended directly). Each shape is the
 // fast one for a kind of strip; one general loop was slower for all of them.
+// The wide rows, the nearest rows and the columns also come in 256-bit
+// registers (the ...Wide functions, AVX2), which run where the processor has
+// them; the 128-bit loops finish each row and serve every other processor.
+// Hence the length: one job, at two widths, kept together so that the two
+// stay the same arithmetic.
 namespace d3d9soft {
 
 namespace {
