@@ -135,11 +135,10 @@ void RasteriseTriangle(const Target& target, const DrawState& state, const Verte
 
 }  // namespace
 
-QuadCompositor::QuadCompositor(const Target& target, pixman_image_t* targetImage,
-                               const DrawState& state)
-    : target_(target), targetImage_(targetImage), state_(state) {
+QuadCompositor::QuadCompositor(const DrawState& state, bool targetImage, StripPlan& plan)
+    : state_(state), plan_(plan) {
     const TextureStorage* texture = state.texture;
-    if (texture == nullptr || targetImage == nullptr || !state.combiner.colourTexture) {
+    if (texture == nullptr || !targetImage || !state.combiner.colourTexture) {
         return;
     }
     const bool opaque = texture->Opaque();
@@ -251,7 +250,7 @@ bool QuadCompositor::Extend(const Quad& quad) {
         run_.colour != quad.colour || (quad.left != run_.right && quad.right != run_.left)) {
         return false;
     }
-    Run merged = run_;
+    QuadRun merged = run_;
     const double height = (quad.bottom - quad.top) / kSubpixels;
     bool ok = std::abs(quad.u.perY - merged.u.perY) * height <= kMergeTolerance &&
               std::abs(quad.v.perY - merged.v.perY) * height <= kMergeTolerance;
@@ -273,7 +272,7 @@ bool QuadCompositor::Extend(const Quad& quad) {
 
 void QuadCompositor::Start(const Quad& quad) {
     pending_ = true;
-    run_ = Run{};
+    run_ = QuadRun{};
     run_.left = quad.left;
     run_.right = quad.right;
     run_.top = quad.top;
@@ -281,8 +280,8 @@ void QuadCompositor::Start(const Quad& quad) {
     run_.colour = quad.colour;
     run_.anchorX = quad.left / kSubpixels;
     const double inf = std::numeric_limits<double>::infinity();
-    run_.u = Axis{quad.ValueAt(quad.u, quad.left), quad.u.perY, -inf, inf};
-    run_.v = Axis{quad.ValueAt(quad.v, quad.left), quad.v.perY, -inf, inf};
+    run_.u = QuadRun::Axis{quad.ValueAt(quad.u, quad.left), quad.u.perY, -inf, inf};
+    run_.v = QuadRun::Axis{quad.ValueAt(quad.v, quad.left), quad.v.perY, -inf, inf};
     const double dx = (quad.right - quad.left) / kSubpixels;
     Constrain(run_.u.atAnchor, run_.u.slopeLo, run_.u.slopeHi, dx,
               quad.ValueAt(quad.u, quad.right));
@@ -293,46 +292,45 @@ void QuadCompositor::Start(const Quad& quad) {
 void QuadCompositor::Flush() {
     if (pending_) {
         pending_ = false;
-        Composite(run_);
+        plan_.steps.push_back(StripPlan::Step{StripPlan::Kind::kRun, 0, run_});
     }
 }
 
-void QuadCompositor::Composite(const Run& run) {
+void QuadCompositor::Composite(const Target& target, pixman_image_t* targetImage,
+                               const DrawState& state, const QuadRun& run) {
     const std::int64_t sub = static_cast<std::int64_t>(kSubpixels);
     const int x0 =
-        static_cast<int>(std::max<std::int64_t>(CeilDiv(run.left, sub), target_.clip.left));
+        static_cast<int>(std::max<std::int64_t>(CeilDiv(run.left, sub), target.clip.left));
     const int x1 =
-        static_cast<int>(std::min<std::int64_t>(CeilDiv(run.right, sub), target_.clip.right));
-    const int y0 =
-        static_cast<int>(std::max<std::int64_t>(CeilDiv(run.top, sub), target_.clip.top));
+        static_cast<int>(std::min<std::int64_t>(CeilDiv(run.right, sub), target.clip.right));
+    const int y0 = static_cast<int>(std::max<std::int64_t>(CeilDiv(run.top, sub), target.clip.top));
     const int y1 =
-        static_cast<int>(std::min<std::int64_t>(CeilDiv(run.bottom, sub), target_.clip.bottom));
+        static_cast<int>(std::min<std::int64_t>(CeilDiv(run.bottom, sub), target.clip.bottom));
     if (x0 >= x1 || y0 >= y1) {
         return;
     }
     const double topY = run.top / kSubpixels;
-    auto rowOf = [&](const Axis& a) {
+    auto rowOf = [&](const QuadRun::Axis& a) {
         const double perX = (a.slopeLo + a.slopeHi) / 2;
         return Row{perX, a.perY, a.atAnchor - perX * run.anchorX - a.perY * topY};
     };
     const Row u = rowOf(run.u), v = rowOf(run.v);
-    const Filter filter = PickFilter(state_, u.perX, v.perX, u.perY, v.perY);
+    const Filter filter = PickFilter(state, u.perX, v.perX, u.perY, v.perY);
     // Texture rows along screen x and samples along screen y: sample the
     // transposed copy, so that pixman only scales.
     const bool transposed = u.perX == 0 && v.perY == 0 && (v.perX != 0 || u.perY != 0);
     // The diffuse alpha, pixman's solid mask, is applied to the sampling copy.
-    const std::uint32_t alpha =
-        state_.blend && state_.combiner.alphaDiffuse ? run.colour >> 24 : 255;
-    pixman_image_t* source = state_.texture->SamplingImage(transposed, alpha);
-    const double width = state_.texture->Width(), height = state_.texture->Height();
+    const std::uint32_t alpha = state.blend && state.combiner.alphaDiffuse ? run.colour >> 24 : 255;
+    pixman_image_t* source = state.texture->SamplingImage(transposed, alpha);
+    const double width = state.texture->Width(), height = state.texture->Height();
     const Sampling sampling = transposed ? MakeSampling(v, u, height, width, filter)
                                          : MakeSampling(u, v, width, height, filter);
 
     const RECT drawn{x0, y0, x1, y1};
     ScaledDraw draw;
-    draw.op = state_.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
-    if (target_.solid != nullptr && target_.solid->Covers(drawn)) {
-        draw.solidTarget = target_.solid->Colour();
+    draw.op = state.blend ? PIXMAN_OP_OVER : PIXMAN_OP_SRC;
+    if (target.solid != nullptr && target.solid->Covers(drawn)) {
+        draw.solidTarget = target.solid->Colour();
     }
     draw.filter = filter == Filter::kPoint ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
     for (int ty = y0; ty < y1; ty += kTileSize) {
@@ -343,35 +341,60 @@ void QuadCompositor::Composite(const Run& run) {
             // While every sample lies inside the texture, repetition changes
             // nothing, and pixman is faster without it.
             draw.repeat = inside ? PIXMAN_REPEAT_NONE : PIXMAN_REPEAT_NORMAL;
-            if (CompositeScaled(draw, source, targetImage_, tx, ty, tw, th)) {
+            if (CompositeScaled(draw, source, targetImage, tx, ty, tw, th)) {
                 continue;
             }
             pixman_image_set_filter(source, draw.filter, nullptr, 0);
             pixman_image_set_transform(source, &draw.transform);
             pixman_image_set_repeat(source, draw.repeat);
-            pixman_image_composite32(draw.op, source, nullptr, targetImage_, 0, 0, 0, 0, tx, ty, tw,
+            pixman_image_composite32(draw.op, source, nullptr, targetImage, 0, 0, 0, 0, tx, ty, tw,
                                      th);
         }
     }
-    Touch(target_, drawn);
+    Touch(target, drawn);
 }
 
-void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
-                       const Vertex* v, UINT primitives) {
+void PlanTriangleStrip(const DrawState& state, bool targetImage, const Vertex* v, UINT primitives,
+                       StripPlan& plan) {
     // Odd strip triangles are taken as (i, i + 2, i + 1), so that all
     // triangles of a strip wind alike.
-    QuadCompositor quads(target, targetImage, state);
+    QuadCompositor quads(state, targetImage, plan);
     UINT i = 0;
     for (; i + 1 < primitives; i += 2) {
         if (!quads.Add(v + i)) {
-            RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
-            RasteriseTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
+            plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kQuad, i, {}});
         }
     }
     quads.Flush();
     if (i < primitives) {
-        RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+        plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kTriangle, i, {}});
     }
+}
+
+void DrawStripPlan(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                   const Vertex* v, const StripPlan& plan) {
+    for (const StripPlan::Step& step : plan.steps) {
+        const UINT i = step.first;
+        switch (step.kind) {
+            case StripPlan::Kind::kRun:
+                QuadCompositor::Composite(target, targetImage, state, step.run);
+                break;
+            case StripPlan::Kind::kQuad:
+                RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+                RasteriseTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
+                break;
+            case StripPlan::Kind::kTriangle:
+                RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+                break;
+        }
+    }
+}
+
+void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                       const Vertex* v, UINT primitives) {
+    StripPlan plan;
+    PlanTriangleStrip(state, targetImage != nullptr, v, primitives, plan);
+    DrawStripPlan(target, targetImage, state, v, plan);
 }
 
 }  // namespace d3d9soft

@@ -13,7 +13,9 @@
 //
 // Pixel coverage is the rasteriser's: a rectangle from x0 to x1 covers the
 // pixel centres x0 <= x < x1 (likewise in y) after snapping to 1/256 pixel.
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "direct3d/DrawState.h"
 #include "direct3d/PixmanImage.h"
@@ -23,9 +25,40 @@ namespace d3d9soft {
 constexpr double kMergeTolerance = 1.0 / 64;
 constexpr int kTileSize = 512;
 
+// A run of quads: where it covers (1/256 pixel), its colour, and the texel
+// mapping of each texture axis from its anchor.
+struct QuadRun {
+    struct Axis {
+        double atAnchor = 0;  // texel coordinate at (anchor x, top)
+        double perY = 0;      // texels per pixel down
+        double slopeLo = 0;   // texels per pixel across: the corridor
+        double slopeHi = 0;
+    };
+    std::int64_t left = 0, right = 0, top = 0, bottom = 0;
+    D3DCOLOR colour = 0;
+    double anchorX = 0;
+    Axis u, v;
+};
+
+// What drawing a triangle strip comes to, in the strip's order: runs for the
+// compositor, and quads (two triangles) and single triangles for the
+// rasteriser, each by its first vertex. It follows from the vertices and the
+// draw's states alone, never from the target or the texels.
+struct StripPlan {
+    enum class Kind { kRun, kQuad, kTriangle };
+    struct Step {
+        Kind kind;
+        UINT first = 0;  // kQuad, kTriangle
+        QuadRun run;     // kRun
+    };
+    std::vector<Step> steps;
+};
+
 class QuadCompositor {
   public:
-    QuadCompositor(const Target& target, pixman_image_t* targetImage, const DrawState& state);
+    // Plans into plan the quads of a strip drawn with the states on a target
+    // that has (targetImage) or has not a pixman image.
+    QuadCompositor(const DrawState& state, bool targetImage, StripPlan& plan);
     QuadCompositor(const QuadCompositor&) = delete;
     QuadCompositor& operator=(const QuadCompositor&) = delete;
     ~QuadCompositor() { Flush(); }
@@ -33,25 +66,17 @@ class QuadCompositor {
     // Whether the draw's states can be composited at all.
     bool Usable() const { return usable_; }
     // Takes four consecutive strip vertices (the triangles 0-1-2 and 1-2-3).
-    // False, with everything taken so far drawn, when they are not a quad
-    // the compositor can draw: the caller then rasterises the two triangles.
+    // False, with everything taken so far planned, when they are not a quad
+    // the compositor can draw: the caller then plans the two triangles.
     bool Add(const Vertex* quad);
-    // Draws the pending run.
+    // Plans the pending run.
     void Flush();
 
+    // Draws a planned run.
+    static void Composite(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                          const QuadRun& run);
+
   private:
-    struct Axis {
-        double atAnchor = 0;  // texel coordinate at (anchor x, top)
-        double perY = 0;      // texels per pixel down
-        double slopeLo = 0;   // texels per pixel across: the corridor
-        double slopeHi = 0;
-    };
-    struct Run {
-        std::int64_t left = 0, right = 0, top = 0, bottom = 0;  // 1/256 pixel
-        D3DCOLOR colour = 0;
-        double anchorX = 0;
-        Axis u, v;
-    };
     struct Quad;
 
     std::optional<Quad> ReadQuad(const Vertex* quad) const;
@@ -59,15 +84,21 @@ class QuadCompositor {
     // tolerance; false when it does not.
     bool Extend(const Quad& quad);
     void Start(const Quad& quad);
-    void Composite(const Run& run);
 
-    Target target_;
-    pixman_image_t* targetImage_;
     DrawState state_;
+    StripPlan& plan_;
     bool usable_ = false;
     bool pending_ = false;
-    Run run_;
+    QuadRun run_;
 };
+
+// The plan of the strip of `primitives` triangles from vertices.
+void PlanTriangleStrip(const DrawState& state, bool targetImage, const Vertex* vertices,
+                       UINT primitives, StripPlan& plan);
+
+// Draws the plan's steps; vertices are those it was made from.
+void DrawStripPlan(const Target& target, pixman_image_t* targetImage, const DrawState& state,
+                   const Vertex* vertices, const StripPlan& plan);
 
 // A triangle strip of `primitives` triangles: quads through the compositor
 // when targetImage is given, everything else through the rasteriser.

@@ -211,6 +211,8 @@ HRESULT SoftDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND d
     if (desktop == nullptr) {
         return D3DERR_INVALIDCALL;
     }
+    // The next frame's strips are new.
+    stripPlans_.Clear();
     SoftSurface::Access access(*backBuffer_);
     const bool shown = desktop->PresentToWindow(window, backBuffer_->Pixels(), backBuffer_->Width(),
                                                 backBuffer_->Height(), backBuffer_->Stride(),
@@ -505,7 +507,9 @@ HRESULT SoftDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
             }
             break;
         default:
-            DrawTriangleStrip(target, backBuffer_->Image(), state, v, primitiveCount);
+            DrawStripPlan(
+                target, backBuffer_->Image(), state, v,
+                stripPlans_.Find(state, backBuffer_->Image() != nullptr, v, primitiveCount));
             break;
     }
     return D3D_OK;

@@ -29,6 +29,7 @@
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DeviceStates.h"
 #include "direct3d/DrawState.h"
+#include "direct3d/StripPlans.h"
 #include "direct3d/d3d9.h"
 #include "platform/ComPtr.h"
 
@@ -124,6 +125,7 @@ class SoftDevice final : public IDirect3DDevice9 {
     std::array<SoftTexture*, kStages> textures_{};
     std::array<Stream, kStreams> streams_{};
     DWORD fvf_ = 0;
+    StripPlans stripPlans_;
 };
 
 }  // namespace d3d9soft

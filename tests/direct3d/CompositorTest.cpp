@@ -10,6 +10,7 @@
 
 #include "direct3d/PixelMath.h"
 #include "direct3d/QuadCompositor.h"
+#include "direct3d/StripPlans.h"
 #include "tests/direct3d/RasterTestSupport.h"
 
 namespace {
@@ -240,4 +241,51 @@ TEST(RoundHalfAway, RoundsAsLlround) {
     for (double v : values) {
         ASSERT_EQ(d3d9soft::RoundHalfAway(v), std::llround(v)) << v;
     }
+}
+
+// A long strip drawn again in bands (only the viewport changed) is planned
+// once; each band gets the pixels of the strip drawn whole. A strip or a
+// state that differs in anything planning reads is planned afresh.
+TEST(Compositor, AStripDrawnAgainInBandsReusesItsPlan) {
+    auto texture = MakeTexture(16, 64, RandomTexels(16 * 64, 9, false));
+    const DrawState state = TexturedState(texture.get(), Filter::kLinear);
+    const auto strip =
+        EchogramStrip(EvenColumns(80, -1, 2), Rows(80, 5, 64), 2, 40, 13, 64, 0xDCFFFFFFu);
+    const UINT primitives = static_cast<UINT>(strip.size() - 2);
+    Canvas whole(160, 44, 0xFF203040u);
+    DrawTriangleStrip(whole.target(), whole.image(), state, strip.data(), primitives);
+
+    d3d9soft::StripPlans plans;
+    Canvas banded(160, 44, 0xFF203040u);
+    const RECT bands[] = {{0, 0, 7, 44}, {131, 0, 160, 44}};
+    for (const RECT& band : bands) {
+        banded.target().clip = band;
+        d3d9soft::DrawStripPlan(banded.target(), banded.image(), state, strip.data(),
+                                plans.Find(state, true, strip.data(), primitives));
+    }
+    EXPECT_EQ(plans.Made(), 1);
+    EXPECT_EQ(plans.Reused(), 1);
+    for (int y = 0; y < 44; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            const bool inBand = x < 7 || x >= 131;
+            ASSERT_EQ(banded.At(x, y), inBand ? whole.At(x, y) : 0x203040u) << x << "," << y;
+        }
+    }
+
+    auto nudged = strip;
+    nudged[100].v = std::nextafter(nudged[100].v, 2.0f);
+    DrawState culled = state;
+    culled.cull = D3DCULL_CW;
+    auto taller = MakeTexture(16, 128, RandomTexels(16 * 128, 9, false));
+    const DrawState other = TexturedState(taller.get(), Filter::kLinear);
+    plans.Find(state, true, nudged.data(), primitives);
+    plans.Find(culled, true, strip.data(), primitives);
+    plans.Find(other, true, strip.data(), primitives);
+    plans.Find(state, false, strip.data(), primitives);
+    EXPECT_EQ(plans.Made(), 5);
+    // Forgotten at the frame's end.
+    plans.Clear();
+    plans.Find(state, true, strip.data(), primitives);
+    EXPECT_EQ(plans.Made(), 1);
+    EXPECT_EQ(plans.Reused(), 0);
 }

@@ -13,9 +13,10 @@ class PixelDevice final : public VexanDevice {
   public:
     PixelDevice(int width, int height, COLORREF background = RGB(255, 255, 255))
         : PixelDevice(SIZE{width, height}, SIZE{width, height}, background) {}
-    PixelDevice(SIZE surface, SIZE reported, COLORREF background = RGB(255, 255, 255))
+    PixelDevice(SIZE surface, SIZE reported, COLORREF background = RGB(255, 255, 255),
+                CDC::Format format = CDC::Format::kXrgb32)
         : pixels_(std::size_t(surface.cx) * surface.cy),
-          dc_(pixels_.data(), surface.cx, surface.cy, surface.cx * 4),
+          dc_(pixels_.data(), surface.cx, surface.cy, surface.cx * 4, format),
           reported_(reported) {
         dc_.FillSolidRect(0, 0, surface.cx, surface.cy, background);
     }
@@ -30,6 +31,7 @@ class PixelDevice final : public VexanDevice {
     int GetResetCount() override { return 0; }
 
     COLORREF Pixel(int x, int y) { return dc_.GetPixel(x, y); }
+    std::vector<std::uint32_t>& Pixels() { return pixels_; }
     Image Snapshot() {
         dc_.Flush();
         return ImageFromPixels(pixels_.data(), dc_.Width(), dc_.Height(), dc_.Width() * 4, true);

@@ -1,0 +1,80 @@
+#include "direct3d/StripPlans.h"
+
+#include <cstring>
+
+#include "direct3d/TextureStorage.h"
+
+namespace d3d9soft {
+
+StripPlans::Key StripPlans::KeyOf(const DrawState& state, bool targetImage) {
+    Key key;
+    if (state.texture != nullptr) {
+        key.texture = true;
+        key.width = state.texture->Width();
+        key.height = state.texture->Height();
+        key.opaque = state.texture->Opaque();
+    }
+    key.combiner = state.combiner;
+    key.blend = state.blend;
+    key.srcBlend = state.srcBlend;
+    key.destBlend = state.destBlend;
+    key.cull = state.cull;
+    key.targetImage = targetImage;
+    return key;
+}
+
+bool StripPlans::Same(const Entry& entry, const Key& key, const Vertex* vertices,
+                      std::size_t count) {
+    const Key& k = entry.key;
+    const Combiner& a = k.combiner;
+    const Combiner& b = key.combiner;
+    return k.texture == key.texture && k.width == key.width && k.height == key.height &&
+           k.opaque == key.opaque && a.colourTexture == b.colourTexture &&
+           a.colourDiffuse == b.colourDiffuse && a.alphaTexture == b.alphaTexture &&
+           a.alphaDiffuse == b.alphaDiffuse && k.blend == key.blend && k.srcBlend == key.srcBlend &&
+           k.destBlend == key.destBlend && k.cull == key.cull && k.targetImage == key.targetImage &&
+           entry.vertices.size() == count &&
+           std::memcmp(entry.vertices.data(), vertices, count * sizeof(Vertex)) == 0;
+}
+
+const StripPlan& StripPlans::Find(const DrawState& state, bool targetImage, const Vertex* vertices,
+                                  UINT primitives) {
+    const std::size_t count = static_cast<std::size_t>(primitives) + 2;
+    ++made_;
+    if (primitives < kMinPrimitives || count > kMaxVertices) {
+        uncached_.steps.clear();
+        PlanTriangleStrip(state, targetImage, vertices, primitives, uncached_);
+        return uncached_;
+    }
+    const Key key = KeyOf(state, targetImage);
+    for (const Entry& entry : entries_) {
+        if (Same(entry, key, vertices, count)) {
+            --made_;
+            ++reused_;
+            return entry.plan;
+        }
+    }
+    if (entries_.size() < kKept) {
+        entries_.emplace_back();
+        next_ = entries_.size() - 1;
+    }
+    // The storage of the entry it replaces is used again.
+    Entry& entry = entries_[next_];
+    next_ = (next_ + 1) % kKept;
+    entry.key = key;
+    entry.vertices.assign(vertices, vertices + count);
+    entry.plan.steps.clear();
+    PlanTriangleStrip(state, targetImage, vertices, primitives, entry.plan);
+    return entry.plan;
+}
+
+void StripPlans::Clear() {
+    // Forgotten, their storage kept for the next frame's strips.
+    for (Entry& entry : entries_) {
+        entry.vertices.clear();
+    }
+    made_ = 0;
+    reused_ = 0;
+}
+
+}  // namespace d3d9soft
