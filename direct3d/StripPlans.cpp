@@ -40,8 +40,8 @@ bool StripPlans::Same(const Entry& entry, const Key& key, const Vertex* vertices
 const StripPlan& StripPlans::Find(const DrawState& state, bool targetImage, const Vertex* vertices,
                                   UINT primitives) {
     const std::size_t count = static_cast<std::size_t>(primitives) + 2;
-    ++made_;
     if (primitives < kMinPrimitives || count > kMaxVertices) {
+        ++made_;
         uncached_.steps.clear();
         PlanTriangleStrip(state, targetImage, vertices, primitives, uncached_);
         return uncached_;
@@ -49,18 +49,18 @@ const StripPlan& StripPlans::Find(const DrawState& state, bool targetImage, cons
     const Key key = KeyOf(state, targetImage);
     for (const Entry& entry : entries_) {
         if (Same(entry, key, vertices, count)) {
-            --made_;
             ++reused_;
             return entry.plan;
         }
     }
-    if (entries_.size() < kKept) {
+    // The entries in turn, each frame from the first, so that the storage of
+    // the last frame's strips serves this frame's.
+    if (next_ == entries_.size()) {
         entries_.emplace_back();
-        next_ = entries_.size() - 1;
     }
-    // The storage of the entry it replaces is used again.
     Entry& entry = entries_[next_];
     next_ = (next_ + 1) % kKept;
+    ++made_;
     entry.key = key;
     entry.vertices.assign(vertices, vertices + count);
     entry.plan.steps.clear();
@@ -73,6 +73,7 @@ void StripPlans::Clear() {
     for (Entry& entry : entries_) {
         entry.vertices.clear();
     }
+    next_ = 0;
     made_ = 0;
     reused_ = 0;
 }

@@ -56,7 +56,7 @@ class StripPlans {
     static bool Same(const Entry& entry, const Key& key, const Vertex* vertices, std::size_t count);
 
     std::vector<Entry> entries_;
-    std::size_t next_ = 0;  // the entry a new strip takes once all are used
+    std::size_t next_ = 0;  // the entry a new strip takes
     StripPlan uncached_;
     int made_ = 0;
     int reused_ = 0;
