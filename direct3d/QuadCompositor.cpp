@@ -136,17 +136,27 @@ void RasteriseTriangle(const Target& target, const DrawState& state, const Verte
 }  // namespace
 
 QuadCompositor::QuadCompositor(const DrawState& state, bool targetImage, StripPlan& plan)
-    : state_(state), plan_(plan) {
-    const TextureStorage* texture = state.texture;
-    if (texture == nullptr || !targetImage || !state.combiner.colourTexture) {
+    : state_(state), plan_(&plan) {
+    Init(targetImage);
+}
+
+QuadCompositor::QuadCompositor(const Target& target, pixman_image_t* targetImage,
+                               const DrawState& state)
+    : state_(state), target_(&target), targetImage_(targetImage) {
+    Init(targetImage != nullptr);
+}
+
+void QuadCompositor::Init(bool targetImage) {
+    const TextureStorage* texture = state_.texture;
+    if (texture == nullptr || !targetImage || !state_.combiner.colourTexture) {
         return;
     }
     const bool opaque = texture->Opaque();
-    if (!state.combiner.alphaTexture && !opaque) {
+    if (!state_.combiner.alphaTexture && !opaque) {
         return;
     }
-    if (state.blend) {
-        usable_ = state.srcBlend == D3DBLEND_SRCALPHA && state.destBlend == D3DBLEND_INVSRCALPHA;
+    if (state_.blend) {
+        usable_ = state_.srcBlend == D3DBLEND_SRCALPHA && state_.destBlend == D3DBLEND_INVSRCALPHA;
     } else {
         usable_ = opaque;
     }
@@ -292,7 +302,11 @@ void QuadCompositor::Start(const Quad& quad) {
 void QuadCompositor::Flush() {
     if (pending_) {
         pending_ = false;
-        plan_.steps.push_back(StripPlan::Step{StripPlan::Kind::kRun, 0, run_});
+        if (plan_ != nullptr) {
+            plan_->steps.push_back(StripPlan::Step{StripPlan::Kind::kRun, 0, run_});
+        } else {
+            Composite(*target_, targetImage_, state_, run_);
+        }
     }
 }
 
@@ -354,21 +368,40 @@ void QuadCompositor::Composite(const Target& target, pixman_image_t* targetImage
     Touch(target, drawn);
 }
 
-void PlanTriangleStrip(const DrawState& state, bool targetImage, const Vertex* v, UINT primitives,
-                       StripPlan& plan) {
+namespace {
+
+// The strip's quads through the compositor, handing those it cannot take to
+// quad, and a last odd triangle to triangle, each by its first vertex.
+template <class Quad, class Triangle>
+void ForStrip(QuadCompositor& quads, const Vertex* v, UINT primitives, Quad quad,
+              Triangle triangle) {
     // Odd strip triangles are taken as (i, i + 2, i + 1), so that all
     // triangles of a strip wind alike.
-    QuadCompositor quads(state, targetImage, plan);
     UINT i = 0;
     for (; i + 1 < primitives; i += 2) {
         if (!quads.Add(v + i)) {
-            plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kQuad, i, {}});
+            quad(i);
         }
     }
     quads.Flush();
     if (i < primitives) {
-        plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kTriangle, i, {}});
+        triangle(i);
     }
+}
+
+}  // namespace
+
+void PlanTriangleStrip(const DrawState& state, bool targetImage, const Vertex* v, UINT primitives,
+                       StripPlan& plan) {
+    QuadCompositor quads(state, targetImage, plan);
+    ForStrip(
+        quads, v, primitives,
+        [&](UINT i) {
+            plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kQuad, i, {}});
+        },
+        [&](UINT i) {
+            plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kTriangle, i, {}});
+        });
 }
 
 void DrawStripPlan(const Target& target, pixman_image_t* targetImage, const DrawState& state,
@@ -392,9 +425,14 @@ void DrawStripPlan(const Target& target, pixman_image_t* targetImage, const Draw
 
 void DrawTriangleStrip(const Target& target, pixman_image_t* targetImage, const DrawState& state,
                        const Vertex* v, UINT primitives) {
-    StripPlan plan;
-    PlanTriangleStrip(state, targetImage != nullptr, v, primitives, plan);
-    DrawStripPlan(target, targetImage, state, v, plan);
+    QuadCompositor quads(target, targetImage, state);
+    ForStrip(
+        quads, v, primitives,
+        [&](UINT i) {
+            RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]);
+            RasteriseTriangle(target, state, v[i + 1], v[i + 3], v[i + 2]);
+        },
+        [&](UINT i) { RasteriseTriangle(target, state, v[i], v[i + 1], v[i + 2]); });
 }
 
 }  // namespace d3d9soft

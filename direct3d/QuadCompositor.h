@@ -59,6 +59,8 @@ class QuadCompositor {
     // Plans into plan the quads of a strip drawn with the states on a target
     // that has (targetImage) or has not a pixman image.
     QuadCompositor(const DrawState& state, bool targetImage, StripPlan& plan);
+    // Draws the runs as they end, planning nothing.
+    QuadCompositor(const Target& target, pixman_image_t* targetImage, const DrawState& state);
     QuadCompositor(const QuadCompositor&) = delete;
     QuadCompositor& operator=(const QuadCompositor&) = delete;
     ~QuadCompositor() { Flush(); }
@@ -66,10 +68,11 @@ class QuadCompositor {
     // Whether the draw's states can be composited at all.
     bool Usable() const { return usable_; }
     // Takes four consecutive strip vertices (the triangles 0-1-2 and 1-2-3).
-    // False, with everything taken so far planned, when they are not a quad
-    // the compositor can draw: the caller then plans the two triangles.
+    // False, with everything taken so far planned or drawn, when they are
+    // not a quad the compositor can draw: the caller then plans or draws the
+    // two triangles.
     bool Add(const Vertex* quad);
-    // Plans the pending run.
+    // Plans or draws the pending run.
     void Flush();
 
     // Draws a planned run.
@@ -84,9 +87,12 @@ class QuadCompositor {
     // tolerance; false when it does not.
     bool Extend(const Quad& quad);
     void Start(const Quad& quad);
+    void Init(bool targetImage);
 
     DrawState state_;
-    StripPlan& plan_;
+    StripPlan* plan_ = nullptr;  // null when drawing
+    const Target* target_ = nullptr;
+    pixman_image_t* targetImage_ = nullptr;
     bool usable_ = false;
     bool pending_ = false;
     QuadRun run_;

@@ -1,6 +1,7 @@
 #include "direct3d/SoftDevice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -506,11 +507,19 @@ HRESULT SoftDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
                 DrawTriangle(target, state, v[0], v[i + 1], v[i + 2]);
             }
             break;
-        default:
-            DrawStripPlan(
-                target, backBuffer_->Image(), state, v,
-                stripPlans_.Find(state, backBuffer_->Image() != nullptr, v, primitiveCount));
+        default: {
+            // A viewport under half the strip's width draws a band of it.
+            const bool band =
+                2.0f * static_cast<float>(viewport_.Width) < std::fabs(v[needed - 1].x - v[0].x);
+            const StripPlan* plan =
+                stripPlans_.Find(state, backBuffer_->Image() != nullptr, v, primitiveCount, band);
+            if (plan != nullptr) {
+                DrawStripPlan(target, backBuffer_->Image(), state, v, *plan);
+            } else {
+                DrawTriangleStrip(target, backBuffer_->Image(), state, v, primitiveCount);
+            }
             break;
+        }
     }
     return D3D_OK;
 }

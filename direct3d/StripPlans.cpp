@@ -37,21 +37,21 @@ bool StripPlans::Same(const Entry& entry, const Key& key, const Vertex* vertices
            std::memcmp(entry.vertices.data(), vertices, count * sizeof(Vertex)) == 0;
 }
 
-const StripPlan& StripPlans::Find(const DrawState& state, bool targetImage, const Vertex* vertices,
-                                  UINT primitives) {
+const StripPlan* StripPlans::Find(const DrawState& state, bool targetImage, const Vertex* vertices,
+                                  UINT primitives, bool keep) {
     const std::size_t count = static_cast<std::size_t>(primitives) + 2;
     if (primitives < kMinPrimitives || count > kMaxVertices) {
-        ++made_;
-        uncached_.steps.clear();
-        PlanTriangleStrip(state, targetImage, vertices, primitives, uncached_);
-        return uncached_;
+        return nullptr;
     }
     const Key key = KeyOf(state, targetImage);
     for (const Entry& entry : entries_) {
         if (Same(entry, key, vertices, count)) {
             ++reused_;
-            return entry.plan;
+            return &entry.plan;
         }
+    }
+    if (!keep) {
+        return nullptr;
     }
     // The entries in turn, each frame from the first, so that the storage of
     // the last frame's strips serves this frame's.
@@ -65,7 +65,7 @@ const StripPlan& StripPlans::Find(const DrawState& state, bool targetImage, cons
     entry.vertices.assign(vertices, vertices + count);
     entry.plan.steps.clear();
     PlanTriangleStrip(state, targetImage, vertices, primitives, entry.plan);
-    return entry.plan;
+    return &entry.plan;
 }
 
 void StripPlans::Clear() {

@@ -1,8 +1,10 @@
 #pragma once
-// The plans of the last long triangle strips drawn since the last Present,
-// found again by their vertices and states. A kept picture redrawn in bands draws the
-// same strips once a band, only the viewport changing, and planning a strip
-// of many quads costs more than compositing a narrow band of it. A plan
+// The plans of long triangle strips drawn into a viewport much narrower than
+// the strip, kept until the next Present and found again by their vertices
+// and states. A kept picture redrawn in bands draws the same strip once a
+// band, only the viewport changing, and planning a strip of many quads costs
+// more than compositing a narrow band of it. A strip drawn whole is not kept:
+// it is seldom drawn again, and its plan would only cost memory. A plan
 // follows from the vertices and the planning states alone, so one found
 // again is the plan that would be made.
 #include <cstdint>
@@ -24,12 +26,15 @@ class StripPlans {
     static constexpr UINT kMinPrimitives = 64;
 
     // The plan of the strip of `primitives` triangles from vertices, drawn
-    // with the states on a target that has or has not a pixman image.
-    const StripPlan& Find(const DrawState& state, bool targetImage, const Vertex* vertices,
-                          UINT primitives);
+    // with the states on a target that has or has not a pixman image: one
+    // kept earlier, or, when keep is set, a new one kept from now on. Null
+    // for a strip that is not kept: the caller draws it as it plans it.
+    const StripPlan* Find(const DrawState& state, bool targetImage, const Vertex* vertices,
+                          UINT primitives, bool keep);
     void Clear();
 
-    // Plans made and plans found again since the last Clear; for tests.
+    // Plans made (and kept) and plans found again since the last Clear; for
+    // tests.
     int Made() const { return made_; }
     int Reused() const { return reused_; }
 
@@ -57,7 +62,6 @@ class StripPlans {
 
     std::vector<Entry> entries_;
     std::size_t next_ = 0;  // the entry a new strip takes
-    StripPlan uncached_;
     int made_ = 0;
     int reused_ = 0;
 };

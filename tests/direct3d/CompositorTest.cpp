@@ -245,7 +245,8 @@ TEST(RoundHalfAway, RoundsAsLlround) {
 
 // A long strip drawn again in bands (only the viewport changed) is planned
 // once; each band gets the pixels of the strip drawn whole. A strip or a
-// state that differs in anything planning reads is planned afresh.
+// state that differs in anything planning reads is planned afresh, and a
+// strip not to be kept is not.
 TEST(Compositor, AStripDrawnAgainInBandsReusesItsPlan) {
     auto texture = MakeTexture(16, 64, RandomTexels(16 * 64, 9, false));
     const DrawState state = TexturedState(texture.get(), Filter::kLinear);
@@ -256,12 +257,14 @@ TEST(Compositor, AStripDrawnAgainInBandsReusesItsPlan) {
     DrawTriangleStrip(whole.target(), whole.image(), state, strip.data(), primitives);
 
     d3d9soft::StripPlans plans;
+    EXPECT_EQ(plans.Find(state, true, strip.data(), primitives, false), nullptr);
     Canvas banded(160, 44, 0xFF203040u);
     const RECT bands[] = {{0, 0, 7, 44}, {131, 0, 160, 44}};
     for (const RECT& band : bands) {
         banded.target().clip = band;
-        d3d9soft::DrawStripPlan(banded.target(), banded.image(), state, strip.data(),
-                                plans.Find(state, true, strip.data(), primitives));
+        const d3d9soft::StripPlan* plan = plans.Find(state, true, strip.data(), primitives, true);
+        ASSERT_NE(plan, nullptr);
+        d3d9soft::DrawStripPlan(banded.target(), banded.image(), state, strip.data(), *plan);
     }
     EXPECT_EQ(plans.Made(), 1);
     EXPECT_EQ(plans.Reused(), 1);
@@ -271,6 +274,8 @@ TEST(Compositor, AStripDrawnAgainInBandsReusesItsPlan) {
             ASSERT_EQ(banded.At(x, y), inBand ? whole.At(x, y) : 0x203040u) << x << "," << y;
         }
     }
+    // A kept plan is found also by a draw that would not keep it.
+    EXPECT_NE(plans.Find(state, true, strip.data(), primitives, false), nullptr);
 
     auto nudged = strip;
     nudged[100].v = std::nextafter(nudged[100].v, 2.0f);
@@ -278,14 +283,12 @@ TEST(Compositor, AStripDrawnAgainInBandsReusesItsPlan) {
     culled.cull = D3DCULL_CW;
     auto taller = MakeTexture(16, 128, RandomTexels(16 * 128, 9, false));
     const DrawState other = TexturedState(taller.get(), Filter::kLinear);
-    plans.Find(state, true, nudged.data(), primitives);
-    plans.Find(culled, true, strip.data(), primitives);
-    plans.Find(other, true, strip.data(), primitives);
-    plans.Find(state, false, strip.data(), primitives);
+    plans.Find(state, true, nudged.data(), primitives, true);
+    plans.Find(culled, true, strip.data(), primitives, true);
+    plans.Find(other, true, strip.data(), primitives, true);
+    plans.Find(state, false, strip.data(), primitives, true);
     EXPECT_EQ(plans.Made(), 5);
     // Forgotten at the frame's end.
     plans.Clear();
-    plans.Find(state, true, strip.data(), primitives);
-    EXPECT_EQ(plans.Made(), 1);
-    EXPECT_EQ(plans.Reused(), 0);
+    EXPECT_EQ(plans.Find(state, true, strip.data(), primitives, false), nullptr);
 }
