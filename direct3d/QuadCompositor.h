@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "direct3d/DrawState.h"
-#include "direct3d/PixmanImage.h"
+#include "platform/PixmanImage.h"
 
 namespace d3d9soft {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "direct3d/PixmanImage.h"
+#include "platform/PixmanImage.h"
 
 namespace d3d9soft {
 

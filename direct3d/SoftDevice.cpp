@@ -1,3 +1,5 @@
+// The device's operations: one job, as long as the part of Direct3D's device
+// interface that the module draws with.
 #include "direct3d/SoftDevice.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DrawState.h"
-#include "direct3d/PixmanImage.h"
+#include "platform/PixmanImage.h"
 #include "direct3d/SolidArea.h"
 
 class CDC;

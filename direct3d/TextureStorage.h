@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "direct3d/PixmanImage.h"
+#include "platform/PixmanImage.h"
 #include "direct3d/d3d9types.h"
 
 namespace d3d9soft {

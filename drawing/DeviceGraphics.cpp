@@ -3,29 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <utility>
 
 #include "drawing/CairoColour.h"
 #include "drawing/KnownPixelFill.h"
+#include "drawing/PixelRectFill.h"
 #include "drawing/TextLayouter.h"
 #include "drawing/VexanDevice.h"
 #include "drawing/Windows1252.h"
 #include "platform/CDC.h"
 #include "platform/SolidRows.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic"
-#include <pixman.h>
-#pragma GCC diagnostic pop
-
 namespace {
-
-struct PixmanImageDeleter {
-    void operator()(pixman_image_t* image) const { pixman_image_unref(image); }
-};
-using PixmanImagePtr = std::unique_ptr<pixman_image_t, PixmanImageDeleter>;
 
 // Cairo keeps coordinates in 24.8 fixed point and wraps beyond it; points
 // are held well inside, which moves nothing that can be seen in a window.
@@ -356,7 +346,10 @@ void DeviceGraphics::FillRect(RECT r, COLORREF colour, BYTE opacity) {
         return;
     }
     ForgetPixels();
-    if (FillWholePixels(r, colour, opacity)) {
+    // Cairo's clip is clipRect_, unless that was given upside down: Cairo
+    // then clips to the rectangle set upright, which is left to it.
+    if (clipRect_.right > clipRect_.left && clipRect_.bottom > clipRect_.top &&
+        FillPixelRect(graphics_.get(), r, clipRect_, colour, opacity)) {
         return;
     }
     cairo_t* cr = graphics_.get();
@@ -364,66 +357,6 @@ void DeviceGraphics::FillRect(RECT r, COLORREF colour, BYTE opacity) {
     cairo_rectangle(cr, r.left, r.top, static_cast<double>(r.right) - r.left,
                     static_cast<double>(r.bottom) - r.top);
     FillPath(cr, colour, opacity);
-}
-
-bool DeviceGraphics::FillWholePixels(RECT r, COLORREF colour, BYTE opacity) {
-    cairo_t* cr = graphics_.get();
-    cairo_surface_t* surface = cairo_get_target(cr);
-    cairo_matrix_t m;
-    cairo_get_matrix(cr, &m);
-    if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
-        cairo_get_operator(cr) != CAIRO_OPERATOR_OVER || m.xx != 1.0 || m.yy != 1.0 ||
-        m.xy != 0.0 || m.yx != 0.0 || m.x0 != kPixelCentre || m.y0 != kPixelCentre) {
-        return false;
-    }
-    pixman_format_code_t format;
-    switch (cairo_image_surface_get_format(surface)) {
-        case CAIRO_FORMAT_ARGB32:
-            format = PIXMAN_a8r8g8b8;
-            break;
-        case CAIRO_FORMAT_RGB24:
-            format = PIXMAN_x8r8g8b8;
-            break;
-        default:
-            return false;
-    }
-    // Cairo's clip is clipRect_, unless that was given inverted: Cairo then
-    // clips to the rectangle set upright.
-    if (clipRect_.right <= clipRect_.left || clipRect_.bottom <= clipRect_.top) {
-        return false;
-    }
-    // The pixels the rectangle covers within the clip and the surface.
-    const LONG left = std::max({r.left, clipRect_.left, surfaceRect_.left});
-    const LONG top = std::max({r.top, clipRect_.top, surfaceRect_.top});
-    const LONG right = std::min({r.right, clipRect_.right, surfaceRect_.right});
-    const LONG bottom = std::min({r.bottom, clipRect_.bottom, surfaceRect_.bottom});
-    if (right <= left || bottom <= top) {
-        return true;
-    }
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    if (data == nullptr) {
-        return false;
-    }
-    const PixmanImagePtr target(pixman_image_create_bits_no_clear(
-        format, surfaceRect_.right, surfaceRect_.bottom, reinterpret_cast<std::uint32_t*>(data),
-        cairo_image_surface_get_stride(surface)));
-    // The colour as Cairo hands it to pixman: premultiplied, 16 bits a channel.
-    const double alpha = opacity / 255.0;
-    auto channel = [alpha](BYTE value) {
-        return static_cast<std::uint16_t>(value / 255.0 * alpha * 65535.0 + 0.5);
-    };
-    const pixman_color_t premultiplied{channel(GetRValue(colour)), channel(GetGValue(colour)),
-                                       channel(GetBValue(colour)),
-                                       static_cast<std::uint16_t>(alpha * 65535.0 + 0.5)};
-    const PixmanImagePtr source(pixman_image_create_solid_fill(&premultiplied));
-    if (target == nullptr || source == nullptr) {
-        return false;
-    }
-    pixman_image_composite32(PIXMAN_OP_OVER, source.get(), nullptr, target.get(), 0, 0, 0, 0, left,
-                             top, right - left, bottom - top);
-    cairo_surface_mark_dirty_rectangle(surface, left, top, right - left, bottom - top);
-    return true;
 }
 
 void DeviceGraphics::FillTriangleMarker(POINT centre, COLORREF colour, BYTE opacity, int size) {

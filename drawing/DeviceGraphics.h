@@ -74,11 +74,6 @@ class DeviceGraphics {
     // Before other drawings: they need the record's pending pixels written
     // (SolidRows) and make what it knows untrue.
     void ForgetPixels();
-    // FillRect's rectangle of whole pixels written through pixman as Cairo
-    // would write it, without Cairo's path machinery, which costs more than
-    // the filling for the small boxes of labels and A-scope bars; false,
-    // drawing nothing, for a surface or state it does not cover.
-    bool FillWholePixels(RECT r, COLORREF colour, BYTE opacity);
     // The translucent fill written over known pixels; false when some are not.
     bool FillOverKnownPixels(const std::vector<double>& polygon, COLORREF colour, BYTE opacity);
 

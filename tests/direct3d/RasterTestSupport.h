@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "direct3d/DrawState.h"
-#include "direct3d/PixmanImage.h"
 #include "direct3d/TextureStorage.h"
+#include "platform/PixmanImage.h"
 
 namespace d3d9test {
 
@@ -41,7 +41,7 @@ class Canvas {
 
   private:
     std::vector<std::uint32_t> pixels_;
-    d3d9soft::PixmanImagePtr image_;
+    PixmanImagePtr image_;
     Target target_;
 };
 

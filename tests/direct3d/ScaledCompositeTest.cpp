@@ -16,7 +16,6 @@ namespace {
 
 using d3d9soft::AllowWideVectors;
 using d3d9soft::CompositeScaled;
-using d3d9soft::PixmanImagePtr;
 using d3d9soft::ScaledDraw;
 
 std::uint32_t RandomTexel(std::mt19937& random, bool opaque) {

@@ -7,11 +7,7 @@
 #include <pixman.h>
 #pragma GCC diagnostic pop
 
-namespace d3d9soft {
-
 struct PixmanImageDeleter {
     void operator()(pixman_image_t* image) const { pixman_image_unref(image); }
 };
 using PixmanImagePtr = std::unique_ptr<pixman_image_t, PixmanImageDeleter>;
-
-}  // namespace d3d9soft
