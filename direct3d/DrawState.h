@@ -45,6 +45,7 @@ struct Combiner {
     bool colourDiffuse = false;
     bool alphaTexture = false;
     bool alphaDiffuse = false;
+    friend bool operator==(const Combiner&, const Combiner&) = default;
 };
 
 struct DrawState {

@@ -25,15 +25,7 @@ StripPlans::Key StripPlans::KeyOf(const DrawState& state, bool targetImage) {
 
 bool StripPlans::Same(const Entry& entry, const Key& key, const Vertex* vertices,
                       std::size_t count) {
-    const Key& k = entry.key;
-    const Combiner& a = k.combiner;
-    const Combiner& b = key.combiner;
-    return k.texture == key.texture && k.width == key.width && k.height == key.height &&
-           k.opaque == key.opaque && a.colourTexture == b.colourTexture &&
-           a.colourDiffuse == b.colourDiffuse && a.alphaTexture == b.alphaTexture &&
-           a.alphaDiffuse == b.alphaDiffuse && k.blend == key.blend && k.srcBlend == key.srcBlend &&
-           k.destBlend == key.destBlend && k.cull == key.cull && k.targetImage == key.targetImage &&
-           entry.vertices.size() == count &&
+    return entry.key == key && entry.vertices.size() == count &&
            std::memcmp(entry.vertices.data(), vertices, count * sizeof(Vertex)) == 0;
 }
 

@@ -51,6 +51,7 @@ class StripPlans {
         DWORD destBlend = 0;
         DWORD cull = 0;
         bool targetImage = false;
+        friend bool operator==(const Key&, const Key&) = default;
     };
     struct Entry {
         Key key;
