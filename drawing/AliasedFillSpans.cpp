@@ -208,68 +208,81 @@ bool AliasedFillSpans::Build(const std::vector<FixedPoint>& points, RECT clip) {
 
 void AliasedFillSpans::ScanRows(RECT area) {
     // Each edge serves the rows from the one nearest its top to the one
-    // nearest its bottom, sampled just above their centres.
+    // nearest its bottom, sampled just above their centres. Its crossings go
+    // to their rows' places in one array, counted first; an edge visits only
+    // its own rows, and a row's crossings lie together.
+    const int rows = area.bottom - area.top;
+    // One more place than rows + 1, for the ends at the last row.
+    rowEnds_.assign(static_cast<std::size_t>(rows) + 2, 0);
     for (Edge& e : edges_) {
         e.firstRow =
             static_cast<int>(std::clamp<std::int64_t>(NearestPixel(e.top), area.top, area.bottom));
         e.endRow = static_cast<int>(
             std::clamp<std::int64_t>(NearestPixel(e.bottom), area.top, area.bottom));
+        if (e.firstRow < e.endRow) {
+            ++rowEnds_[static_cast<std::size_t>(e.firstRow - area.top) + 1];
+            --rowEnds_[static_cast<std::size_t>(e.endRow - area.top) + 1];
+        }
     }
-    std::sort(edges_.begin(), edges_.end(),
-              [](const Edge& a, const Edge& b) { return a.firstRow < b.firstRow; });
-    std::size_t next = 0;
-    active_.clear();
+    // Edges starting minus edges ended, summed: the crossings of each row,
+    // then summed again: where each row's crossings end.
+    std::int32_t live = 0;
+    std::int32_t total = 0;
+    for (std::size_t r = 1; r < rowEnds_.size(); ++r) {
+        live += rowEnds_[r];
+        total += live;
+        rowEnds_[r] = total;
+    }
+    rowEnds_.pop_back();
+    crossings_.resize(static_cast<std::size_t>(total));
+    cursor_.assign(rowEnds_.begin(), rowEnds_.end() - 1);
+    for (const Edge& e : edges_) {
+        if (e.firstRow >= e.endRow) {
+            continue;
+        }
+        // Where it crosses each row, exactly: x + (remainder + dy) / dy, with
+        // remainder in [-dy, 0), stepping from row to row.
+        const std::int64_t dy = std::int64_t{e.p2.y} - e.p1.y;
+        const std::int64_t dx = std::int64_t{e.p2.x} - e.p1.x;
+        const std::int64_t along = (std::int64_t{e.firstRow} * kOne + kOne / 2 - 1 - e.p1.y) * dx;
+        std::int64_t x = e.p1.x + FloorDiv(along, dy);
+        std::int64_t remainder = along - FloorDiv(along, dy) * dy - dy;
+        const std::int64_t stepX = FloorDiv(dx * kOne, dy);
+        const std::int64_t stepRemainder = dx * kOne - stepX * dy;
+        std::int32_t* at = cursor_.data() + (e.firstRow - area.top);
+        for (int y = e.firstRow; y < e.endRow; ++y, ++at) {
+            crossings_[static_cast<std::size_t>((*at)++)] =
+                static_cast<std::int32_t>(NearestPixel(x));
+            x += stepX;
+            remainder += stepRemainder;
+            if (remainder >= 0) {
+                ++x;
+                remainder -= dy;
+            }
+        }
+    }
     for (int y = area.top; y < area.bottom; ++y) {
-        // Where each edge still in use crosses the row: exactly, stepping
-        // from the last row.
-        std::size_t kept = 0;
-        for (Edge* e : active_) {
-            if (e->endRow <= y) {
-                continue;
+        std::int32_t* const first =
+            crossings_.data() + rowEnds_[static_cast<std::size_t>(y - area.top)];
+        std::int32_t* const last =
+            crossings_.data() + rowEnds_[static_cast<std::size_t>(y - area.top) + 1];
+        // In the polygon's order, a row's crossings are nearly sorted: a
+        // curve's run left to right, the sides closing it out of place.
+        for (std::int32_t* i = first + 1; i < last; ++i) {
+            const std::int32_t x = *i;
+            std::int32_t* j = i;
+            for (; j > first && *(j - 1) > x; --j) {
+                *j = *(j - 1);
             }
-            e->x += e->stepX;
-            e->remainder += e->stepRemainder;
-            if (e->remainder >= 0) {
-                ++e->x;
-                e->remainder -= e->dy;
-            }
-            active_[kept++] = e;
-        }
-        active_.resize(kept);
-        for (; next < edges_.size() && edges_[next].firstRow <= y; ++next) {
-            Edge& e = edges_[next];
-            if (e.endRow <= y) {
-                continue;
-            }
-            e.dy = std::int64_t{e.p2.y} - e.p1.y;
-            const std::int64_t dx = std::int64_t{e.p2.x} - e.p1.x;
-            const std::int64_t along = (std::int64_t{y} * kOne + kOne / 2 - 1 - e.p1.y) * dx;
-            e.x = e.p1.x + FloorDiv(along, e.dy);
-            e.remainder = along - FloorDiv(along, e.dy) * e.dy - e.dy;
-            e.stepX = FloorDiv(dx * kOne, e.dy);
-            e.stepRemainder = dx * kOne - e.stepX * e.dy;
-            active_.push_back(&e);
-        }
-        // Kept in the order of the last row, the edges are nearly sorted.
-        for (std::size_t i = 1; i < active_.size(); ++i) {
-            Edge* e = active_[i];
-            std::size_t j = i;
-            for (; j > 0 && active_[j - 1]->x > e->x; --j) {
-                active_[j] = active_[j - 1];
-            }
-            active_[j] = e;
-        }
-        crossings_.clear();
-        for (const Edge* e : active_) {
-            crossings_.push_back(static_cast<std::int32_t>(NearestPixel(e->x)));
+            *j = x;
         }
         std::int64_t start = INT64_MIN;
         bool insideShape = false;
-        for (std::size_t k = 0; k < crossings_.size(); ++k) {
-            const std::int64_t x = crossings_[k];
+        for (const std::int32_t* k = first; k < last; ++k) {
+            const std::int64_t x = *k;
             insideShape = !insideShape;
             if (!insideShape) {
-                const std::int64_t next = k + 1 < crossings_.size() ? crossings_[k + 1] : INT64_MAX;
+                const std::int64_t next = k + 1 < last ? *(k + 1) : INT64_MAX;
                 // A gap of one pixel is closed.
                 if (next > x + 1) {
                     const std::int64_t x0 = std::max<std::int64_t>(start, area.left);

@@ -39,15 +39,8 @@ class AliasedFillSpans {
         FixedPoint p2;
         std::int32_t top;  // the part of it in use, fixed
         std::int32_t bottom;
-        int firstRow = 0;
+        int firstRow = 0;  // the rows it crosses
         int endRow = 0;
-        // Where it crosses the current row: x + (remainder + dy) / dy, with
-        // remainder in [-dy, 0), and the step from row to row.
-        std::int64_t x = 0;
-        std::int64_t remainder = 0;
-        std::int64_t dy = 1;
-        std::int64_t stepX = 0;
-        std::int64_t stepRemainder = 0;
     };
 
     void AddEdge(FixedPoint p1, FixedPoint p2, std::int32_t top, std::int32_t bottom);
@@ -55,7 +48,10 @@ class AliasedFillSpans {
     void ScanRows(RECT area);
 
     std::vector<Edge> edges_;
-    std::vector<Edge*> active_;
+    // The crossings in pixels, row after row; where each row's end, after
+    // a leading 0; where the next of each row goes while they are placed.
     std::vector<std::int32_t> crossings_;
+    std::vector<std::int32_t> rowEnds_;
+    std::vector<std::int32_t> cursor_;
     std::vector<Span> spans_;
 };
