@@ -1,8 +1,8 @@
 #pragma once
 // A rectangle of whole pixels filled as an aliased Cairo fill of it would
-// fill it, written through pixman with the colour Cairo hands to pixman.
-// Cairo's path and scan conversion cost more than the filling itself for the
-// small boxes of labels and A-scope bars.
+// fill it: the colour Cairo hands to pixman, blended with pixman's rounding.
+// Cairo's path and scan conversion, and pixman's setup, cost more than the
+// filling itself for the small boxes of labels, scales and A-scope bars.
 #include "platform/CairoHandles.h"
 #include "platform/WinTypes.h"
 
