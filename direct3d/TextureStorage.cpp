@@ -1,5 +1,6 @@
 #include "direct3d/TextureStorage.h"
 
+#include <emmintrin.h>
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -33,6 +34,28 @@ std::uint32_t* AllocatePixels(std::size_t count) {
     }
     std::memset(memory, 0, used);
     return static_cast<std::uint32_t*>(memory);
+}
+
+// MulAll of each texel, four at a time: ((t + 0x80) * 0x101) >> 16 is
+// MulUn8's (t + 0x80 + ((t + 0x80) >> 8)) >> 8 for every product of two bytes.
+void MulAllRow(std::uint32_t* texels, int count, std::uint32_t m) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i factor = _mm_set1_epi16(static_cast<short>(m));
+    const __m128i half = _mm_set1_epi16(0x80);
+    const __m128i spread = _mm_set1_epi16(0x101);
+    auto times = [&](__m128i channels) {
+        return _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(channels, factor), half), spread);
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        auto* at = reinterpret_cast<__m128i*>(texels + i);
+        const __m128i t = _mm_loadu_si128(at);
+        _mm_storeu_si128(at, _mm_packus_epi16(times(_mm_unpacklo_epi8(t, zero)),
+                                              times(_mm_unpackhi_epi8(t, zero))));
+    }
+    for (; i < count; ++i) {
+        texels[i] = MulAll(texels[i], m);
+    }
 }
 
 }  // namespace
@@ -130,9 +153,7 @@ void TextureStorage::Refresh(Copy& copy, bool transposed) {
     auto decode = [&](int y, std::uint32_t* out) {
         DecodeTexels(format_, Texel(d.left, y), out, count, true);
         if (copy.alpha != 255) {
-            for (int i = 0; i < count; ++i) {
-                out[i] = MulAll(out[i], copy.alpha);
-            }
+            MulAllRow(out, count, copy.alpha);
         }
     };
     if (!transposed) {
