@@ -1,5 +1,8 @@
 #include "echo/ZxEtrEchoContainer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr double kNotPlaced = -1.0;
@@ -9,23 +12,26 @@ constexpr double kNotPlaced = -1.0;
 void ZxEtrEchoContainer::AddSweep(ZxEtrEcho& sweep) {
     sweep.distance = kNotPlaced;
     sweep.number = static_cast<std::int32_t>(nextNumber_);
-    // The depth range follows the sweeps still held: once the deepest one
-    // drops out, a search far below the bottom no longer stretches the view.
-    const bool dropsDeepest =
-        size() >= GetCapacity() && !empty() && front().windowBottom <= deepestBottom_;
+    if (empty()) {
+        deepest_.clear();  // numbers may start over after a Resume
+    }
     Push(sweep);
     ++nextNumber_;
-    if (dropsDeepest) {
-        deepestBottom_ = 0.0;
-        for (const ZxEtrEcho& held : *this) {
-            if (held.windowBottom < deepestBottom_) {
-                deepestBottom_ = held.windowBottom;
-            }
+    // The depth range follows the sweeps still held: once the deepest one
+    // drops out, a search far below the bottom no longer stretches the view.
+    // A bottom that is not a number compares false and never counts.
+    if (!std::isnan(sweep.windowBottom)) {
+        while (!deepest_.empty() && deepest_.back().bottom >= sweep.windowBottom) {
+            deepest_.pop_back();
         }
-    } else if (sweep.windowBottom < deepestBottom_) {
-        // A bottom that is not a number compares false and changes nothing.
-        deepestBottom_ = sweep.windowBottom;
+        deepest_.push_back(DeepCandidate{sweep.number, sweep.windowBottom});
     }
+    const auto held = static_cast<std::uint32_t>(size());
+    while (!deepest_.empty() &&
+           nextNumber_ - 1 - static_cast<std::uint32_t>(deepest_.front().number) >= held) {
+        deepest_.pop_front();
+    }
+    deepestBottom_ = deepest_.empty() ? 0.0 : std::min(0.0, deepest_.front().bottom);
     if (pendingCount_ < kMaxPending) {
         ++pendingCount_;
     }

@@ -2,6 +2,7 @@
 // The sweeps of one sounder channel, numbered as they arrive and placed along
 // the track when the ship has moved. User-interface thread only.
 #include <cstdint>
+#include <deque>
 
 #include "echo/QuillMemoryCircularBuffer.h"
 #include "echo/ZxEtrEcho.h"
@@ -40,5 +41,12 @@ class ZxEtrEchoContainer : public QuillMemoryCircularBuffer<ZxEtrEcho> {
     std::uint32_t nextNumber_ = 0;
     double lastDistance_ = 0.0;
     double deepestBottom_ = 0.0;
+    // Sweeps held that are deeper than every newer one, oldest first: the
+    // first is the deepest held, and when it drops out the next one is.
+    struct DeepCandidate {
+        std::int32_t number;
+        double bottom;
+    };
+    std::deque<DeepCandidate> deepest_;
     std::int16_t pendingCount_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "runtime/norvane/EchoModel.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -207,27 +209,48 @@ void EchoModel::Quantize(const Echo& echo, const SweepWindow& window, const Freq
     // here is passed over without its logarithm: its level is 0 either way.
     const double lowestShownDb =
         kLevelFloorDb + kLevelStepDb * std::max(1, set.threshold) - 0.01 - set.gainDb;
-    for (uint32_t block = 0; block < window.count; block += kBlock) {
+    // Speckle makes whether a sample is seen a coin toss: the samples that
+    // are seen are listed first, without a branch, then leveled in a loop
+    // of their own that always takes the same turns.
+    const uint32_t blocks = (window.count + kBlock - 1) / kBlock;
+    std::vector<double> gains(static_cast<std::size_t>(blocks) + 1);
+    for (uint32_t b = 0; b <= blocks; ++b) {
+        const uint32_t at = std::min(window.count, b * kBlock);
+        gains[b] = adjustAt(SampleTop(window, static_cast<int>(at)) + 0.5 * window.stepMetres);
+    }
+    // Read through locals: a store to the levels, bytes that may alias
+    // anything, would otherwise reload them every time.
+    const float* received = echo.received.data();
+    const int threshold = set.threshold;
+    std::vector<uint32_t> seenList(window.count);
+    uint32_t* seen = seenList.data();
+    uint32_t seenCount = 0;
+    std::fill_n(levels, window.count, uint8_t{0});
+    for (uint32_t b = 0; b < blocks; ++b) {
+        const uint32_t block = b * kBlock;
         const uint32_t end = std::min(window.count, block + kBlock);
-        const double from =
-            adjustAt(SampleTop(window, static_cast<int>(block)) + 0.5 * window.stepMetres);
-        const double to =
-            adjustAt(SampleTop(window, static_cast<int>(end)) + 0.5 * window.stepMetres);
-        const auto unseen = static_cast<float>(
-            std::exp2((lowestShownDb - std::max(from, to)) / static_cast<double>(kDbPerOctave)));
+        const auto unseen =
+            static_cast<float>(std::exp2((lowestShownDb - std::max(gains[b], gains[b + 1])) /
+                                         static_cast<double>(kDbPerOctave)));
         for (uint32_t i = block; i < end; ++i) {
-            const float value = echo.received[i];
-            int level = 0;
-            if (value > 0.0f && value >= unseen) {
-                const double adjust = from + (to - from) * (i - block) / kBlock;
-                const double db = kDbPerOctave * std::log2(value) + adjust + set.gainDb;
-                // Clamped before it is truncated, which then floors: the
-                // levels of a floor and a clamp, without a call per sample.
-                const double steps = (db - kLevelFloorDb) / kLevelStepDb;
-                level = steps >= 15.0 ? 15 : steps > 0.0 ? static_cast<int>(steps) : 0;
-            }
-            levels[i] = static_cast<uint8_t>(level < set.threshold ? 0 : level);
+            const float value = received[i];
+            seen[seenCount] = i;
+            seenCount += static_cast<uint32_t>((value > 0.0f) & (value >= unseen));
         }
+    }
+    for (uint32_t k = 0; k < seenCount; ++k) {
+        const uint32_t i = seen[k];
+        const uint32_t b = i / kBlock;
+        const double from = gains[b];
+        const double to = gains[b + 1];
+        const double adjust = from + (to - from) * (i - b * kBlock) / kBlock;
+        const double db = kDbPerOctave * std::log2(received[i]) + adjust + set.gainDb;
+        // Clamped to [0, 15] (a NaN to 0), then truncated, which floors what
+        // is left: a floor and a clamp without a branch to mispredict.
+        const __m128d steps = _mm_set_sd((db - kLevelFloorDb) / kLevelStepDb);
+        const __m128d clamped = _mm_min_sd(_mm_max_sd(steps, _mm_setzero_pd()), _mm_set_sd(15.0));
+        const int level = _mm_cvttsd_si32(clamped);
+        levels[i] = static_cast<uint8_t>(level < threshold ? 0 : level);
     }
 }
 

@@ -44,7 +44,11 @@ const std::array<int32_t, kRangeCount>& RangeTable(int unit) {
     return kRanges[ClampUnit(unit)];
 }
 
-uint32_t SamplesPerSweep(int unit) {
+namespace {
+
+// The count whose sample spacing comes out nearest a whole number of tenths
+// of a metre, among counts within 40 of a thousand.
+uint32_t BestSampleCount(int unit) {
     const double tenth = 0.1 * MetresPerUnit(unit);
     uint32_t best = 1000;
     double bestError = 1.0;
@@ -59,6 +63,20 @@ uint32_t SamplesPerSweep(int unit) {
         }
     }
     return best;
+}
+
+}  // namespace
+
+uint32_t SamplesPerSweep(int unit) {
+    // Every ping asks: the search is made once per unit.
+    static const std::array<uint32_t, kDepthUnitCount> counts = [] {
+        std::array<uint32_t, kDepthUnitCount> made{};
+        for (int u = 0; u < kDepthUnitCount; ++u) {
+            made[static_cast<std::size_t>(u)] = BestSampleCount(u);
+        }
+        return made;
+    }();
+    return counts[static_cast<std::size_t>(ClampUnit(unit))];
 }
 
 SounderSettings SounderSettings::Defaults() {

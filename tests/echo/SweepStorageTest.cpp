@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "echo/ZxEtrEchoContainer.h"
 
@@ -106,6 +107,51 @@ TEST(SweepStoreTest, DeepestBottomIgnoresBlankAndShallowerSweeps) {
     store.AddSweep(sweep);
     EXPECT_EQ(store.GetDeepestBottom(), -50.0);
     EXPECT_EQ(store.GetExtent().minY, -50.0);
+}
+
+TEST(SweepStoreTest, DeepestBottomIsTheDeepestHeldThroughEveryDropAndTie) {
+    // The ship runs into shoaling water (the oldest sweep held is the deepest,
+    // and drops out at every step), then deepening water, then over a floor
+    // of a few depths, so that ties are common, with blanks and heights above
+    // the surface among them.
+    ZxEtrEchoContainer store;
+    store.Resume(0xFFFFF000U, 0.0);  // numbers wrap past the top on the way
+    std::uint32_t seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1664525U + 1013904223U;
+        return seed >> 16;
+    };
+    for (int i = 0; i < 7000; ++i) {
+        double bottom = 0.0;
+        if (i < 2000) {
+            bottom = -100.0 + 0.04 * i;
+        } else if (i < 4000) {
+            bottom = -20.0 - 0.04 * (i - 2000);
+        } else {
+            const std::uint32_t pick = next() % 12;
+            bottom = pick == 0 ? std::nan("") : pick == 1 ? 4.0 : -10.0 * (pick % 6);
+        }
+        ZxEtrEcho sweep = Sweep(bottom);
+        store.AddSweep(sweep);
+        double deepest = 0.0;
+        for (const ZxEtrEcho& held : store) {
+            if (held.windowBottom < deepest) {
+                deepest = held.windowBottom;
+            }
+        }
+        ASSERT_EQ(store.GetDeepestBottom(), deepest) << "after sweep " << i;
+    }
+
+    // Emptied by a new capacity, then numbered on from an earlier number:
+    // nothing of the old sweeps counts any more.
+    const auto number = static_cast<std::uint32_t>(store.back().number);
+    ZxEtrEcho deep = Sweep(-500.0);
+    store.AddSweep(deep);
+    store.SetCapacity(8);
+    store.Resume(number + 1, 0.0);
+    ZxEtrEcho shallow = Sweep(-5.0);
+    store.AddSweep(shallow);
+    EXPECT_EQ(store.GetDeepestBottom(), -5.0);
 }
 
 TEST(SweepStoreTest, PlacementSpreadsPendingSweepsOverTheDistanceRun) {

@@ -65,4 +65,35 @@ TEST(EchoModelLevels, EveryLevelAsDefinedNearEveryStepAndTheSkippedRange) {
     }
 }
 
+TEST(EchoModelLevels, TheGainCurveFollowsTheRangeOfEverySample) {
+    // No time-varied gain from the sounder: the display's curve undoes
+    // spreading and absorption, so the same echo reads weaker deeper down.
+    // Each sample gets a value in the middle of a level at its own range;
+    // the curve, drawn straight between every few samples, stays far closer
+    // than the 1.5 dB to either edge.
+    norvane::SweepWindow window;
+    window.topMetres = 5.0;
+    window.stepMetres = 0.1;
+    window.count = 1000;
+    norvane::FrequencySettings set;
+    set.tvg = 0;
+    set.gainDb = 2.0;
+    const double alpha = norvane::EchoModel::AbsorptionDbPerMetre(set.frequencyKHz);
+    norvane::Echo echo;
+    echo.noise.assign(window.count, 0.0f);
+    std::vector<int> expected(window.count);
+    for (std::uint32_t i = 0; i < window.count; ++i) {
+        const double r = window.topMetres + (i + 0.5) * window.stepMetres;
+        const double adjust = -(20.0 * std::log10(r / 30.0) + 2.0 * alpha * (r - 30.0));
+        expected[i] = static_cast<int>(i % 16);
+        const double db = -88.0 + 3.0 * expected[i] + 1.5;
+        echo.received.push_back(static_cast<float>(std::exp2((db - adjust - set.gainDb) / 3.0103)));
+    }
+    std::vector<std::uint8_t> levels(window.count, 99);
+    norvane::EchoModel::Quantize(echo, window, set, levels.data());
+    for (std::uint32_t i = 0; i < window.count; ++i) {
+        ASSERT_EQ(levels[i], expected[i]) << "sample " << i;
+    }
+}
+
 }  // namespace
