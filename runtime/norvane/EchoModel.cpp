@@ -341,6 +341,10 @@ void EchoModel::AddFish(const PingScene& scene, const SweepWindow& window, doubl
     constexpr double kLateral = 10.0;
     const double depth = EffectiveDepth(scene);
     const double reach = depth * std::tan(1.4 * halfBeam) + 12.0;
+    // Fish plainly outside the beam go without their angle: the margin is far
+    // wider than the roundings of either side, so no fish near the edge is
+    // judged differently.
+    const double plainlyOutside = std::tan(1.4 * halfBeam) * (1.0 + 1e-9);
     const int64_t firstCell = static_cast<int64_t>(std::floor((scene.distance - reach) / kCell));
     const int64_t lastCell = static_cast<int64_t>(std::floor((scene.distance + reach) / kCell));
     for (int64_t cell = firstCell; cell <= lastCell; ++cell) {
@@ -360,6 +364,9 @@ void EchoModel::AddFish(const PingScene& scene, const SweepWindow& window, doubl
             }
             const double dx = along - scene.distance;
             const double horizontal = std::sqrt(dx * dx + lateral * lateral);
+            if (horizontal > z * plainlyOutside) {
+                continue;
+            }
             const double angle = std::atan2(horizontal, z) / halfBeam;
             if (angle > 1.4) {
                 continue;
