@@ -336,6 +336,9 @@ void QuadCompositor::Composite(const Target& target, pixman_image_t* targetImage
     // The diffuse alpha, pixman's solid mask, is applied to the sampling copy.
     const std::uint32_t alpha = state.blend && state.combiner.alphaDiffuse ? run.colour >> 24 : 255;
     pixman_image_t* source = state.texture->SamplingImage(transposed, alpha);
+    if (source == nullptr) {
+        return;  // a locked texture draws nothing
+    }
     const double width = state.texture->Width(), height = state.texture->Height();
     const Sampling sampling = transposed ? MakeSampling(v, u, height, width, filter)
                                          : MakeSampling(u, v, width, height, filter);

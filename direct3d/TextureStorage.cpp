@@ -77,8 +77,9 @@ TextureStorage::TextureStorage(UINT width, UINT height, D3DFORMAT format)
       format_(format),
       texelSize_(TexelSize(format)),
       pitch_(width_ * texelSize_),
-      opaque_(!HasAlpha(format)),
-      bits_(static_cast<std::size_t>(pitch_) * height_, 0) {}
+      opaque_(!HasAlpha(format)) {
+    palette_.emplace(width_, height_, texelSize_);
+}
 
 HRESULT TextureStorage::Lock(const RECT* rect, DWORD flags, D3DLOCKED_RECT* locked) {
     RECT r;
@@ -88,9 +89,37 @@ HRESULT TextureStorage::Lock(const RECT* rect, DWORD flags, D3DLOCKED_RECT* lock
     locked_ = true;
     lockReadOnly_ = (flags & D3DLOCK_READONLY) != 0;
     lockRect_ = r;
-    locked->Pitch = pitch_;
-    locked->pBits = bits_.data() + static_cast<std::size_t>(r.top) * pitch_ + r.left * texelSize_;
+    if (!palette_) {
+        locked->Pitch = pitch_;
+        locked->pBits =
+            bits_.data() + static_cast<std::size_t>(r.top) * pitch_ + r.left * texelSize_;
+        return D3D_OK;
+    }
+    const int count = r.right - r.left;
+    const int rowBytes = count * texelSize_;
+    lockBuffer_ = LockBuffer(r, static_cast<std::size_t>(rowBytes) * (r.bottom - r.top));
+    for (int y = r.top; y < r.bottom; ++y) {
+        palette_->Read(r.left, y, count,
+                       lockBuffer_ + static_cast<std::size_t>(y - r.top) * rowBytes);
+    }
+    locked->Pitch = rowBytes;
+    locked->pBits = lockBuffer_;
     return D3D_OK;
+}
+
+std::uint8_t* TextureStorage::LockBuffer(const RECT& r, std::size_t bytes) {
+    if (r.left == 0 && r.top == 0 && r.right == width_ && r.bottom == height_) {
+        // Every texel of a copy is made again after this lock. A copy holds
+        // at least four bytes a texel, as many as a texel has at most.
+        for (Copy* copy : {&transposed_, &plain_}) {
+            if (copy->image) {
+                lender_ = copy;
+                return reinterpret_cast<std::uint8_t*>(copy->pixels.get());
+            }
+        }
+    }
+    staging_.resize(bytes);
+    return staging_.data();
 }
 
 HRESULT TextureStorage::Unlock() {
@@ -98,11 +127,47 @@ HRESULT TextureStorage::Unlock() {
         return D3DERR_INVALIDCALL;
     }
     locked_ = false;
-    if (!lockReadOnly_) {
+    if (palette_ && !lockReadOnly_) {
+        WriteBack();
+    }
+    if (!lockReadOnly_ || lender_ != nullptr) {
         AddDirty(plain_, lockRect_);
         AddDirty(transposed_, lockRect_);
     }
+    lender_ = nullptr;
+    lockBuffer_ = nullptr;
+    // A large lock's buffer is not kept for the small ones that follow.
+    constexpr std::size_t kKeptStaging = std::size_t{64} << 10;
+    if (staging_.capacity() > kKeptStaging) {
+        std::vector<std::uint8_t>().swap(staging_);
+    }
     return D3D_OK;
+}
+
+void TextureStorage::WriteBack() {
+    const RECT& r = lockRect_;
+    const int count = r.right - r.left;
+    const std::size_t rowBytes = static_cast<std::size_t>(count) * texelSize_;
+    for (int y = r.top; y < r.bottom; ++y) {
+        if (palette_->Write(r.left, y, count, lockBuffer_ + (y - r.top) * rowBytes)) {
+            continue;
+        }
+        Unpalette();
+        for (int rest = y; rest < r.bottom; ++rest) {
+            std::memcpy(bits_.data() + static_cast<std::size_t>(rest) * pitch_ +
+                            static_cast<std::size_t>(r.left) * texelSize_,
+                        lockBuffer_ + (rest - r.top) * rowBytes, rowBytes);
+        }
+        return;
+    }
+}
+
+void TextureStorage::Unpalette() {
+    bits_.resize(static_cast<std::size_t>(pitch_) * height_);
+    for (int y = 0; y < height_; ++y) {
+        palette_->Read(0, y, width_, bits_.data() + static_cast<std::size_t>(y) * pitch_);
+    }
+    palette_.reset();
 }
 
 void TextureStorage::AddDirty(Copy& copy, const RECT& r) {
@@ -121,6 +186,9 @@ void TextureStorage::AddDirty(Copy& copy, const RECT& r) {
 }
 
 pixman_image_t* TextureStorage::SamplingImage(bool transposed, std::uint32_t alpha) {
+    if (lender_ != nullptr) {
+        return nullptr;
+    }
     Copy& copy = transposed ? transposed_ : plain_;
     if (!copy.image || copy.alpha != alpha) {
         Build(copy, transposed, alpha);
@@ -150,7 +218,23 @@ void TextureStorage::Refresh(Copy& copy, bool transposed) {
     const RECT d = copy.dirty;
     copy.dirty = RECT{};
     const int count = d.right - d.left;
+    // Paletted, each value is decoded once, and the texels look theirs up.
+    std::vector<std::uint32_t> decoded;
+    if (palette_) {
+        decoded.resize(static_cast<std::size_t>(palette_->ValueCount()));
+        DecodeTexels(format_, palette_->ValueBytes(), decoded.data(), palette_->ValueCount(), true);
+        if (copy.alpha != 255) {
+            MulAllRow(decoded.data(), palette_->ValueCount(), copy.alpha);
+        }
+    }
     auto decode = [&](int y, std::uint32_t* out) {
+        if (palette_) {
+            const std::uint8_t* indices = palette_->Row(y) + d.left;
+            for (int i = 0; i < count; ++i) {
+                out[i] = decoded[indices[i]];
+            }
+            return;
+        }
         DecodeTexels(format_, Texel(d.left, y), out, count, true);
         if (copy.alpha != 255) {
             MulAllRow(out, count, copy.alpha);

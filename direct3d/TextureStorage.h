@@ -1,7 +1,12 @@
 #pragma once
-// The texels of one texture level: a linear buffer in the texture's own
-// format, which locks hand out, and premultiplied 32-bit copies that the
-// compositor samples. Unlocking marks the changed rectangle; a copy catches up
+// The texels of one texture level, in the texture's own format: as indices
+// into the few values written while they are few (TexelPalette), else as a
+// linear buffer; and premultiplied 32-bit copies that the compositor
+// samples. A lock of the linear buffer hands it out; a lock of the indices
+// hands out the rectangle's texels, which unlocking takes back. A lock of
+// the whole texture lends them the memory of a sampling copy, which it
+// changes entirely anyway: uploading a whole texture then needs no more
+// memory than the texture already has. Unlocking marks the changed rectangle; a copy catches up
 // with the changes the next time it is asked for, so that uploading a row
 // costs only the row. The transposed copy (texture rows as columns) is made
 // the first time a draw maps texture rows to screen columns, which makes that
@@ -10,10 +15,12 @@
 // opacity saves that multiplication; another opacity remakes the copy.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
-#include "platform/PixmanImage.h"
+#include "direct3d/TexelPalette.h"
 #include "direct3d/d3d9types.h"
+#include "platform/PixmanImage.h"
 
 namespace d3d9soft {
 
@@ -29,9 +36,13 @@ class TextureStorage {
     int Width() const { return width_; }
     int Height() const { return height_; }
     D3DFORMAT Format() const { return format_; }
-    int Pitch() const { return pitch_; }
     bool Opaque() const { return opaque_; }
+    // Whether the texels are held as palette indices.
+    bool Paletted() const { return palette_.has_value(); }
     const std::uint8_t* Texel(int x, int y) const {
+        if (palette_) {
+            return palette_->Texel(x, y);
+        }
         return bits_.data() + static_cast<std::size_t>(y) * pitch_ + x * texelSize_;
     }
 
@@ -41,7 +52,8 @@ class TextureStorage {
     HRESULT Unlock();
     bool Locked() const { return locked_; }
 
-    // Premultiplied texels times alpha / 255.
+    // Premultiplied texels times alpha / 255; null while a lock has the
+    // copies' memory.
     pixman_image_t* SamplingImage(bool transposed, std::uint32_t alpha = 255);
 
   private:
@@ -56,6 +68,13 @@ class TextureStorage {
         std::uint32_t alpha = 255;
     };
     void Build(Copy& copy, bool transposed, std::uint32_t alpha);
+    // A paletted lock's texels: lent by a sampling copy for the whole
+    // texture, else the staging buffer.
+    std::uint8_t* LockBuffer(const RECT& r, std::size_t bytes);
+    // Takes a paletted lock's texels back; the texels go whole when the
+    // palette cannot hold their values.
+    void WriteBack();
+    void Unpalette();
     void Refresh(Copy& copy, bool transposed);
     static void AddDirty(Copy& copy, const RECT& r);
 
@@ -65,7 +84,11 @@ class TextureStorage {
     int texelSize_;
     int pitch_;
     bool opaque_;
-    std::vector<std::uint8_t> bits_;
+    std::optional<TexelPalette> palette_;
+    std::vector<std::uint8_t> bits_;     // empty while paletted
+    std::vector<std::uint8_t> staging_;  // a paletted lock's texels
+    std::uint8_t* lockBuffer_ = nullptr;
+    Copy* lender_ = nullptr;  // the copy whose memory the lock has
     bool locked_ = false;
     bool lockReadOnly_ = false;
     RECT lockRect_{};

@@ -227,23 +227,42 @@ TEST_F(D3DTest, TexturesLockSubRectanglesOfTheirOnlyLevel) {
                   D3D_OK);
         EXPECT_EQ(texture->GetLevelCount(), 1u);
         const int size = format == D3DFMT_A8R8G8B8 ? 4 : 2;
+        // Each texel's bytes tell where it is; a locked rectangle shows the
+        // texels it covers, row after row Pitch bytes apart.
+        const auto mark = [](int x, int y, int byte) {
+            return static_cast<std::uint8_t>((x * 7 + y * 13 + byte * 5) & 0xFF);
+        };
         D3DLOCKED_RECT whole, part;
         ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), D3D_OK);
         EXPECT_EQ(texture->LockRect(0, &part, nullptr, 0), D3DERR_INVALIDCALL);
+        EXPECT_GE(whole.Pitch, 1024 * size);
+        for (int y = 0; y < 1024; ++y) {
+            auto* row = static_cast<std::uint8_t*>(whole.pBits) + y * whole.Pitch;
+            for (int x = 0; x < 1024; ++x) {
+                for (int b = 0; b < size; ++b) {
+                    row[x * size + b] = mark(x, y, b);
+                }
+            }
+        }
         ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
         EXPECT_EQ(texture->UnlockRect(0), D3DERR_INVALIDCALL);
-        EXPECT_EQ(whole.Pitch, 1024 * size);
-
-        const RECT rows{0, 700, 1024, 703};
-        ASSERT_EQ(texture->LockRect(0, &part, &rows, 0), D3D_OK);
-        EXPECT_EQ(static_cast<std::uint8_t*>(part.pBits) - static_cast<std::uint8_t*>(whole.pBits),
-                  700 * whole.Pitch);
-        texture->UnlockRect(0);
-        const RECT corner{10, 20, 11, 21};
-        ASSERT_EQ(texture->LockRect(0, &part, &corner, 0), D3D_OK);
-        EXPECT_EQ(static_cast<std::uint8_t*>(part.pBits) - static_cast<std::uint8_t*>(whole.pBits),
-                  20 * whole.Pitch + 10 * size);
-        texture->UnlockRect(0);
+        const auto expectShows = [&](const RECT& r) {
+            ASSERT_EQ(texture->LockRect(0, &part, &r, D3DLOCK_READONLY), D3D_OK);
+            for (int y = r.top; y < r.bottom; ++y) {
+                const auto* row =
+                    static_cast<const std::uint8_t*>(part.pBits) + (y - r.top) * part.Pitch;
+                for (int x = r.left; x < r.right; ++x) {
+                    for (int b = 0; b < size; ++b) {
+                        ASSERT_EQ(row[(x - r.left) * size + b], mark(x, y, b))
+                            << x << "," << y << " in a lock from " << r.left << "," << r.top;
+                    }
+                }
+            }
+            texture->UnlockRect(0);
+        };
+        expectShows(RECT{0, 700, 1024, 703});
+        expectShows(RECT{10, 20, 11, 21});
+        expectShows(RECT{1000, 3, 1024, 9});
         const RECT outside{0, 1020, 1024, 1025};
         EXPECT_EQ(texture->LockRect(0, &part, &outside, 0), D3DERR_INVALIDCALL);
         EXPECT_EQ(texture->LockRect(1, &part, nullptr, 0), D3DERR_INVALIDCALL);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "direct3d/PixelMath.h"
+#include "direct3d/TexelFormat.h"
 #include "tests/direct3d/RasterTestSupport.h"
 
 namespace {
@@ -69,5 +70,79 @@ TEST(TextureStorage, SamplingCopiesHoldEveryTexelPremultipliedTimesTheOpacity) {
     ASSERT_EQ(texture->Unlock(), D3D_OK);
     for (const bool transposed : {false, true}) {
         ExpectCopyHolds(*texture, transposed, 254u, texels);
+    }
+}
+
+TEST(TextureStorage, LocksGiveBackWhatWasWrittenAsTheValuesOutgrowThePalette) {
+    // Random rectangles, now and then the whole texture, locked, checked
+    // against a plain copy of every texel and partly written: first with a
+    // few values, as an echogram's colours, then with more than the palette
+    // holds, so that one write in the middle of a lock moves the texels to a
+    // whole buffer. The sampling copies are checked along the way, and so
+    // exist when a whole lock borrows their memory.
+    for (const D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}) {
+        const int width = 67, height = 41, size = format == D3DFMT_A8R8G8B8 ? 4 : 2;
+        TextureStorage texture(width, height, format);
+        std::vector<std::uint32_t> held(static_cast<std::size_t>(width) * height, 0);
+        std::uint32_t seed = 12345;
+        auto next = [&seed] {
+            seed = seed * 1103515245U + 12345U;
+            return seed >> 8;
+        };
+        auto expectCopies = [&](int step) {
+            for (const bool transposed : {false, true}) {
+                pixman_image_t* image = texture.SamplingImage(transposed, 220);
+                ASSERT_NE(image, nullptr);
+                const std::uint32_t* bits = pixman_image_get_data(image);
+                const int stride = pixman_image_get_stride(image) / 4;
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        const std::uint32_t value = held[static_cast<std::size_t>(y) * width + x];
+                        const std::uint32_t want =
+                            MulAll(Premultiply(d3d9soft::DecodeTexel(
+                                       format, reinterpret_cast<const std::uint8_t*>(&value))),
+                                   220);
+                        ASSERT_EQ(transposed ? bits[x * stride + y] : bits[y * stride + x], want)
+                            << "sampled " << x << "," << y << " after step " << step;
+                    }
+                }
+            }
+        };
+        bool wasPaletted = false;
+        for (int step = 0; step < 600; ++step) {
+            const int values = step < 300 ? 12 : 5000;
+            RECT r{0, 0, width, height};
+            if (step % 7 != 3) {
+                r.left = static_cast<LONG>(next() % width);
+                r.top = static_cast<LONG>(next() % height);
+                r.right = r.left + 1 + static_cast<LONG>(next() % (width - r.left));
+                r.bottom = r.top + 1 + static_cast<LONG>(next() % (height - r.top));
+            }
+            const bool readOnly = next() % 5 == 0;
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture.Lock(&r, readOnly ? D3DLOCK_READONLY : 0, &locked), D3D_OK);
+            wasPaletted = wasPaletted || texture.Paletted();
+            for (int y = r.top; y < r.bottom; ++y) {
+                auto* row = static_cast<std::uint8_t*>(locked.pBits) + (y - r.top) * locked.Pitch;
+                for (int x = r.left; x < r.right; ++x) {
+                    std::uint32_t value = 0;
+                    std::memcpy(&value, row + (x - r.left) * size, static_cast<std::size_t>(size));
+                    ASSERT_EQ(value, held[static_cast<std::size_t>(y) * width + x])
+                        << "texel " << x << "," << y << " at step " << step;
+                    if (!readOnly && next() % 3 != 0) {
+                        value = (next() % values) * 2654435761U & (size == 4 ? ~0U : 0xFFFFU);
+                        std::memcpy(row + (x - r.left) * size, &value,
+                                    static_cast<std::size_t>(size));
+                        held[static_cast<std::size_t>(y) * width + x] = value;
+                    }
+                }
+            }
+            ASSERT_EQ(texture.Unlock(), D3D_OK);
+            if (step % 10 == 9) {
+                expectCopies(step);
+            }
+        }
+        EXPECT_TRUE(wasPaletted);
+        EXPECT_FALSE(texture.Paletted()) << "the many values never outgrew the palette";
     }
 }
