@@ -148,6 +148,11 @@ void TextureStorage::WriteBack() {
     const RECT& r = lockRect_;
     const int count = r.right - r.left;
     const std::size_t rowBytes = static_cast<std::size_t>(count) * texelSize_;
+    if (r.left == 0 && r.top == 0 && r.right == width_ && r.bottom == height_) {
+        // The whole texture written starts the palette afresh: values no texel
+        // holds any more, an earlier colour scale's, give up their room.
+        palette_.emplace(width_, height_, texelSize_);
+    }
     for (int y = r.top; y < r.bottom; ++y) {
         if (palette_->Write(r.left, y, count, lockBuffer_ + (y - r.top) * rowBytes)) {
             continue;

@@ -146,3 +146,33 @@ TEST(TextureStorage, LocksGiveBackWhatWasWrittenAsTheValuesOutgrowThePalette) {
         EXPECT_FALSE(texture.Paletted()) << "the many values never outgrew the palette";
     }
 }
+
+TEST(TextureStorage, ColourScalesChangedAgainAndAgainKeepTheTextureSmall) {
+    // Each upload of the whole texture in another colour scale of a dozen
+    // colours: together far more colours than a palette holds, but never more
+    // than a dozen at once.
+    const int width = 64, height = 32;
+    TextureStorage texture(width, height, D3DFMT_A8R8G8B8);
+    std::vector<std::uint32_t> texels(static_cast<std::size_t>(width) * height);
+    for (std::uint32_t scale = 0; scale < 60; ++scale) {
+        for (std::size_t i = 0; i < texels.size(); ++i) {
+            texels[i] =
+                0xFF000000U | (scale << 8) | static_cast<std::uint32_t>((i * 7 + i / 5) % 12);
+        }
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture.Lock(nullptr, 0, &locked), D3D_OK);
+        for (int y = 0; y < height; ++y) {
+            std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
+                        &texels[static_cast<std::size_t>(y) * width], width * 4u);
+        }
+        ASSERT_EQ(texture.Unlock(), D3D_OK);
+        ASSERT_TRUE(texture.Paletted()) << "after colour scale " << scale;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                std::uint32_t value;
+                std::memcpy(&value, texture.Texel(x, y), 4);
+                ASSERT_EQ(value, texels[static_cast<std::size_t>(y) * width + x]);
+            }
+        }
+    }
+}
