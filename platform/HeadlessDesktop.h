@@ -146,6 +146,10 @@ class HeadlessDesktop : public Desktop {
     bool SaveWindowPng(HWND window, const std::string& path) const;
     // How many presents reached the window.
     int PresentCount(HWND window) const;
+    // Lets go of what the window and its children show, as a desktop that
+    // keeps nothing of windows no one looks at: each of them that held pixels
+    // is invalidated whole, with erase, and paints again when next painted.
+    void DropContents(HWND window);
     // The resource id of the current cursor.
     int CurrentCursorId() const { return GetCursorResourceId(GetCursor()); }
 

@@ -330,6 +330,20 @@ bool HeadlessDesktop::SaveWindowPng(HWND window, const std::string& path) const 
         path));
 }
 
+void HeadlessDesktop::DropContents(HWND window) {
+    Window* w = Find(window);
+    if (w == nullptr) {
+        return;
+    }
+    if (!w->pixels.empty()) {
+        std::vector<std::uint32_t>().swap(w->pixels);
+        Invalidate(*w, nullptr, true);
+    }
+    for (HWND child : w->children) {
+        DropContents(child);
+    }
+}
+
 int HeadlessDesktop::PresentCount(HWND window) const {
     const Window* w = Find(window);
     return w ? w->presentCount : 0;

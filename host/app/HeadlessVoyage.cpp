@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "host/app/Format.h"
+#include "host/chart/HostChart.h"
 #include "module/CommandNames.h"
 #include "module/ModuleDataPlotrexInterface.h"
 
@@ -47,6 +48,9 @@ void HeadlessVoyage::Sail() {
     ShipFeed& feed = *parts_.sources.feed;
     ModuleHost& module = parts_.module;
     ProgressBar progress(parts_.sources.nmea != nullptr || parts_.sources.sonar != nullptr);
+    // The chart is hidden until its picture at the end: it is not painted for
+    // each of the view's pictures and holds no pixels meanwhile.
+    ShowChart(false);
     double nextPicture = 0.25;
     // Every cycle waits for its pings: they are made here.
     module.Sounder().PingHere(true);
@@ -64,6 +68,23 @@ void HeadlessVoyage::Sail() {
     if (module.ViewOpen()) {
         FinalPictures();
     }
+    ShowChart(true);
+}
+
+void HeadlessVoyage::ShowChart(bool show) {
+    if (HostChart* chart = parts_.module.Chart()) {
+        chart->ShowWindow(show ? SW_SHOWNA : SW_HIDE);
+        if (!show) {
+            parts_.desktop.DropContents(chart->GetSafeHwnd());
+        }
+    }
+}
+
+void HeadlessVoyage::TakeView(const std::string& name) {
+    const HWND frame = parts_.module.Frame().GetSafeHwnd();
+    parts_.pictures.TakeView(frame, name);
+    // No one looks at the view until its next picture, which paints it anew.
+    parts_.desktop.DropContents(frame);
 }
 
 void HeadlessVoyage::PictureOnTheWay(double& nextPicture) {
@@ -78,8 +99,7 @@ void HeadlessVoyage::PictureOnTheWay(double& nextPicture) {
         parts_.view.Send(kCommandScaleValue, "8");
         parts_.view.Send(kCommandCenterOn);
     }
-    parts_.pictures.TakeView(parts_.module.Frame().GetSafeHwnd(),
-                             Format("view-%03d.png", static_cast<int>(nextPicture * 100)));
+    TakeView(Format("view-%03d.png", static_cast<int>(nextPicture * 100)));
     nextPicture += 0.25;
 }
 
@@ -96,8 +116,9 @@ void HeadlessVoyage::FinalPictures() {
         parts_.desktop.MoveMouse(POINT{(view.left + view.right) / 2, (view.top + view.bottom) / 2});
     }
     parts_.userCommands.SendViewCommands();
-    parts_.pictures.TakeView(module.Frame().GetSafeHwnd(), "view.png");
+    TakeView("view.png");
     if (module.Chart() != nullptr) {
+        ShowChart(true);
         parts_.cycle.RefreshChart(true);
         parts_.pictures.TakeChart(module.Chart()->GetSafeHwnd());
     }

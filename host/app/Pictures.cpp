@@ -41,7 +41,10 @@ void Pictures::TakeView(HWND frame, const std::string& name) {
 }
 
 void Pictures::TakeChart(HWND chart) {
-    desktop_.PumpMessages();
+    // Only the chart paints: another window painted now, for nothing, would
+    // hold its pixels beside the chart's.
+    desktop_.DeliverMessages();
+    desktop_.UpdateWindow(chart);
     const std::string path = PathOf("chart.png");
     if (ErrorOr<void> saved = Save(chart, path); !saved) {
         TellUser(saved.GetError().Message());

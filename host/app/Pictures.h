@@ -15,6 +15,7 @@ class Pictures {
 
     // Lets the view's timers run so that it repaints, then saves the frame.
     void TakeView(HWND frame, const std::string& name);
+    // Delivers what is queued and paints the chart alone, then saves it.
     void TakeChart(HWND chart);
     // The window as it is, as window-001.png and on.
     void TakeWindow(HWND frame);

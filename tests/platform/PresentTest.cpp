@@ -228,3 +228,48 @@ TEST(Monitors, WindowBelongsToTheMonitorHoldingItsCentre) {
     EXPECT_FALSE(desktop.SetMonitors({RECT{0, 0, 0, 10}}));
     EXPECT_EQ(desktop.GetMonitors().size(), 2u);
 }
+
+TEST(Present, DroppedContentsAreRepaintedWholeAndOnlyWhereThereWereAny) {
+    HeadlessDesktop desktop;
+    RecordingWindow frame, shown, blank, other;
+    ASSERT_TRUE(frame.Make(nullptr, RECT{0, 0, 8, 6}));
+    ASSERT_TRUE(shown.Make(&frame, RECT{0, 0, 4, 2}));
+    ASSERT_TRUE(blank.Make(&frame, RECT{4, 0, 8, 2}));
+    ASSERT_TRUE(other.Make(nullptr, RECT{20, 0, 24, 2}));
+    desktop.PumpMessages();
+    Source source;
+    ASSERT_TRUE(source.PresentTo(frame.m_hWnd));
+    ASSERT_TRUE(source.PresentTo(shown.m_hWnd));
+    ASSERT_TRUE(source.PresentTo(other.m_hWnd));
+    for (RecordingWindow* w : {&frame, &shown, &blank, &other}) {
+        w->Clear();
+    }
+
+    desktop.DropContents(frame.m_hWnd);
+    const PixelImage dropped = desktop.CaptureWindow(frame.m_hWnd);
+    ASSERT_EQ(dropped.width, 8);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            ASSERT_EQ(dropped.At(x, y), 0u) << x << "," << y;
+        }
+    }
+    // The other window keeps what it shows.
+    EXPECT_EQ(desktop.CaptureWindow(other.m_hWnd).At(3, 1), Source::Colour(3, 1));
+
+    desktop.PumpMessages();
+    EXPECT_EQ(frame.Count(WM_PAINT), 1);
+    EXPECT_EQ(shown.Count(WM_PAINT), 1);
+    const RECT whole{0, 0, 4, 2};
+    EXPECT_TRUE(EqualRect(&shown.lastPaint.rcPaint, &whole));
+    EXPECT_EQ(shown.Count(WM_ERASEBKGND), 1);
+    // Nothing was lost where nothing was shown, nor in the other window.
+    EXPECT_EQ(blank.Count(WM_PAINT), 0);
+    EXPECT_EQ(other.Count(WM_PAINT), 0);
+
+    // Painted again, a window shows what it presents, the rest stays clear.
+    ASSERT_TRUE(source.PresentTo(shown.m_hWnd));
+    const PixelImage repainted = desktop.CaptureWindow(frame.m_hWnd);
+    EXPECT_EQ(repainted.At(3, 1), Source::Colour(3, 1));
+    EXPECT_EQ(repainted.At(7, 5), 0u);
+    desktop.DropContents(nullptr);
+}
