@@ -217,6 +217,16 @@ HRESULT SoftDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND d
     // The next frame's strips are new.
     stripPlans_.Clear();
     SoftSurface::Access access(*backBuffer_);
+    // A frame shown whole, one to one, is handed to the window rather than
+    // copied: only a copying swap chain promises to keep the back buffer.
+    const int width = backBuffer_->Width(), height = backBuffer_->Height();
+    const RECT whole{0, 0, width, height};
+    if (parameters_.SwapEffect != D3DSWAPEFFECT_COPY &&
+        (sourceRect == nullptr || EqualRect(sourceRect, &whole)) &&
+        (destRect == nullptr || EqualRect(destRect, &whole)) &&
+        backBuffer_->FlipTo(*desktop, window)) {
+        return D3D_OK;
+    }
     const bool shown = desktop->PresentToWindow(window, backBuffer_->Pixels(), backBuffer_->Width(),
                                                 backBuffer_->Height(), backBuffer_->Stride(),
                                                 sourceRect, destRect);

@@ -1,7 +1,5 @@
 #include "direct3d/SoftSurface.h"
 
-#include <sys/mman.h>
-
 #include "direct3d/SoftDevice.h"
 #include "direct3d/TextureStorage.h"
 #include "platform/CDC.h"
@@ -9,35 +7,15 @@
 
 namespace d3d9soft {
 
-namespace {
-
-// Anonymous pages read as zero and take memory only once written.
-std::uint32_t* MapPixels(std::size_t bytes) {
-    void* pages = bytes > 0 ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                            : MAP_FAILED;
-    return pages != MAP_FAILED ? static_cast<std::uint32_t*>(pages) : nullptr;
-}
-
-std::size_t BytesOf(UINT width, UINT height) {
-    return std::size_t{width} * height * 4;
-}
-
-}  // namespace
-
-void SoftSurface::Unmap::operator()(std::uint32_t* pixels) const {
-    ::munmap(pixels, bytes);
-}
-
 SoftSurface::SoftSurface(SoftDevice* device, UINT width, UINT height, bool lockable)
     : DeviceChild(device, true),
       width_(static_cast<int>(width)),
       height_(static_cast<int>(height)),
       lockable_(lockable),
-      pixels_(MapPixels(BytesOf(width, height)), Unmap{BytesOf(width, height)}),
-      image_(pixels_ ? pixman_image_create_bits(PIXMAN_x8r8g8b8, width_, height_, pixels_.get(),
-                                                width_ * 4)
-                     : nullptr) {}
+      pixels_(std::size_t{width} * height),
+      image_(!pixels_.empty() ? pixman_image_create_bits(PIXMAN_x8r8g8b8, width_, height_,
+                                                         pixels_.data(), width_ * 4)
+                              : nullptr) {}
 
 SoftSurface::~SoftSurface() = default;
 
@@ -61,7 +39,7 @@ HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD fl
         solid_.Touched(r);
     }
     locked->Pitch = Stride();
-    locked->pBits = pixels_.get() + static_cast<std::size_t>(r.top) * width_ + r.left;
+    locked->pBits = pixels_.data() + static_cast<std::size_t>(r.top) * width_ + r.left;
     return D3D_OK;
 }
 
@@ -78,7 +56,7 @@ HRESULT SoftSurface::GetDC(HDC* dc) {
         return D3DERR_INVALIDCALL;
     }
     auto context =
-        std::make_unique<CDC>(pixels_.get(), width_, height_, Stride(), CDC::Format::kXrgb32);
+        std::make_unique<CDC>(pixels_.data(), width_, height_, Stride(), CDC::Format::kXrgb32);
     if (!context->IsValid()) {
         return D3DERR_INVALIDCALL;
     }
@@ -99,9 +77,20 @@ HRESULT SoftSurface::ReleaseDC(HDC dc) {
     return D3D_OK;
 }
 
+bool SoftSurface::FlipTo(Desktop& desktop, HWND window) {
+    if (dc_ || locked_ || pixels_.empty() ||
+        !desktop.FlipToWindow(window, pixels_, width_, height_)) {
+        return false;
+    }
+    image_.reset(
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, width_, height_, pixels_.data(), width_ * 4));
+    solid_.Forget();
+    return true;
+}
+
 Target SoftSurface::AsTarget() {
     Target t;
-    t.pixels = pixels_.get();
+    t.pixels = pixels_.data();
     t.width = width_;
     t.height = height_;
     t.stride = width_;

@@ -1,7 +1,7 @@
 #pragma once
 // The back buffer of the software device: X8R8G8B8 pixels that Direct3D
 // draws into, that a GDI device context (GetDC) draws into in place, and that
-// Present copies into a window. The pixels are fresh pages of the system,
+// Present shows in a window. The pixels are fresh pages of the system,
 // taken only where something is drawn; rows lie one after the other, so a
 // drawn row costs the pages of the buffer's whole width.
 #include <cstddef>
@@ -10,8 +10,10 @@
 
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DrawState.h"
-#include "platform/PixmanImage.h"
 #include "direct3d/SolidArea.h"
+#include "platform/Desktop.h"
+#include "platform/PixelPages.h"
+#include "platform/PixmanImage.h"
 
 class CDC;
 
@@ -38,11 +40,17 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    const std::uint32_t* Pixels() const { return pixels_.get(); }
+    const std::uint32_t* Pixels() const { return pixels_.data(); }
     int Stride() const { return width_ * 4; }
     Target AsTarget();
     pixman_image_t* Image() const { return image_.get(); }
     bool DcOut() const { return dc_ != nullptr; }
+    // Presents the whole buffer onto the whole window by handing the pixels
+    // over (Desktop::FlipToWindow): the buffer then holds what the window
+    // showed before, as a discarding swap chain allows. False, with nothing
+    // changed, while a lock or a device context is out or where the desktop
+    // cannot take them.
+    bool FlipTo(Desktop& desktop, HWND window);
 
     // The device draws in place even while a device context is out: what the
     // context drew must be in memory before, and the context must forget
@@ -63,11 +71,7 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     int height_;
     bool lockable_;
     bool locked_ = false;
-    struct Unmap {
-        std::size_t bytes = 0;
-        void operator()(std::uint32_t* pixels) const;
-    };
-    std::unique_ptr<std::uint32_t[], Unmap> pixels_;
+    PixelPages pixels_;
     PixmanImagePtr image_;
     std::unique_ptr<CDC> dc_;
     // Where the pixels hold one colour; AsTarget lends it to the device's

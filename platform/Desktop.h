@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/PixelPages.h"
 #include "platform/WinTypes.h"
 #include "platform/WinUser.h"
 
@@ -130,6 +131,15 @@ class Desktop {
     virtual bool PresentToWindow(HWND window, const std::uint32_t* pixels, int width, int height,
                                  int stride, const RECT* source, const RECT* destination) = 0;
     virtual WindowSurface GetWindowSurface(HWND window) = 0;
+    // Shows a frame of exactly the window's client size by exchanging the
+    // pixels for those the window held: the caller gets the window's former
+    // contents back. False, with nothing exchanged, where the window does not
+    // hold pixels of that size (a desktop that keeps none never does); the
+    // caller then presents a copy.
+    virtual bool FlipToWindow(HWND /*window*/, PixelPages& /*pixels*/, int /*width*/,
+                              int /*height*/) {
+        return false;
+    }
 };
 
 // The desktop that the Windows functions use; null when there is none. The

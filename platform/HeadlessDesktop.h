@@ -31,7 +31,9 @@
 //   that holds the centre of its rectangle (Windows takes the one with the
 //   largest intersection). The work area is the whole monitor.
 // - Presenting copies pixels into the window's buffer with nearest-neighbour
-//   scaling; child windows are separate buffers, composed when captured.
+//   scaling, or hands over a frame of the window's own size in exchange for
+//   the buffer (FlipToWindow); child windows are separate buffers, composed
+//   when captured.
 //
 // A desktop with real windows can build on this one: it adds showing the
 // buffers, feeding its input through QueueMouse and following a real clock.
@@ -119,6 +121,7 @@ class HeadlessDesktop : public Desktop {
     bool PresentToWindow(HWND window, const std::uint32_t* pixels, int width, int height,
                          int stride, const RECT* source, const RECT* destination) override;
     WindowSurface GetWindowSurface(HWND window) override;
+    bool FlipToWindow(HWND window, PixelPages& pixels, int width, int height) override;
 
     // Controls for tests and for the host.
 

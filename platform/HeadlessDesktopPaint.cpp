@@ -205,17 +205,19 @@ void HeadlessDesktop::Resize(Window& window, int width, int height) {
     }
     const int oldWidth = window.Width();
     const int oldHeight = window.Height();
-    std::vector<std::uint32_t> old = std::move(window.pixels);
-    window.pixels.clear();
+    const PixelPages old = std::move(window.pixels);
     const std::int64_t count = std::int64_t{width} * height;
     if (count <= 0 || count > kMaxWindowPixels) {
         return;
     }
-    window.pixels.assign(static_cast<size_t>(count), 0);
+    window.pixels = PixelPages(static_cast<size_t>(count));
+    if (window.pixels.empty()) {
+        return;
+    }
     const int keepWidth = std::min(width, oldWidth);
     for (int y = 0; y < std::min(height, oldHeight); ++y) {
-        std::copy_n(old.begin() + static_cast<std::ptrdiff_t>(y) * oldWidth, keepWidth,
-                    window.pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
+        std::copy_n(old.data() + static_cast<std::ptrdiff_t>(y) * oldWidth, keepWidth,
+                    window.pixels.data() + static_cast<std::ptrdiff_t>(y) * width);
     }
 }
 
@@ -225,7 +227,7 @@ std::uint32_t* HeadlessDesktop::EnsurePixels(Window& window) {
         return nullptr;
     }
     if (window.pixels.size() != static_cast<size_t>(count)) {
-        window.pixels.assign(static_cast<size_t>(count), 0);
+        window.pixels = PixelPages(static_cast<size_t>(count));
     }
     return window.pixels.data();
 }
@@ -265,6 +267,18 @@ bool HeadlessDesktop::PresentToWindow(HWND window, const std::uint32_t* pixels, 
         CopyScaled(pixels, stride, sourceRect, target, w->Width() * 4, w->Width(), w->Height(),
                    destinationRect);
     }
+    ++w->presentCount;
+    return true;
+}
+
+bool HeadlessDesktop::FlipToWindow(HWND window, PixelPages& pixels, int width, int height) {
+    Window* w = Find(window);
+    if (w == nullptr || w->Width() != width || w->Height() != height || w->pixels.empty() ||
+        w->pixels.size() != pixels.size() ||
+        pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+        return false;
+    }
+    std::swap(w->pixels, pixels);
     ++w->presentCount;
     return true;
 }
@@ -336,7 +350,7 @@ void HeadlessDesktop::DropContents(HWND window) {
         return;
     }
     if (!w->pixels.empty()) {
-        std::vector<std::uint32_t>().swap(w->pixels);
+        w->pixels = PixelPages();
         Invalidate(*w, nullptr, true);
     }
     for (HWND child : w->children) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/HeadlessDesktop.h"
+#include "platform/PixelPages.h"
 
 // A client buffer larger than this many pixels is not made: presenting into
 // such a window fails instead of exhausting memory.
@@ -22,7 +23,7 @@ struct HeadlessDesktop::Window {
     bool erasePending = false;    // WM_ERASEBKGND still to be sent
     bool eraseUnhandled = false;  // sent, but no handler erased
     bool trackLeave = false;
-    std::vector<std::uint32_t> pixels;  // lazily made, client size
+    PixelPages pixels;  // lazily made, client size
     int presentCount = 0;
 
     int Width() const { return rect.right - rect.left; }

@@ -450,6 +450,61 @@ TEST_F(D3DTest, PresentCopiesARectangleIntoTheWindow) {
               D3DERR_INVALIDCALL);
 }
 
+TEST_F(D3DTest, AWholeFrameIsHandedToTheWindowUnlessTheSwapChainCopies) {
+    for (const D3DSWAPEFFECT effect : {D3DSWAPEFFECT_DISCARD, D3DSWAPEFFECT_COPY}) {
+        SCOPED_TRACE(effect);
+        const bool flips = effect != D3DSWAPEFFECT_COPY;
+        D3DPRESENT_PARAMETERS p = ModuleParameters(64, 48);
+        p.SwapEffect = effect;
+        ComPtr<IDirect3DDevice9> device;
+        ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, desktop_.GetDesktopWindow(), 0x22, &p,
+                                     device.Put()),
+                  D3D_OK);
+        auto shownAt = [&](int x, int y) {
+            return desktop_.CaptureWindow(window_).At(x, y) & 0xFFFFFF;
+        };
+        const int presents = desktop_.PresentCount(window_);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0);
+        ASSERT_EQ(device->Present(nullptr, nullptr, window_, nullptr), D3D_OK);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+        ASSERT_EQ(device->Present(nullptr, nullptr, window_, nullptr), D3D_OK);
+        EXPECT_EQ(shownAt(5, 5), 0xFF0000u);
+
+        // Textured draws go to the buffer's pixels, not to the window's, and
+        // blend with what the buffer holds now.
+        ComPtr<IDirect3DTexture9> texture;
+        ASSERT_EQ(device->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                        texture.Put(), nullptr),
+                  D3D_OK);
+        FillRows(texture.Get(), 16, 16, D3DFMT_A8R8G8B8);
+        SetEchogramStates(device.Get(), texture.Get());
+        device->BeginScene();
+        const auto quad = Quad(0, 0, 16, 16, 0x80FFFFFFu);
+        ASSERT_EQ(DrawStrip(device.Get(), quad.data(), 4), D3D_OK);
+        device->EndScene();
+        // Half of texel row 3 (red 0x30) and sample 5 (blue 0x50) over half
+        // of the green or the red.
+        const Image buffer = BackBufferImage(device.Get());
+        // Handed over, the buffer holds the frame the window showed before.
+        EXPECT_EQ(buffer.At(40, 40) & 0xFFFFFF, flips ? 0x00FF00u : 0xFF0000u);
+        const std::uint32_t drawn = buffer.At(3, 5) & 0xFFFFFF;
+        EXPECT_NEAR(drawn >> 16, flips ? 0x18 : 0x97, 1);
+        EXPECT_NEAR(drawn >> 8 & 0xFF, flips ? 0x7F : 0, 1);
+        EXPECT_NEAR(drawn & 0xFF, 0x28, 1);
+        EXPECT_EQ(shownAt(3, 5), 0xFF0000u);
+        ASSERT_EQ(device->Present(nullptr, nullptr, window_, nullptr), D3D_OK);
+        EXPECT_EQ(shownAt(3, 5), drawn);
+        EXPECT_EQ(shownAt(40, 40), flips ? 0x00FF00u : 0xFF0000u);
+        EXPECT_EQ(desktop_.PresentCount(window_), presents + 3);
+        // A part of the frame is copied, and the buffer keeps what it holds.
+        const RECT part{0, 0, 32, 24};
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+        ASSERT_EQ(device->Present(&part, &part, window_, nullptr), D3D_OK);
+        EXPECT_EQ(shownAt(5, 5), 0x0000FFu);
+        EXPECT_EQ(BackBufferImage(device.Get()).At(40, 40) & 0xFFFFFF, 0x0000FFu);
+    }
+}
+
 TEST_F(D3DTest, ALostDeviceFailsToPresentUntilReset) {
     ComPtr<IDirect3DDevice9> device = MakeDevice(64, 48);
     ComPtr<IDirect3DTexture9> managed;

@@ -1,6 +1,7 @@
 // Presenting pixels into windows, saving them, and monitors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -272,4 +273,23 @@ TEST(Present, DroppedContentsAreRepaintedWholeAndOnlyWhereThereWereAny) {
     EXPECT_EQ(repainted.At(3, 1), Source::Colour(3, 1));
     EXPECT_EQ(repainted.At(7, 5), 0u);
     desktop.DropContents(nullptr);
+}
+
+TEST(Present, AFrameIsHandedOverOnlyWhereTheWindowHoldsOneOfItsSize) {
+    OneWindow d(4, 2);
+    PixelPages frame(8);
+    std::fill_n(frame.data(), 8, 0x123456u);
+    // Nothing to give back yet: the caller copies.
+    EXPECT_FALSE(d.desktop.FlipToWindow(d.window.m_hWnd, frame, 4, 2));
+    ASSERT_TRUE(d.source.PresentTo(d.window.m_hWnd));
+    PixelPages wrong(9);
+    EXPECT_FALSE(d.desktop.FlipToWindow(d.window.m_hWnd, wrong, 3, 3));
+    EXPECT_FALSE(d.desktop.FlipToWindow(d.window.m_hWnd, frame, 2, 4));
+    EXPECT_FALSE(d.desktop.FlipToWindow(nullptr, frame, 4, 2));
+    EXPECT_EQ(d.desktop.PresentCount(d.window.m_hWnd), 1);
+
+    ASSERT_TRUE(d.desktop.FlipToWindow(d.window.m_hWnd, frame, 4, 2));
+    EXPECT_EQ(d.desktop.CaptureWindow(d.window.m_hWnd).At(3, 1), 0x123456u);
+    EXPECT_EQ(frame.data()[7], Source::Colour(3, 1));  // what the window showed
+    EXPECT_EQ(d.desktop.PresentCount(d.window.m_hWnd), 2);
 }
