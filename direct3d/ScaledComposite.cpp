@@ -626,8 +626,10 @@ void BilinearNarrow(const Put put, const Source& s, const Tile& t) {
 
 // OVER of pixels as 16-bit channels onto the target's, as Combiner::Blend.
 [[gnu::target("avx2")]] inline __m256i BlendWide(__m256i s, __m256i d) {
-    const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, _MM_SHUFFLE(3, 3, 3, 3)),
-                                                 _MM_SHUFFLE(3, 3, 3, 3));
+    // Each pixel's alpha in its four lanes, in one shuffle.
+    const __m256i alpha = _mm256_shuffle_epi8(
+        s, _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7, 6, 7, 6,
+                            7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15));
     const __m256i t = _mm256_mullo_epi16(d, _mm256_xor_si256(alpha, _mm256_set1_epi16(0xFF)));
     return _mm256_adds_epu8(s, _mm256_mulhi_epu16(_mm256_adds_epu16(t, _mm256_set1_epi16(0x80)),
                                                   _mm256_set1_epi16(0x101)));
@@ -642,36 +644,72 @@ template <class Put>
 
 // Two rows of a column of one sweep inside the texture, y0 in the low half
 // and y1 in the high one, with their vertical weights: BlendColumns of their
-// texels blended down, as BilinearColumn's rows.
+// texels blended down, as BilinearColumn's rows. The one byte shuffle both
+// widens a row's two texels and interleaves them channel by channel, as the
+// horizontal multiply-add wants them: the blend adds the same products in
+// another order, exactly. Each row's second load reads 16 bytes, two texels
+// past the pair, so that it goes into the upper half without a shuffle.
+[[gnu::target("avx2")]] inline __m256i TexelPairs(const std::uint32_t* low,
+                                                  const std::uint32_t* high) {
+    const __m256i interleave =
+        _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4, -1, 1,
+                         -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+    return _mm256_shuffle_epi8(
+        _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(low))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(high)), 1),
+        interleave);
+}
+
 [[gnu::target("avx2")]] inline __m256i ColumnPair(const std::uint32_t* column,
                                                   std::ptrdiff_t stride, std::int64_t y0,
                                                   std::int64_t y1, __m256i wb, __m256i across) {
     const std::uint32_t* a0 = column + y0 * stride;
     const std::uint32_t* a1 = column + y1 * stride;
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i top = _mm256_unpacklo_epi8(
-        _mm256_setr_m128i(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a0)),
-                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a1))),
-        zero);
-    const __m256i bottom = _mm256_unpacklo_epi8(
-        _mm256_setr_m128i(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a0 + stride)),
-                          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a1 + stride))),
-        zero);
     const __m256i v = _mm256_add_epi16(
-        _mm256_mullo_epi16(top, _mm256_sub_epi16(_mm256_set1_epi16(kWeightOne), wb)),
-        _mm256_mullo_epi16(bottom, wb));
-    const __m256i lr = _mm256_unpackhi_epi16(_mm256_shuffle_epi32(v, _MM_SHUFFLE(1, 0, 3, 2)), v);
-    return _mm256_srli_epi32(_mm256_madd_epi16(lr, across), 2 * kWeightBits);
+        _mm256_mullo_epi16(TexelPairs(a0, a1), _mm256_sub_epi16(_mm256_set1_epi16(kWeightOne), wb)),
+        _mm256_mullo_epi16(TexelPairs(a0 + stride, a1 + stride), wb));
+    return _mm256_srli_epi32(_mm256_madd_epi16(v, across), 2 * kWeightBits);
+}
+
+// Four rows' pixels, rows j and j + 2 in the low half of p and j + 1 and
+// j + 3 in the high one, written where the pixels do not depend on the
+// target's: each row's pixel goes to its place from where it lies, without
+// moving it to the bottom of a register first.
+template <int pixels>
+[[gnu::target("avx2")]] inline void PutFourRows(std::uint32_t* dst, std::ptrdiff_t dstStride,
+                                                __m256i p) {
+    const __m256i bytes = _mm256_packus_epi16(p, p);
+    if constexpr (pixels == 1) {
+        const __m128i low = _mm256_castsi256_si128(bytes);
+        const __m128i high = _mm256_extracti128_si256(bytes, 1);
+        dst[0] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(low));
+        dst[dstStride] = static_cast<std::uint32_t>(_mm_cvtsi128_si32(high));
+        dst[2 * dstStride] = static_cast<std::uint32_t>(_mm_extract_epi32(low, 1));
+        dst[3 * dstStride] = static_cast<std::uint32_t>(_mm_extract_epi32(high, 1));
+    } else {
+        // Each pixel twice, side by side.
+        const __m256i twice = _mm256_unpacklo_epi32(bytes, bytes);
+        const __m128i low = _mm256_castsi256_si128(twice);
+        const __m128i high = _mm256_extracti128_si256(twice, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), low);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + dstStride), high);
+        _mm_storeh_pd(reinterpret_cast<double*>(dst + 2 * dstStride), _mm_castsi128_pd(low));
+        _mm_storeh_pd(reinterpret_cast<double*>(dst + 3 * dstStride), _mm_castsi128_pd(high));
+    }
 }
 
 // The first rows of a column of one sweep that all sample inside the
 // texture, four at a time; returns how many it drew. vy is the first row's
-// sample position.
+// sample position. None where a row has no room for the 16-byte loads.
 template <class Put, int pixels>
 [[gnu::target("avx2")]] int ColumnRowsWide(const Put put, const std::uint32_t* column,
-                                           std::ptrdiff_t stride, std::int64_t vy,
-                                           pixman_fixed_t unitY, __m128i across, std::uint32_t* dst,
-                                           std::ptrdiff_t dstStride, int rows) {
+                                           std::ptrdiff_t stride, std::ptrdiff_t room,
+                                           std::int64_t vy, pixman_fixed_t unitY, __m128i across,
+                                           std::uint32_t* dst, std::ptrdiff_t dstStride, int rows) {
+    if (room < 4) {
+        return 0;
+    }
     const std::int64_t u = unitY;
     auto fraction = [](std::int64_t position) {
         return _mm_set1_epi16(static_cast<short>(position & 0xFFFF));
@@ -693,11 +731,9 @@ template <class Put, int pixels>
             ColumnPair(column, stride, (vy + 2 * u) >> 16, (vy + 3 * u) >> 16, wbB, across2));
         if constexpr (Put::kCombines == Mode::kOverSolid) {
             // OVER the colour in the wide registers, then written as it is.
-            const __m256i q = SolidWide(put, p);
-            const Combiner<Mode::kSrc> write;
-            write.template TwoRows<pixels>(dst, 2 * dstStride, _mm256_castsi256_si128(q));
-            write.template TwoRows<pixels>(dst + dstStride, 2 * dstStride,
-                                           _mm256_extracti128_si256(q, 1));
+            PutFourRows<pixels>(dst, dstStride, SolidWide(put, p));
+        } else if constexpr (Put::kCombines == Mode::kSrc) {
+            PutFourRows<pixels>(dst, dstStride, p);
         } else {
             put.template TwoRows<pixels>(dst, 2 * dstStride, _mm256_castsi256_si128(p));
             put.template TwoRows<pixels>(dst + dstStride, 2 * dstStride,
@@ -766,7 +802,9 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t) {
         step();
     }
     if constexpr (kWide) {
-        const int n = ColumnRowsWide<Put, pixels>(put, column, stride, vy, unitY, across, dst,
+        // Texels from the pair's to the end of its row's memory.
+        const std::ptrdiff_t room = neighbours ? s.stride - left : 0;
+        const int n = ColumnRowsWide<Put, pixels>(put, column, stride, room, vy, unitY, across, dst,
                                                   dstStride, end - j);
         j += n;
         vy += std::int64_t{unitY} * n;
