@@ -8,6 +8,7 @@
 
 namespace d3d9soft {
 
+class ColumnBatch;
 class SolidArea;
 class TextureStorage;
 
@@ -34,6 +35,10 @@ struct Target {
     // Where the target holds one colour, kept true by whoever draws; null
     // when nothing is known.
     SolidArea* solid = nullptr;
+    // Where columns of one sweep are kept to be drawn together; null when
+    // everything is drawn at once. Whoever writes the pixels otherwise
+    // flushes it first.
+    ColumnBatch* columns = nullptr;
 };
 
 enum class Filter { kPoint, kLinear };

@@ -129,6 +129,7 @@ RECT TriangleBounds(const RECT& clip, const Vertex& a, const Vertex& b, const Ve
 
 void RasteriseTriangle(const Target& target, const DrawState& state, const Vertex& a,
                        const Vertex& b, const Vertex& c) {
+    FlushColumns(target);
     Touch(target, TriangleBounds(target.clip, a, b, c));
     DrawTriangle(target, state, a, b, c);
 }
@@ -335,6 +336,11 @@ void QuadCompositor::Composite(const Target& target, pixman_image_t* targetImage
     const bool transposed = u.perX == 0 && v.perY == 0 && (v.perX != 0 || u.perY != 0);
     // The diffuse alpha, pixman's solid mask, is applied to the sampling copy.
     const std::uint32_t alpha = state.blend && state.combiner.alphaDiffuse ? run.colour >> 24 : 255;
+    // Kept columns may sample the copy that this would build or bring up
+    // to date.
+    if (target.columns != nullptr && !state.texture->SamplingReady(transposed, alpha)) {
+        target.columns->Flush();
+    }
     pixman_image_t* source = state.texture->SamplingImage(transposed, alpha);
     if (source == nullptr) {
         return;  // a locked texture draws nothing
@@ -358,7 +364,7 @@ void QuadCompositor::Composite(const Target& target, pixman_image_t* targetImage
             // While every sample lies inside the texture, repetition changes
             // nothing, and pixman is faster without it.
             draw.repeat = inside ? PIXMAN_REPEAT_NONE : PIXMAN_REPEAT_NORMAL;
-            if (CompositeScaled(draw, source, targetImage, tx, ty, tw, th)) {
+            if (CompositeScaled(draw, source, targetImage, tx, ty, tw, th, target.columns)) {
                 continue;
             }
             pixman_image_set_filter(source, draw.filter, nullptr, 0);
@@ -405,6 +411,12 @@ void PlanTriangleStrip(const DrawState& state, bool targetImage, const Vertex* v
         [&](UINT i) {
             plan.steps.push_back(StripPlan::Step{StripPlan::Kind::kTriangle, i, {}});
         });
+}
+
+void FlushColumns(const Target& target) {
+    if (target.columns != nullptr) {
+        target.columns->Flush();
+    }
 }
 
 void DrawStripPlan(const Target& target, pixman_image_t* targetImage, const DrawState& state,

@@ -102,6 +102,10 @@ class QuadCompositor {
 void PlanTriangleStrip(const DrawState& state, bool targetImage, const Vertex* vertices,
                        UINT primitives, StripPlan& plan);
 
+// Draws the columns the target's batch keeps, if any: before anything that
+// writes the target otherwise.
+void FlushColumns(const Target& target);
+
 // Draws the plan's steps; vertices are those it was made from.
 void DrawStripPlan(const Target& target, pixman_image_t* targetImage, const DrawState& state,
                    const Vertex* vertices, const StripPlan& plan);

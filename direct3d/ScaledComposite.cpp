@@ -672,6 +672,13 @@ template <class Put>
     return _mm256_srli_epi32(_mm256_madd_epi16(v, across), 2 * kWeightBits);
 }
 
+// The upper eight bytes of v at p, which need not be aligned: one store,
+// without moving them down first (_mm_storeh_pd would claim an alignment).
+inline void StoreHigh(std::uint32_t* p, __m128i v) {
+    using UnalignedDouble [[gnu::aligned(1), gnu::may_alias]] = double;
+    *reinterpret_cast<UnalignedDouble*>(p) = _mm_castsi128_pd(v)[1];
+}
+
 // Four rows' pixels, rows j and j + 2 in the low half of p and j + 1 and
 // j + 3 in the high one, written where the pixels do not depend on the
 // target's: each row's pixel goes to its place from where it lies, without
@@ -694,8 +701,8 @@ template <int pixels>
         const __m128i high = _mm256_extracti128_si256(twice, 1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), low);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(dst + dstStride), high);
-        _mm_storeh_pd(reinterpret_cast<double*>(dst + 2 * dstStride), _mm_castsi128_pd(low));
-        _mm_storeh_pd(reinterpret_cast<double*>(dst + 3 * dstStride), _mm_castsi128_pd(high));
+        StoreHigh(dst + 2 * dstStride, low);
+        StoreHigh(dst + 3 * dstStride, high);
     }
 }
 
@@ -743,21 +750,45 @@ template <class Put, int pixels>
     return j;
 }
 
+// The rows [first, end) of a column of one sweep that sample inside the
+// texture's rows, where its loops need no check.
+struct InsideSpan {
+    int first = 0;
+    int end = 0;
+};
+
+// A column's two texels are neighbours in memory, away from the texture's
+// edges and its wrap; rows y < inside then hold both.
+std::uint64_t ColumnInsideRows(const Source& s, std::int64_t left, std::int64_t right) {
+    return static_cast<std::uint64_t>(left >= 0 && right == left + 1 ? s.height - 1 : 0);
+}
+
+InsideSpan ColumnInside(const Source& s, const Tile& t) {
+    const std::int64_t x = t.vx >> 16;
+    InsideSpan span;
+    InsideRows(t.vy, t.unitY, ColumnInsideRows(s, s.Column(x), s.Column(x + 1)), t.height,
+               &span.first, &span.end);
+    return span;
+}
+
 // A column that shows one sweep, one or two pixels wide, two rows at a
 // time: the two rows' blends share the registers of the horizontal blend
-// and of the OVER. Rows near the texture's edges go one at a time.
+// and of the OVER. Rows near the texture's edges go one at a time. Draws
+// the tile's rows [from, to), span being ColumnInside's.
 template <class Put, int pixels, bool kWide>
-void BilinearColumn(const Put put, const Source& s, const Tile& t) {
+void BilinearColumn(const Put put, const Source& s, const Tile& t, InsideSpan span, int from,
+                    int to) {
     const std::int64_t x = t.vx >> 16;
     const std::int64_t left = s.Column(x), right = s.Column(x + 1);
     const bool neighbours = left >= 0 && right == left + 1;
-    const auto inside = static_cast<std::uint64_t>(neighbours ? s.height - 1 : 0);
+    const auto inside = ColumnInsideRows(s, left, right);
     const std::uint32_t* const column = s.bits + (neighbours ? left : 0);
     const std::ptrdiff_t stride = s.stride, dstStride = t.dstStride;
-    const int height = t.height;
     const pixman_fixed_t unitY = t.unitY;
     const __m128i across = HorizontalWeights(t.vx);
-    __m128i down = _mm_set1_epi16(static_cast<short>(t.vy & 0xFFFF));
+    std::int64_t vy = t.vy + std::int64_t{unitY} * from;
+    std::uint32_t* dst = t.dst + dstStride * from;
+    __m128i down = _mm_set1_epi16(static_cast<short>(vy & 0xFFFF));
     const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
     const __m128i one = _mm_set1_epi16(kWeightOne);
     const __m128i zero = _mm_setzero_si128();
@@ -787,17 +818,15 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t) {
     };
     // Rows [first, end) sample inside the texture's rows: there the loop
     // takes two at a time with no check; the rest go one at a time.
-    int first = 0, end = 0;
-    InsideRows(t.vy, unitY, inside, height, &first, &end);
-    std::int64_t vy = t.vy;
-    std::uint32_t* dst = t.dst;
+    const int first = std::clamp(span.first, from, to);
+    const int end = std::clamp(span.end, first, to);
     auto step = [&] {
         single(vy, _mm_srli_epi16(down, 16 - kWeightBits), dst);
         down = _mm_add_epi16(down, downStep);
         vy += unitY;
         dst += dstStride;
     };
-    int j = 0;
+    int j = from;
     for (; j < first; ++j) {
         step();
     }
@@ -825,8 +854,26 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t) {
             _mm_srli_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(l, r), across), 2 * kWeightBits);
         put.template TwoRows<pixels>(dst, dstStride, _mm_packs_epi32(p, pNext));
     }
-    for (; j < height; ++j) {
+    for (; j < to; ++j) {
         step();
+    }
+}
+
+template <class Put, int pixels, bool kWide>
+void BilinearColumn(const Put put, const Source& s, const Tile& t) {
+    BilinearColumn<Put, pixels, kWide>(put, s, t, ColumnInside(s, t), 0, t.height);
+}
+
+// Rows [from, to) of a bilinear column of one sweep one or two pixels wide.
+template <class Put>
+void ColumnRows(const Put put, const Source& s, const Tile& t, InsideSpan span, int from, int to) {
+    const bool wide = WideVectors();
+    if (t.width == 1) {
+        wide ? BilinearColumn<Put, 1, true>(put, s, t, span, from, to)
+             : BilinearColumn<Put, 1, false>(put, s, t, span, from, to);
+    } else {
+        wide ? BilinearColumn<Put, 2, true>(put, s, t, span, from, to)
+             : BilinearColumn<Put, 2, false>(put, s, t, span, from, to);
     }
 }
 
@@ -1000,7 +1047,8 @@ void Nearest(const Put put, const Source& s, const Tile& t) {
             continue;
         }
         previous = row;
-        int i = inside && wide ? NearestRowWide(put, row, columns, dst, t.width) : 0;
+        int i =
+            inside && wide && t.width >= 8 ? NearestRowWide(put, row, columns, dst, t.width) : 0;
         if (inside) {
             for (; i + 3 < t.width; i += 4) {
                 const __m128i texels = _mm_setr_epi32(
@@ -1065,8 +1113,112 @@ bool AllowWideVectors(bool allowed) {
     return WideVectors();
 }
 
+// Target rows a band of kept columns spans: their pixels' lines and their
+// texels' lines together stay within the first-level cache.
+constexpr int kBandRows = 32;
+// The widest column kept: wider rows fill their lines themselves.
+constexpr int kKeptWidth = 2;
+// Columns kept at most before they are drawn, which bounds the memory a
+// scene of many draws takes: a few echograms' worth.
+constexpr std::size_t kMaxKept = 8192;
+
+struct ColumnBatch::Column {
+    Source source;
+    Tile tile;
+    int top;  // the target row of tile.dst
+    Mode mode;
+    std::uint32_t colour;  // kOverSolid
+    bool bilinear;
+    // A bilinear column of one sweep: its rows that need no check, found
+    // once for all its bands.
+    bool oneSweep;
+    InsideSpan span;
+};
+
+ColumnBatch::ColumnBatch() = default;
+ColumnBatch::~ColumnBatch() = default;
+
+std::size_t ColumnBatch::Kept() const {
+    return columns_.size();
+}
+
+void ColumnBatch::Flush() {
+    if (columns_.empty()) {
+        return;
+    }
+    int top = columns_.front().top, bottom = top;
+    for (const Column& c : columns_) {
+        top = std::min(top, c.top);
+        bottom = std::max(bottom, c.top + c.tile.height);
+    }
+    // The sums of OVER onto the last colour looked up, for the columns that
+    // blend with a cleared colour: mostly all of them, onto one.
+    const std::uint64_t* terms = nullptr;
+    std::uint32_t termsColour = 0;
+    auto solid = [&](std::uint32_t colour) {
+        if (terms == nullptr || colour != termsColour) {
+            terms = OverTerms(colour);
+            termsColour = colour;
+        }
+        Combiner<Mode::kOverSolid> put;
+        put.terms = terms;
+        put.colour = colour;
+        return put;
+    };
+    for (int band = top; band < bottom; band += kBandRows) {
+        const int end = band + kBandRows;
+        for (const Column& c : columns_) {
+            const int from = std::max(band, c.top), to = std::min(end, c.top + c.tile.height);
+            if (from >= to) {
+                continue;
+            }
+            if (c.oneSweep) {
+                const int rows[2] = {from - c.top, to - c.top};
+                switch (c.mode) {
+                    case Mode::kSrc:
+                        ColumnRows(Combiner<Mode::kSrc>{}, c.source, c.tile, c.span, rows[0],
+                                   rows[1]);
+                        break;
+                    case Mode::kOver:
+                        ColumnRows(Combiner<Mode::kOver>{}, c.source, c.tile, c.span, rows[0],
+                                   rows[1]);
+                        break;
+                    case Mode::kOverSolid:
+                        ColumnRows(solid(c.colour), c.source, c.tile, c.span, rows[0], rows[1]);
+                        break;
+                }
+                continue;
+            }
+            // The column's rows in the band sample where they would in the
+            // whole column: each row's sample follows from its position.
+            Tile part = c.tile;
+            part.dst += static_cast<std::ptrdiff_t>(from - c.top) * part.dstStride;
+            part.vy += std::int64_t{part.unitY} * (from - c.top);
+            part.height = to - from;
+            switch (c.mode) {
+                case Mode::kSrc:
+                    Draw(Combiner<Mode::kSrc>{}, c.source, part, c.bilinear);
+                    break;
+                case Mode::kOver:
+                    Draw(Combiner<Mode::kOver>{}, c.source, part, c.bilinear);
+                    break;
+                case Mode::kOverSolid:
+                    Draw(solid(c.colour), c.source, part, c.bilinear);
+                    break;
+            }
+        }
+    }
+    columns_.clear();
+}
+
 bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
-                     int y, int width, int height) {
+                     int y, int width, int height, ColumnBatch* batch) {
+    // What is kept is drawn before anything else is, or handed to pixman.
+    auto flush = [batch] {
+        if (batch != nullptr) {
+            batch->Flush();
+        }
+    };
     const pixman_transform_t& m = draw.transform;
     const bool scale = m.matrix[0][1] == 0 && m.matrix[1][0] == 0 && m.matrix[2][0] == 0 &&
                        m.matrix[2][1] == 0 && m.matrix[2][2] == pixman_fixed_1;
@@ -1080,6 +1232,7 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
         (draw.repeat != PIXMAN_REPEAT_NONE && draw.repeat != PIXMAN_REPEAT_NORMAL) ||
         (bilinear && m.matrix[0][0] > kMaxBilinearUnit) ||
         !Is32Bit(pixman_image_get_format(source)) || !Is32Bit(pixman_image_get_format(target))) {
+        flush();
         return false;
     }
     // pixman draws only what lies on the target, sampling from the first
@@ -1101,6 +1254,7 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
     t.vx = FirstCentre(unitX, m.matrix[0][2]) - shift + std::int64_t{unitX} * (x0 - x);
     t.vy = FirstCentre(unitY, m.matrix[1][2]) - shift + std::int64_t{unitY} * (y0 - y);
     if (!WithinLimit(t.vx, unitX, t.width + 1) || !WithinLimit(t.vy, unitY, t.height + 1)) {
+        flush();
         return false;
     }
     t.dstStride = pixman_image_get_stride(target) / 4;
@@ -1108,6 +1262,20 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
     const Source s{pixman_image_get_data(source), pixman_image_get_stride(source) / 4,
                    pixman_image_get_width(source), pixman_image_get_height(source),
                    draw.repeat == PIXMAN_REPEAT_NORMAL};
+    const Mode mode = draw.op == PIXMAN_OP_SRC ? Mode::kSrc
+                      : draw.solidTarget       ? Mode::kOverSolid
+                                               : Mode::kOver;
+    if (batch != nullptr && t.width <= kKeptWidth) {
+        if (batch->columns_.size() == kMaxKept) {
+            batch->Flush();
+        }
+        const bool oneSweep = bilinear && t.unitX == 0;
+        batch->columns_.push_back(
+            ColumnBatch::Column{s, t, y0, mode, draw.solidTarget.value_or(0u), bilinear, oneSweep,
+                                oneSweep ? ColumnInside(s, t) : InsideSpan{}});
+        return true;
+    }
+    flush();
     if (draw.op == PIXMAN_OP_SRC) {
         Draw(Combiner<Mode::kSrc>{}, s, t, bilinear);
     } else if (draw.solidTarget) {

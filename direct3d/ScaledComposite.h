@@ -8,8 +8,10 @@
 // bilinear weights with the sum of the four weighted texels truncated by 14
 // bits, zero outside the texture (NONE) or wrapping (NORMAL), and OVER as
 // s + d * (255 - sa) / 255 rounded by ((t + 128) * 257) >> 16 and saturated.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "platform/PixmanImage.h"
 
@@ -25,6 +27,32 @@ struct ScaledDraw {
     std::optional<std::uint32_t> solidTarget;
 };
 
+// Columns of one sweep kept to be drawn together. A column is a row's
+// stride apart from row to row, so the pixels and texels of its rows have
+// left the first-level cache before the neighbouring column, a separate
+// draw, comes back to the same lines. Drawn band by band across all the
+// kept columns, in the order they came within each band, the lines are used
+// while they are there; every pixel still sees its draws in their order.
+// Whoever keeps columns here flushes before anything else reads or writes
+// their target or changes their source's pixels.
+class ColumnBatch {
+  public:
+    ColumnBatch();
+    ~ColumnBatch();
+    ColumnBatch(const ColumnBatch&) = delete;
+    ColumnBatch& operator=(const ColumnBatch&) = delete;
+
+    // Draws what is kept and forgets it.
+    void Flush();
+    std::size_t Kept() const;
+
+  private:
+    friend bool CompositeScaled(const ScaledDraw&, pixman_image_t*, pixman_image_t*, int, int, int,
+                                int, ColumnBatch*);
+    struct Column;
+    std::vector<Column> columns_;
+};
+
 // Draws what pixman_image_composite32(op, source, nullptr, target, 0, 0, 0,
 // 0, x, y, width, height) draws once the source has the draw's transform,
 // filter and repeat. False, with nothing drawn, for a case this does not
@@ -34,8 +62,11 @@ struct ScaledDraw {
 // 0xFF (pixman reads them as they are on some paths); the target a8r8g8b8 or
 // x8r8g8b8 without a clip region, whose alpha byte gets what pixman's own
 // paths write there.
+// With a batch, a column one or two pixels wide is kept there instead of
+// drawn, and anything else flushes the batch first, whether drawn here or
+// handed back.
 bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_image_t* target, int x,
-                     int y, int width, int height);
+                     int y, int width, int height, ColumnBatch* batch = nullptr);
 
 // Whether the loops may use the processor's 256-bit registers (AVX2) where
 // it has them; they do by default. The pixels are the same either way; tests

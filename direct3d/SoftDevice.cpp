@@ -88,6 +88,7 @@ SoftDevice::SoftDevice(SoftDirect3D* d3d, UINT adapter, HWND focusWindow, DWORD 
       creation_{adapter, D3DDEVTYPE_HAL, focusWindow, behaviour} {}
 
 SoftDevice::~SoftDevice() {
+    columns_.Flush();
     UnbindAll();
     // The back buffer goes before the Direct3D object it was made under.
     backBuffer_.reset();
@@ -160,6 +161,7 @@ HRESULT SoftDevice::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* paramet
 }
 
 HRESULT SoftDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
+    columns_.Flush();
     if (condition_ == DeviceCondition::kLost) {
         return D3DERR_DEVICELOST;
     }
@@ -196,6 +198,7 @@ HRESULT SoftDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
 
 HRESULT SoftDevice::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                             const RGNDATA* dirtyRegion) {
+    columns_.Flush();
     if (inScene_ || dirtyRegion != nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -298,6 +301,8 @@ HRESULT SoftDevice::EndScene() {
     if (!inScene_) {
         return D3DERR_INVALIDCALL;
     }
+    // Columns are kept within a scene only.
+    columns_.Flush();
     inScene_ = false;
     return D3D_OK;
 }
@@ -307,6 +312,7 @@ HRESULT SoftDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     if ((count > 0) != (rects != nullptr) || flags != D3DCLEAR_TARGET) {
         return D3DERR_INVALIDCALL;  // no depth or stencil buffer to clear
     }
+    columns_.Flush();
     if (condition_ != DeviceCondition::kOperational) {
         return D3D_OK;
     }
@@ -387,6 +393,8 @@ HRESULT SoftDevice::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     if (stage >= kStages) {
         return D3DERR_INVALIDCALL;
     }
+    // Kept columns sample the texture that may go with its binding.
+    columns_.Flush();
     SoftTexture* soft = nullptr;
     if (texture != nullptr) {
         soft = dynamic_cast<SoftTexture*>(texture);
@@ -502,18 +510,25 @@ HRESULT SoftDevice::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT 
 
     SoftSurface::Access access(*backBuffer_);
     Target target = backBuffer_->AsTarget();
+    // A device context that is out may draw at any time: nothing is kept
+    // while it is.
+    if (!backBuffer_->DcOut()) {
+        target.columns = &columns_;
+    }
     target.clip = RECT{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
                        static_cast<LONG>(viewport_.X + viewport_.Width),
                        static_cast<LONG>(viewport_.Y + viewport_.Height)};
     const Vertex* v = vertices.data();
     switch (type) {
         case D3DPT_TRIANGLELIST:
+            columns_.Flush();
             Touch(target, target.clip);
             for (UINT i = 0; i < primitiveCount; ++i) {
                 DrawTriangle(target, state, v[3 * i], v[3 * i + 1], v[3 * i + 2]);
             }
             break;
         case D3DPT_TRIANGLEFAN:
+            columns_.Flush();
             Touch(target, target.clip);
             for (UINT i = 0; i < primitiveCount; ++i) {
                 DrawTriangle(target, state, v[0], v[i + 1], v[i + 2]);

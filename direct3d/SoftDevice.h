@@ -29,6 +29,7 @@
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DeviceStates.h"
 #include "direct3d/DrawState.h"
+#include "direct3d/ScaledComposite.h"
 #include "direct3d/StripPlans.h"
 #include "direct3d/d3d9.h"
 #include "platform/ComPtr.h"
@@ -90,7 +91,16 @@ class SoftDevice final : public IDirect3DDevice9 {
     // Resources of the default pool that callers still hold; Reset needs none.
     void CountDefaultPool(int delta) { defaultPool_ += delta; }
     d3d9sim::DeviceCondition Condition() const { return condition_; }
-    void SetCondition(d3d9sim::DeviceCondition condition) { condition_ = condition; }
+    void SetCondition(d3d9sim::DeviceCondition condition) {
+        columns_.Flush();
+        condition_ = condition;
+    }
+    // Draws the columns of one sweep that draws kept to draw together
+    // (ColumnBatch); before anything reads or writes the back buffer's
+    // pixels otherwise, or changes a texture's.
+    void FlushColumns() { columns_.Flush(); }
+    // Columns kept now; for tests.
+    std::size_t KeptColumns() const { return columns_.Kept(); }
 
     static constexpr int kStages = DeviceStates::kStages;
     static constexpr int kStreams = 16;
@@ -126,6 +136,7 @@ class SoftDevice final : public IDirect3DDevice9 {
     std::array<Stream, kStreams> streams_{};
     DWORD fvf_ = 0;
     StripPlans stripPlans_;
+    ColumnBatch columns_;
 };
 
 }  // namespace d3d9soft

@@ -9,6 +9,7 @@ namespace d3d9soft {
 
 SoftSurface::SoftSurface(SoftDevice* device, UINT width, UINT height, bool lockable)
     : DeviceChild(device, true),
+      owner_(device),
       width_(static_cast<int>(width)),
       height_(static_cast<int>(height)),
       lockable_(lockable),
@@ -34,6 +35,7 @@ HRESULT SoftSurface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD fl
     if (!lockable_ || locked == nullptr || locked_ || dc_ || !LockArea(rect, width_, height_, &r)) {
         return D3DERR_INVALIDCALL;
     }
+    owner_->FlushColumns();
     locked_ = true;
     if ((flags & D3DLOCK_READONLY) == 0) {
         solid_.Touched(r);
@@ -55,6 +57,7 @@ HRESULT SoftSurface::GetDC(HDC* dc) {
     if (dc == nullptr || dc_ || locked_) {
         return D3DERR_INVALIDCALL;
     }
+    owner_->FlushColumns();
     auto context =
         std::make_unique<CDC>(pixels_.data(), width_, height_, Stride(), CDC::Format::kXrgb32);
     if (!context->IsValid()) {

@@ -67,6 +67,7 @@ class SoftSurface final : public DeviceChild<IDirect3DSurface9> {
     };
 
   private:
+    SoftDevice* owner_;
     int width_;
     int height_;
     bool lockable_;

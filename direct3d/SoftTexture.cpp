@@ -43,6 +43,9 @@ HRESULT SoftTexture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* re
     if (level != 0) {
         return D3DERR_INVALIDCALL;
     }
+    // A lock may lend out, and the next draw refresh, the copy that kept
+    // columns sample.
+    owner_->FlushColumns();
     return storage_.Lock(rect, flags, locked);
 }
 

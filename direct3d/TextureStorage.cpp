@@ -203,6 +203,12 @@ pixman_image_t* TextureStorage::SamplingImage(bool transposed, std::uint32_t alp
     return copy.image.get();
 }
 
+bool TextureStorage::SamplingReady(bool transposed, std::uint32_t alpha) const {
+    const Copy& copy = transposed ? transposed_ : plain_;
+    return lender_ == nullptr && copy.image && copy.alpha == alpha &&
+           (copy.dirty.left >= copy.dirty.right || copy.dirty.top >= copy.dirty.bottom);
+}
+
 void TextureStorage::Build(Copy& copy, bool transposed, std::uint32_t alpha) {
     const int w = transposed ? height_ : width_;
     const int h = transposed ? width_ : height_;

@@ -55,6 +55,9 @@ class TextureStorage {
     // Premultiplied texels times alpha / 255; null while a lock has the
     // copies' memory.
     pixman_image_t* SamplingImage(bool transposed, std::uint32_t alpha = 255);
+    // Whether SamplingImage would hand out the copy as it is, changing no
+    // pixel of it.
+    bool SamplingReady(bool transposed, std::uint32_t alpha = 255) const;
 
   private:
     struct FreeDeleter {
