@@ -8,11 +8,10 @@
 // bilinear weights with the sum of the four weighted texels truncated by 14
 // bits, zero outside the texture (NONE) or wrapping (NORMAL), and OVER as
 // s + d * (255 - sa) / 255 rounded by ((t + 128) * 257) >> 16 and saturated.
-#include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
+#include "direct3d/ColumnBatch.h"
 #include "platform/PixmanImage.h"
 
 namespace d3d9soft {
@@ -25,32 +24,6 @@ struct ScaledDraw {
     // The colour every pixel of the target's rectangle holds, when known:
     // OVER then blends with it instead of reading the pixels.
     std::optional<std::uint32_t> solidTarget;
-};
-
-// Columns of one sweep kept to be drawn together. A column is a row's
-// stride apart from row to row, so the pixels and texels of its rows have
-// left the first-level cache before the neighbouring column, a separate
-// draw, comes back to the same lines. Drawn band by band across all the
-// kept columns, in the order they came within each band, the lines are used
-// while they are there; every pixel still sees its draws in their order.
-// Whoever keeps columns here flushes before anything else reads or writes
-// their target or changes their source's pixels.
-class ColumnBatch {
-  public:
-    ColumnBatch();
-    ~ColumnBatch();
-    ColumnBatch(const ColumnBatch&) = delete;
-    ColumnBatch& operator=(const ColumnBatch&) = delete;
-
-    // Draws what is kept and forgets it.
-    void Flush();
-    std::size_t Kept() const;
-
-  private:
-    friend bool CompositeScaled(const ScaledDraw&, pixman_image_t*, pixman_image_t*, int, int, int,
-                                int, ColumnBatch*);
-    struct Column;
-    std::vector<Column> columns_;
 };
 
 // Draws what pixman_image_composite32(op, source, nullptr, target, 0, 0, 0,

@@ -25,11 +25,11 @@
 #include <array>
 #include <memory>
 
+#include "direct3d/ColumnBatch.h"
 #include "direct3d/D3D9Sim.h"
 #include "direct3d/DeviceChild.h"
 #include "direct3d/DeviceStates.h"
 #include "direct3d/DrawState.h"
-#include "direct3d/ScaledComposite.h"
 #include "direct3d/StripPlans.h"
 #include "direct3d/d3d9.h"
 #include "platform/ComPtr.h"
