@@ -1172,38 +1172,28 @@ void ColumnBatch::Flush() {
             if (from >= to) {
                 continue;
             }
-            if (c.oneSweep) {
-                const int rows[2] = {from - c.top, to - c.top};
-                switch (c.mode) {
-                    case Mode::kSrc:
-                        ColumnRows(Combiner<Mode::kSrc>{}, c.source, c.tile, c.span, rows[0],
-                                   rows[1]);
-                        break;
-                    case Mode::kOver:
-                        ColumnRows(Combiner<Mode::kOver>{}, c.source, c.tile, c.span, rows[0],
-                                   rows[1]);
-                        break;
-                    case Mode::kOverSolid:
-                        ColumnRows(solid(c.colour), c.source, c.tile, c.span, rows[0], rows[1]);
-                        break;
-                }
-                continue;
-            }
             // The column's rows in the band sample where they would in the
             // whole column: each row's sample follows from its position.
-            Tile part = c.tile;
-            part.dst += static_cast<std::ptrdiff_t>(from - c.top) * part.dstStride;
-            part.vy += std::int64_t{part.unitY} * (from - c.top);
-            part.height = to - from;
+            auto draw = [&](const auto put) {
+                if (c.oneSweep) {
+                    ColumnRows(put, c.source, c.tile, c.span, from - c.top, to - c.top);
+                    return;
+                }
+                Tile part = c.tile;
+                part.dst += static_cast<std::ptrdiff_t>(from - c.top) * part.dstStride;
+                part.vy += std::int64_t{part.unitY} * (from - c.top);
+                part.height = to - from;
+                Draw(put, c.source, part, c.bilinear);
+            };
             switch (c.mode) {
                 case Mode::kSrc:
-                    Draw(Combiner<Mode::kSrc>{}, c.source, part, c.bilinear);
+                    draw(Combiner<Mode::kSrc>{});
                     break;
                 case Mode::kOver:
-                    Draw(Combiner<Mode::kOver>{}, c.source, part, c.bilinear);
+                    draw(Combiner<Mode::kOver>{});
                     break;
                 case Mode::kOverSolid:
-                    Draw(solid(c.colour), c.source, part, c.bilinear);
+                    draw(solid(c.colour));
                     break;
             }
         }
