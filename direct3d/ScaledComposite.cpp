@@ -16,7 +16,8 @@
 // registers (the ...Wide functions, AVX2), which run where the processor has
 // them; the 128-bit loops finish each row and serve every other processor.
 // Hence the length: one job, at two widths, kept together so that the two
-// stay the same arithmetic.
+// stay the same arithmetic. The columns a ColumnBatch keeps are drawn here
+// too, band by band, with the same loops.
 namespace d3d9soft {
 
 namespace {
