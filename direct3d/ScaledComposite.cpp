@@ -772,6 +772,17 @@ InsideSpan ColumnInside(const Source& s, const Tile& t) {
     return span;
 }
 
+// The texel pair at at and the pair a row below, blended down with the
+// bottom row's weight wb.
+inline __m128i BlendedDown(const std::uint32_t* at, std::ptrdiff_t stride, __m128i wb) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
+    const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
+    return _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero),
+                                         _mm_sub_epi16(_mm_set1_epi16(kWeightOne), wb)),
+                         _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb));
+}
+
 // A column that shows one sweep, one or two pixels wide, two rows at a
 // time: the two rows' blends share the registers of the horizontal blend
 // and of the OVER. Rows near the texture's edges go one at a time. Draws
@@ -791,15 +802,8 @@ void BilinearColumn(const Put put, const Source& s, const Tile& t, InsideSpan sp
     std::uint32_t* dst = t.dst + dstStride * from;
     __m128i down = _mm_set1_epi16(static_cast<short>(vy & 0xFFFF));
     const __m128i downStep = _mm_set1_epi16(static_cast<short>(unitY & 0xFFFF));
-    const __m128i one = _mm_set1_epi16(kWeightOne);
-    const __m128i zero = _mm_setzero_si128();
-    // The two texels of row y and of the row below, blended down.
     auto vertical = [&](std::int64_t y, __m128i wb) {
-        const std::uint32_t* at = column + y * stride;
-        const __m128i top = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at));
-        const __m128i bottom = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at + stride));
-        return _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(top, zero), _mm_sub_epi16(one, wb)),
-                             _mm_mullo_epi16(_mm_unpacklo_epi8(bottom, zero), wb));
+        return BlendedDown(column + y * stride, stride, wb);
     };
     auto single = [&](std::int64_t vy, __m128i wb, std::uint32_t* dst) {
         __m128i p;
@@ -1115,8 +1119,60 @@ bool AllowWideVectors(bool allowed) {
 }
 
 // Target rows a band of kept columns spans: their pixels' lines and their
-// texels' lines together stay within the first-level cache.
-constexpr int kBandRows = 32;
+// texels' lines together stay within the first-level cache. Where a
+// column's every band is set up again in full, in the 128-bit registers,
+// the bands are twice as tall.
+constexpr int kBandRows = 16;
+constexpr int kNarrowBandRows = 32;
+
+// What a kept column of one sweep, two texels side by side with room for
+// ColumnRowsWide's loads, needs for its rows inside the texture, worked out
+// once for all its bands.
+struct InsideColumn {
+    // Null where the pair is split by the texture's edge or wrap, or lies
+    // too near the end of its row.
+    const std::uint32_t* column = nullptr;
+    std::ptrdiff_t room = 0;
+    __m128i across{};
+};
+
+InsideColumn PrepareColumn(const Source& s, const Tile& t) {
+    const std::int64_t x = t.vx >> 16;
+    const std::int64_t left = s.Column(x), right = s.Column(x + 1);
+    InsideColumn c;
+    if (left >= 0 && right == left + 1 && s.stride - left >= 4) {
+        c.column = s.bits + left;
+        c.room = s.stride - left;
+        c.across = HorizontalWeights(t.vx);
+    }
+    return c;
+}
+
+// Rows [from, to) of a prepared column, all inside the texture: four at a
+// time in the wide registers, the last few one at a time. The same
+// arithmetic as BilinearColumn's, without its set-up.
+template <class Put, int pixels>
+void InsideColumnRows(const Put put, const InsideColumn& c, const Source& s, const Tile& t,
+                      int from, int to) {
+    std::int64_t vy = t.vy + std::int64_t{t.unitY} * from;
+    std::uint32_t* dst = t.dst + t.dstStride * from;
+    const int n = ColumnRowsWide<Put, pixels>(put, c.column, s.stride, c.room, vy, t.unitY,
+                                              c.across, dst, t.dstStride, to - from);
+    vy += std::int64_t{t.unitY} * n;
+    dst += t.dstStride * n;
+    for (int j = from + n; j < to; ++j, vy += t.unitY, dst += t.dstStride) {
+        const auto wb = static_cast<short>((vy & 0xFFFF) >> (16 - kWeightBits));
+        __m128i p = BlendColumns(
+            BlendedDown(c.column + (vy >> 16) * s.stride, s.stride, _mm_set1_epi16(wb)), c.across);
+        p = _mm_packs_epi32(p, p);
+        if constexpr (pixels == 1) {
+            put.One(dst, p);
+        } else {
+            put.Two(dst, p);
+        }
+    }
+}
+
 // The widest column kept: wider rows fill their lines themselves.
 constexpr int kKeptWidth = 2;
 // Columns kept at most before they are drawn, which bounds the memory a
@@ -1134,6 +1190,7 @@ struct ColumnBatch::Column {
     // once for all its bands.
     bool oneSweep;
     InsideSpan span;
+    InsideColumn inside;  // for the wide registers
 };
 
 ColumnBatch::ColumnBatch() = default;
@@ -1166,8 +1223,10 @@ void ColumnBatch::Flush() {
         put.colour = colour;
         return put;
     };
-    for (int band = top; band < bottom; band += kBandRows) {
-        const int end = band + kBandRows;
+    const bool wide = WideVectors();
+    const int rows = wide ? kBandRows : kNarrowBandRows;
+    for (int band = top; band < bottom; band += rows) {
+        const int end = band + rows;
         for (const Column& c : columns_) {
             const int from = std::max(band, c.top), to = std::min(end, c.top + c.tile.height);
             if (from >= to) {
@@ -1177,7 +1236,16 @@ void ColumnBatch::Flush() {
             // whole column: each row's sample follows from its position.
             auto draw = [&](const auto put) {
                 if (c.oneSweep) {
-                    ColumnRows(put, c.source, c.tile, c.span, from - c.top, to - c.top);
+                    const int a = from - c.top, b = to - c.top;
+                    if (wide && c.inside.column != nullptr && a >= c.span.first &&
+                        b <= c.span.end) {
+                        c.tile.width == 1 ? InsideColumnRows<decltype(put), 1>(
+                                                put, c.inside, c.source, c.tile, a, b)
+                                          : InsideColumnRows<decltype(put), 2>(
+                                                put, c.inside, c.source, c.tile, a, b);
+                    } else {
+                        ColumnRows(put, c.source, c.tile, c.span, a, b);
+                    }
                     return;
                 }
                 Tile part = c.tile;
@@ -1263,7 +1331,8 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
         const bool oneSweep = bilinear && t.unitX == 0;
         batch->columns_.push_back(
             ColumnBatch::Column{s, t, y0, mode, draw.solidTarget.value_or(0u), bilinear, oneSweep,
-                                oneSweep ? ColumnInside(s, t) : InsideSpan{}});
+                                oneSweep ? ColumnInside(s, t) : InsideSpan{},
+                                oneSweep ? PrepareColumn(s, t) : InsideColumn{}});
         return true;
     }
     flush();
