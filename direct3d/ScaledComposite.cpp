@@ -1173,6 +1173,27 @@ void InsideColumnRows(const Put put, const InsideColumn& c, const Source& s, con
     }
 }
 
+// Rows [from, to) of a nearest column of one sweep, one or two pixels wide,
+// whose pixels all show texel column column (-1 for zeros), as Nearest
+// draws them.
+template <class Put>
+void NearestColumnRows(const Put put, const Source& s, const Tile& t, std::int64_t column, int from,
+                       int to) {
+    std::int64_t vy = t.vy - 1 + std::int64_t{t.unitY} * from;
+    std::uint32_t* dst = t.dst + t.dstStride * from;
+    for (int j = from; j < to; ++j, vy += t.unitY, dst += t.dstStride) {
+        const std::uint32_t* row = s.Row(vy >> 16);
+        if (row == nullptr) {
+            put.Clear(dst, t.width);
+            continue;
+        }
+        const __m128i p = Unpack(column >= 0 ? row[column] : 0u);
+        for (int i = 0; i < t.width; ++i) {
+            put.One(dst + i, p);
+        }
+    }
+}
+
 // The widest column kept: wider rows fill their lines themselves.
 constexpr int kKeptWidth = 2;
 // Columns kept at most before they are drawn, which bounds the memory a
@@ -1191,6 +1212,9 @@ struct ColumnBatch::Column {
     bool oneSweep;
     InsideSpan span;
     InsideColumn inside;  // for the wide registers
+    // A nearest column of one sweep: the texel column it shows.
+    bool nearestSweep;
+    std::int64_t texelColumn;
 };
 
 ColumnBatch::ColumnBatch() = default;
@@ -1246,6 +1270,11 @@ void ColumnBatch::Flush() {
                     } else {
                         ColumnRows(put, c.source, c.tile, c.span, a, b);
                     }
+                    return;
+                }
+                if (c.nearestSweep) {
+                    NearestColumnRows(put, c.source, c.tile, c.texelColumn, from - c.top,
+                                      to - c.top);
                     return;
                 }
                 Tile part = c.tile;
@@ -1329,10 +1358,12 @@ bool CompositeScaled(const ScaledDraw& draw, pixman_image_t* source, pixman_imag
             batch->Flush();
         }
         const bool oneSweep = bilinear && t.unitX == 0;
+        const bool nearestSweep = !bilinear && t.unitX == 0;
         batch->columns_.push_back(
             ColumnBatch::Column{s, t, y0, mode, draw.solidTarget.value_or(0u), bilinear, oneSweep,
                                 oneSweep ? ColumnInside(s, t) : InsideSpan{},
-                                oneSweep ? PrepareColumn(s, t) : InsideColumn{}});
+                                oneSweep ? PrepareColumn(s, t) : InsideColumn{}, nearestSweep,
+                                nearestSweep ? s.Column((t.vx - 1) >> 16) : -1});
         return true;
     }
     flush();

@@ -1,7 +1,8 @@
 // The own scaled composite against pixman itself: random textures, mappings,
 // tiles and targets (some of one known colour), both filters, both repeats,
 // OVER and SRC, and every pixel compared whole, the target's unused alpha
-// byte included.
+// byte included. Half the rounds keep their columns in a batch, as the device
+// does, and draw a few more of them first, each with a window of its own.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 namespace {
 
 using d3d9soft::AllowWideVectors;
+using d3d9soft::ColumnBatch;
 using d3d9soft::CompositeScaled;
 using d3d9soft::ScaledDraw;
 
@@ -133,15 +135,44 @@ void CheckAgainstPixman(bool wide) {
         PixmanImagePtr want(
             pixman_image_create_bits(targetFormat, tw, th, expected.data(), tw * 4));
         PixmanImagePtr got(pixman_image_create_bits(targetFormat, tw, th, actual.data(), tw * 4));
-        // The rectangle may reach past the target.
-        const int x = static_cast<int>(random() % (tw + 4)) - 2;
-        const int y = static_cast<int>(random() % (th + 4)) - 2;
-        const int w = 1 + static_cast<int>(random() % (tw + 2));
-        const int h = 1 + static_cast<int>(random() % (th + 2));
+        // The rectangles may reach past the target.
 
-        pixman_image_composite32(draw.op, source.get(), nullptr, want.get(), 0, 0, 0, 0, x, y, w,
-                                 h);
-        if (!CompositeScaled(draw, source.get(), got.get(), x, y, w, h)) {
+        ColumnBatch batch;
+        const bool kept = random() % 2 == 0;
+        const int draws = kept ? 1 + static_cast<int>(random() % 4) : 1;
+        int x = static_cast<int>(random() % (tw + 4)) - 2;
+        int y = static_cast<int>(random() % (th + 4)) - 2;
+        int w = 1 + static_cast<int>(random() % (tw + 2));
+        int h = 1 + static_cast<int>(random() % (th + 2));
+        bool own = false;
+        for (int k = 0; k < draws; ++k) {
+            if (k > 0) {
+                // Another column, sampled through another window, over what
+                // the others drew.
+                draw.transform.matrix[1][1] = RandomUnit(random);
+                draw.transform.matrix[1][2] = RandomOffset(random, sh);
+                draw.solidTarget.reset();
+                pixman_image_set_transform(source.get(), &draw.transform);
+                x = static_cast<int>(random() % (tw + 2)) - 1;
+                y = static_cast<int>(random() % (th + 4)) - 2;
+                w = 1 + static_cast<int>(random() % 2);
+                h = 1 + static_cast<int>(random() % (th + 2));
+            }
+            pixman_image_composite32(draw.op, source.get(), nullptr, want.get(), 0, 0, 0, 0, x, y,
+                                     w, h);
+            if (CompositeScaled(draw, source.get(), got.get(), x, y, w, h,
+                                kept ? &batch : nullptr)) {
+                own = true;
+            } else if (kept) {
+                // What the composite hands back, the device draws with pixman.
+                pixman_image_composite32(draw.op, source.get(), nullptr, got.get(), 0, 0, 0, 0, x,
+                                         y, w, h);
+            } else {
+                break;
+            }
+        }
+        batch.Flush();
+        if (!own) {
             continue;
         }
         ++drawn;
@@ -156,7 +187,7 @@ void CheckAgainstPixman(bool wide) {
                      << " " << draw.transform.matrix[1][1] << ", offsets "
                      << draw.transform.matrix[0][2] << " " << draw.transform.matrix[1][2]
                      << ", rect " << x << "," << y << " " << w << "x" << h << " on " << tw << "x"
-                     << th;
+                     << th << (kept ? ", kept" : "") << ", draws " << draws;
                 FAIL() << what.str();
             }
         }
